@@ -1,0 +1,176 @@
+#include "app/dlgtracelog.h"
+#include "mainwindow/appmainwindow.h"
+#include "ui/colorscheme.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QSettings>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// Each test gets its own HOME and XDG_CONFIG_HOME from the test runner; the settings path is
+// pointed into a fresh temporary folder per test so they never see each other's files.
+class TstMainWindow : public QObject
+{
+    Q_OBJECT
+
+    QScopedPointer<QTemporaryDir> m_configDir;
+    ClsColorScheme m_scheme;
+
+    static QTabWidget *tabs(AppMainWindow *w)
+    {
+        return w->findChild<QTabWidget *>(QStringLiteral("tabWidget"));
+    }
+
+private slots:
+    void init()
+    {
+        m_configDir.reset(new QTemporaryDir);
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_configDir->path());
+        Tracer::takeTraceData();
+    }
+
+    void startupTracesAndInitialState()
+    {
+        const QString strLog = QDir::homePath() + QStringLiteral("/ListForge.log");
+        QFile::remove(strLog);
+        for (int run = 1; run <= 2; ++run) {
+            QScopedPointer<AppMainWindow> w(
+                new AppMainWindow(&m_scheme, {"listforge", "--FileDebug", "--debug"}));
+            w->setAttribute(Qt::WA_DeleteOnClose, false);
+            QCOMPARE(w->appState(), int(AppMainWindow::StateInitial));
+            QCOMPARE(w->windowTitle(), QStringLiteral("Tarvik ListForge"));
+            QTabWidget *tw = tabs(w.data());
+            QCOMPARE(tw->count(), 3);
+            QCOMPARE(tw->currentIndex(), 0);
+            for (int i = 0; i < 3; ++i)
+                QVERIFY(!tw->isTabEnabled(i));
+            QCOMPARE(w->statusBar()->currentMessage(), QStringLiteral("Tarvik ListForge initialized"));
+        }
+        QFile file(strLog);
+        QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
+        const QString strContent = QString::fromUtf8(file.readAll());
+        // Both runs appended; every line carries the short date, not the bare time stamp.
+        QCOMPARE(strContent.count(QStringLiteral("APMAIN  : Startup running...")), 2);
+        QCOMPARE(strContent.count(QStringLiteral("APMAIN  : Tracer initialized")), 2);
+        QCOMPARE(strContent.count(QStringLiteral("APMAIN  : Startup complete!")), 2);
+        const QStringList lines = strContent.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        const QString strToday = QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
+        for (const QString &strLine : lines)
+            QVERIFY2(strLine.startsWith(strToday), qPrintable(strLine));
+        Tracer::setFileTracing(false, QString());
+        Tracer::setDateTimeStamp(false);
+    }
+
+    void withoutOptionsNoDebugAndNoStartupRunning()
+    {
+        AppMainWindow *w = new AppMainWindow(&m_scheme, {"listforge"});
+        // The window's own trace log dialog has taken every line traced during start-up.
+        auto *lsw = w->traceLogDialog()->findChild<QListWidget *>(QStringLiteral("lswTraceLog"));
+        QStringList texts;
+        for (int i = 0; i < lsw->count(); ++i)
+            texts << lsw->item(i)->text();
+        QVERIFY(!texts.isEmpty());
+        QVERIFY(!texts.join('\n').contains(QStringLiteral("Tracer initialized"))); // debug lines are off
+        QVERIFY(!texts.join('\n').contains(QStringLiteral("Startup running")));
+        QVERIFY(texts.join('\n').contains(QStringLiteral("APMAIN  : Application set to initial state")));
+        QVERIFY(texts.last().endsWith(QStringLiteral("APMAIN  : Startup complete!")));
+        w->close(); // deletes itself
+    }
+
+    void settingsDefaultsAndRoundTrip()
+    {
+        {
+            QScopedPointer<AppMainWindow> w(new AppMainWindow(&m_scheme, {"listforge"}));
+            w->setAttribute(Qt::WA_DeleteOnClose, false);
+            QCOMPARE(w->size(), QSize(700, 500));
+            QCOMPARE(w->pos(), QPoint(50, 50));
+            auto *cbx = w->findChild<QComboBox *>(QStringLiteral("cbxCmd"));
+            QCOMPARE(cbx->count(), 0);
+            cbx->addItem(QStringLiteral("*IDN?"));
+            cbx->addItem(QStringLiteral("SOUR1:FREQ 1 GHz"));
+            w->resize(800, 600);
+            w->move(70, 80);
+            w->close(); // saves
+        }
+        QScopedPointer<QSettings> settings(AppMainWindow::createProgramSettings());
+        QVERIFY(settings->fileName().startsWith(m_configDir->path()));
+        QCOMPARE(settings->value(QStringLiteral("size")).toSize(), QSize(800, 600));
+        QCOMPARE(settings->beginReadArray(QStringLiteral("Commands")), 2);
+        settings->endArray();
+        QVERIFY(settings->childGroups().contains(QStringLiteral("TraceLog")));
+
+        QScopedPointer<AppMainWindow> w(new AppMainWindow(&m_scheme, {"listforge"}));
+        w->setAttribute(Qt::WA_DeleteOnClose, false);
+        QCOMPARE(w->size(), QSize(800, 600));
+        QCOMPARE(w->pos(), QPoint(70, 80));
+        auto *cbx = w->findChild<QComboBox *>(QStringLiteral("cbxCmd"));
+        QCOMPARE(cbx->count(), 2);
+        QCOMPARE(cbx->itemText(1), QStringLiteral("SOUR1:FREQ 1 GHz"));
+    }
+
+    void remoteTabToggle()
+    {
+        QScopedPointer<AppMainWindow> w(new AppMainWindow(&m_scheme, {"listforge"}));
+        w->setAttribute(Qt::WA_DeleteOnClose, false);
+        QTabWidget *tw = tabs(w.data());
+        QVERIFY(!w->isRemoteTabShown());
+        // Other keys and other modifier combinations do nothing.
+        QTest::keyClick(w.data(), Qt::Key_F1, Qt::ControlModifier);
+        QTest::keyClick(w.data(), Qt::Key_F2, Qt::ControlModifier | Qt::AltModifier);
+        QCOMPARE(tw->count(), 3);
+
+        QTest::keyClick(w.data(), Qt::Key_F1, Qt::ControlModifier | Qt::AltModifier);
+        QCOMPARE(tw->count(), 4);
+        QCOMPARE(tw->tabText(3), QStringLiteral("Tools"));
+        QVERIFY(!tw->isTabEnabled(3)); // not active
+        QVERIFY(tw->widget(3)->findChild<QComboBox *>(QStringLiteral("cbxCmd")));
+
+        QTest::keyClick(w.data(), Qt::Key_F1, Qt::ControlModifier | Qt::AltModifier);
+        QCOMPARE(tw->count(), 3);
+        QVERIFY(w->findChild<QComboBox *>(QStringLiteral("cbxCmd"))); // still owned by the window
+    }
+
+    void menusAndInstrumentLog()
+    {
+        QScopedPointer<AppMainWindow> w(new AppMainWindow(&m_scheme, {"listforge"}));
+        w->setAttribute(Qt::WA_DeleteOnClose, false);
+        QStringList titles;
+        for (QAction *action : w->menuBar()->actions())
+            titles << action->text();
+        QCOMPARE(titles, QStringList({"List", "Instrument", "Settings", "Help"}));
+        auto *trace = w->findChild<QAction *>(QStringLiteral("actionTraceLog"));
+        QCOMPARE(trace->toolTip(), QStringLiteral("Open trace log dialog"));
+        trace->trigger();
+        QVERIFY(w->traceLogDialog()->isVisible());
+        // Hiding the window takes the trace log dialog with it.
+        w->show();
+        w->hide();
+        QVERIFY(!w->traceLogDialog()->isVisible());
+
+        auto *log = w->findChild<QListWidget *>(QStringLiteral("lswInstrLog"));
+        w->showInstrMessage(1, QStringLiteral("Info line"));
+        w->showInstrMessage(2, QStringLiteral("Unable to do it"));
+        QCOMPARE(log->count(), 2);
+        QCOMPARE(log->currentRow(), 1);
+        w->clearInstrLog();
+        QCOMPARE(log->count(), 0);
+
+        auto *status = w->findChild<QLabel *>(QStringLiteral("lblInstrStatus"));
+        w->show();
+        QVERIFY(status->isVisible());
+        w->toggleInstrStateIndi();
+        QVERIFY(!status->isVisible());
+        w->toggleInstrStateIndi();
+        QVERIFY(status->isVisible());
+    }
+};
+
+QTEST_MAIN(TstMainWindow)
+#include "tst_mainwindow.moc"

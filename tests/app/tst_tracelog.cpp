@@ -1,0 +1,113 @@
+#include "app/dlgtracelog.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QListWidget>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class TstTraceLog : public QObject
+{
+    Q_OBJECT
+
+    static QListWidget *list(DlgTraceLog &dlg)
+    {
+        return dlg.findChild<QListWidget *>(QStringLiteral("lswTraceLog"));
+    }
+
+private slots:
+    void init()
+    {
+        Tracer::setTraceMask(Tracer::DefaultMask);
+        Tracer::takeTraceData();
+    }
+
+    void multiLineEntryGivesIndentedItems()
+    {
+        DlgTraceLog dlg;
+        Tracer::traceWarning(QStringLiteral("TEST    : one\ntwo\n\nfour"));
+        QListWidget *lsw = list(dlg);
+        QCOMPARE(lsw->count(), 4);
+        const QString strIndent(35, QLatin1Char(' '));
+        QVERIFY(lsw->item(0)->text().endsWith(QStringLiteral("TEST    : one")));
+        QCOMPARE(lsw->item(1)->text(), strIndent + QStringLiteral("two"));
+        QCOMPARE(lsw->item(2)->text(), strIndent);
+        QCOMPARE(lsw->item(3)->text(), strIndent + QStringLiteral("four"));
+        const QImage warn = QIcon(QStringLiteral(":/Tracer/TraceLog/warn.png")).pixmap(16).toImage();
+        QVERIFY(!warn.isNull());
+        for (int i = 0; i < 4; ++i)
+            QCOMPARE(lsw->item(i)->icon().pixmap(16).toImage(), warn);
+        // A warning does not pop the dialog up.
+        QVERIFY(!dlg.isVisible());
+    }
+
+    void iconsFollowKinds()
+    {
+        DlgTraceLog dlg;
+        Tracer::setTraceMask(Tracer::DebugMask);
+        Tracer::traceInfo(QStringLiteral("TEST    : i"));
+        Tracer::traceDebug(QStringLiteral("TEST    : d"));
+        Tracer::trace(8, QStringLiteral("TEST    : eight"));
+        QListWidget *lsw = list(dlg);
+        QCOMPARE(lsw->count(), 3);
+        auto image = [](const char *path) { return QIcon(QString::fromLatin1(path)).pixmap(16).toImage(); };
+        QCOMPARE(lsw->item(0)->icon().pixmap(16).toImage(), image(":/Tracer/TraceLog/info.png"));
+        QCOMPARE(lsw->item(1)->icon().pixmap(16).toImage(), image(":/Tracer/TraceLog/debug.png"));
+        QCOMPARE(lsw->item(2)->icon().pixmap(16).toImage(), image(":/Tracer/TraceLog/error.png"));
+    }
+
+    void errorBringsHiddenDialogToFront()
+    {
+        DlgTraceLog dlg;
+        QVERIFY(!dlg.isVisible());
+        Tracer::traceError(QStringLiteral("TEST    : broken"));
+        QVERIFY(dlg.isVisible());
+    }
+
+    void clearAndCopy()
+    {
+        DlgTraceLog dlg;
+        QApplication::clipboard()->setText(QStringLiteral("previous"));
+        dlg.copyTraceLogToClipboard();
+        QCOMPARE(QApplication::clipboard()->text(), QString());
+
+        Tracer::traceInfo(QStringLiteral("TEST    : a"));
+        Tracer::traceInfo(QStringLiteral("TEST    : b\nc"));
+        dlg.copyTraceLogToClipboard();
+        const QStringList lines = QApplication::clipboard()->text().split(QLatin1Char('\n'));
+        QCOMPARE(lines.size(), 4); // three lines, each ended by a line feed
+        QVERIFY(lines.at(0).endsWith(QStringLiteral("TEST    : a")));
+        QCOMPARE(lines.at(2), QString(35, QLatin1Char(' ')) + QStringLiteral("c"));
+
+        dlg.clearTraceLog();
+        QCOMPARE(list(dlg)->count(), 0);
+        // Lines already taken never come back.
+        Tracer::traceInfo(QStringLiteral("TEST    : after"));
+        QCOMPARE(list(dlg)->count(), 1);
+    }
+
+    void settingsDefaultsAndRoundTrip()
+    {
+        QTemporaryDir dir;
+        const QString strPath = dir.filePath(QStringLiteral("settings.ini"));
+        {
+            DlgTraceLog dlg;
+            QSettings settings(strPath, QSettings::IniFormat);
+            dlg.loadSettings(settings);
+            QCOMPARE(dlg.size(), QSize(520, 580));
+            dlg.resize(600, 400);
+            dlg.move(120, 130);
+            dlg.saveSettings(settings);
+        }
+        QSettings settings(strPath, QSettings::IniFormat);
+        QCOMPARE(settings.value(QStringLiteral("TraceLog/Size")).toSize(), QSize(600, 400));
+        DlgTraceLog dlg;
+        dlg.loadSettings(settings);
+        QCOMPARE(dlg.size(), QSize(600, 400));
+        QCOMPARE(dlg.pos(), QPoint(120, 130));
+    }
+};
+
+QTEST_MAIN(TstTraceLog)
+#include "tst_tracelog.moc"

@@ -1,0 +1,433 @@
+#include "ui/colorscheme.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QVBoxLayout>
+#include <QtTest>
+
+namespace {
+
+// A scheme that differs from the defaults everywhere, so that "unchanged" checks are
+// not fooled by a fall-back to the defaults.
+ClsColorScheme customScheme()
+{
+    ClsColorScheme scheme;
+    int intStep = 0;
+    for (const QString &strRole : ClsColorScheme::roleKeys()) {
+        scheme.setColor(strRole, QColor::fromRgb(20 + 30 * intStep, 200 - 25 * intStep, 90 + 11 * intStep));
+        ++intStep;
+    }
+    scheme.setBrightness(-20);
+    scheme.setContrast(35);
+    return scheme;
+}
+
+void writeFile(const QString &strPath, const QByteArray &data)
+{
+    QFile file(strPath);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(file.write(data), qint64(data.size()));
+}
+
+QStringList styleSheetWarnings;
+
+void collectStyleSheetWarnings(QtMsgType, const QMessageLogContext &, const QString &strMessage)
+{
+    // The offscreen platform adds unrelated notices; only parser complaints count.
+    if (strMessage.contains(QStringLiteral("parse"), Qt::CaseInsensitive))
+        styleSheetWarnings << strMessage;
+}
+
+} // namespace
+
+class TstColorScheme : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void defaultsAreValid();
+    void setColorRejectsUnknownRolesAndInvalidColors();
+    void neutralAdjustmentGivesChosenColors();
+    void brightnessShiftsLightness();
+    void contrastScalesDistanceFromMidGrey();
+    void extremesNeverProduceInvalidColors_data();
+    void extremesNeverProduceInvalidColors();
+    void styleSheetFollowsEffectiveColors();
+    void styleSheetParsesCleanly();
+    void settingsRoundTrip();
+    void settingsLoadKeepsCurrentForInvalidValues();
+    void colorSetFileRoundTrip();
+    void colorSetFileMayOmitRoles();
+    void badColorSetFilesAreRejected_data();
+    void badColorSetFilesAreRejected();
+    void saveReportsFailure();
+    void saveReplacesUnreadableFile();
+};
+
+void TstColorScheme::defaultsAreValid()
+{
+    const QStringList roles = ClsColorScheme::roleKeys();
+    QVERIFY(roles.size() >= 6);
+    QCOMPARE(QSet<QString>(roles.begin(), roles.end()).size(), roles.size());
+    for (const char *strRole : {"Window", "Base", "Text", "Button", "Highlight", "Accent"})
+        QVERIFY2(roles.contains(QLatin1String(strRole)), strRole);
+
+    const ClsColorScheme scheme;
+    QCOMPARE(scheme.brightness(), 0);
+    QCOMPARE(scheme.contrast(), 0);
+    for (const QString &strRole : roles) {
+        QVERIFY2(ClsColorScheme::defaultColor(strRole).isValid(), qPrintable(strRole));
+        QCOMPARE(scheme.color(strRole), ClsColorScheme::defaultColor(strRole));
+    }
+    QVERIFY(!ClsColorScheme::defaultColor(QStringLiteral("NoSuchRole")).isValid());
+    QVERIFY(!scheme.color(QStringLiteral("NoSuchRole")).isValid());
+
+    // Text must stay readable on the backgrounds it is drawn on.
+    const auto lightness = [&scheme](const char *role) { return scheme.color(role).lightnessF(); };
+    QVERIFY(lightness("Window") - lightness("Text") > 0.5);
+    QVERIFY(lightness("Base") - lightness("Text") > 0.5);
+
+    ClsColorScheme modified = customScheme();
+    QVERIFY(modified != scheme);
+    modified.resetToDefaults();
+    QVERIFY(modified == scheme);
+}
+
+void TstColorScheme::setColorRejectsUnknownRolesAndInvalidColors()
+{
+    ClsColorScheme scheme;
+    const ClsColorScheme before = scheme;
+    scheme.setColor(QStringLiteral("Text"), QColor());
+    scheme.setColor(QStringLiteral("NoSuchRole"), Qt::red);
+    QVERIFY(scheme == before);
+    QVERIFY(!scheme.color(QStringLiteral("NoSuchRole")).isValid());
+
+    scheme.setBrightness(250);
+    scheme.setContrast(-250);
+    QCOMPARE(scheme.brightness(), 100);
+    QCOMPARE(scheme.contrast(), -100);
+}
+
+void TstColorScheme::neutralAdjustmentGivesChosenColors()
+{
+    ClsColorScheme scheme;
+    for (const QString &strRole : ClsColorScheme::roleKeys())
+        QCOMPARE(scheme.effectiveColor(strRole), scheme.color(strRole));
+
+    scheme = customScheme();
+    scheme.setBrightness(0);
+    scheme.setContrast(0);
+    for (const QString &strRole : ClsColorScheme::roleKeys())
+        QCOMPARE(scheme.effectiveColor(strRole).name(), scheme.color(strRole).name());
+}
+
+void TstColorScheme::brightnessShiftsLightness()
+{
+    ClsColorScheme scheme;
+    const QString strRole = QStringLiteral("Highlight");
+    scheme.setColor(strRole, QColor(QStringLiteral("#2f6fab")));
+    const qreal original = scheme.effectiveColor(strRole).lightnessF();
+
+    scheme.setBrightness(40);
+    const QColor lighter = scheme.effectiveColor(strRole);
+    QVERIFY(lighter.lightnessF() > original);
+    QVERIFY(lighter != QColor(Qt::white));
+    // Hue survives a moderate change.
+    QVERIFY(qAbs(lighter.hslHue() - QColor(QStringLiteral("#2f6fab")).hslHue()) <= 2);
+
+    scheme.setBrightness(100);
+    QCOMPARE(scheme.effectiveColor(strRole).name(), QStringLiteral("#ffffff"));
+
+    scheme.setBrightness(-40);
+    QVERIFY(scheme.effectiveColor(strRole).lightnessF() < original);
+    scheme.setBrightness(-100);
+    QCOMPARE(scheme.effectiveColor(strRole).name(), QStringLiteral("#000000"));
+}
+
+void TstColorScheme::contrastScalesDistanceFromMidGrey()
+{
+    ClsColorScheme scheme;
+    scheme.setColor(QStringLiteral("Window"), QColor(QStringLiteral("#d0d0d0")));
+    scheme.setColor(QStringLiteral("Text"), QColor(QStringLiteral("#303030")));
+    const qreal window = scheme.effectiveColor(QStringLiteral("Window")).lightnessF();
+    const qreal text = scheme.effectiveColor(QStringLiteral("Text")).lightnessF();
+
+    scheme.setContrast(50);
+    QVERIFY(scheme.effectiveColor(QStringLiteral("Window")).lightnessF() > window);
+    QVERIFY(scheme.effectiveColor(QStringLiteral("Text")).lightnessF() < text);
+
+    scheme.setContrast(-50);
+    const qreal lowWindow = scheme.effectiveColor(QStringLiteral("Window")).lightnessF();
+    const qreal lowText = scheme.effectiveColor(QStringLiteral("Text")).lightnessF();
+    QVERIFY(lowWindow < window);
+    QVERIFY(lowText > text);
+    // Less contrast, but light stays lighter than dark.
+    QVERIFY(lowWindow > lowText);
+}
+
+void TstColorScheme::extremesNeverProduceInvalidColors_data()
+{
+    QTest::addColumn<int>("brightness");
+    QTest::addColumn<int>("contrast");
+    for (int intBrightness : {-1000, -100, -99, -37, 0, 1, 55, 100, 1000})
+        for (int intContrast : {-1000, -100, -1, 0, 64, 100, 1000})
+            QTest::addRow("b%d c%d", intBrightness, intContrast) << intBrightness << intContrast;
+}
+
+void TstColorScheme::extremesNeverProduceInvalidColors()
+{
+    QFETCH(int, brightness);
+    QFETCH(int, contrast);
+    const QList<QColor> colors = {Qt::black,           Qt::white,          Qt::red,
+                                  Qt::green,           Qt::blue,           QColor(128, 128, 128),
+                                  QColor(1, 254, 127), QColor(255, 255, 0)};
+    ClsColorScheme scheme;
+    scheme.setBrightness(brightness);
+    scheme.setContrast(contrast);
+    for (const QColor &chosen : colors) {
+        for (const QString &strRole : ClsColorScheme::roleKeys()) {
+            scheme.setColor(strRole, chosen);
+            const QColor effective = scheme.effectiveColor(strRole);
+            QVERIFY2(effective.isValid(), qPrintable(chosen.name()));
+            QVERIFY(QColor::isValidColor(effective.name()));
+            for (int intComponent : {effective.red(), effective.green(), effective.blue()})
+                QVERIFY(intComponent >= 0 && intComponent <= 255);
+        }
+    }
+}
+
+void TstColorScheme::styleSheetFollowsEffectiveColors()
+{
+    ClsColorScheme scheme;
+    QString strSheet = scheme.styleSheet();
+    for (const QString &strRole : ClsColorScheme::roleKeys())
+        QVERIFY2(strSheet.contains(scheme.effectiveColor(strRole).name()), qPrintable(strRole));
+    QCOMPARE(strSheet.count(QLatin1Char('{')), strSheet.count(QLatin1Char('}')));
+    QVERIFY(!strSheet.contains(QLatin1Char('%')));
+    QVERIFY(!strSheet.contains(QStringLiteral("font"), Qt::CaseInsensitive));
+    for (const char *selector :
+         {"QPushButton:hover", "QPushButton:pressed", "QPushButton:disabled", "QTabBar::tab", "QGroupBox",
+          "QMenuBar", "QMenu::item:selected", "QStatusBar", "QLineEdit", "QComboBox", "QSpinBox",
+          "QListWidget", "QTreeWidget", "QTableWidget", "selection-background-color"})
+        QVERIFY2(strSheet.contains(QLatin1String(selector)), selector);
+
+    const QString strBefore = strSheet;
+    scheme.setColor(QStringLiteral("Highlight"), QColor(QStringLiteral("#ab12cd")));
+    strSheet = scheme.styleSheet();
+    QVERIFY(strSheet != strBefore);
+    QVERIFY(strSheet.contains(QStringLiteral("#ab12cd")));
+
+    // With an adjustment the sheet uses the adjusted colours, not the chosen ones.
+    scheme.setBrightness(30);
+    strSheet = scheme.styleSheet();
+    QVERIFY(!strSheet.contains(QStringLiteral("#ab12cd")));
+    for (const QString &strRole : ClsColorScheme::roleKeys())
+        QVERIFY2(strSheet.contains(scheme.effectiveColor(strRole).name()), qPrintable(strRole));
+}
+
+void TstColorScheme::styleSheetParsesCleanly()
+{
+    ClsColorScheme scheme = customScheme();
+    styleSheetWarnings.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(collectStyleSheetWarnings);
+    {
+        QWidget window;
+        auto *layout = new QVBoxLayout(&window);
+        layout->addWidget(new QLineEdit(&window));
+        layout->addWidget(new QPushButton(QStringLiteral("OK"), &window));
+        qApp->setStyleSheet(scheme.styleSheet());
+        window.show();
+        window.ensurePolished();
+        QApplication::processEvents();
+        qApp->setStyleSheet(QString());
+    }
+    qInstallMessageHandler(previous);
+    QVERIFY2(styleSheetWarnings.isEmpty(), qPrintable(styleSheetWarnings.join(QLatin1Char('\n'))));
+}
+
+void TstColorScheme::settingsRoundTrip()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString strPath = dir.filePath(QStringLiteral("colors.ini"));
+    const ClsColorScheme original = customScheme();
+    {
+        QSettings settings(strPath, QSettings::IniFormat);
+        original.save(settings);
+        settings.sync();
+        QCOMPARE(settings.status(), QSettings::NoError);
+    }
+    {
+        QSettings settings(strPath, QSettings::IniFormat);
+        QCOMPARE(settings.value(QStringLiteral("Brightness")).toInt(), -20);
+        QCOMPARE(settings.value(QStringLiteral("Contrast")).toInt(), 35);
+        QCOMPARE(settings.value(QStringLiteral("Color/Text")).toString(),
+                 original.color(QStringLiteral("Text")).name());
+    }
+    ClsColorScheme loaded;
+    QSettings settings(strPath, QSettings::IniFormat);
+    loaded.load(settings);
+    QVERIFY(loaded == original);
+
+    // An empty store keeps what is there, so a first start runs with the defaults.
+    QSettings empty(dir.filePath(QStringLiteral("empty.ini")), QSettings::IniFormat);
+    ClsColorScheme defaults;
+    defaults.load(empty);
+    QVERIFY(defaults == ClsColorScheme());
+}
+
+void TstColorScheme::settingsLoadKeepsCurrentForInvalidValues()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QSettings settings(dir.filePath(QStringLiteral("colors.ini")), QSettings::IniFormat);
+    settings.setValue(QStringLiteral("Brightness"), QStringLiteral("bright"));
+    settings.setValue(QStringLiteral("Contrast"), 400);
+    settings.setValue(QStringLiteral("Color/Text"), QStringLiteral("garbage"));
+    settings.setValue(QStringLiteral("Color/Window"), QStringLiteral("red"));
+    settings.setValue(QStringLiteral("Color/Base"), QStringLiteral("#00ff00"));
+    settings.setValue(QStringLiteral("Color/Unknown"), QStringLiteral("#123456"));
+
+    const ClsColorScheme before = customScheme();
+    ClsColorScheme scheme = before;
+    scheme.load(settings);
+    QCOMPARE(scheme.brightness(), before.brightness());
+    QCOMPARE(scheme.contrast(), before.contrast());
+    QCOMPARE(scheme.color(QStringLiteral("Text")), before.color(QStringLiteral("Text")));
+    QCOMPARE(scheme.color(QStringLiteral("Window")), before.color(QStringLiteral("Window")));
+    QCOMPARE(scheme.color(QStringLiteral("Base")).name(), QStringLiteral("#00ff00"));
+    QVERIFY(!scheme.color(QStringLiteral("Unknown")).isValid());
+}
+
+void TstColorScheme::colorSetFileRoundTrip()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString strPath = dir.filePath(QStringLiteral("lab.col"));
+    const ClsColorScheme original = customScheme();
+    QString strError;
+    QVERIFY2(original.saveFile(strPath, &strError), qPrintable(strError));
+    {
+        QSettings settings(strPath, QSettings::IniFormat);
+        QCOMPARE(settings.value(QStringLiteral("Format")).toString(),
+                 QStringLiteral("ListForge colour set 1"));
+    }
+
+    ClsColorScheme loaded;
+    QVERIFY2(loaded.loadFile(strPath, &strError), qPrintable(strError));
+    QVERIFY(loaded == original);
+
+    // Overwriting an existing set replaces it completely.
+    ClsColorScheme second;
+    second.setColor(QStringLiteral("Accent"), QColor(QStringLiteral("#010203")));
+    QVERIFY(second.saveFile(strPath));
+    QVERIFY(loaded.loadFile(strPath));
+    QVERIFY(loaded == second);
+}
+
+void TstColorScheme::colorSetFileMayOmitRoles()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString strPath = dir.filePath(QStringLiteral("partial.col"));
+    writeFile(strPath, "Format=ListForge colour set 1\n[Color]\nAccent=#102030\n");
+
+    const ClsColorScheme before = customScheme();
+    ClsColorScheme scheme = before;
+    QString strError;
+    QVERIFY2(scheme.loadFile(strPath, &strError), qPrintable(strError));
+    QCOMPARE(scheme.color(QStringLiteral("Accent")).name(), QStringLiteral("#102030"));
+    QCOMPARE(scheme.color(QStringLiteral("Text")), before.color(QStringLiteral("Text")));
+    QCOMPARE(scheme.brightness(), before.brightness());
+}
+
+void TstColorScheme::badColorSetFilesAreRejected_data()
+{
+    QTest::addColumn<QByteArray>("content"); // empty: no file at all
+    QTest::addColumn<QString>("expected");   // part of the error text
+
+    const QByteArray header = "Format=ListForge colour set 1\n";
+    QTest::newRow("missing") << QByteArray() << "does not exist";
+    QTest::newRow("binary garbage") << QByteArray("\x00\x01\xff\xfe[[[\n====\n\x7f junk", 22)
+                                    << "not a color set";
+    QTest::newRow("other ini") << QByteArray("[General]\nfoo=bar\n[Color]\nText=#000000\n")
+                               << "not a color set";
+    QTest::newRow("later format") << QByteArray("Format=ListForge colour set 2\n[Color]\nText=#000000\n")
+                                  << "not a color set";
+    QTest::newRow("short colour") << header + "[Color]\nWindow=#ffffff\nText=#12345\n"
+                                  << "invalid color";
+    QTest::newRow("named colour") << header + "[Color]\nText=red\n"
+                                  << "invalid color";
+    QTest::newRow("colour with alpha") << header + "[Color]\nText=#ff112233\n"
+                                       << "invalid color";
+    QTest::newRow("broken line after format") << header + "[Color\nText=#000000\n"
+                                              << "not a color set";
+    QTest::newRow("oversized") << header + QByteArray(100 * 1024, ';') << "not a color set";
+    QTest::newRow("brightness text") << header + "Brightness=bright\n"
+                                     << "invalid value";
+    QTest::newRow("contrast out of range") << header + "Contrast=500\n"
+                                           << "invalid value";
+}
+
+void TstColorScheme::badColorSetFilesAreRejected()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QString, expected);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString strPath = dir.filePath(QStringLiteral("set.col"));
+    if (!content.isEmpty())
+        writeFile(strPath, content);
+
+    const ClsColorScheme before = customScheme();
+    ClsColorScheme scheme = before;
+    QString strError;
+    QVERIFY(!scheme.loadFile(strPath, &strError));
+    QVERIFY2(strError.contains(expected), qPrintable(strError));
+    QVERIFY(strError.contains(strPath));
+    QVERIFY(scheme == before);
+    QVERIFY(!scheme.loadFile(strPath)); // no error text wanted
+
+    // A folder is not a colour set either.
+    QVERIFY(!scheme.loadFile(dir.path(), &strError));
+    QVERIFY(scheme == before);
+}
+
+void TstColorScheme::saveReportsFailure()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    // A regular file in place of the folder cannot be worked around, not even by root.
+    const QString strBlocker = dir.filePath(QStringLiteral("blocker"));
+    writeFile(strBlocker, "x");
+    const ClsColorScheme scheme = customScheme();
+    QString strError;
+    QVERIFY(!scheme.saveFile(strBlocker + QStringLiteral("/set.col"), &strError));
+    QVERIFY(strError.contains(QStringLiteral("cannot be written")));
+    QVERIFY(!scheme.saveFile(strBlocker + QStringLiteral("/set.col")));
+
+    QVERIFY(!scheme.saveFile(dir.path(), &strError)); // a folder
+    QVERIFY(strError.contains(QStringLiteral("cannot be written")));
+}
+
+void TstColorScheme::saveReplacesUnreadableFile()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString strPath = dir.filePath(QStringLiteral("old.col"));
+    writeFile(strPath, QByteArray("\x00\x01\xff\xfe[[[\n====\n\x7f junk", 22));
+
+    const ClsColorScheme original = customScheme();
+    QString strError;
+    QVERIFY2(original.saveFile(strPath, &strError), qPrintable(strError));
+    ClsColorScheme loaded;
+    QVERIFY2(loaded.loadFile(strPath, &strError), qPrintable(strError));
+    QVERIFY(loaded == original);
+}
+
+QTEST_MAIN(TstColorScheme)
+#include "tst_colorscheme.moc"

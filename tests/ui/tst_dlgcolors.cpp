@@ -1,0 +1,158 @@
+#include "ui/dlgcolors.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class TstDlgColors : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void windowBasics();
+    void registeredEntriesAreListed();
+    void slidersChangeSchemeAndNotify();
+    void defaultsResetsSchemeAndSwatches();
+    void settingsGroupRoundTrip();
+};
+
+void TstDlgColors::windowBasics()
+{
+    ClsColorScheme scheme;
+    DlgColors dialog(&scheme);
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Colors"));
+    QVERIFY(!(dialog.windowFlags() & Qt::WindowContextHelpButtonHint));
+    QVERIFY(!dialog.isModal());
+    QCOMPARE(dialog.scheme(), &scheme);
+    for (const char *name : {"btnLoad", "btnSave", "btnDefaults", "btnClose"})
+        QVERIFY2(dialog.findChild<QPushButton *>(QLatin1String(name)), name);
+
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QTest::mouseClick(dialog.findChild<QPushButton *>(QStringLiteral("btnClose")), Qt::LeftButton);
+    QVERIFY(!dialog.isVisible());
+}
+
+void TstDlgColors::registeredEntriesAreListed()
+{
+    ClsColorScheme scheme;
+    scheme.setColor(QStringLiteral("Text"), QColor(QStringLiteral("#123456")));
+    DlgColors dialog(&scheme);
+    QVERIFY(dialog.registeredRoles().isEmpty());
+
+    dialog.registerColorEntry(QStringLiteral("Window"), QStringLiteral("Window background"));
+    dialog.registerColorEntry(QStringLiteral("Text"), QStringLiteral("Text"));
+    dialog.registerColorEntry(QStringLiteral("NoSuchRole"), QStringLiteral("Nothing"));
+    dialog.registerColorEntry(QStringLiteral("Window"), QStringLiteral("Panels"));
+    QCOMPARE(dialog.registeredRoles(), QStringList({QStringLiteral("Window"), QStringLiteral("Text")}));
+
+    auto *btnText = dialog.findChild<QPushButton *>(QStringLiteral("btnColorText"));
+    QVERIFY(btnText);
+    QCOMPARE(btnText->text(), QStringLiteral("#123456"));
+    QVERIFY(!btnText->icon().isNull());
+    QVERIFY(dialog.findChild<QPushButton *>(QStringLiteral("btnColorWindow")));
+    QVERIFY(!dialog.findChild<QPushButton *>(QStringLiteral("btnColorNoSuchRole")));
+
+    QStringList labels;
+    for (const QLabel *label : dialog.findChildren<QLabel *>())
+        labels << label->text();
+    QVERIFY(labels.contains(QStringLiteral("Panels")));
+    QVERIFY(!labels.contains(QStringLiteral("Window background")));
+    QVERIFY(!labels.contains(QStringLiteral("Nothing")));
+}
+
+void TstDlgColors::slidersChangeSchemeAndNotify()
+{
+    ClsColorScheme scheme;
+    DlgColors dialog(&scheme);
+    QSignalSpy spy(&dialog, &DlgColors::colorsChanged);
+    auto *sldBrightness = dialog.findChild<QSlider *>(QStringLiteral("sldBrightness"));
+    auto *sldContrast = dialog.findChild<QSlider *>(QStringLiteral("sldContrast"));
+    auto *lblBrightness = dialog.findChild<QLabel *>(QStringLiteral("lblBrightnessValue"));
+    QVERIFY(sldBrightness && sldContrast && lblBrightness);
+    QCOMPARE(sldBrightness->minimum(), -100);
+    QCOMPARE(sldBrightness->maximum(), 100);
+
+    const QString strSheet = scheme.styleSheet();
+    sldBrightness->setValue(40);
+    QCOMPARE(spy.count(), 1);
+    QCOMPARE(scheme.brightness(), 40);
+    QCOMPARE(lblBrightness->text(), QStringLiteral("40"));
+    QVERIFY(scheme.styleSheet() != strSheet);
+
+    sldBrightness->setValue(40); // no change, no restyling
+    QCOMPARE(spy.count(), 1);
+
+    sldContrast->setFocus();
+    QTest::keyClick(sldContrast, Qt::Key_PageDown);
+    QCOMPARE(spy.count(), 2);
+    QCOMPARE(scheme.contrast(), -10);
+
+    // The sliders start from the scheme they are given.
+    ClsColorScheme adjusted;
+    adjusted.setBrightness(-30);
+    adjusted.setContrast(70);
+    DlgColors second(&adjusted);
+    QCOMPARE(second.findChild<QSlider *>(QStringLiteral("sldBrightness"))->value(), -30);
+    QCOMPARE(second.findChild<QSlider *>(QStringLiteral("sldContrast"))->value(), 70);
+    QCOMPARE(second.findChild<QLabel *>(QStringLiteral("lblContrastValue"))->text(), QStringLiteral("70"));
+}
+
+void TstDlgColors::defaultsResetsSchemeAndSwatches()
+{
+    ClsColorScheme scheme;
+    scheme.setColor(QStringLiteral("Accent"), QColor(QStringLiteral("#aa0000")));
+    DlgColors dialog(&scheme);
+    dialog.registerColorEntry(QStringLiteral("Accent"), QStringLiteral("Accent"));
+    auto *sldBrightness = dialog.findChild<QSlider *>(QStringLiteral("sldBrightness"));
+    sldBrightness->setValue(-55);
+
+    QSignalSpy spy(&dialog, &DlgColors::colorsChanged);
+    QTest::mouseClick(dialog.findChild<QPushButton *>(QStringLiteral("btnDefaults")), Qt::LeftButton);
+    QCOMPARE(spy.count(), 1); // one notification, although slider and colours all changed
+    QVERIFY(scheme == ClsColorScheme());
+    QCOMPARE(sldBrightness->value(), 0);
+    QCOMPARE(dialog.findChild<QLabel *>(QStringLiteral("lblBrightnessValue"))->text(), QStringLiteral("0"));
+    QCOMPARE(dialog.findChild<QPushButton *>(QStringLiteral("btnColorAccent"))->text(),
+             ClsColorScheme::defaultColor(QStringLiteral("Accent")).name());
+}
+
+void TstDlgColors::settingsGroupRoundTrip()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString strPath = dir.filePath(QStringLiteral("ListForge.ini"));
+    ClsColorScheme scheme;
+    {
+        DlgColors dialog(&scheme);
+        QSettings empty(dir.filePath(QStringLiteral("empty.ini")), QSettings::IniFormat);
+        dialog.loadSettings(empty);
+        QCOMPARE(dialog.pos(), QPoint(250, 250));
+        QVERIFY(dialog.width() >= 200 && dialog.height() >= 150);
+
+        dialog.resize(520, 410);
+        dialog.move(310, 205);
+        QSettings settings(strPath, QSettings::IniFormat);
+        settings.beginGroup(QStringLiteral("Other"));
+        dialog.saveSettings(settings); // its own group, whatever the caller's
+        settings.endGroup();
+        dialog.saveSettings(settings);
+        settings.sync();
+        QCOMPARE(settings.status(), QSettings::NoError);
+        QCOMPARE(settings.value(QStringLiteral("Colors/Pos")).toPoint(), QPoint(310, 205));
+        QCOMPARE(settings.value(QStringLiteral("Colors/Size")).toSize(), QSize(520, 410));
+        QVERIFY(settings.group().isEmpty());
+    }
+    DlgColors dialog(&scheme);
+    QSettings settings(strPath, QSettings::IniFormat);
+    dialog.loadSettings(settings);
+    QCOMPARE(dialog.size(), QSize(520, 410));
+    QCOMPARE(dialog.pos(), QPoint(310, 205));
+    QVERIFY(settings.group().isEmpty());
+}
+
+QTEST_MAIN(TstDlgColors)
+#include "tst_dlgcolors.moc"
