@@ -1,0 +1,72 @@
+// listforge-cli: makes and inspects list files for scripts and test benches.
+
+#include "cli/clicommands.h"
+#include "cli/clioutput.h"
+
+#include <QCoreApplication>
+
+namespace {
+
+// New commands (control lists, uploads, SCPI, discovery) add one row and one source file.
+const CliCommand commands[] = {
+    {"datalist", runDataListCommand,
+     "datalist SOURCE [--bits N] [SOURCE [--bits N]]... [--modulation NAME] [--comment TEXT]\n"
+     "         [--ascii] -o FILE\n"
+     "    SOURCE: --prbs ORDER | --pattern BITS | --sequence NAME | --ascii-bits FILE |\n"
+     "            --ascii-hex FILE | --binary FILE | --data-list FILE\n"
+     "    Several sources are appended in order. --bits N is the bit count of the PRBS, pattern or\n"
+     "    sequence source before it (default: one PRBS period, or 10 symbols). --ascii writes\n"
+     "    .dm_iqda instead of .dm_iqd; the extension is added when missing."},
+    {"controllist", runControlListCommand,
+     "controllist --length N [--marker1 TAGS] [--marker2 TAGS] [--marker3 TAGS] [--marker4 TAGS]\n"
+     "            [--burst TAGS] [--levatt TAGS] [--cw TAGS] [--hop TAGS] [--comment TEXT] -o FILE\n"
+     "    Writes a .dm_iqc control list of N symbols (1..20000000). TAGS are level changes such as\n"
+     "    '10:1;20:0' (high from symbol 10, low from symbol 20); unset signals hold '0:0'. The\n"
+     "    extension is added when missing."},
+    {"info", runInfoCommand,
+     "info [--bits] FILE\n"
+     "    Header tags and bit count of a .dm_iqd file (bit count of a .dm_iqda file), or the\n"
+     "    fields of a .dm_iqc control list;\n"
+     "    --bits also prints the bits as 0/1 text."},
+};
+
+void printUsage()
+{
+    CliOutput::printOut(QStringLiteral("Usage: listforge-cli COMMAND [OPTIONS]\n\nCommands:"));
+    for (const CliCommand &command : commands)
+        CliOutput::printOut(QStringLiteral("  ") + QString::fromLatin1(command.synopsis) + QLatin1Char('\n'));
+    CliOutput::printOut(QStringLiteral("Exit status: 0 done, 1 refused (message on standard error, nothing "
+                                       "written), 2 usage error."));
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QStringList args = QCoreApplication::arguments();
+    args.removeFirst();
+    if (args.isEmpty()) {
+        CliOutput::printErr(QStringLiteral("listforge-cli: a command is required."));
+        CliOutput::printErr(QStringLiteral("Try 'listforge-cli --help'."));
+        return CliStatus::Usage;
+    }
+    const QString name = args.takeFirst();
+    if (name == QLatin1String("--help") || name == QLatin1String("-h") || name == QLatin1String("help")) {
+        printUsage();
+        return CliStatus::Done;
+    }
+    for (const CliCommand &command : commands) {
+        if (name != QLatin1String(command.name))
+            continue;
+        if (args.contains(QLatin1String("--help")) || args.contains(QLatin1String("-h"))) {
+            CliOutput::printOut(QStringLiteral("Usage: listforge-cli ") +
+                                QString::fromLatin1(command.synopsis));
+            return CliStatus::Done;
+        }
+        return command.run(args);
+    }
+    CliOutput::printErr(QStringLiteral("listforge-cli: unknown command '%1'.").arg(name));
+    CliOutput::printErr(QStringLiteral("Try 'listforge-cli --help'."));
+    return CliStatus::Usage;
+}

@@ -1,0 +1,180 @@
+#include "lists/controllist.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace ControlList;
+
+class TstControlList : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void tagStringRules_data()
+    {
+        QTest::addColumn<QString>("tags");
+        QTest::addColumn<QString>("firstLine"); // empty: accepted
+        QTest::addColumn<bool>("slopeSummary");
+        QTest::newRow("example") << "10:1;20:0;70:1;75:0" << QString() << false;
+        QTest::newRow("neutral") << "0:0" << QString() << false;
+        QTest::newRow("unordered and repeated") << "20:1;5:0;5:1" << QString() << false;
+        QTest::newRow("trailing semicolon")
+            << "10:1;" << "Certain tag slop '' contains not only one ':'!" << true;
+        QTest::newRow("empty") << "" << "Certain tag slop '' contains not only one ':'!" << true;
+        QTest::newRow("no index") << ":1" << "Certain tag slop ':1' contains no symbol index!" << true;
+        QTest::newRow("level 2") << "10:2" << "Certain tag slop '10:2' contains unspecified level value '2'!" << true;
+        QTest::newRow("two digit level")
+            << "10:11" << "Certain tag slop '10:11' contains no level value or level with to many digits!" << true;
+        QTest::newRow("no level")
+            << "10:" << "Certain tag slop '10:' contains no level value or level with to many digits!" << true;
+        QTest::newRow("dash") << "10-1" << "Tag string '10-1' contains unsupported characters!" << false;
+        QTest::newRow("blank") << "10: 1" << "Tag string '10: 1' contains unsupported characters!" << false;
+        QTest::newRow("two colons") << "10:1:0" << "Certain tag slop '10:1:0' contains not only one ':'!" << true;
+        QTest::newRow("second slope bad")
+            << "0:1;;5:0" << "Certain tag slop '' contains not only one ':'!" << true;
+    }
+
+    void tagStringRules()
+    {
+        QFETCH(QString, tags);
+        QFETCH(QString, firstLine);
+        QFETCH(bool, slopeSummary);
+        const ListResult result = validateTagString(tags);
+        QCOMPARE(result.ok, firstLine.isEmpty());
+        if (result.ok)
+            return;
+        const QStringList lines = result.traceMessage.split(QLatin1Char('\n'));
+        QCOMPARE(lines.first(), firstLine);
+        QCOMPARE(lines.size(), slopeSummary ? 2 : 1);
+        if (slopeSummary)
+            QCOMPARE(lines.at(1),
+                     QStringLiteral("Any slope of tag string '%1' does not comply with the specification!").arg(tags));
+    }
+
+    void indexesAgainstLength()
+    {
+        QVERIFY(indexesBelow(QStringLiteral("99:1"), 100));
+        QVERIFY(!indexesBelow(QStringLiteral("100:1"), 100));
+        QVERIFY(indexesBelow(QStringLiteral("100:1"), 101));
+        QVERIFY(!indexesBelow(QStringLiteral("0:1;50:0;100:1"), 100));
+        QVERIFY(indexesBelow(QStringLiteral("0:0"), 1));
+        // Far beyond any 64-bit number: out of range, never wrapped around into range.
+        QVERIFY(!indexesBelow(QStringLiteral("99999999999999999999999:1"), MaxLength));
+        QVERIFY(!indexesBelow(QStringLiteral("18446744073709551617:1"), MaxLength));
+
+        ControlListData data;
+        data.tags[2] = QStringLiteral("5:1;150:0");
+        data.tags[7] = QStringLiteral("100:1");
+        QCOMPARE(signalsOutOfRange(data, 100), QList<int>({2, 7}));
+        QCOMPARE(signalsOutOfRange(data, 101), QList<int>({2}));
+        QVERIFY(signalsOutOfRange(data, 151).isEmpty());
+    }
+
+    void fileLineLayout()
+    {
+        ControlListData data;
+        data.strComment = QStringLiteral("burst test");
+        data.strDateTime = QStringLiteral("2020-01-31;12:00:00");
+        data.strLength = QStringLiteral("100");
+        data.tags[0] = QStringLiteral("0:1;10:0");
+        QCOMPARE(composeFileLine(data),
+                 QStringLiteral("{TYPE:GKR-CL}{COMMENT:burst test}{COPYRIGHT:Tarvik GmbH & Co. KG}"
+                                "{DATE:2020-01-31;12:00:00}{CONTROL LENGTH:100}{MARKER LIST 1:0:1;10:0}"
+                                "{MARKER LIST 2:0:0}{MARKER LIST 3:0:0}{MARKER LIST 4:0:0}{BURST LIST:0:0}"
+                                "{LEVATT LIST 1:0:0}{CW MODE LIST:0:0}{HOP LIST:0:0}"));
+    }
+
+    void writeAndReadBack()
+    {
+        QTemporaryDir dir;
+        const QString strPath = dir.filePath(QStringLiteral("ctrl.dm_iqc"));
+        ControlListData data;
+        data.strComment = QStringLiteral("mentions {HOP LIST:5:1} in passing");
+        data.strDateTime = QStringLiteral("2026-12-06;10:11:12");
+        data.strLength = QStringLiteral("2000");
+        for (int i = 0; i < SignalCount; ++i)
+            data.tags[i] = QStringLiteral("%1:1;%2:0").arg(i).arg(100 + i);
+        QVERIFY(writeFile(strPath, data).ok);
+
+        QFile file(strPath);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(!file.readAll().contains('\n'));
+
+        const ReadResult read = readFile(strPath);
+        QVERIFY(read.result.ok);
+        QCOMPARE(read.data.strLength, QStringLiteral("2000"));
+        QCOMPARE(read.data.strDateTime, data.strDateTime);
+        for (int i = 0; i < SignalCount; ++i)
+            QCOMPARE(read.data.tags[i], data.tags[i]);
+        QVERIFY(read.traces.isEmpty());
+        // The comment contains "}", so it ends at the first one, as in every reader of this format.
+        QCOMPARE(read.data.strComment, QStringLiteral("mentions {HOP LIST:5:1"));
+    }
+
+    void readerFallbacks()
+    {
+        QTemporaryDir dir;
+        auto writeRaw = [&](const QString &name, const QByteArray &bytes) {
+            QFile file(dir.filePath(name));
+            file.open(QIODevice::WriteOnly);
+            file.write(bytes);
+            return file.fileName();
+        };
+
+        ReadResult read = readFile(writeRaw(QStringLiteral("dl.dm_iqc"), "{TYPE:GKR-DL}{CONTROL LENGTH:5}"));
+        QVERIFY(!read.result.ok);
+        QCOMPARE(read.result.message, QStringLiteral("Control list file 'dl.dm_iqc' has wrong type 'GKR-DL' tag!"));
+
+        read = readFile(dir.filePath(QStringLiteral("missing.dm_iqc")));
+        QCOMPARE(read.result.message, QStringLiteral("Unable to open control list file 'missing.dm_iqc'!"));
+
+        // Missing, empty, invalid and unterminated tags fall back to "0:0" with their reasons.
+        read = readFile(writeRaw(QStringLiteral("odd.dm_iqc"),
+                                 "{TYPE:GKR-CL}{MARKER LIST 1:}{MARKER LIST 2:5:7}{BURST LIST:3:1}"
+                                 "{HOP LIST:7:1;9:0\nsecond line {MARKER LIST 3:1:1}"));
+        QVERIFY(read.result.ok);
+        QCOMPARE(read.data.tags[0], NeutralTags);
+        QCOMPARE(read.data.tags[1], NeutralTags);
+        QCOMPARE(read.data.tags[2], NeutralTags); // only the first line counts
+        QCOMPARE(read.data.tags[4], QStringLiteral("3:1"));
+        QCOMPARE(read.data.tags[7], QStringLiteral("7:1;9:0"));
+        QVERIFY(read.traces.contains(QStringLiteral("No content assigned to tag 'MARKER LIST 1'")));
+        QVERIFY(read.traces.contains(QStringLiteral("Unspecified content assigned to tag 'MARKER LIST 2'")));
+        QVERIFY(read.traces.contains(QStringLiteral("Tag 'MARKER LIST 3' was not found in control list file")));
+        QVERIFY(read.traces.contains(QStringLiteral("Certain tag slop '5:7' contains unspecified level value '7'!")));
+
+        // A huge single line is refused without being read whole.
+        QByteArray huge("{TYPE:GKR-CL}{COMMENT:");
+        huge.append(QByteArray(MaxFileLineBytes, 'x'));
+        read = readFile(writeRaw(QStringLiteral("huge.dm_iqc"), huge));
+        QVERIFY(!read.result.ok);
+    }
+
+    void failedSaveKeepsPreviousFile()
+    {
+        QTemporaryDir dir;
+        const QString strPath = dir.filePath(QStringLiteral("keep.dm_iqc"));
+        ControlListData data;
+        data.strLength = QStringLiteral("7");
+        QVERIFY(writeFile(strPath, data).ok);
+        const QByteArray before = [&] {
+            QFile f(strPath);
+            f.open(QIODevice::ReadOnly);
+            return f.readAll();
+        }();
+        // A directory in the way of the temporary file's rename: the save fails and says so.
+        const QString strBlocked = dir.filePath(QStringLiteral("sub"));
+        QVERIFY(QDir().mkpath(strBlocked + QStringLiteral("/x.dm_iqc")));
+        const ListResult failed = writeFile(strBlocked + QStringLiteral("/x.dm_iqc"), data);
+        QVERIFY(!failed.ok);
+        QCOMPARE(failed.message, QStringLiteral("Unable to create and open control list file 'x.dm_iqc'!"));
+        QVERIFY(!writeFile(dir.filePath(QStringLiteral("no/such/dir/y.dm_iqc")), data).ok);
+        QFile f(strPath);
+        f.open(QIODevice::ReadOnly);
+        QCOMPARE(f.readAll(), before);
+    }
+};
+
+QTEST_GUILESS_MAIN(TstControlList)
+#include "tst_controllist.moc"

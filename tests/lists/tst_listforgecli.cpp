@@ -1,0 +1,317 @@
+#include "lists/datalistfile.h"
+#include "lists/prbsgenerator.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+struct Run
+{
+    int status = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return QByteArray("<unreadable>");
+    return f.readAll();
+}
+
+bool writeFile(const QString &path, const QByteArray &data)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(data) == data.size();
+}
+
+QByteArray prbs(int order, int count)
+{
+    QByteArray bits;
+    ClsPrbsGenerator().generate(bits, order, count);
+    return bits;
+}
+
+} // namespace
+
+class TstListforgeCli : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init() { QVERIFY(m_dir.isValid()); }
+
+    void usageErrorsExitWith2_data();
+    void usageErrorsExitWith2();
+    void helpExitsWith0();
+    void defaultPrbsListWithAutomaticComment();
+    void sourcesAreAppendedInOrder();
+    void patternAndSequenceDefaultToTenSymbols();
+    void fileSourcesTakeTheirCount();
+    void asciiOutputAndExtensions();
+    void refusalsExitWith1AndWriteNothing_data();
+    void refusalsExitWith1AndWriteNothing();
+    void infoShowsTagsAndBits();
+    void infoRefusesBadFiles();
+
+private:
+    Run cli(const QStringList &args) const;
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+
+    QString m_cli;
+    QTemporaryDir m_dir;
+};
+
+void TstListforgeCli::initTestCase()
+{
+    const QByteArray buildDir = qgetenv("LISTFORGE_BUILD_DIR");
+    QVERIFY2(!buildDir.isEmpty(), "LISTFORGE_BUILD_DIR is not set");
+    m_cli = QString::fromLocal8Bit(buildDir) + "/listforge-cli";
+    QVERIFY2(QFileInfo(m_cli).isExecutable(), qPrintable(m_cli));
+}
+
+Run TstListforgeCli::cli(const QStringList &args) const
+{
+    QProcess process;
+    process.setWorkingDirectory(m_dir.path());
+    process.start(m_cli, args);
+    Run run;
+    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
+        return run;
+    run.status = process.exitCode();
+    run.out = process.readAllStandardOutput();
+    run.err = process.readAllStandardError();
+    return run;
+}
+
+void TstListforgeCli::usageErrorsExitWith2_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QByteArray>("hint");
+    QTest::newRow("no command") << QStringList{} << QByteArray("command is required");
+    QTest::newRow("unknown command") << QStringList{"frobnicate"}
+                                     << QByteArray("unknown command 'frobnicate'");
+    QTest::newRow("no source") << QStringList{"datalist", "-o", "x"} << QByteArray("source");
+    QTest::newRow("no output") << QStringList{"datalist", "--prbs", "9"} << QByteArray("-o FILE");
+    QTest::newRow("bad order") << QStringList{"datalist", "--prbs", "10", "-o", "x"} << QByteArray("'10'");
+    QTest::newRow("bits after file") << QStringList{"datalist", "--binary", "a.bin", "--bits", "8", "-o", "x"}
+                                     << QByteArray("--bits");
+    QTest::newRow("bits first") << QStringList{"datalist", "--bits", "8", "--prbs", "9", "-o", "x"}
+                                << QByteArray("--bits");
+    QTest::newRow("bits twice") << QStringList{"datalist", "--prbs", "9",  "--bits", "8",
+                                               "--bits",   "9",      "-o", "x"}
+                                << QByteArray("twice");
+    QTest::newRow("bits not a number")
+        << QStringList{"datalist", "--prbs", "9", "--bits", "many", "-o", "x"} << QByteArray("'many'");
+    QTest::newRow("unknown sequence")
+        << QStringList{"datalist", "--sequence", "1100", "-o", "x"} << QByteArray("1100...");
+    QTest::newRow("bitless pattern") << QStringList{"datalist", "--pattern", "abc", "-o", "x"}
+                                     << QByteArray("'abc'");
+    QTest::newRow("unknown modulation")
+        << QStringList{"datalist", "--prbs", "9", "--modulation", "9QAM", "-o", "x"} << QByteArray("'9QAM'");
+    QTest::newRow("missing value") << QStringList{"datalist", "--prbs", "9", "-o"} << QByteArray("'-o'");
+    QTest::newRow("unknown option") << QStringList{"datalist", "--prbs", "9", "--fast", "-o", "x"}
+                                    << QByteArray("'--fast'");
+    QTest::newRow("info without file") << QStringList{"info", "--bits"} << QByteArray("file is required");
+    QTest::newRow("info two files") << QStringList{"info", "a", "b"} << QByteArray("one file");
+}
+
+void TstListforgeCli::usageErrorsExitWith2()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QByteArray, hint);
+    const Run run = cli(args);
+    QCOMPARE(run.status, 2);
+    QVERIFY2(run.err.contains(hint), run.err.constData());
+    QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files), QStringList());
+}
+
+void TstListforgeCli::helpExitsWith0()
+{
+    Run run = cli({"--help"});
+    QCOMPARE(run.status, 0);
+    QVERIFY(run.out.contains("datalist SOURCE"));
+    QVERIFY(run.out.contains("info [--bits] FILE"));
+    run = cli({"datalist", "--help"});
+    QCOMPARE(run.status, 0);
+    QVERIFY(run.out.contains("--data-list FILE"));
+}
+
+void TstListforgeCli::defaultPrbsListWithAutomaticComment()
+{
+    const Run run = cli({"datalist", "--prbs", "9", "-o", "p9"});
+    QCOMPARE(run.status, 0);
+    QVERIFY2(run.err.isEmpty(), run.err.constData());
+    DataListFileReader reader;
+    QVERIFY(reader.open(path("p9.dm_iqd")));
+    // One period; 128QAM has 7 bits per symbol, so 511 bits are 73 symbols.
+    QCOMPARE(reader.bitCount(), qint64(511));
+    QCOMPARE(reader.info().comment, QStringLiteral("128QAM, 73 symbols, 511 bits, PRBS9"));
+    QByteArray bits(511, '?');
+    QVERIFY(reader.readBits(bits.data()));
+    QCOMPARE(bits, prbs(9, 511));
+}
+
+void TstListforgeCli::sourcesAreAppendedInOrder()
+{
+    const Run run = cli({"datalist", "--prbs", "PRBS15", "--bits", "20", "--pattern", "1x0", "--bits", "5",
+                         "--sequence", "111000...", "--bits", "7", "--modulation", "16QAM", "--comment",
+                         "mixed", "-o", "mixed.dm_iqd"});
+    QCOMPARE(run.status, 0);
+    DataListFileReader reader;
+    QVERIFY(reader.open(path("mixed.dm_iqd")));
+    QCOMPARE(reader.info().comment, QStringLiteral("mixed"));
+    QByteArray bits(int(reader.bitCount()), '?');
+    QVERIFY(reader.readBits(bits.data()));
+    QCOMPARE(bits, prbs(15, 20) + "10101" + "1110001");
+}
+
+void TstListforgeCli::patternAndSequenceDefaultToTenSymbols()
+{
+    Run run = cli({"datalist", "--pattern", "1 1 0", "--modulation", "QPSK", "-o", "pat"});
+    QCOMPARE(run.status, 0);
+    DataListFileReader reader;
+    QVERIFY(reader.open(path("pat.dm_iqd")));
+    QCOMPARE(reader.bitCount(), qint64(20));
+    QCOMPARE(reader.info().comment, QStringLiteral("QPSK, 10 symbols, 20 bits, Pattern: 110"));
+
+    run = cli({"datalist", "--sequence", "10...", "-o", "seq", "--modulation", "USER"});
+    QCOMPARE(run.status, 0);
+    QVERIFY(reader.open(path("seq.dm_iqd")));
+    QCOMPARE(reader.bitCount(), qint64(20)); // USER starts with 2 bits per symbol
+    QCOMPARE(reader.info().comment, QStringLiteral("USER, 10 symbols, 20 bits, Sequence: 10..."));
+}
+
+void TstListforgeCli::fileSourcesTakeTheirCount()
+{
+    QVERIFY(writeFile(path("bits.txt"), "1 0 1\n"));
+    QVERIFY(writeFile(path("hex.txt"), "0F a"));
+    QVERIFY(writeFile(path("raw.bin"), QByteArray("\x80\x01", 2)));
+    Run run = cli({"datalist", "--ascii-bits", "bits.txt", "--ascii-hex", "hex.txt", "--binary", "raw.bin",
+                   "--modulation", "ASK", "-o", "files"});
+    QCOMPARE(run.status, 0);
+    DataListFileReader reader;
+    QVERIFY(reader.open(path("files.dm_iqd")));
+    QCOMPARE(reader.info().comment, QStringLiteral("ASK, 3 symbols, 3 bits, Data file: bits.txt"));
+    QByteArray bits(int(reader.bitCount()), '?');
+    QVERIFY(reader.readBits(bits.data()));
+    QCOMPARE(bits, QByteArray("101"
+                              "000011111010"
+                              "1000000000000001"));
+
+    run = cli({"datalist", "--data-list", "files.dm_iqd", "--data-list", "files.dm_iqd", "-o", "twice"});
+    QCOMPARE(run.status, 0);
+    QVERIFY(reader.open(path("twice.dm_iqd")));
+    QCOMPARE(reader.bitCount(), qint64(62));
+    QCOMPARE(reader.info().comment,
+             QStringLiteral("128QAM, 5 symbols, 31 bits, Data list file: files.dm_iqd"));
+}
+
+void TstListforgeCli::asciiOutputAndExtensions()
+{
+    Run run = cli({"datalist", "--pattern", "101", "--bits", "3", "--ascii", "-o", "a"});
+    QCOMPARE(run.status, 0);
+    QCOMPARE(readAll(path("a.dm_iqda")), QByteArray("101"));
+    run = cli({"datalist", "--pattern", "1", "--bits", "2", "--ascii", "-o", "b.dm_iqda"});
+    QCOMPARE(run.status, 0);
+    QCOMPARE(readAll(path("b.dm_iqda")), QByteArray("11"));
+    QVERIFY(!QFile::exists(path("b.dm_iqda.dm_iqda")));
+    run = cli({"datalist", "--pattern", "1", "--bits", "2", "-o", "c.dm_iqd"});
+    QCOMPARE(run.status, 0);
+    QVERIFY(QFile::exists(path("c.dm_iqd")));
+    QVERIFY(!QFile::exists(path("c.dm_iqd.dm_iqd")));
+}
+
+void TstListforgeCli::refusalsExitWith1AndWriteNothing_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QByteArray>("message");
+    const QByteArray total("Total amount (current + new) of data bits is outside the specified range!\n");
+    QTest::newRow("zero bits") << QStringList{"datalist", "--prbs", "9", "--bits", "0", "-o", "out"} << total;
+    QTest::newRow("negative bits") << QStringList{"datalist", "--pattern", "1", "--bits", "-4", "-o", "out"}
+                                   << total;
+    QTest::newRow("too many bits") << QStringList{"datalist",  "--prbs", "9",  "--bits",
+                                                  "250000001", "-o",     "out"}
+                                   << total;
+    QTest::newRow("running total") << QStringList{"datalist",  "--pattern", "1",  "--bits",
+                                                  "249999999", "--prbs",    "9",  "--bits",
+                                                  "2",         "-o",        "out"}
+                                   << total;
+    QTest::newRow("missing data file") << QStringList{"datalist", "--binary", "nothing.bin", "-o", "out"}
+                                       << QByteArray("Unable to open data file 'nothing.bin'!\n");
+    QTest::newRow("empty data file") << QStringList{"datalist", "--ascii-hex", "empty.txt", "-o", "out"}
+                                     << QByteArray(
+                                            "Amount of data bits in data file 'empty.txt' is outside the "
+                                            "specified range!\n");
+    QTest::newRow("wrong list type") << QStringList{"datalist", "--data-list", "ctl.dm_iqd", "-o", "out"}
+                                     << QByteArray(
+                                            "Data list file 'ctl.dm_iqd' has wrong type tag 'GKR-CL'!\n");
+    QTest::newRow("unwritable output")
+        << QStringList{"datalist", "--prbs", "9", "-o", "no/such/dir/out"}
+        << QByteArray("Unable to create and open data list file 'out.dm_iqd'!\n");
+}
+
+void TstListforgeCli::refusalsExitWith1AndWriteNothing()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QByteArray, message);
+    QVERIFY(writeFile(path("empty.txt"), ""));
+    QVERIFY(writeFile(path("ctl.dm_iqd"), "{TYPE:GKR-CL}{DATA BITLENGTH:8}{DATA LIST-2:#A}"));
+    const Run run = cli(args);
+    QCOMPARE(run.status, 1);
+    QCOMPARE(run.err, message);
+    QVERIFY(run.out.isEmpty());
+    QVERIFY(!QFile::exists(path("out.dm_iqd")));
+}
+
+void TstListforgeCli::infoShowsTagsAndBits()
+{
+    QVERIFY(cli({"datalist", "--pattern", "1100110", "--bits", "12", "--comment", "x}y", "-o", "i"}).status ==
+            0);
+    Run run = cli({"info", "i.dm_iqd"});
+    QCOMPARE(run.status, 0);
+    const QList<QByteArray> lines = run.out.split('\n');
+    QCOMPARE(lines.size(), 8);
+    QCOMPARE(lines.at(0), QByteArray("TYPE: GKR-DL"));
+    QCOMPARE(lines.at(1), QByteArray("COMMENT: x"));
+    QCOMPARE(lines.at(2), QByteArray("COPYRIGHT: Tarvik GmbH & Co. KG"));
+    QVERIFY(lines.at(3).startsWith("DATE: "));
+    QCOMPARE(lines.at(4), QByteArray("DATA BITLENGTH: 12"));
+    QCOMPARE(lines.at(5), QByteArray("DATA LIST: 3"));
+    QCOMPARE(lines.at(6), QByteArray("Bits: 12"));
+
+    run = cli({"info", "--bits", "i.dm_iqd"});
+    QCOMPARE(run.status, 0);
+    QVERIFY(run.out.endsWith("Bits: 12\n110011011001\n"));
+
+    QVERIFY(cli({"datalist", "--pattern", "10", "--bits", "5", "--ascii", "-o", "i"}).status == 0);
+    run = cli({"info", "i.dm_iqda", "--bits"});
+    QCOMPARE(run.status, 0);
+    QCOMPARE(run.out, QByteArray("Bits: 5\n10101\n"));
+}
+
+void TstListforgeCli::infoRefusesBadFiles()
+{
+    QVERIFY(writeFile(path("ctl.dm_iqd"), "{TYPE:GKR-CL}{DATA BITLENGTH:8}{DATA LIST-2:#A}"));
+    Run run = cli({"info", "ctl.dm_iqd"});
+    QCOMPARE(run.status, 1);
+    QCOMPARE(run.err, QByteArray("Data list file 'ctl.dm_iqd' has wrong type tag 'GKR-CL'!\n"));
+    QVERIFY(run.out.isEmpty());
+
+    QVERIFY(writeFile(path("short.dm_iqd"), "{TYPE:GKR-DL}{DATA BITLENGTH:80}{DATA LIST-11:#ABC}"));
+    run = cli({"info", "--bits", "short.dm_iqd"});
+    QCOMPARE(run.status, 1);
+    QCOMPARE(
+        run.err,
+        QByteArray("Amount of data bits in data list file 'short.dm_iqd' is outside the specified range!\n"));
+
+    run = cli({"info", "nothing.dm_iqd"});
+    QCOMPARE(run.status, 1);
+    QCOMPARE(run.err, QByteArray("Unable to open data list file 'nothing.dm_iqd'!\n"));
+}
+
+QTEST_GUILESS_MAIN(TstListforgeCli)
+#include "tst_listforgecli.moc"
