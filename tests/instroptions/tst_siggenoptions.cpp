@@ -1,0 +1,223 @@
+#include "app/tracer.h"
+#include "instrument/clssiggenoptions.h"
+#include "instrument/options_codes.h"
+
+#include <QRandomGenerator>
+#include <QtTest>
+
+#include <algorithm>
+
+namespace Codes = SigGenOptionCodes;
+using Opt = ClsSigGenOptions;
+
+class TstSigGenOptions : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // Every row answers with its own description and category; the one code listed twice
+    // (checked with the tables) is left out here.
+    void lookupsAnswerEachRow()
+    {
+        for (int intModel = 0; intModel <= 4; ++intModel) {
+            const QVector<SigGenOptionRow> rows = Opt::tableRows(intModel);
+            const Opt options(intModel);
+            for (const SigGenOptionRow &row : rows) {
+                const QString strCode = QLatin1String(row.code);
+                const auto sameCode = [&](const SigGenOptionRow &other) { return strCode == other.code; };
+                if (std::count_if(rows.cbegin(), rows.cend(), sameCode) > 1)
+                    continue;
+                QVERIFY(options.hasOption(strCode));
+                QCOMPARE(options.getDescription(strCode), QString(row.description));
+                QCOMPARE(options.getCategory(strCode), Opt::categoryNumber(QLatin1String(row.categoryKey)));
+            }
+        }
+    }
+
+    void unknownCodes_data()
+    {
+        QTest::addColumn<QString>("code");
+        QTest::newRow("empty") << QString();
+        QTest::newRow("lower case") << QStringLiteral("gkr-b10");
+        QTest::newRow("lower case letter") << QStringLiteral("GKR-b10");
+        QTest::newRow("suffix") << QStringLiteral("GKR-B10X");
+        QTest::newRow("leading blank") << QStringLiteral(" GKR-B10");
+        QTest::newRow("other family") << QStringLiteral("ZOY-B9");
+        QTest::newRow("category key") << QStringLiteral("RF");
+        QTest::newRow("description") << QStringLiteral("AWGN");
+    }
+    void unknownCodes()
+    {
+        QFETCH(QString, code);
+        const Opt options(Opt::ModelGKR550X);
+        QVERIFY(options.hasOption(QStringLiteral("GKR-B10")));
+        QVERIFY(!options.hasOption(code));
+        QCOMPARE(options.getDescription(code), QStringLiteral("-"));
+        QCOMPARE(options.getCategory(code), 9);
+    }
+
+    void modelOutsideRangeGivesEmptyTable()
+    {
+        for (const qint32 intModel : {-1, 5, 100}) {
+            const Opt options(intModel);
+            QVERIFY(Opt::tableRows(intModel).isEmpty());
+            for (int intKnown = 0; intKnown <= 4; ++intKnown) {
+                const QString strCode = QLatin1String(Opt::tableRows(intKnown).first().code);
+                QVERIFY(!options.hasOption(strCode));
+                QCOMPARE(options.getDescription(strCode), QStringLiteral("-"));
+                QCOMPARE(options.getCategory(strCode), 9);
+            }
+        }
+    }
+
+    void categoryKeysAndCaptions()
+    {
+        const QStringList lstKeys = {
+            "RF", "BB", "Multi Channel/MIMO/Fading", "Noise", "DigStdInt", "DigStdExt", "GNSSInt", "Misc"};
+        const QStringList lstCaptions = {"RF Path(s):",
+                                         "BB Path(s):",
+                                         "Multi Channel/MIMO/Fading:",
+                                         "Noise:",
+                                         "Digital Standards (Internal):",
+                                         "Digital Standards (External):",
+                                         "GNSS and Avionics (Internal):",
+                                         "Miscellaneous:"};
+        for (int intCategory = 0; intCategory < 8; ++intCategory) {
+            QCOMPARE(Opt::categoryKey(intCategory), lstKeys.at(intCategory));
+            QCOMPARE(Opt::categoryCaption(intCategory), lstCaptions.at(intCategory));
+            QCOMPARE(Opt::categoryNumber(lstKeys.at(intCategory)), intCategory);
+        }
+        for (const qint32 intCategory : {-1, 8, 9, 10}) {
+            QVERIFY(Opt::categoryKey(intCategory).isEmpty());
+            QVERIFY(Opt::categoryCaption(intCategory).isEmpty());
+        }
+        QCOMPARE(Opt::categoryNumber(QString()), 9);
+        QCOMPARE(Opt::categoryNumber(QStringLiteral("rf")), 9);
+        QCOMPARE(Opt::categoryNumber(QStringLiteral("RF Path(s):")), 9);
+    }
+
+    void optionOrder()
+    {
+        QVERIFY(Opt::optionLessThan("GKR-B9", "GKR-B10"));
+        QVERIFY(Opt::optionLessThan("GKR-B10", "GKR-B106"));
+        QVERIFY(!Opt::optionLessThan("GKR-B106", "GKR-B10"));
+        QVERIFY(Opt::optionLessThan("GKR-B106", "GKR-K2"));
+        QVERIFY(Opt::optionLessThan("GKR-K999", "GKR-P1"));
+        // A rest that is not a whole number counts as 0.
+        QVERIFY(Opt::optionLessThan("GKR-B10A", "GKR-B1"));
+        QVERIFY(Opt::optionLessThan("ZOY-B140N", "ZOY-B2"));
+        // Only the first hyphen counts; a code without one sorts first.
+        QVERIFY(Opt::optionLessThan("A-B5-K", "A-B6"));
+        QVERIFY(Opt::optionLessThan("", "GKR-B1"));
+        QVERIFY(Opt::optionLessThan("GARBAGE", "GKR-B0"));
+        // A number beyond 64 bits is not a whole number either.
+        QVERIFY(Opt::optionLessThan("GKR-B99999999999999999999", "GKR-B1"));
+    }
+
+    void sortGroupsAndOrdersAReply()
+    {
+        QStringList lstCodes = {"GKR-K42", "GKR-B106", "GKR-B10", "GKR-K240", "GKR-B9",
+                                "GKR-B10", "GKR-P10",  "",        "GKR-K42",  "GKR-B31"};
+        Opt::sortOptionList(lstCodes);
+        QCOMPARE(lstCodes, (QStringList{"", "GKR-B9", "GKR-B10", "GKR-B10", "GKR-B31", "GKR-B106", "GKR-K42",
+                                        "GKR-K42", "GKR-K240", "GKR-P10"}));
+    }
+
+    // std::sort needs a strict weak ordering; check it over real and odd codes.
+    void optionOrderIsStrictWeak()
+    {
+        QStringList lstCodes = {"", "-", "X-", "GKR-B", "GKR-B10A", "GKR-B-3", "GKR-B+3", "GKR-B3", "DVT-B3"};
+        for (int intModel = 0; intModel <= 4; ++intModel) {
+            const QVector<SigGenOptionRow> rows = Opt::tableRows(intModel);
+            for (int intRow = 0; intRow < rows.size(); intRow += 9)
+                lstCodes.append(QLatin1String(rows.at(intRow).code));
+        }
+        for (const QString &a : qAsConst(lstCodes)) {
+            QVERIFY(!Opt::optionLessThan(a, a));
+            for (const QString &b : qAsConst(lstCodes)) {
+                if (Opt::optionLessThan(a, b))
+                    QVERIFY2(!Opt::optionLessThan(b, a), qPrintable(a + " " + b));
+                for (const QString &c : qAsConst(lstCodes)) {
+                    if (Opt::optionLessThan(a, b) && Opt::optionLessThan(b, c))
+                        QVERIFY2(Opt::optionLessThan(a, c), qPrintable(a + " " + b + " " + c));
+                }
+            }
+        }
+        // Whatever the input order, the result is the same.
+        QStringList lstSorted = lstCodes;
+        Opt::sortOptionList(lstSorted);
+        for (int intRound = 0; intRound < 20; ++intRound) {
+            QStringList lstShuffled = lstCodes;
+            std::shuffle(lstShuffled.begin(), lstShuffled.end(), *QRandomGenerator::global());
+            Opt::sortOptionList(lstShuffled);
+            QCOMPARE(lstShuffled, lstSorted);
+        }
+    }
+
+    void installedCodesOfCategoryKeepsOrderAndRepeats()
+    {
+        const Opt options(Opt::ModelGKR550X);
+        const QStringList lstInstalled = {"GKR-B10", "GKR-K40", "GKR-X1", "GKR-K40", "GKR-K240", "GKR-K42"};
+        QCOMPARE(options.installedCodesOfCategory(lstInstalled, 4),
+                 (QStringList{"GKR-K40", "GKR-K40", "GKR-K42"}));
+        QCOMPARE(options.installedCodesOfCategory(lstInstalled, 5), QStringList{"GKR-K240"});
+        QCOMPARE(options.installedCodesOfCategory(lstInstalled, 9), QStringList{"GKR-X1"});
+        QCOMPARE(options.installedCodesOfCategory(lstInstalled, 8), lstInstalled);
+        QVERIFY(options.installedCodesOfCategory(lstInstalled, 6).isEmpty());
+    }
+
+    void optionEntriesTellRepeatsApart()
+    {
+        const Opt options(Opt::ModelGKR550X);
+        QStringList lstEntries;
+        options.appendOptionEntries(4, {"GKR-B10", "GKR-K42", "GKR-K42", "GKR-K40"}, lstEntries);
+        QCOMPARE(lstEntries, (QStringList{"GKR-K42;3GPP FDD", "GKR-K42(B);3GPP FDD", "GKR-K40;GSM/EDGE"}));
+
+        // Up to four copies are told apart; a fifth adds nothing.
+        lstEntries.clear();
+        options.appendOptionEntries(0, QVector<QString>(5, QStringLiteral("GKR-B31")).toList(), lstEntries);
+        const QString strDesc = QStringLiteral(";RF Path A - High-Power output");
+        QCOMPARE(lstEntries, (QStringList{"GKR-B31" + strDesc, "GKR-B31(B)" + strDesc, "GKR-B31(C)" + strDesc,
+                                          "GKR-B31(D)" + strDesc}));
+
+        // The list is extended in place: entries already there count as present.
+        QStringList lstExtended = {"GKR-K40;GSM/EDGE"};
+        options.appendOptionEntries(4, {"GKR-K40"}, lstExtended);
+        QCOMPARE(lstExtended, (QStringList{"GKR-K40;GSM/EDGE", "GKR-K40(B);GSM/EDGE"}));
+    }
+
+    void optionEntriesOfAllCategoriesIncludeUnknownCodes()
+    {
+        const Opt options(Opt::ModelGKR550X);
+        QStringList lstEntries;
+        options.appendOptionEntries(8, {"", "GKR-B10", "GKR-Z7"}, lstEntries);
+        QCOMPARE(lstEntries,
+                 (QStringList{
+                     ";-", "GKR-B10;Baseband - Generator with digital modulation (realtime) and ARB (64MS)",
+                     "GKR-Z7;-"}));
+        lstEntries.clear();
+        for (int intCategory = 0; intCategory < 8; ++intCategory)
+            options.appendOptionEntries(intCategory, {"", "GKR-Z7"}, lstEntries);
+        QVERIFY(lstEntries.isEmpty());
+    }
+
+    void createAndDeleteAreTraced()
+    {
+        Tracer::setTraceMask(Tracer::DebugMask);
+        Tracer::takeTraceData();
+        for (const qint32 intModel : {0, 4, 7})
+            delete new Opt(intModel);
+        const QList<TraceEntry> entries = Tracer::takeTraceData();
+        QCOMPARE(entries.size(), 6);
+        for (int intIndex = 0; intIndex < entries.size(); ++intIndex) {
+            QCOMPARE(entries.at(intIndex).intKind, int(TraceKindDebug));
+            QVERIFY2(entries.at(intIndex).strLine.endsWith(
+                         intIndex % 2 == 0 ? "CSGOPT  : Signal generator option object created"
+                                           : "CSGOPT  : Signal generator option object deleted"),
+                     qPrintable(entries.at(intIndex).strLine));
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TstSigGenOptions)
+#include "tst_siggenoptions.moc"
