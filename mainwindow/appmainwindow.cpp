@@ -1,6 +1,7 @@
 #include "mainwindow/appmainwindow.h"
 
 #include "app/dlgtracelog.h"
+#include "lists/dlglstmanage.h"
 #include "ui/colorscheme.h"
 #include "ui/dlgcolors.h"
 
@@ -31,10 +32,10 @@ AppMainWindow::AppMainWindow(ClsColorScheme *scheme, const QStringList &lstArgum
     ui->splMain->setStretchFactor(1, 1);
 
     // Step 2: the modeless dialogs, each without a parent so that they are independent
-    // top-level windows. The instrument management and list management dialogs join here as
-    // soon as they exist.
+    // top-level windows. The instrument management dialog joins here as soon as it exists.
     m_dlgTraceLog = new DlgTraceLog();
     m_dlgColors = new DlgColors(m_colorScheme);
+    m_dlgLstManage = new DlgLstManage();
 
     // Step 3: the remote control tab is hidden until Ctrl+Alt+F1 asks for it.
     m_wdgRemoteTab = ui->tabWidget->widget(RemoteTabIndex);
@@ -96,6 +97,7 @@ AppMainWindow::AppMainWindow(ClsColorScheme *scheme, const QStringList &lstArgum
 
 AppMainWindow::~AppMainWindow()
 {
+    delete m_dlgLstManage;
     delete m_dlgColors;
     delete m_dlgTraceLog;
     delete ui;
@@ -118,7 +120,6 @@ void AppMainWindow::initMenuBar()
     connect(ui->actionAbout, &QAction::triggered, this, &AppMainWindow::showAboutInfo);
     // The instrument pool dialog does not exist yet: its menu entry waits for it.
     ui->actionInstrManage->setEnabled(false);
-    ui->actionListManage->setEnabled(false);
 }
 
 void AppMainWindow::registerColorEntries()
@@ -194,6 +195,7 @@ void AppMainWindow::loadProgramSettings(QSettings &settings)
     // colours, trace log, list management.
     m_dlgColors->loadSettings(settings);
     m_dlgTraceLog->loadSettings(settings);
+    m_dlgLstManage->loadSettings(settings);
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
@@ -211,6 +213,7 @@ void AppMainWindow::saveProgramSettings(QSettings &settings)
 
     m_dlgColors->saveSettings(settings);
     m_dlgTraceLog->saveSettings(settings);
+    m_dlgLstManage->saveSettings(settings);
     settings.sync();
 }
 
@@ -260,6 +263,7 @@ void AppMainWindow::closeEvent(QCloseEvent *event)
                               QMessageBox::Ok);
     m_dlgColors->close();
     m_dlgTraceLog->close();
+    m_dlgLstManage->close();
     event->accept();
 }
 
@@ -302,7 +306,8 @@ void AppMainWindow::showTraceLogDlg()
 
 void AppMainWindow::showLstManageDlg()
 {
-    // The list management dialog is added with the data list editor.
+    m_dlgLstManage->show();
+    m_dlgLstManage->raise();
 }
 
 void AppMainWindow::updateColors()

@@ -12,6 +12,7 @@
 
 class ClsColorScheme;
 class DlgColors;
+class DlgLstManage;
 class DlgTraceLog;
 
 namespace Ui {
@@ -48,6 +49,7 @@ public:
 
     DlgTraceLog *traceLogDialog() const { return m_dlgTraceLog; }
     DlgColors *colorsDialog() const { return m_dlgColors; }
+    DlgLstManage *lstManageDialog() const { return m_dlgLstManage; }
 
 public slots:
     void showStatusMsg(const QString &strStatusMsg);
@@ -87,6 +89,7 @@ private:
 
     DlgTraceLog *m_dlgTraceLog = nullptr;
     DlgColors *m_dlgColors = nullptr;
+    DlgLstManage *m_dlgLstManage = nullptr;
 
     int m_intAppState = StateInitial;
 

@@ -1,4 +1,5 @@
 #include "app/dlgtracelog.h"
+#include "lists/dlglstmanage.h"
 #include "mainwindow/appmainwindow.h"
 #include "ui/colorscheme.h"
 
@@ -105,6 +106,8 @@ private slots:
         QCOMPARE(settings->beginReadArray(QStringLiteral("Commands")), 2);
         settings->endArray();
         QVERIFY(settings->childGroups().contains(QStringLiteral("TraceLog")));
+        QVERIFY(settings->childGroups().contains(QStringLiteral("LstManage")));
+        QVERIFY(settings->childGroups().contains(QStringLiteral("Colors")));
 
         QScopedPointer<AppMainWindow> w(new AppMainWindow(&m_scheme, {"listforge"}));
         w->setAttribute(Qt::WA_DeleteOnClose, false);
@@ -149,10 +152,14 @@ private slots:
         QCOMPARE(trace->toolTip(), QStringLiteral("Open trace log dialog"));
         trace->trigger();
         QVERIFY(w->traceLogDialog()->isVisible());
+        w->findChild<QAction *>(QStringLiteral("actionListManage"))->trigger();
+        QVERIFY(w->lstManageDialog()->isVisible());
         // Hiding the window takes the trace log dialog with it.
         w->show();
         w->hide();
         QVERIFY(!w->traceLogDialog()->isVisible());
+        // The list management dialog stays open: lists are edited with the window minimised.
+        QVERIFY(w->lstManageDialog()->isVisible());
 
         auto *log = w->findChild<QListWidget *>(QStringLiteral("lswInstrLog"));
         w->showInstrMessage(1, QStringLiteral("Info line"));

@@ -1,0 +1,93 @@
+#ifndef LISTFORGE_TESTS_LSTDIALOGTESTHELPERS_H
+#define LISTFORGE_TESTS_LSTDIALOGTESTHELPERS_H
+
+#include "app/tracer.h"
+#include "lists/dlglstmanage.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QStringList>
+#include <QTableWidget>
+
+// The dialog with its warning box and file dialogs answered by the test instead of a person.
+class ScriptedDlgLstManage : public DlgLstManage
+{
+public:
+    QStringList warnings;
+    QStringList openAnswers; // consumed front first; empty answer = cancelled
+    QStringList saveAnswers;
+    QStringList fileDialogTitles;
+    QStringList fileDialogFilters;
+
+    template <typename T> T *w(const char *name) const
+    {
+        T *widget = findChild<T *>(QLatin1String(name));
+        Q_ASSERT_X(widget, "ScriptedDlgLstManage", name);
+        return widget;
+    }
+
+    void chooseModType(const QString &name)
+    {
+        auto *box = w<QComboBox>("cbxDLModType");
+        box->setCurrentIndex(box->findText(name));
+        emit box->activated(box->currentIndex());
+    }
+    void chooseSource(const QString &name)
+    {
+        auto *box = w<QComboBox>("cbxDLDataSrc");
+        box->setCurrentIndex(box->findText(name));
+        emit box->activated(box->currentIndex());
+    }
+    void applyPrbs(int bits)
+    {
+        chooseSource(QStringLiteral("PRBS"));
+        w<QSpinBox>("sbxDLBitCount")->setValue(bits);
+        w<QPushButton>("btnDLPRBSSelect")->click();
+    }
+    void applyPattern(const QString &pattern, int bits)
+    {
+        chooseSource(QStringLiteral("Pattern"));
+        w<QRadioButton>("rbtDLBitCount")->setChecked(true);
+        w<QSpinBox>("sbxDLBitCount")->setValue(bits);
+        w<QLineEdit>("ledDLBitPatt")->setText(pattern);
+        w<QPushButton>("btnDLBitPattSelect")->click();
+    }
+    QByteArray bits() const { return dataList().bits(); }
+
+protected:
+    void showWarning(const QString &strText) override { warnings << strText; }
+    QString askOpenFileName(const QString &strTitle, const QString &strFilter) override
+    {
+        fileDialogTitles << strTitle;
+        fileDialogFilters << strFilter;
+        return openAnswers.isEmpty() ? QString() : openAnswers.takeFirst();
+    }
+    QString askSaveFileName(const QString &strTitle, const QString &strFilter) override
+    {
+        fileDialogTitles << strTitle;
+        fileDialogFilters << strFilter;
+        return saveAnswers.isEmpty() ? QString() : saveAnswers.takeFirst();
+    }
+};
+
+// Trace lines recorded since the last call, without their time stamps.
+inline QStringList takeTraceTexts()
+{
+    QStringList texts;
+    for (const TraceEntry &entry : Tracer::takeTraceData())
+        texts << entry.strLine.mid(entry.strLine.indexOf(QLatin1String("  ")) + 2);
+    return texts;
+}
+
+inline bool showsImage(const QLabel *label, const QString &resource)
+{
+    const QPixmap shown = label->pixmap(Qt::ReturnByValue);
+    return !shown.isNull() && shown.toImage() == QPixmap(resource).toImage();
+}
+
+#endif
