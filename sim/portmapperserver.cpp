@@ -1,0 +1,187 @@
+#include "sim/portmapperserver.h"
+
+#include "sim/rpcmessage.h"
+#include "sim/rpcrecord.h"
+#include "sim/vxi11protocol.h"
+
+#include <QNetworkDatagram>
+#include <QTcpSocket>
+
+namespace {
+constexpr qint64 MaxPortmapperRecordBytes = 64 * 1024;
+
+QByteArray universalAddress(const QHostAddress &address, quint16 port)
+{
+    return address.toString().toLatin1() + '.' + QByteArray::number(port >> 8) + '.' +
+           QByteArray::number(port & 0xFF);
+}
+
+class PortmapperConnection : public QObject
+{
+public:
+    PortmapperConnection(QTcpSocket *socket, const PortmapperEntry &entry, quint16 port)
+        : QObject(socket), m_socket(socket), m_entry(entry), m_port(port),
+          m_assembler(MaxPortmapperRecordBytes)
+    {
+        connect(socket, &QTcpSocket::readyRead, this, &PortmapperConnection::readInput);
+        connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+    }
+
+private:
+    void readInput()
+    {
+        const QByteArray chunk = m_socket->readAll();
+        QList<QByteArray> records;
+        if (!m_assembler.feed(chunk.constData(), chunk.size(), records)) {
+            m_socket->abort();
+            return;
+        }
+        for (const QByteArray &record : records) {
+            const QByteArray reply = answerPortmapperCall(record, m_entry, m_port, true);
+            if (!reply.isEmpty())
+                m_socket->write(rpcRecordMark(reply));
+        }
+    }
+
+    QTcpSocket *m_socket;
+    PortmapperEntry m_entry;
+    quint16 m_port;
+    RpcRecordAssembler m_assembler;
+};
+} // namespace
+
+QByteArray answerPortmapperCall(const QByteArray &message, const PortmapperEntry &entry,
+                                quint16 portmapperPort, bool tcp)
+{
+    RpcCall call;
+    switch (decodeRpcCall(message, call)) {
+    case RpcDecode::NotACall:
+        return QByteArray();
+    case RpcDecode::BadRpcVersion:
+        return RpcReply::rpcMismatch(call.xid);
+    case RpcDecode::Malformed:
+        return RpcReply::accepted(call.xid, RpcReply::GarbageArgs);
+    case RpcDecode::Ok:
+        break;
+    }
+    if (call.program != Portmap::Program)
+        return RpcReply::accepted(call.xid, RpcReply::ProgUnavail);
+    if (call.version < 2 || call.version > 4)
+        return RpcReply::progMismatch(call.xid, 2, 4);
+    XdrReader args(message.constData() + call.argumentsOffset, message.size() - call.argumentsOffset);
+    XdrWriter w = RpcReply::success(call.xid);
+    if (call.procedure == Portmap::Null)
+        return w.data();
+    if (call.version == 2) {
+        switch (call.procedure) {
+        case Portmap::GetPort: {
+            Portmap::Mapping m;
+            if (!Portmap::decodeMapping(args, m))
+                return RpcReply::accepted(call.xid, RpcReply::GarbageArgs);
+            const bool vxi = m.program == Vxi11::CoreProgram && m.version == Vxi11::CoreVersion &&
+                             m.protocol == Portmap::ProtocolTcp;
+            const bool self = m.program == Portmap::Program && m.version == Portmap::Version &&
+                              (m.protocol == Portmap::ProtocolTcp || m.protocol == Portmap::ProtocolUdp);
+            w.writeU32(vxi ? entry.vxi11Port : (self ? portmapperPort : 0));
+            return w.data();
+        }
+        case Portmap::Dump: {
+            const Portmap::Mapping mappings[] = {
+                {Portmap::Program, Portmap::Version, Portmap::ProtocolTcp, portmapperPort},
+                {Portmap::Program, Portmap::Version, Portmap::ProtocolUdp, portmapperPort},
+                {Vxi11::CoreProgram, Vxi11::CoreVersion, Portmap::ProtocolTcp, entry.vxi11Port}};
+            for (const Portmap::Mapping &m : mappings) {
+                w.writeU32(1);
+                w.writeU32(m.program);
+                w.writeU32(m.version);
+                w.writeU32(m.protocol);
+                w.writeU32(m.port);
+            }
+            w.writeU32(0);
+            return w.data();
+        }
+        case Portmap::Set:
+        case Portmap::Unset:
+            w.writeU32(0); // registrations are fixed
+            return w.data();
+        default:
+            return RpcReply::accepted(call.xid, RpcReply::ProcUnavail);
+        }
+    }
+    if (call.procedure == Portmap::RpcbGetAddr) {
+        Portmap::RpcbArgs a;
+        if (!Portmap::decodeRpcb(args, a))
+            return RpcReply::accepted(call.xid, RpcReply::GarbageArgs);
+        const bool vxi = a.program == Vxi11::CoreProgram && a.version == Vxi11::CoreVersion &&
+                         (a.netId == "tcp" || a.netId.isEmpty());
+        w.writeOpaque(vxi ? universalAddress(entry.address, entry.vxi11Port) : QByteArray());
+        return w.data();
+    }
+    Q_UNUSED(tcp)
+    return RpcReply::accepted(call.xid, RpcReply::ProcUnavail);
+}
+
+PortmapperServer::PortmapperServer(QObject *parent) : QObject(parent)
+{
+    connect(&m_broadcastSocket, &QUdpSocket::readyRead, this, [this] {
+        while (m_broadcastSocket.hasPendingDatagrams()) {
+            const QNetworkDatagram datagram = m_broadcastSocket.receiveDatagram(65536);
+            for (const Endpoint &endpoint : qAsConst(m_endpoints)) {
+                const QByteArray reply = answerPortmapperCall(datagram.data(), endpoint.entry, m_port, false);
+                if (!reply.isEmpty())
+                    endpoint.udp->writeDatagram(reply, datagram.senderAddress(),
+                                                quint16(datagram.senderPort()));
+            }
+        }
+    });
+}
+
+bool PortmapperServer::listen(const PortmapperEntry &entry, quint16 port, QString *error)
+{
+    const auto mode = QAbstractSocket::ShareAddress | QAbstractSocket::ReuseAddressHint;
+    m_port = port;
+    Endpoint endpoint;
+    endpoint.entry = entry;
+    endpoint.udp = new QUdpSocket(this);
+    endpoint.tcp = new QTcpServer(this);
+    if (!endpoint.udp->bind(entry.address, port, mode)) {
+        *error = QStringLiteral("portmapper UDP %1:%2: %3")
+                     .arg(entry.address.toString())
+                     .arg(port)
+                     .arg(endpoint.udp->errorString());
+        return false;
+    }
+    if (!endpoint.tcp->listen(entry.address, port)) {
+        *error = QStringLiteral("portmapper TCP %1:%2: %3")
+                     .arg(entry.address.toString())
+                     .arg(port)
+                     .arg(endpoint.tcp->errorString());
+        return false;
+    }
+    const int index = m_endpoints.size();
+    m_endpoints.append(endpoint);
+    QUdpSocket *udp = endpoint.udp;
+    connect(udp, &QUdpSocket::readyRead, this, [this, udp, index] { readDatagrams(udp, index); });
+    connect(endpoint.tcp, &QTcpServer::newConnection, this, [this, index] { acceptConnections(index); });
+    if (m_broadcastSocket.state() != QAbstractSocket::BoundState)
+        m_broadcastSocket.bind(QHostAddress::AnyIPv4, port, mode);
+    return true;
+}
+
+void PortmapperServer::readDatagrams(QUdpSocket *socket, int endpointIndex)
+{
+    while (socket->hasPendingDatagrams()) {
+        const QNetworkDatagram datagram = socket->receiveDatagram(65536);
+        const QByteArray reply =
+            answerPortmapperCall(datagram.data(), m_endpoints[endpointIndex].entry, m_port, false);
+        if (!reply.isEmpty())
+            socket->writeDatagram(reply, datagram.senderAddress(), quint16(datagram.senderPort()));
+    }
+}
+
+void PortmapperServer::acceptConnections(int endpointIndex)
+{
+    QTcpServer *server = m_endpoints[endpointIndex].tcp;
+    while (QTcpSocket *socket = server->nextPendingConnection())
+        new PortmapperConnection(socket, m_endpoints[endpointIndex].entry, m_port);
+}

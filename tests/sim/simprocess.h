@@ -1,0 +1,50 @@
+#ifndef LISTFORGE_TESTS_SIM_SIMPROCESS_H
+#define LISTFORGE_TESTS_SIM_SIMPROCESS_H
+
+#include <QByteArray>
+#include <QHostAddress>
+#include <QProcess>
+#include <QStringList>
+#include <QTcpSocket>
+
+// Starts listforge-sim from the build tree and learns its ports from the "# ..." lines it prints
+// before "ready".
+class SimProcess
+{
+public:
+    ~SimProcess();
+    bool start(const QStringList &arguments);
+    void stop();
+
+    quint16 socketPort(int instrument = 0) const { return m_socketPorts.value(instrument); }
+    quint16 vxi11Port(int instrument = 0) const { return m_vxi11Ports.value(instrument); }
+    QStringList resources() const { return m_resources; }
+    QProcess &process() { return m_process; }
+
+private:
+    QProcess m_process;
+    QList<quint16> m_socketPorts;
+    QList<quint16> m_vxi11Ports;
+    QStringList m_resources;
+};
+
+// A plain raw-socket SCPI client: one line out, one line back.
+class RawScpiClient
+{
+public:
+    bool connectTo(quint16 port, const QString &host = QStringLiteral("127.0.0.1"));
+    bool send(const QByteArray &bytes);
+    // Sends the query with a line feed and returns the reply line without it (empty on time-out).
+    QByteArray query(const QByteArray &command, int timeoutMs = 3000);
+    QByteArray readLine(int timeoutMs = 3000);
+    QByteArray readExactly(int count, int timeoutMs = 3000);
+    // True when nothing arrives within the time.
+    bool silentFor(int ms);
+    QTcpSocket &socket() { return m_socket; }
+
+private:
+    QTcpSocket m_socket;
+    QByteArray m_buffer;
+};
+
+#endif

@@ -1,0 +1,526 @@
+// The simulated instrument end to end over its raw SCPI socket: identity, limits by model and
+// options, the CDM settings, error queue, OPC timing, mass memory in both separator styles, the
+// log and every fault that the raw socket can show. Free ports only, so it runs in parallel.
+#include "simprocess.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+QStringList freePorts(const QStringList &more = {})
+{
+    return QStringList{"--port", "0", "--portmapper-port", "0"} + more;
+}
+
+QByteArray block(const QByteArray &data)
+{
+    const QByteArray length = QByteArray::number(data.size());
+    return '#' + QByteArray::number(length.size()) + length + data;
+}
+
+QByteArray binaryPayload(int size)
+{
+    QByteArray data;
+    for (int i = 0; i < size; ++i)
+        data.append(char((i * 37 + 11) % 256)); // line feeds, quotes and '#' included
+    return data;
+}
+} // namespace
+
+class TstSimInstrument : public QObject
+{
+    Q_OBJECT
+private slots:
+    void identityAndOptions();
+    void rfLimitsFollowModelAndOptions();
+    void cdmSettingsRoundTrip();
+    void markerRouting();
+    void headerPathAndCase();
+    void errorQueueOrderAndOverflow();
+    void opcWaitsForPreset();
+    void opcLoopWithEsr();
+    void massMemoryDriveStyle();
+    void massMemorySlashStyleAndCatalogs();
+    void massMemoryStaysInsideStorage();
+    void logShowsMessagesAndBlocks();
+    void faultDropBlock();
+    void faultReplyDelay();
+    void faultGarbageAndNoReply();
+    void faultEndlessErrorsAndOpcNever();
+    void survivesJunkAndManyClients();
+};
+
+void TstSimInstrument::identityAndOptions()
+{
+    SimProcess sim;
+    QVERIFY(sim.start(freePorts({"--model", "gkr550x", "--serial", "777001", "--manufacturer", "Acme"})));
+    RawScpiClient c;
+    QVERIFY(c.connectTo(sim.socketPort()));
+    QCOMPARE(c.query("*IDN?"), QByteArray("Acme,GKR550X,1427.5004K02/777001,4.70.026.12"));
+    const QList<QByteArray> options = c.query("*OPT?").split(',');
+    QVERIFY(options.contains("GKR-B203")); // second RF path
+    QCOMPARE(options.count("GKR-B10"), 2); // second baseband
+    QVERIFY(options.contains("GKR-B31") && options.contains("GKR-B36"));
+    QCOMPARE(c.query("*IDN?;*OPC?;*TST?"), QByteArray("Acme,GKR550X,1427.5004K02/777001,4.70.026.12;1;0"));
+    QCOMPARE(sim.resources().value(0), QString("TCPIP0::127.0.0.1::%1::SOCKET").arg(sim.socketPort()));
+
+    SimProcess custom;
+    QVERIFY(custom.start(freePorts({"--model", "DVT330X", "--options", "DVT-B103, DVT-K40"})));
+    RawScpiClient d;
+    QVERIFY(d.connectTo(custom.socketPort()));
+    QCOMPARE(d.query("*OPT?"), QByteArray("DVT-B103, DVT-K40"));
+    QVERIFY(d.query("*IDN?").startsWith("Tarvik,DVT330X,"));
+}
+
+void TstSimInstrument::rfLimitsFollowModelAndOptions()
+{
+    struct Case
+    {
+        QStringList args;
+        QByteArray command;
+        QByteArray error;
+    };
+    const QList<Case> cases = {
+        {{"--model", "ZOY550X"}, "SOUR1:FREQ 40 GHz", "0"},
+        {{"--model", "ZOY550X"}, "SOUR2:FREQ 20GHz", "0"},
+        {{"--model", "ZOY550X"}, "SOUR2:FREQ 20.1GHz", "-222"},
+        {{"--model", "ZOY550X"}, "SOUR2:POW 30 dBm", "0"},
+        {{"--model", "ZOY550X"}, "SOUR1:POW -146", "-222"},
+        {{"--model", "GKR550X", "--options", "GKR-B103,GKR-B10"}, "SOUR2:FREQ 1GHz", "-114"},
+        {{"--model", "GKR550X", "--options", "GKR-B103,GKR-B10"}, "SOUR1:POW 25dBm", "-222"},
+        {{"--model", "GKR550X", "--options", "GKR-B103,GKR-B10"}, "SOUR1:FREQ 3.1GHz", "-222"},
+        {{"--model", "GKR550X", "--options", "GKR-B103,GKR-B10"}, "SOUR2:BB:DM:STAT ON", "-114"},
+        {{"--model", "GKR550X"}, "SOUR2:POW 30", "0"},
+        {{"--model", "GKR550X"}, "SOUR1:FREQ 5 dBm", "-131"},
+        {{"--model", "DVT330X"}, "SOUR1:POW 20.5", "-222"},
+        {{"--model", "DVT330X"}, "OUTP2:STAT ON", "-114"},
+        {{"--model", "HERN330X"}, "SOUR:FREQ 9 kHz", "0"},
+        {{"--model", "GKR550X", "--options", ""}, "SOUR1:FREQ 1GHz", "-222"}, // no frequency option
+    };
+    for (const Case &k : cases) {
+        SimProcess sim;
+        QVERIFY(sim.start(freePorts(k.args)));
+        RawScpiClient c;
+        QVERIFY(c.connectTo(sim.socketPort()));
+        QVERIFY(c.send(k.command + '\n'));
+        const QByteArray error = c.query("SYST:ERR?");
+        QVERIFY2(error.startsWith(k.error + ','),
+                 qPrintable(k.args.join(' ') + " " + k.command + " -> " + error));
+    }
+    SimProcess sim;
+    QVERIFY(sim.start(freePorts({"--model", "ZOY550X"})));
+    RawScpiClient c;
+    QVERIFY(c.connectTo(sim.socketPort()));
+    QVERIFY(c.send("SOURce2:FREQuency 1.5GHz;:SOUR2:POW:LEV:IMM:AMPL -30.5;:OUTP2:STAT ON\n"));
+    QCOMPARE(c.query("SOUR2:FREQ?;:SOUR2:POW?;:OUTP2?"), QByteArray("1500000000;-30.5;1"));
+    QCOMPARE(c.query("SOUR1:FREQ? "), QByteArray("1000000000")); // untouched path keeps its default
+}
+
+void TstSimInstrument::cdmSettingsRoundTrip()
+{
+    SimProcess zoy;
+    QVERIFY(zoy.start(freePorts({"--model", "ZOY550X"})));
+    RawScpiClient c;
+    QVERIFY(c.connectTo(zoy.socketPort()));
+    const QList<QPair<QByteArray, QByteArray>> sets = {
+        {"SOURce1:BB:DM:FORMat QPSK45", "SOUR1:BB:DM:FORM?|QPSK45"},
+        {"SOURce2:BB:DM:FORMat QAM4096", "SOUR2:BB:DM:FORM?|QAM4096"},
+        {"SOURce1:BB:DM:SOUR DLISt", "SOUR1:BB:DM:SOUR?|DLIS"},
+        {"SOURce1:BB:DM:PRBS:LENGth  23", "SOUR1:BB:DM:PRBS?|23"},
+        {"SOURce2:BB:DM:SRATe 270.833 kHz", "SOUR2:BB:DM:SRAT?|270833"},
+        {"SOURce1:BB:DM:FSK:DEViation 4e+07", "SOUR1:BB:DM:FSK:DEV?|40000000"},
+        {"SOURce1:BB:DM:ASK:DEPTh 55", "SOUR1:BB:DM:ASK:DEPT?|55"},
+        {"SOURce1:BB:DM:AQPSK:ANGLe 180", "SOUR1:BB:DM:AQPS:ANGL?|180"},
+        {"SOURce1:BB:DM:CODing APCO258PSK", "SOUR1:BB:DM:COD?|APCO258PSK"},
+        {"SOURce1:BB:DM:FILTer:TYPE LPASSEVM", "SOUR1:BB:DM:FILT:TYPE?|LPASSEVM"},
+        {"SOURce1:BB:DM:FILTer:PARameter:COSine:BANDwidth 100000", "SOUR1:BB:DM:FILT:PAR:COS:BAND?|100000"},
+        {"SOURce1:BB:DM:FILTer:PARameter:COSine 0.5", "SOUR1:BB:DM:FILT:PAR:COS?|0.5"},
+        {"SOURce1:BB:DM:FILTer:PARameter:APCO25Lsm:LOWPass 4000", "SOUR1:BB:DM:FILT:PAR:APCO25L:LOWP?|4000"},
+        {"SOURce1:BB:DM:PRAMp:SHAPe Linear", "SOUR1:BB:DM:PRAM:SHAP?|LIN"},
+        {"SOURce1:BB:DM:PRAMp:TIME 16", "SOUR1:BB:DM:PRAM:TIME?|16"},
+        {"SOURce1:BB:DM:PRAMp:ATTenuation 50", "SOUR1:BB:DM:PRAM:ATT?|50"},
+        {"SOURce1:BB:DM:PRAMp:BBONly:STATe ON", "SOUR1:BB:DM:PRAM:BBON?|1"},
+        {"SOURce1:BB:DM:PRAMp:STATe 1", "SOUR1:BB:DM:PRAM:STAT?|1"},
+        {"SOURce2:BB:DM:TRIGger:OUTPut3:MODE CLISt", "SOUR2:BB:DM:TRIG:OUTP3:MODE?|CLIS"},
+        {"SOURce1:BB:DM:STATe ON", "SOUR1:BB:DM:STAT?|1"},
+    };
+    for (const auto &s : sets) {
+        QVERIFY(c.send(s.first + '\n'));
+        const QList<QByteArray> q = s.second.split('|');
+        QCOMPARE(c.query(q[0]), q[1]);
+    }
+    QCOMPARE(c.query("SYST:ERR?"), QByteArray("0,\"No error\""));
+
+    const QList<QByteArray> refused = {
+        "SOURce1:BB:DM:PRAMp:RDELay -1",            // ZOY delays start at 0
+        "SOURce1:BB:DM:TRIGger:OUTPut4:MODE CLISt", // three markers
+        "SOURce1:BB:DM:FORMat QAM8",                // no such format
+        "SOURce1:BB:DM:PRBS:LENGth 10",
+        "SOURce1:BB:DM:DLISt:SELect 'missing'",
+        "SOURce1:BB:DM:STATe",
+        "SOURce1:BB:DM:STATe ON,OFF",
+    };
+    for (const QByteArray &command : refused) {
+        QVERIFY(c.send(command + '\n'));
+        QVERIFY2(!c.query("SYST:ERR?").startsWith("0,"), command.constData());
+    }
+
+    SimProcess gkr;
+    QVERIFY(gkr.start(freePorts({"--model", "GKR550X"})));
+    RawScpiClient g;
+    QVERIFY(g.connectTo(gkr.socketPort()));
+    QVERIFY(g.send("SOUR1:BB:DM:FORM QAM4096;:SOUR1:BB:DM:PRAM:RDEL -4;:SOUR1:BB:DM:FSK:DEV 4e+07\n"));
+    QVERIFY(g.query("SYST:ERR?").startsWith("-224,"));
+    QVERIFY(g.query("SYST:ERR?").startsWith("-222,")); // deviation above 15 MHz
+    QCOMPARE(g.query("SYST:ERR?"), QByteArray("0,\"No error\""));
+    // The symbol rate limit follows the format: 25 MHz for QPSK, 15 MHz for 2FSK.
+    QVERIFY(g.send("SOUR1:BB:DM:FORM QPSK;:SOUR1:BB:DM:SRAT 20000 kHz;:SOUR1:BB:DM:FORM "
+                   "FSK2;:SOUR1:BB:DM:SRAT 20000 kHz\n"));
+    QVERIFY(g.query("SYST:ERR?").startsWith("-222,"));
+    QCOMPARE(g.query("SYST:ERR:COUN?"), QByteArray("0"));
+
+    SimProcess hern;
+    QVERIFY(hern.start(freePorts({"--model", "HERN330X", "--options", "HERN-B106"})));
+    RawScpiClient h;
+    QVERIFY(h.connectTo(hern.socketPort()));
+    QVERIFY(h.send("SOUR1:BB:DM:SRAT 55000 kHz\n")); // above 50 MHz needs the software option
+    QVERIFY(h.query("SYST:ERR?").startsWith("-222,"));
+}
+
+void TstSimInstrument::markerRouting()
+{
+    SimProcess gkr;
+    QVERIFY(gkr.start(freePorts({"--model", "GKR550X"})));
+    RawScpiClient g;
+    QVERIFY(g.connectTo(gkr.socketPort()));
+    QVERIFY(g.send("OUTPut:USER1:SOURce AMARk1;:OUTPut:USER4:SOURce BMARk4\n"));
+    QCOMPARE(g.query("OUTP:USER1:SOUR?;:OUTP:USER4:SOUR?"), QByteArray("AMAR1;BMAR4"));
+    QVERIFY(g.send("OUTPut:USER5:SOURce AMARk1\n"));
+    QVERIFY(g.query("SYST:ERR?").startsWith("-114,"));
+
+    SimProcess zoy;
+    QVERIFY(zoy.start(freePorts({"--model", "ZOY550X"})));
+    RawScpiClient z;
+    QVERIFY(z.connectTo(zoy.socketPort()));
+    QVERIFY(z.send("OUTPut:USER5:DIRection OUTPut;:OUTPut:USER5:SIGNal MARKB2\n"));
+    QCOMPARE(z.query("OUTP:USER5:DIR?;:OUTP:USER5:SIGN?"), QByteArray("OUTP;MARKB2"));
+    QVERIFY(z.send("OUTPut:USER1:SOURce AMARk1\n")); // ZOY routes by signal, not by source
+    QVERIFY(z.query("SYST:ERR?").startsWith("-113,"));
+
+    SimProcess hern;
+    QVERIFY(hern.start(freePorts({"--model", "HERN330X"})));
+    RawScpiClient h;
+    QVERIFY(h.connectTo(hern.socketPort()));
+    QVERIFY(h.send("OUTPut:USER1:SOURce AMARk1\n"));
+    QVERIFY(h.query("SYST:ERR?").startsWith("-113,"));
+}
+
+void TstSimInstrument::headerPathAndCase()
+{
+    SimProcess sim;
+    QVERIFY(sim.start(freePorts({"--model", "ZOY550X"})));
+    RawScpiClient c;
+    QVERIFY(c.connectTo(sim.socketPort()));
+    // "POW" continues the SOUR2 path of the unit before it; a leading colon starts afresh.
+    QVERIFY(c.send("sour2:freq 2 GHZ;pow -12\r\n"));
+    QCOMPARE(c.query("SOUR2:POW?"), QByteArray("-12"));
+    QCOMPARE(c.query("source2:frequency?"), QByteArray("2000000000"));
+    QVERIFY(c.send("SOUR2:BB:DM:FORM BPSK;:FORM QPSK\n"));
+    QVERIFY(c.query("SYST:ERR?").startsWith("-113,"));
+    QCOMPARE(c.query("SOUR2:BB:DM:FORM?"), QByteArray("BPSK"));
+}
+
+void TstSimInstrument::errorQueueOrderAndOverflow()
+{
+    SimProcess sim;
+    QVERIFY(sim.start(freePorts({"--model", "PLOXA550X"})));
+    RawScpiClient c;
+    QVERIFY(c.connectTo(sim.socketPort()));
+    QCOMPARE(c.query("SYSTem:ERRor?"), QByteArray("0,\"No error\""));
+    QCOMPARE(c.query("SYSTem:SERRor?"), QByteArray("0,\"No error\""));
+    QVERIFY(c.send("FOO;SOUR1:FREQ 1 dBm;SOUR1:FREQ\n"));
+    QCOMPARE(c.query("*ESR?"), QByteArray("160")); // power on (128) and command error (32)
+    QCOMPARE(c.query("SYST:ERR?"), QByteArray("-113,\"Undefined header\""));
+    QCOMPARE(c.query("SYST:ERR?"), QByteArray("-131,\"Invalid suffix\""));
+    QCOMPARE(c.query("SYST:ERR?"), QByteArray("-109,\"Missing parameter\""));
+    QCOMPARE(c.query("SYST:ERR?"), QByteArray("0,\"No error\""));
+
+    QByteArray many;
+    for (int i = 0; i < 30; ++i)
+        many += "BAD" + QByteArray::number(i) + ';';
+    QVERIFY(c.send(many + '\n'));
+    QCOMPARE(c.query("SYST:ERR:COUN?"), QByteArray("20"));
+    for (int i = 0; i < 19; ++i)
+        QVERIFY(c.query("SYST:ERR?").startsWith("-113,"));
+    QCOMPARE(c.query("SYST:ERR?"), QByteArray("-350,\"Queue overflow\""));
+    QCOMPARE(c.query("SYST:ERR?"), QByteArray("0,\"No error\""));
+    QVERIFY(c.send("BAD;*CLS\n"));
+    QCOMPARE(c.query("SYST:ERR?"), QByteArray("0,\"No error\""));
+    QCOMPARE(c.query("*ESR?"), QByteArray("0"));
+}
+
+void TstSimInstrument::opcWaitsForPreset()
+{
+    SimProcess sim;
+    QVERIFY(sim.start(freePorts({"--model", "GKR550X", "--preset-time", "400"})));
+    RawScpiClient c;
+    QVERIFY(c.connectTo(sim.socketPort()));
+    QVERIFY(c.send("SOUR1:FREQ 2GHz\n"));
+    QElapsedTimer t;
+    t.start();
+    QCOMPARE(c.query("SYSTem:PRESet; *OPC?"), QByteArray("1"));
+    QVERIFY2(t.elapsed() >= 350, qPrintable(QString::number(t.elapsed())));
+    QCOMPARE(c.query("SOUR1:FREQ?"), QByteArray("1000000000")); // the preset restored the default
+    // *WAI holds back the query behind it; another client meanwhile is not blocked.
+    t.restart();
+    QVERIFY(c.send("SYST:PRES;*WAI;*IDN?\n"));
+    RawScpiClient other;
+    QVERIFY(other.connectTo(sim.socketPort()));
+    QVERIFY(!other.query("*IDN?").isEmpty());
+    QVERIFY(t.elapsed() < 300);
+    QVERIFY(!c.readLine(3000).isEmpty());
+    QVERIFY(t.elapsed() >= 350);
+    t.restart();
+    QCOMPARE(c.query("*OPC?"), QByteArray("1")); // idle: answered at once
+    QVERIFY(t.elapsed() < 300);
+}
+
+void TstSimInstrument::opcLoopWithEsr()
+{
+    SimProcess sim;
+    QVERIFY(sim.start(freePorts({"--model", "ZOY550X", "--preset-time", "300"})));
+    RawScpiClient c;
+    QVERIFY(c.connectTo(sim.socketPort()));
+    QVERIFY(c.send("*ESE 1\n*CLS\nSYSTem:PRESet\n*OPC\n"));
+    QCOMPARE(c.query("*ESE?"), QByteArray("1"));
+    QCOMPARE(c.query("*ESR?").toInt() & 1, 0);
+    QElapsedTimer t;
+    t.start();
+    int polls = 0;
+    while ((c.query("*ESR?").toInt() & 1) == 0 && t.elapsed() < 3000) {
+        ++polls;
+        QTest::qWait(50);
+    }
+    QVERIFY(t.elapsed() >= 200 && t.elapsed() < 3000);
+    QVERIFY(polls >= 2);
+    QCOMPARE(c.query("*STB?"), QByteArray("0")); // reading *ESR? cleared the event bits
+}
+
+void TstSimInstrument::massMemoryDriveStyle()
+{
+    QTemporaryDir storage;
+    SimProcess sim;
+    QVERIFY(sim.start(freePorts({"--model", "GKR550X", "--storage", storage.path()})));
+    RawScpiClient c;
+    QVERIFY(c.connectTo(sim.socketPort()));
+    const QByteArray payload = binaryPayload(1500);
+    QVERIFY(c.send(":MMEM:MDIR 'D:\\DataLists'\n"));
+    QVERIFY(c.send(":MMEM:DATA 'D:\\DataLists\\a.dm_iqd'," + block(payload) + "\n"));
+    QCOMPARE(c.query("*OPC?"), QByteArray("1"));
+    QFile stored(storage.path() + "/DataLists/a.dm_iqd");
+    QVERIFY(stored.open(QIODevice::ReadOnly));
+    QCOMPARE(stored.readAll(), payload);
+
+    const QList<QByteArray> cat = c.query(":MMEM:CAT? 'D:\\DataLists\\*.dm_iqd'").split(',');
+    QCOMPARE(cat.size(), 5);
+    QCOMPARE(cat[0], QByteArray("1500"));
+    QVERIFY(cat[1].toLongLong() > 0);
+    QCOMPARE(cat.mid(2).join(','), QByteArray("\"a.dm_iqd,BIN,1500\""));
+    QVERIFY(c.send("MMEMory:MSIS 'D:'\nMMEMory:CDIR '\\'\n"));
+    QCOMPARE(c.query("MMEMory:DCATalog?"), QByteArray("\"DataLists\",\"Filters\",\"Mappings\""));
+    QVERIFY(c.query(":MMEM:CAT?").contains("\"DataLists,DIR,0\""));
+    QVERIFY(c.send("MMEMory:CDIR '\\DataLists'\n"));
+    QCOMPARE(c.query("MMEM:CDIR?"), QByteArray("\"D:\\DataLists\""));
+    QCOMPARE(c.query("SOURce1:BB:DM:DLISt:CATalog?"), QByteArray("a"));
+    QVERIFY(c.send("SOURce1:BB:DM:DLIS:SEL 'a'\n"));
+    QCOMPARE(c.query("SOUR1:BB:DM:DLIS:SEL?"), QByteArray("\"a\""));
+
+    QVERIFY(c.send("MMEM:DATA? 'a.dm_iqd'\n"));
+    QCOMPARE(c.readExactly(6 + 1500 + 1), "#41500" + payload + "\n");
+    QCOMPARE(c.query(":SYST:COMM:GPIB:LTER EOI;:SYST:COMM:GPIB:LTER?"), QByteArray("EOI"));
+    QCOMPARE(c.query("SYST:ERR?"), QByteArray("0,\"No error\""));
+    QCOMPARE(c.query("MMEM:DEL 'D:\\DataLists\\a.dm_iqd'; *OPC?"), QByteArray("1"));
+    QVERIFY(!QFile::exists(stored.fileName()));
+    QVERIFY(c.send("MMEM:DEL 'D:\\DataLists\\a.dm_iqd'\n"));
+    QVERIFY(c.query("SYST:ERR?").startsWith("-256,"));
+}
+
+void TstSimInstrument::massMemorySlashStyleAndCatalogs()
+{
+    QTemporaryDir storage;
+    SimProcess sim;
+    QVERIFY(sim.start(freePorts({"--model", "ZOY550X", "--storage", storage.path()})));
+    RawScpiClient c;
+    QVERIFY(c.connectTo(sim.socketPort()));
+    QVERIFY(c.send(":MMEM:MDIR '/var/user/CtrlLists'\n"));
+    QVERIFY(c.send(":MMEM:DATA '/var/user/CtrlLists/c1.dm_iqc'," + block("ctl") + "\n"));
+    QVERIFY(c.send(":MMEM:DATA '/var/user/CtrlLists/c0.dm_iqc',#10\n"));
+    QVERIFY(c.send("MMEMory:CDIR '/var/user/CtrlLists'\n"));
+    QCOMPARE(c.query("SOUR2:BB:DM:CLIS:CAT?"), QByteArray("c0,c1"));
+    QCOMPARE(c.query(":MMEM:CAT? '/var/user/CtrlLists/*.*'"), QByteArray("3,") +
+                                                                  c.query(":MMEM:CAT?").split(',')[1] +
+                                                                  ",\"c0.dm_iqc,BIN,0\",\"c1.dm_iqc,BIN,3\"");
+    QVERIFY(c.send("MMEMory:CDIR '/var/user/'\n"));
+    QCOMPARE(c.query("MMEM:DCAT?"), QByteArray("\"CtrlLists\",\"Filters\",\"Mappings\""));
+    QVERIFY(c.send("MMEMory:CDIR '/var/user/Mappings'\n"));
+    QCOMPARE(c.query("SOUR1:BB:DM:MLIS:CAT?").split(',').size(), 3);
+    QVERIFY(c.send("MMEMory:CDIR '/var/user/Filters'\n"));
+    QVERIFY(!c.query("SOUR1:BB:DM:FLIS:CAT?").isEmpty());
+    QVERIFY(c.send("MMEMory:MSIS 'D:'\n")); // no drives on this model
+    QVERIFY(c.query("SYST:ERR?").startsWith("-113,"));
+    QCOMPARE(c.query("SYST:ERR?"), QByteArray("0,\"No error\""));
+}
+
+void TstSimInstrument::massMemoryStaysInsideStorage()
+{
+    QTemporaryDir outer;
+    const QString storage = outer.path() + "/storage";
+    SimProcess sim;
+    QVERIFY(sim.start(freePorts({"--model", "GKR550X", "--storage", storage})));
+    RawScpiClient c;
+    QVERIFY(c.connectTo(sim.socketPort()));
+    const QList<QByteArray> attempts = {
+        ":MMEM:DATA 'D:\\..\\escape.bin',#11x", ":MMEM:DATA '..\\escape.bin',#11x",
+        ":MMEM:DATA 'C:\\escape.bin',#11x",     ":MMEM:DATA 'D:\\a\\..\\..\\escape.bin',#11x",
+        ":MMEM:MDIR 'D:\\..\\escapedir'",       ":MMEM:CDIR '..'",
+        ":MMEM:DATA 'D:\\bad\x01name',#11x",
+    };
+    for (const QByteArray &a : attempts) {
+        QVERIFY(c.send(a + '\n'));
+        QVERIFY2(!c.query("SYST:ERR?").startsWith("0,"), a.constData());
+    }
+    QVERIFY(!QFile::exists(outer.path() + "/escape.bin"));
+    QVERIFY(!QFile::exists(outer.path() + "/escapedir"));
+}
+
+void TstSimInstrument::logShowsMessagesAndBlocks()
+{
+    QTemporaryDir dir;
+    const QString logPath = dir.path() + "/sim.log";
+    SimProcess sim;
+    QVERIFY(sim.start(freePorts({"--model", "GKR550X", "--log", logPath})));
+    RawScpiClient c;
+    QVERIFY(c.connectTo(sim.socketPort()));
+    QCOMPARE(c.query("*IDN?").left(6), QByteArray("Tarvik"));
+    QVERIFY(c.send(":MMEM:DATA 'D:\\x.dm_iqd'," + block(binaryPayload(1500)) + "\n"));
+    QCOMPARE(c.query("*OPC?"), QByteArray("1"));
+    QVERIFY(c.send("*CLS\r\n:MMEM:DATA 'D:\\y.bin',#15ab"));
+    c.socket().disconnectFromHost();
+    QTest::qWait(300);
+    QFile log(logPath);
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = log.readAll().split('\n');
+    QCOMPARE(lines.value(0), QByteArray("SOCKET END *IDN?"));
+    QCOMPARE(lines.value(1), QByteArray("SOCKET END :MMEM:DATA 'D:\\x.dm_iqd',#41500 <1500 bytes>"));
+    QCOMPARE(lines.value(2), QByteArray("SOCKET END *OPC?"));
+    QCOMPARE(lines.value(3), QByteArray("SOCKET END *CLS"));
+    QCOMPARE(lines.value(4), QByteArray("SOCKET CUT :MMEM:DATA 'D:\\y.bin',#15 <2 bytes>"));
+}
+
+void TstSimInstrument::faultDropBlock()
+{
+    QTemporaryDir storage;
+    SimProcess sim;
+    QVERIFY(sim.start(
+        freePorts({"--model", "ZOY550X", "--storage", storage.path(), "--fault", "drop-block=1000"})));
+    RawScpiClient c;
+    QVERIFY(c.connectTo(sim.socketPort()));
+    QCOMPARE(c.query("*OPC?"), QByteArray("1"));
+    c.send(":MMEM:DATA '/var/user/big.bin'," + block(binaryPayload(5000)) + "\n");
+    QTRY_COMPARE_WITH_TIMEOUT(c.socket().state(), QAbstractSocket::UnconnectedState, 3000);
+    QVERIFY(!QFile::exists(storage.path() + "/big.bin"));
+    // A block below the limit still goes through on a fresh connection.
+    RawScpiClient d;
+    QVERIFY(d.connectTo(sim.socketPort()));
+    QVERIFY(d.send(":MMEM:DATA '/var/user/small.bin'," + block(binaryPayload(999)) + "\n"));
+    QCOMPARE(d.query("*OPC?"), QByteArray("1"));
+    QCOMPARE(QFileInfo(storage.path() + "/small.bin").size(), qint64(999));
+}
+
+void TstSimInstrument::faultReplyDelay()
+{
+    SimProcess sim;
+    QVERIFY(sim.start(freePorts({"--fault", "reply-delay=300"})));
+    RawScpiClient c;
+    QVERIFY(c.connectTo(sim.socketPort()));
+    QElapsedTimer t;
+    t.start();
+    QVERIFY(c.query("*IDN?").startsWith("Tarvik,ZOY550X"));
+    QVERIFY(t.elapsed() >= 280);
+    QCOMPARE(c.query("*OPT?;*OPC?").right(2), QByteArray(";1"));
+}
+
+void TstSimInstrument::faultGarbageAndNoReply()
+{
+    SimProcess garbage;
+    QVERIFY(garbage.start(freePorts({"--fault", "garbage"})));
+    RawScpiClient g;
+    QVERIFY(g.connectTo(garbage.socketPort()));
+    const QByteArray reply = g.query("*IDN?");
+    QVERIFY(!reply.isEmpty());
+    QVERIFY(!reply.contains("Tarvik"));
+
+    SimProcess mute;
+    QVERIFY(mute.start(freePorts({"--fault", "no-reply"})));
+    RawScpiClient m;
+    QVERIFY(m.connectTo(mute.socketPort()));
+    QVERIFY(m.send("*IDN?\nSYST:ERR?\n*OPC?\n"));
+    QVERIFY(m.silentFor(500));
+}
+
+void TstSimInstrument::faultEndlessErrorsAndOpcNever()
+{
+    SimProcess errors;
+    QVERIFY(errors.start(freePorts({"--fault", "endless-errors"})));
+    RawScpiClient e;
+    QVERIFY(e.connectTo(errors.socketPort()));
+    QVERIFY(e.send("*CLS\n"));
+    for (int i = 0; i < 50; ++i)
+        QVERIFY(!e.query("SYST:ERR?").contains("No error"));
+
+    SimProcess opc;
+    QVERIFY(opc.start(freePorts({"--fault", "opc-never", "--preset-time", "50"})));
+    RawScpiClient o;
+    QVERIFY(o.connectTo(opc.socketPort()));
+    QVERIFY(o.send("*ESE 1;*CLS;SYST:PRES;*OPC\n"));
+    QTest::qWait(300);
+    QCOMPARE(o.query("*ESR?").toInt() & 1, 0);
+    QVERIFY(o.send("*OPC?\n"));
+    QVERIFY(o.silentFor(500));
+    RawScpiClient other; // the stuck client does not hold up others
+    QVERIFY(other.connectTo(opc.socketPort()));
+    QVERIFY(!other.query("*IDN?").isEmpty());
+}
+
+void TstSimInstrument::survivesJunkAndManyClients()
+{
+    SimProcess sim;
+    QVERIFY(sim.start(freePorts({"--model", "HERN330X"})));
+    QRandomGenerator random(42);
+    for (int round = 0; round < 5; ++round) {
+        RawScpiClient junk;
+        QVERIFY(junk.connectTo(sim.socketPort()));
+        QByteArray bytes(20000, 0);
+        for (char &b : bytes)
+            b = char(random.bounded(256));
+        bytes += "#9999999999;'\"#(99999999999999999999)\n";
+        junk.send(bytes);
+        junk.socket().abort();
+    }
+    QList<RawScpiClient *> clients;
+    for (int i = 0; i < 40; ++i) {
+        clients << new RawScpiClient;
+        QVERIFY(clients.last()->connectTo(sim.socketPort()));
+        QVERIFY(clients.last()->send("*IDN?\n"));
+    }
+    for (RawScpiClient *client : clients)
+        QVERIFY(client->readLine().startsWith("Tarvik,HERN330X"));
+    qDeleteAll(clients);
+    QCOMPARE(sim.process().state(), QProcess::Running);
+}
+
+QTEST_MAIN(TstSimInstrument)
+#include "tst_siminstrument.moc"

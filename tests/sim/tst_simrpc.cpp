@@ -1,0 +1,161 @@
+// RPC record marking, XDR bounds and the portmapper answers, without any network.
+#include "sim/portmapperserver.h"
+#include "sim/rpcmessage.h"
+#include "sim/rpcrecord.h"
+#include "sim/vxi11protocol.h"
+#include "sim/xdr.h"
+
+#include <QtTest>
+
+namespace {
+QByteArray call(quint32 xid, quint32 program, quint32 version, quint32 procedure, const QList<quint32> &args)
+{
+    XdrWriter w;
+    for (quint32 v : {xid, 0u, 2u, program, version, procedure, 0u, 0u, 0u, 0u})
+        w.writeU32(v);
+    for (quint32 v : args)
+        w.writeU32(v);
+    return w.data();
+}
+
+QList<quint32> words(const QByteArray &reply)
+{
+    XdrReader r(reply.constData(), reply.size());
+    QList<quint32> out;
+    while (r.remaining() >= 4)
+        out << r.readU32();
+    return out;
+}
+} // namespace
+
+class TstSimRpc : public QObject
+{
+    Q_OBJECT
+private slots:
+    void recordsSplitAnywhereAndBatched();
+    void fragmentsJoinAndOversizeFails();
+    void xdrReaderStopsAtTheEnd();
+    void callHeaderDecoding();
+    void portmapperAnswers();
+    void vxi11WriteArguments();
+};
+
+void TstSimRpc::recordsSplitAnywhereAndBatched()
+{
+    const QByteArray a = call(1, 100000, 2, 0, {});
+    const QByteArray b = call(2, 100000, 2, 3, {0x0607AF, 1, 6, 0});
+    const QByteArray stream = rpcRecordMark(a) + rpcRecordMark(b);
+    for (int split = 0; split <= stream.size(); ++split) {
+        RpcRecordAssembler assembler(1024);
+        QList<QByteArray> records;
+        QVERIFY(assembler.feed(stream.constData(), split, records));
+        QVERIFY(assembler.feed(stream.constData() + split, stream.size() - split, records));
+        QCOMPARE(records.size(), 2);
+        QCOMPARE(records[0], a);
+        QCOMPARE(records[1], b);
+    }
+}
+
+void TstSimRpc::fragmentsJoinAndOversizeFails()
+{
+    QByteArray stream;
+    XdrWriter first;
+    first.writeU32(3); // not last, 3 bytes
+    stream += first.data() + "abc";
+    XdrWriter last;
+    last.writeU32(0x80000002u);
+    stream += last.data() + "de";
+    RpcRecordAssembler assembler(16);
+    QList<QByteArray> records;
+    QVERIFY(assembler.feed(stream.constData(), stream.size(), records));
+    QCOMPARE(records, QList<QByteArray>{"abcde"});
+
+    XdrWriter huge;
+    huge.writeU32(0x80000000u | 17u);
+    QVERIFY(!assembler.feed(huge.data().constData(), 4, records));
+    QVERIFY(assembler.failed());
+}
+
+void TstSimRpc::xdrReaderStopsAtTheEnd()
+{
+    XdrWriter w;
+    w.writeOpaque(QByteArray("hello"));
+    QCOMPARE(w.data().size(), 12);
+    XdrReader r(w.data().constData(), w.data().size());
+    QCOMPARE(r.readOpaque(100), QByteArray("hello"));
+    QVERIFY(r.ok());
+    r.readU32();
+    QVERIFY(!r.ok());
+
+    XdrWriter liar; // claims more bytes than there are
+    liar.writeU32(0x7FFFFFFF);
+    XdrReader r2(liar.data().constData(), liar.data().size());
+    QVERIFY(r2.readOpaque(0xFFFFFFFF).isEmpty());
+    QVERIFY(!r2.ok());
+    XdrReader r3(w.data().constData(), w.data().size());
+    r3.readOpaque(4); // longer than allowed
+    QVERIFY(!r3.ok());
+}
+
+void TstSimRpc::callHeaderDecoding()
+{
+    RpcCall c;
+    QCOMPARE(decodeRpcCall(call(7, 0x0607AF, 1, 10, {}), c), RpcDecode::Ok);
+    QCOMPARE(c.xid, 7u);
+    QCOMPARE(c.procedure, 10u);
+    QCOMPARE(c.argumentsOffset, qint64(40));
+    QByteArray truncated = call(7, 1, 1, 1, {}).left(30);
+    QCOMPARE(decodeRpcCall(truncated, c), RpcDecode::Malformed);
+    QByteArray reply = call(7, 1, 1, 1, {});
+    reply[7] = 1; // message type REPLY
+    QCOMPARE(decodeRpcCall(reply, c), RpcDecode::NotACall);
+    QByteArray v3 = call(7, 1, 1, 1, {});
+    v3[11] = 3;
+    QCOMPARE(decodeRpcCall(v3, c), RpcDecode::BadRpcVersion);
+    QCOMPARE(words(RpcReply::rpcMismatch(7)), (QList<quint32>{7, 1, 1, 0, 2, 2}));
+}
+
+void TstSimRpc::portmapperAnswers()
+{
+    const PortmapperEntry entry{QHostAddress("127.0.0.2"), 4321};
+    // GETPORT for VXI-11 core over TCP: the core port; for anything else 0.
+    QCOMPARE(words(answerPortmapperCall(call(5, 100000, 2, 3, {0x0607AF, 1, 6, 0}), entry, 111, false)),
+             (QList<quint32>{5, 1, 0, 0, 0, 0, 4321}));
+    QCOMPARE(
+        words(answerPortmapperCall(call(5, 100000, 2, 3, {0x0607AF, 1, 17, 0}), entry, 111, false)).last(),
+        0u);
+    QCOMPARE(
+        words(answerPortmapperCall(call(5, 100000, 2, 3, {0x0607B0, 1, 6, 0}), entry, 111, false)).last(),
+        0u);
+    // DUMP lists the portmapper itself and the core channel, then the end marker.
+    const QList<quint32> dump = words(answerPortmapperCall(call(6, 100000, 2, 4, {}), entry, 111, true));
+    QCOMPARE(dump.size(), 6 + 3 * 5 + 1);
+    QVERIFY(dump.mid(6).contains(0x0607AF));
+    QCOMPARE(dump.last(), 0u);
+    // Unknown program, version, procedure and short arguments.
+    QCOMPARE(words(answerPortmapperCall(call(8, 100001, 2, 0, {}), entry, 111, false))[5], 1u);
+    QCOMPARE(words(answerPortmapperCall(call(8, 100000, 9, 0, {}), entry, 111, false)).mid(5),
+             (QList<quint32>{2, 2, 4}));
+    QCOMPARE(words(answerPortmapperCall(call(8, 100000, 2, 77, {}), entry, 111, false))[5], 3u);
+    QCOMPARE(words(answerPortmapperCall(call(8, 100000, 2, 3, {0x0607AF}), entry, 111, false))[5], 4u);
+    QVERIFY(answerPortmapperCall(QByteArray("\x00\x00", 2), entry, 111, false).isEmpty());
+}
+
+void TstSimRpc::vxi11WriteArguments()
+{
+    XdrWriter w;
+    for (quint32 v : {3u, 1000u, 1000u, 8u})
+        w.writeU32(v);
+    w.writeOpaque(QByteArray("*IDN?\n"));
+    XdrReader r(w.data().constData(), w.data().size());
+    Vxi11::WriteArgs a;
+    QVERIFY(Vxi11::decodeWrite(r, 1024, a));
+    QCOMPARE(a.lid, 3u);
+    QCOMPARE(a.flags, 8u);
+    QCOMPARE(QByteArray(a.data, int(a.dataLength)), QByteArray("*IDN?\n"));
+    XdrReader cut(w.data().constData(), w.data().size() - 4);
+    QVERIFY(!Vxi11::decodeWrite(cut, 1024, a));
+}
+
+QTEST_APPLESS_MAIN(TstSimRpc)
+#include "tst_simrpc.moc"

@@ -1,0 +1,270 @@
+// Parser units of the simulated instrument: message splitting, header forms and suffixes,
+// strings, blocks (also split at every byte position of the stream), numbers with units.
+#include "sim/scpierrors.h"
+#include "sim/scpiframer.h"
+#include "sim/scpiparser.h"
+
+#include <QtTest>
+
+class TstSimScpiParser : public QObject
+{
+    Q_OBJECT
+private slots:
+    void headerForms_data();
+    void headerForms();
+    void splitsUnitsAndParameters();
+    void stringsWithDoubledQuotes();
+    void reportsSyntaxErrorsPerUnit();
+    void numbersWithUnits_data();
+    void numbersWithUnits();
+    void booleans();
+    void framerEndsMessagesAtLineFeedOutsideBlocks();
+    void framerBlockSplitAtEveryPosition();
+    void framerLongLengthForm();
+    void framerEndFlagAndTermination();
+    void framerOverflowStaysInStep();
+    void framerBlockByteLimit();
+    void blockParameterLength();
+};
+
+void TstSimScpiParser::headerForms_data()
+{
+    QTest::addColumn<QByteArray>("pattern");
+    QTest::addColumn<QByteArray>("header");
+    QTest::addColumn<bool>("matches");
+    QTest::addColumn<QVector<int>>("suffixes");
+    const QByteArray pow = "[:SOURce#]:POWer[:LEVel][:IMMediate][:AMPLitude]";
+    QTest::newRow("long") << pow << QByteArray("SOURCE2:POWER:LEVEL:IMMEDIATE:AMPLITUDE") << true
+                          << QVector<int>{2};
+    QTest::newRow("short lower") << pow << QByteArray("sour:pow") << true << QVector<int>{1};
+    QTest::newRow("mixed optional") << pow << QByteArray("Sour1:Pow:Ampl") << true << QVector<int>{1};
+    QTest::newRow("no source") << pow << QByteArray("POW") << true << QVector<int>{1};
+    QTest::newRow("partial mnemonic") << pow << QByteArray("SOURC:POW") << false << QVector<int>{};
+    QTest::newRow("suffix on plain node") << pow << QByteArray("SOUR:POW2") << false << QVector<int>{};
+    QTest::newRow("digits in mnemonic")
+        << QByteArray("SOURce#:BB:DM:FILTer:PARameter:APCO25Lsm:GAUSs")
+        << QByteArray("SOUR2:BB:DM:FILT:PAR:APCO25L:GAUS") << true << QVector<int>{2};
+    QTest::newRow("two suffixes") << QByteArray("SOURce#:BB:DM:TRIGger:OUTPut#:MODE")
+                                  << QByteArray("SOURce2:BB:DM:TRIG:OUTP3:MODE") << true
+                                  << QVector<int>{2, 3};
+    QTest::newRow("user output") << QByteArray("OUTPut:USER#:SOURce") << QByteArray("OUTPut:USER4:SOURce")
+                                 << true << QVector<int>{4};
+    QTest::newRow("too many nodes") << QByteArray("OUTPut#[:STATe]") << QByteArray("OUTP:STAT:FOO") << false
+                                    << QVector<int>{};
+}
+
+void TstSimScpiParser::headerForms()
+{
+    QFETCH(QByteArray, pattern);
+    QFETCH(QByteArray, header);
+    QFETCH(bool, matches);
+    QFETCH(QVector<int>, suffixes);
+    QVector<int> found;
+    QCOMPARE(ScpiHeaderPattern(pattern).match(header, &found), matches);
+    if (matches)
+        QCOMPARE(found, suffixes);
+}
+
+void TstSimScpiParser::splitsUnitsAndParameters()
+{
+    const QList<ScpiUnit> units =
+        parseScpiMessage("SOUR1:FREQ 100MHz;:OUTP1:STAT ON; *OPC?;MMEM:CAT? 'D:\\a;b\\*.*'");
+    QCOMPARE(units.size(), 4);
+    QCOMPARE(units[0].header, QByteArray("SOUR1:FREQ"));
+    QCOMPARE(units[0].params.size(), 1);
+    QCOMPARE(units[0].params[0].text, QByteArray("100MHz"));
+    QVERIFY(units[1].absolute);
+    QCOMPARE(units[1].params[0].text, QByteArray("ON"));
+    QVERIFY(units[2].common && units[2].query);
+    QCOMPARE(units[2].header, QByteArray("*OPC"));
+    QCOMPARE(units[3].params[0].kind, ScpiParam::String);
+    QCOMPARE(units[3].params[0].text, QByteArray("D:\\a;b\\*.*"));
+
+    const QList<ScpiUnit> spaced =
+        parseScpiMessage("SOURce1:BB:DM:PRBS:LENGth  9;SOURce2:BB:DM:SRATe 270.833 kHz");
+    QCOMPARE(spaced[0].params[0].text, QByteArray("9"));
+    QCOMPARE(spaced[1].params[0].text, QByteArray("270.833 kHz"));
+}
+
+void TstSimScpiParser::stringsWithDoubledQuotes()
+{
+    const QList<ScpiUnit> units = parseScpiMessage("X 'it''s',\"say \"\"hi\"\"\",'mixed\"quote'");
+    QCOMPARE(units.size(), 1);
+    QCOMPARE(units[0].error, 0);
+    QCOMPARE(units[0].params.size(), 3);
+    QCOMPARE(units[0].params[0].text, QByteArray("it's"));
+    QCOMPARE(units[0].params[1].text, QByteArray("say \"hi\""));
+    QCOMPARE(units[0].params[2].text, QByteArray("mixed\"quote"));
+}
+
+void TstSimScpiParser::reportsSyntaxErrorsPerUnit()
+{
+    const QList<ScpiUnit> units = parseScpiMessage("X 'open;*IDN?");
+    QCOMPARE(units.size(), 1);
+    QCOMPARE(units[0].error, int(ScpiError::InvalidStringData));
+
+    const QList<ScpiUnit> more = parseScpiMessage("SOUR::FREQ 1;FREQ 1,;X 'a' junk;*IDN?");
+    QCOMPARE(more.size(), 4);
+    QCOMPARE(more[0].error, int(ScpiError::SyntaxError));
+    QCOMPARE(more[1].error, int(ScpiError::SyntaxError));
+    QCOMPARE(more[2].error, int(ScpiError::InvalidSeparator));
+    QCOMPARE(more[3].error, 0);
+    QCOMPARE(more[3].header, QByteArray("*IDN"));
+
+    const QList<ScpiUnit> badBlock = parseScpiMessage("MMEM:DATA 'f',#3123abc");
+    QCOMPARE(badBlock[0].error, int(ScpiError::InvalidBlockData));
+}
+
+void TstSimScpiParser::numbersWithUnits_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<int>("unit");
+    QTest::addColumn<double>("value");
+    QTest::addColumn<int>("error");
+    const int f = int(ScpiUnitKind::Frequency);
+    QTest::newRow("plain") << QByteArray("1500000") << f << 1.5e6 << 0;
+    QTest::newRow("MHz means mega") << QByteArray("100MHz") << f << 1e8 << 0;
+    QTest::newRow("spaced kHz") << QByteArray("270.833 kHz") << f << 270833.0 << 0;
+    QTest::newRow("GHz exponent") << QByteArray("1.5E-1GHZ") << f << 1.5e8 << 0;
+    QTest::newRow("Hz lower") << QByteArray("5 hz") << f << 5.0 << 0;
+    QTest::newRow("dBm") << QByteArray("-30 dBm") << int(ScpiUnitKind::Power) << -30.0 << 0;
+    QTest::newRow("dB") << QByteArray("12.5DB") << int(ScpiUnitKind::Gain) << 12.5 << 0;
+    QTest::newRow("wrong unit") << QByteArray("5 dBm") << f << 0.0 << int(ScpiError::InvalidSuffix);
+    QTest::newRow("not a number") << QByteArray("ON") << f << 0.0 << int(ScpiError::DataTypeError);
+    QTest::newRow("two points") << QByteArray("1.2.3") << f << 0.0 << int(ScpiError::NumericDataError);
+    QTest::newRow("overflow") << QByteArray("1e999") << f << 0.0 << int(ScpiError::NumericDataError);
+    QTest::newRow("hex") << QByteArray("#H1F") << int(ScpiUnitKind::None) << 31.0 << 0;
+}
+
+void TstSimScpiParser::numbersWithUnits()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(int, unit);
+    QFETCH(double, value);
+    QFETCH(int, error);
+    const ScpiNumber n = parseScpiNumber(text, ScpiUnitKind(unit));
+    QCOMPARE(n.error, error);
+    if (error == 0)
+        QVERIFY(qAbs(n.value - value) <= 1e-9 * qMax(1.0, qAbs(value)));
+    QCOMPARE(parseScpiNumber("max", ScpiUnitKind::Frequency).special, ScpiNumber::Maximum);
+    QCOMPARE(parseScpiNumber("MINimum", ScpiUnitKind::Frequency).special, ScpiNumber::Minimum);
+}
+
+void TstSimScpiParser::booleans()
+{
+    bool v = false;
+    QVERIFY(parseScpiBoolean("on", &v) && v);
+    QVERIFY(parseScpiBoolean("OFF", &v) && !v);
+    QVERIFY(parseScpiBoolean("1", &v) && v);
+    QVERIFY(parseScpiBoolean(" 0 ", &v) && !v);
+    QVERIFY(!parseScpiBoolean("maybe", &v));
+}
+
+void TstSimScpiParser::framerEndsMessagesAtLineFeedOutsideBlocks()
+{
+    ScpiFramer framer;
+    QList<ScpiMessage> out;
+    const QByteArray stream = "*IDN?\r\n\n:MMEM:DATA 'a',#15a\nb\r\n;*OPC?\nSYST:ERR?";
+    QCOMPARE(framer.feed(stream.constData(), stream.size(), false, out), qint64(stream.size()));
+    QCOMPARE(out.size(), 2);
+    QCOMPARE(out[0].text, QByteArray("*IDN?"));
+    QCOMPARE(out[1].text, QByteArray(":MMEM:DATA 'a',#15a\nb\r\n;*OPC?"));
+    QCOMPARE(out[1].blockSpans.size(), 1);
+    QCOMPARE(out[1].blockSpans[0], qMakePair(18, 5));
+    QVERIFY(framer.hasPartialMessage());
+    QCOMPARE(framer.takePartialMessage().termination, ScpiTermination::Cut);
+}
+
+void TstSimScpiParser::framerBlockSplitAtEveryPosition()
+{
+    QByteArray payload;
+    for (int i = 0; i < 300; ++i)
+        payload.append(char(i % 256)); // includes line feeds, quotes and '#'
+    const QByteArray message = ":MMEM:DATA 'D:\\x.bin',#3300" + payload;
+    const QByteArray stream = message + "\n*IDN?\n";
+    for (int split = 0; split <= stream.size(); ++split) {
+        ScpiFramer framer;
+        QList<ScpiMessage> out;
+        framer.feed(stream.constData(), split, false, out);
+        framer.feed(stream.constData() + split, stream.size() - split, false, out);
+        QCOMPARE(out.size(), 2);
+        QCOMPARE(out[0].text, message);
+        QCOMPARE(out[1].text, QByteArray("*IDN?"));
+        const QList<ScpiUnit> units = parseScpiMessage(out[0].text);
+        QCOMPARE(units.size(), 1);
+        QCOMPARE(units[0].params.size(), 2);
+        QCOMPARE(out[0].text.mid(int(units[0].params[1].blockOffset), int(units[0].params[1].blockLength)),
+                 payload);
+    }
+}
+
+void TstSimScpiParser::framerLongLengthForm()
+{
+    const QByteArray stream = QByteArray(":MMEM:DATA 'big',#(12)") + "ab\ncd\nef\"ghi" + "\n";
+    ScpiFramer framer;
+    QList<ScpiMessage> out;
+    for (char c : stream)
+        framer.feed(&c, 1, false, out);
+    QCOMPARE(out.size(), 1);
+    const QList<ScpiUnit> units = parseScpiMessage(out[0].text);
+    QCOMPARE(units[0].params[1].kind, ScpiParam::Block);
+    QCOMPARE(units[0].params[1].blockLength, qint64(12));
+}
+
+void TstSimScpiParser::framerEndFlagAndTermination()
+{
+    ScpiFramer framer;
+    framer.setLineFeedIsEnd(false);
+    QList<ScpiMessage> out;
+    // A block upload in pieces: header without END, data, last piece with END.
+    framer.feed(":MMEM:DATA 'f',#14", 18, false, out);
+    framer.feed("ab", 2, false, out);
+    QVERIFY(out.isEmpty());
+    framer.feed("\ncd", 2, true, out); // only "\nc" of it
+    QCOMPARE(out.size(), 1);
+    QCOMPARE(out[0].termination, ScpiTermination::End);
+    QCOMPARE(out[0].text, QByteArray(":MMEM:DATA 'f',#14ab\nc"));
+    framer.feed("*IDN?\n", 6, false, out);
+    QCOMPARE(out.last().termination, ScpiTermination::NoEnd);
+    framer.feed("*IDN?\n", 6, true, out);
+    QCOMPARE(out.last().termination, ScpiTermination::End);
+    QCOMPARE(out.size(), 3);
+}
+
+void TstSimScpiParser::framerOverflowStaysInStep()
+{
+    ScpiFramer framer(64);
+    QList<ScpiMessage> out;
+    const QByteArray big = "MMEM:DATA 'f',#3200" + QByteArray(200, '\n') + "\n*IDN?\n";
+    framer.feed(big.constData(), big.size(), false, out);
+    QCOMPARE(out.size(), 2);
+    QVERIFY(out[0].overflow);
+    QVERIFY(out[0].text.isEmpty());
+    QCOMPARE(out[1].text, QByteArray("*IDN?"));
+}
+
+void TstSimScpiParser::framerBlockByteLimit()
+{
+    ScpiFramer framer;
+    framer.setBlockByteLimit(10);
+    QList<ScpiMessage> out;
+    const QByteArray stream = "MMEM:DATA 'f',#220" + QByteArray(20, 'x') + "\n";
+    const qint64 used = framer.feed(stream.constData(), stream.size(), false, out);
+    QCOMPARE(used, qint64(18 + 10));
+    QVERIFY(framer.blockByteLimitReached());
+    QVERIFY(out.isEmpty());
+}
+
+void TstSimScpiParser::blockParameterLength()
+{
+    const QList<ScpiUnit> zero = parseScpiMessage("MMEM:DATA 'f',#10");
+    QCOMPARE(zero[0].error, 0);
+    QCOMPARE(zero[0].params[1].blockLength, qint64(0));
+    const QList<ScpiUnit> indefinite = parseScpiMessage("MMEM:DATA 'f',#0abc");
+    QCOMPARE(indefinite[0].params[1].blockLength, qint64(3));
+    const QList<ScpiUnit> short_ = parseScpiMessage("MMEM:DATA 'f',#15abc");
+    QCOMPARE(short_[0].error, int(ScpiError::InvalidBlockData));
+}
+
+QTEST_APPLESS_MAIN(TstSimScpiParser)
+#include "tst_simscpiparser.moc"
