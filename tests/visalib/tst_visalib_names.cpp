@@ -1,0 +1,260 @@
+// Resource names, search expressions, status texts and the bounded decoding of device_read
+// replies: the library's pure functions, tested without any network.
+#include "visalib/find_expression.h"
+#include "visalib/resource_name.h"
+#include "visalib/status_text.h"
+#include "visalib/vxi11_codec.h"
+
+#include <QtTest>
+
+#include <cstring>
+#include <rpc/rpc.h>
+
+using namespace visalib;
+
+Q_DECLARE_METATYPE(ViStatus)
+
+class TestVisalibNames : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void validNames_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("type");
+        QTest::addColumn<int>("board");
+        QTest::addColumn<QString>("rsrcClass");
+        QTest::addColumn<QString>("canonical");
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<QString>("device");
+        QTest::addColumn<int>("port");
+
+        QTest::newRow("socket") << "TCPIP0::192.168.1.20::5025::SOCKET" << VI_INTF_TCPIP << 0 << "SOCKET"
+                                << "TCPIP0::192.168.1.20::5025::SOCKET"
+                                << "192.168.1.20"
+                                << "" << 5025;
+        QTest::newRow("socket, lower case, board 3")
+            << "tcpip3::gen.lab::5025::socket" << VI_INTF_TCPIP << 3 << "SOCKET"
+            << "TCPIP3::gen.lab::5025::SOCKET"
+            << "gen.lab"
+            << "" << 5025;
+        QTest::newRow("instr with device") << "TCPIP0::gen::inst0::INSTR" << VI_INTF_TCPIP << 0 << "INSTR"
+                                           << "TCPIP0::gen::inst0::INSTR"
+                                           << "gen"
+                                           << "inst0" << 0;
+        QTest::newRow("instr, default device") << "TCPIP::gen::INSTR" << VI_INTF_TCPIP << 0 << "INSTR"
+                                               << "TCPIP0::gen::inst0::INSTR"
+                                               << "gen"
+                                               << "inst0" << 0;
+        QTest::newRow("instr, host only") << "tcpip0::10.0.0.1" << VI_INTF_TCPIP << 0 << "INSTR"
+                                          << "TCPIP0::10.0.0.1::inst0::INSTR"
+                                          << "10.0.0.1"
+                                          << "inst0" << 0;
+        QTest::newRow("instr, device without class")
+            << "TCPIP1::gen::gpib0,5" << VI_INTF_TCPIP << 1 << "INSTR"
+            << "TCPIP1::gen::gpib0,5::INSTR"
+            << "gen"
+            << "gpib0,5" << 0;
+        QTest::newRow("instr, class in lower case")
+            << "TCPIP0::gen::inst1::instr" << VI_INTF_TCPIP << 0 << "INSTR"
+            << "TCPIP0::gen::inst1::INSTR"
+            << "gen"
+            << "inst1" << 0;
+        QTest::newRow("gpib") << "GPIB0::20::INSTR" << VI_INTF_GPIB << 0 << "INSTR"
+                              << "GPIB0::20::INSTR"
+                              << ""
+                              << "" << 0;
+        QTest::newRow("gpib secondary") << "gpib1::4::7" << VI_INTF_GPIB << 1 << "INSTR"
+                                        << "GPIB1::4::7::INSTR"
+                                        << ""
+                                        << "" << 0;
+        QTest::newRow("gpib interface") << "GPIB::INTFC" << VI_INTF_GPIB << 0 << "INTFC"
+                                        << "GPIB0::INTFC"
+                                        << ""
+                                        << "" << 0;
+        QTest::newRow("usb") << "USB0::0x0aad::0x54::100200::INSTR" << VI_INTF_USB << 0 << "INSTR"
+                             << "USB0::0x0AAD::0x0054::100200::INSTR"
+                             << ""
+                             << "" << 0;
+        QTest::newRow("usb raw") << "USB1::2733::84::SN1::0::RAW" << VI_INTF_USB << 1 << "RAW"
+                                 << "USB1::0x0AAD::0x0054::SN1::0::RAW"
+                                 << ""
+                                 << "" << 0;
+        QTest::newRow("serial") << "ASRL4::INSTR" << VI_INTF_ASRL << 4 << "INSTR"
+                                << "ASRL4::INSTR"
+                                << ""
+                                << "" << 0;
+        QTest::newRow("gpib-vxi") << "GPIB-VXI0::8::INSTR" << VI_INTF_GPIB_VXI << 0 << "INSTR"
+                                  << "GPIB-VXI0::8::INSTR"
+                                  << ""
+                                  << "" << 0;
+    }
+
+    void validNames()
+    {
+        QFETCH(QString, name);
+        ResourceName parsed;
+        QCOMPARE(parseResourceName(name.toStdString(), parsed), VI_SUCCESS);
+        QTEST(int(parsed.interfaceType), "type");
+        QTEST(int(parsed.board), "board");
+        QTEST(QString::fromStdString(parsed.resourceClass), "rsrcClass");
+        QTEST(QString::fromStdString(parsed.canonical), "canonical");
+        QTEST(QString::fromStdString(parsed.host), "host");
+        QTEST(QString::fromStdString(parsed.deviceName), "device");
+        QTEST(int(parsed.port), "port");
+        // The expanded name parses back to itself.
+        ResourceName again;
+        QCOMPARE(parseResourceName(parsed.canonical, again), VI_SUCCESS);
+        QCOMPARE(again.canonical, parsed.canonical);
+    }
+
+    void invalidNames_data()
+    {
+        QTest::addColumn<QByteArray>("name");
+        QTest::newRow("empty") << QByteArray("");
+        QTest::newRow("unknown interface") << QByteArray("FOO0::1::INSTR");
+        QTest::newRow("socket without port") << QByteArray("TCPIP0::host::SOCKET");
+        QTest::newRow("socket port not a number") << QByteArray("TCPIP0::host::inst0::SOCKET");
+        QTest::newRow("socket port zero") << QByteArray("TCPIP0::host::0::SOCKET");
+        QTest::newRow("socket port too big") << QByteArray("TCPIP0::host::65536::SOCKET");
+        QTest::newRow("socket port negative") << QByteArray("TCPIP0::host::-1::SOCKET");
+        QTest::newRow("empty host") << QByteArray("TCPIP0::::INSTR");
+        QTest::newRow("blank in host") << QByteArray("TCPIP0::my host::INSTR");
+        QTest::newRow("too many fields") << QByteArray("TCPIP0::host::a::b::INSTR");
+        QTest::newRow("unknown class") << QByteArray("TCPIP0::host::inst0::BACKPLANE");
+        QTest::newRow("board not a number") << QByteArray("TCPIPx::host::INSTR");
+        QTest::newRow("board too big") << QByteArray("TCPIP99999999::host::INSTR");
+        QTest::newRow("gpib address too big") << QByteArray("GPIB0::31::INSTR");
+        QTest::newRow("gpib without address") << QByteArray("GPIB0");
+        QTest::newRow("usb too short") << QByteArray("USB0::0x0AAD::INSTR");
+        QTest::newRow("usb bad vendor") << QByteArray("USB0::0xZZZZ::0x0054::1::INSTR");
+        QTest::newRow("serial with junk") << QByteArray("ASRL1::5::INSTR");
+        QTest::newRow("embedded NUL") << QByteArray("TCPIP0::ho\0st::INSTR", 20);
+        QTest::newRow("huge") << QByteArray("TCPIP0::") + QByteArray(5000, 'h') + QByteArray("::INSTR");
+    }
+
+    void invalidNames()
+    {
+        QFETCH(QByteArray, name);
+        ResourceName parsed;
+        parsed.host = "left over";
+        QCOMPARE(parseResourceName(std::string_view(name.constData(), size_t(name.size())), parsed),
+                 VI_ERROR_INV_RSRC_NAME);
+        QVERIFY(parsed.host.empty());
+        QVERIFY(parsed.canonical.empty());
+    }
+
+    void searchExpressions_data()
+    {
+        QTest::addColumn<QString>("expression");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("match");
+        QTest::newRow("any instr") << "?*INSTR"
+                                   << "TCPIP0::gen::inst0::INSTR" << true;
+        QTest::newRow("any instr, not socket") << "?*INSTR"
+                                               << "TCPIP0::gen::5025::SOCKET" << false;
+        QTest::newRow("gpib only") << "GPIB?*INSTR"
+                                   << "TCPIP0::gen::inst0::INSTR" << false;
+        QTest::newRow("case ignored") << "tcpip?*instr"
+                                      << "TCPIP0::gen::inst0::INSTR" << true;
+        QTest::newRow("set") << "TCPIP[0-3]::?*"
+                             << "TCPIP2::gen::inst0::INSTR" << true;
+        QTest::newRow("set miss") << "TCPIP[0-3]::?*"
+                                  << "TCPIP7::gen::inst0::INSTR" << false;
+        QTest::newRow("negated set") << "TCPIP[^0]::?*"
+                                     << "TCPIP0::gen::inst0::INSTR" << false;
+        QTest::newRow("alternatives") << "GPIB?*|TCPIP?*"
+                                      << "TCPIP0::gen::inst0::INSTR" << true;
+        QTest::newRow("dot is literal") << "TCPIP0::10.0.0.1::?*"
+                                        << "TCPIP0::10x0x0x1::inst0::INSTR" << false;
+        QTest::newRow("dot matches dot") << "TCPIP0::10.0.0.1::?*"
+                                         << "TCPIP0::10.0.0.1::inst0::INSTR" << true;
+        QTest::newRow("plus") << "TCPIP0::a+::?*"
+                              << "TCPIP0::aaa::inst0::INSTR" << true;
+        QTest::newRow("usb vendor") << "USB[0-9]::0x0AAD::?*INSTR"
+                                    << "USB0::0x0AAD::0x0054::1::INSTR" << true;
+        QTest::newRow("whole name only") << "TCPIP"
+                                         << "TCPIP0::gen::inst0::INSTR" << false;
+    }
+
+    void searchExpressions()
+    {
+        QFETCH(QString, expression);
+        QFETCH(QString, name);
+        FindExpression compiled;
+        QCOMPARE(compiled.compile(expression.toStdString()), VI_SUCCESS);
+        QTEST(compiled.matches(name.toStdString()), "match");
+    }
+
+    void badSearchExpressions()
+    {
+        for (const char *bad : {"", "*abc", "[abc", "?*{VI_ATTR_INTF_NUM==0}", "abc\\", "(?*"}) {
+            FindExpression compiled;
+            QVERIFY2(compiled.compile(bad) == VI_ERROR_INV_EXPR, bad);
+        }
+    }
+
+    void statusTextsAreDistinct()
+    {
+        const ViStatus all[] = {VI_SUCCESS,   VI_SUCCESS_TERM_CHAR, VI_SUCCESS_MAX_CNT,
+                                VI_ERROR_TMO, VI_ERROR_CONN_LOST,   VI_ERROR_RSRC_NFOUND,
+                                VI_ERROR_IO,  VI_ERROR_NSUP_ATTR};
+        QSet<QByteArray> texts;
+        for (ViStatus s : all) {
+            const char *text = statusDescription(s);
+            QVERIFY(text != nullptr);
+            QVERIFY(std::strlen(text) < VI_FIND_BUFLEN);
+            texts.insert(text);
+        }
+        QCOMPARE(texts.size(), int(sizeof all / sizeof all[0]));
+        QVERIFY(statusDescription(0x1234) == nullptr);
+    }
+
+    // device_read replies decoded into a fixed buffer: good, too long and cut short.
+    void boundedReadReplies_data()
+    {
+        QTest::addColumn<QByteArray>("wire");
+        QTest::addColumn<uint>("capacity");
+        QTest::addColumn<bool>("accepted");
+        QTest::addColumn<QByteArray>("data");
+        const QByteArray header = QByteArray::fromHex("00000000"
+                                                      "00000004"); // no error, END
+        QTest::newRow("fits") << header + QByteArray::fromHex("00000005") + "hello" + QByteArray(3, '\0')
+                              << 8u << true << QByteArray("hello");
+        QTest::newRow("exact") << header + QByteArray::fromHex("00000004") + "abcd" << 4u << true
+                               << QByteArray("abcd");
+        QTest::newRow("empty") << header + QByteArray::fromHex("00000000") << 4u << true << QByteArray();
+        QTest::newRow("longer than asked")
+            << header + QByteArray::fromHex("00000005") + "hello" + QByteArray(3, '\0') << 4u << false
+            << QByteArray();
+        QTest::newRow("huge length") << header + QByteArray::fromHex("fffffff0") + "x" << 8u << false
+                                     << QByteArray();
+        QTest::newRow("cut short") << header + QByteArray::fromHex("00000008") + "abc" << 8u << false
+                                   << QByteArray();
+        QTest::newRow("no length") << header << 8u << false << QByteArray();
+    }
+
+    void boundedReadReplies()
+    {
+        QFETCH(QByteArray, wire);
+        QFETCH(uint, capacity);
+        QFETCH(bool, accepted);
+        QByteArray buffer(int(capacity) + 1, '#');
+        BoundedReadResponse response;
+        response.data = buffer.data();
+        response.capacity = capacity;
+        XDR xdrs;
+        xdrmem_create(&xdrs, wire.data(), u_int(wire.size()), XDR_DECODE);
+        QCOMPARE(bool(decodeBoundedReadResponse(&xdrs, &response)), accepted);
+        xdr_destroy(&xdrs);
+        QCOMPARE(buffer.at(int(capacity)), '#'); // never a byte past the buffer
+        if (accepted) {
+            QTEST(buffer.left(int(response.length)), "data");
+            QCOMPARE(response.reason, 4L);
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestVisalibNames)
+#include "tst_visalib_names.moc"

@@ -1,0 +1,357 @@
+// The library against listforge-sim: VXI-11 INSTR and raw SOCKET sessions as the program uses
+// them, the END handling of VXI-11, device clear, and the failures a real link shows. Runs in
+// its own network namespace (portmapper on 111, SCPI socket on 5025).
+#include "simprocess.h"
+#include "visalib/visa32.h"
+
+#include <QElapsedTimer>
+#include <QtTest>
+
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+const char *const kInstr = "TCPIP0::127.0.0.1::inst0::INSTR";
+const char *const kSocket = "TCPIP0::127.0.0.1::5025::SOCKET";
+
+ViStatus writeString(ViSession vi, const std::string &text, ViUInt32 *written = nullptr)
+{
+    ViUInt32 count = 0;
+    ViStatus status =
+        viWrite(vi, reinterpret_cast<ViConstBuf>(text.data()), static_cast<ViUInt32>(text.size()), &count);
+    if (written != nullptr) {
+        *written = count;
+    }
+    return status;
+}
+
+std::string readString(ViSession vi, ViUInt32 count, ViStatus &status)
+{
+    std::string buffer(count, '\0');
+    ViUInt32 got = 0;
+    status = viRead(vi, reinterpret_cast<ViPBuf>(&buffer[0]), count, &got);
+    buffer.resize(got);
+    return buffer;
+}
+
+} // namespace
+
+class TestVisalibSim : public QObject
+{
+    Q_OBJECT
+
+private:
+    ViSession m_rm = VI_NULL;
+
+    // Opens a session configured the way the program configures it.
+    ViSession open(const char *resource, bool socketMode)
+    {
+        ViSession vi = VI_NULL;
+        if (viOpen(m_rm, resource, VI_NO_LOCK, 0, &vi) != VI_SUCCESS) {
+            return VI_NULL;
+        }
+        bool ok = viSetAttribute(vi, VI_ATTR_TMO_VALUE, 5000) == VI_SUCCESS &&
+                  viSetBuf(vi, VI_READ_BUF, 8192) == VI_SUCCESS &&
+                  viSetAttribute(vi, VI_ATTR_RD_BUF_OPER_MODE, VI_FLUSH_ON_ACCESS) == VI_SUCCESS &&
+                  viSetBuf(vi, VI_WRITE_BUF, 2048) == VI_SUCCESS &&
+                  viSetAttribute(vi, VI_ATTR_WR_BUF_OPER_MODE, VI_FLUSH_ON_ACCESS) == VI_SUCCESS;
+        if (socketMode) {
+            ok = ok && viSetAttribute(vi, VI_ATTR_TERMCHAR, 10) == VI_SUCCESS &&
+                 viSetAttribute(vi, VI_ATTR_TERMCHAR_EN, VI_TRUE) == VI_SUCCESS;
+        }
+        if (!ok) {
+            viClose(vi);
+            return VI_NULL;
+        }
+        return vi;
+    }
+
+    void startSim(SimProcess &sim, const QStringList &extra = {})
+    {
+        QVERIFY2(sim.start(QStringList{"--model", "ZOY550X"} + extra), qPrintable(sim.errorText()));
+    }
+
+private slots:
+    void init() { QCOMPARE(viOpenDefaultRM(&m_rm), VI_SUCCESS); }
+    void cleanup() { QCOMPARE(viClose(m_rm), VI_SUCCESS); }
+
+    void identificationOverBothTransports_data()
+    {
+        QTest::addColumn<QString>("resource");
+        QTest::addColumn<bool>("socketMode");
+        QTest::newRow("INSTR") << kInstr << false;
+        QTest::newRow("INSTR, short name") << "tcpip::localhost::INSTR" << false;
+        QTest::newRow("SOCKET") << kSocket << true;
+        QTest::newRow("SOCKET, host name") << "TCPIP::localhost::5025::SOCKET" << true;
+    }
+
+    void identificationOverBothTransports()
+    {
+        QFETCH(QString, resource);
+        QFETCH(bool, socketMode);
+        SimProcess sim;
+        startSim(sim);
+        ViSession vi = open(resource.toLatin1().constData(), socketMode);
+        QVERIFY(vi != VI_NULL);
+        ViUInt16 type = 0;
+        QCOMPARE(viGetAttribute(vi, VI_ATTR_INTF_TYPE, &type), VI_SUCCESS);
+        QCOMPARE(type, ViUInt16(6));
+        QCOMPARE(writeString(vi, socketMode ? "*CLS\n" : "*CLS"), VI_SUCCESS);
+        QCOMPARE(writeString(vi, socketMode ? "*IDN?\n" : "*IDN?"), VI_SUCCESS);
+        ViStatus status;
+        const std::string reply = readString(vi, 8191, status);
+        QCOMPARE(status, VI_SUCCESS);
+        QVERIFY2(QByteArray::fromStdString(reply).startsWith("Tarvik,ZOY550X,"), reply.c_str());
+        QVERIFY(reply.back() == '\n');
+        // What the program does on close.
+        QCOMPARE(viClear(vi), VI_SUCCESS);
+        QCOMPARE(viClose(vi), VI_SUCCESS);
+    }
+
+    void messageEndsOnlyWithEnd()
+    {
+        SimProcess sim;
+        startSim(sim);
+        ViSession vi = open(kInstr, false);
+        QVERIFY(vi != VI_NULL);
+        QCOMPARE(viSetAttribute(vi, VI_ATTR_TMO_VALUE, 500), VI_SUCCESS);
+        // Three writes without END form one message; only the last one carries END.
+        QCOMPARE(viSetAttribute(vi, VI_ATTR_SEND_END_EN, VI_FALSE), VI_SUCCESS);
+        ViUInt16 sendEnd = 7;
+        QCOMPARE(viGetAttribute(vi, VI_ATTR_SEND_END_EN, &sendEnd), VI_SUCCESS);
+        QCOMPARE(sendEnd, ViUInt16(VI_FALSE));
+        QCOMPARE(writeString(vi, "*ID"), VI_SUCCESS);
+        QCOMPARE(writeString(vi, "N"), VI_SUCCESS);
+        ViStatus status;
+        QCOMPARE(readString(vi, 100, status), std::string()); // nothing to say yet
+        QCOMPARE(status, VI_ERROR_TMO);
+        QCOMPARE(viSetAttribute(vi, VI_ATTR_SEND_END_EN, VI_TRUE), VI_SUCCESS);
+        QCOMPARE(writeString(vi, "?"), VI_SUCCESS);
+        QVERIFY(QByteArray::fromStdString(readString(vi, 8191, status)).startsWith("Tarvik,ZOY550X,"));
+        QCOMPARE(status, VI_SUCCESS);
+        viClose(vi);
+    }
+
+    void longMessagesAreSplitAtTheLinkLimit()
+    {
+        SimProcess sim;
+        startSim(sim);
+        ViSession vi = open(kInstr, false);
+        QVERIFY(vi != VI_NULL);
+        // A command far longer than any device_write may carry still arrives as one message.
+        std::string command = "*IDN?" + std::string(300000, ' ');
+        ViUInt32 written = 0;
+        QCOMPARE(writeString(vi, command, &written), VI_SUCCESS);
+        QCOMPARE(written, ViUInt32(command.size()));
+        ViStatus status;
+        QVERIFY(QByteArray::fromStdString(readString(vi, 8191, status)).startsWith("Tarvik,"));
+        QCOMPARE(status, VI_SUCCESS);
+        viClose(vi);
+    }
+
+    void readEndsAtCountOrTerminationCharacter()
+    {
+        SimProcess sim;
+        startSim(sim);
+        ViSession vi = open(kInstr, false);
+        QVERIFY(vi != VI_NULL);
+        QCOMPARE(writeString(vi, "*IDN?"), VI_SUCCESS);
+        ViStatus status;
+        QCOMPARE(readString(vi, 7, status), std::string("Tarvik,"));
+        QCOMPARE(status, VI_SUCCESS_MAX_CNT);
+        QVERIFY(QByteArray::fromStdString(readString(vi, 8191, status)).startsWith("ZOY550X,"));
+        QCOMPARE(status, VI_SUCCESS);
+
+        QCOMPARE(viSetAttribute(vi, VI_ATTR_TERMCHAR, ','), VI_SUCCESS);
+        QCOMPARE(viSetAttribute(vi, VI_ATTR_TERMCHAR_EN, VI_TRUE), VI_SUCCESS);
+        QCOMPARE(writeString(vi, "*IDN?"), VI_SUCCESS);
+        QCOMPARE(readString(vi, 8191, status), std::string("Tarvik,"));
+        QCOMPARE(status, VI_SUCCESS_TERM_CHAR);
+        QCOMPARE(readString(vi, 8191, status), std::string("ZOY550X,"));
+        QCOMPARE(status, VI_SUCCESS_TERM_CHAR);
+        viClose(vi);
+    }
+
+    void clearDiscardsAPendingReply_data()
+    {
+        QTest::addColumn<QString>("resource");
+        QTest::addColumn<bool>("socketMode");
+        QTest::newRow("INSTR") << kInstr << false;
+        QTest::newRow("SOCKET") << kSocket << true;
+    }
+
+    void clearDiscardsAPendingReply()
+    {
+        QFETCH(QString, resource);
+        QFETCH(bool, socketMode);
+        SimProcess sim;
+        startSim(sim);
+        ViSession vi = open(resource.toLatin1().constData(), socketMode);
+        QVERIFY(vi != VI_NULL);
+        QCOMPARE(writeString(vi, socketMode ? "*IDN?\n" : "*IDN?"), VI_SUCCESS);
+        if (socketMode) {
+            QTest::qWait(200); // let the reply arrive, so that there is something to discard
+        }
+        QCOMPARE(viClear(vi), VI_SUCCESS);
+        QCOMPARE(viSetAttribute(vi, VI_ATTR_TMO_VALUE, 300), VI_SUCCESS);
+        ViStatus status;
+        QCOMPARE(readString(vi, 8191, status), std::string());
+        QCOMPARE(status, VI_ERROR_TMO);
+        QCOMPARE(viSetAttribute(vi, VI_ATTR_TMO_VALUE, 5000), VI_SUCCESS);
+        QCOMPARE(writeString(vi, socketMode ? "*OPC?\n" : "*OPC?"), VI_SUCCESS);
+        QCOMPARE(readString(vi, 8191, status), std::string("1\n"));
+        QCOMPARE(status, VI_SUCCESS);
+        viClose(vi);
+    }
+
+    void statusByteAndLocalMode()
+    {
+        SimProcess sim;
+        startSim(sim);
+        ViSession vi = open(kInstr, false);
+        QVERIFY(vi != VI_NULL);
+        ViUInt16 stb = 0xFFFF;
+        QCOMPARE(viReadSTB(vi, &stb), VI_SUCCESS);
+        QVERIFY(stb <= 0xFF);
+        const ViStatus ren = viGpibControlREN(vi, VI_GPIB_REN_DEASSERT_GTL);
+        QVERIFY2(ren == VI_SUCCESS || ren == VI_ERROR_NSUP_OPER, qPrintable(QString::number(ren, 16)));
+        char name[VI_FIND_BUFLEN];
+        QCOMPARE(viGetAttribute(vi, VI_ATTR_TCPIP_DEVICE_NAME, name), VI_SUCCESS);
+        QCOMPARE(QByteArray(name), QByteArray("inst0"));
+        QCOMPARE(viGetAttribute(vi, VI_ATTR_RSRC_NAME, name), VI_SUCCESS);
+        QCOMPARE(QByteArray(name), QByteArray(kInstr));
+        viClose(vi);
+    }
+
+    void silentInstrumentTimesOut_data()
+    {
+        QTest::addColumn<QString>("resource");
+        QTest::addColumn<bool>("socketMode");
+        QTest::newRow("INSTR") << kInstr << false;
+        QTest::newRow("SOCKET") << kSocket << true;
+    }
+
+    void silentInstrumentTimesOut()
+    {
+        QFETCH(QString, resource);
+        QFETCH(bool, socketMode);
+        SimProcess sim;
+        startSim(sim, {"--fault", "no-reply"});
+        ViSession vi = open(resource.toLatin1().constData(), socketMode);
+        QVERIFY(vi != VI_NULL);
+        QCOMPARE(viSetAttribute(vi, VI_ATTR_TMO_VALUE, 400), VI_SUCCESS);
+        QCOMPARE(writeString(vi, socketMode ? "*IDN?\n" : "*IDN?"), VI_SUCCESS);
+        QElapsedTimer clock;
+        clock.start();
+        ViStatus status;
+        QCOMPARE(readString(vi, 8191, status), std::string());
+        QCOMPARE(status, VI_ERROR_TMO);
+        QVERIFY2(clock.elapsed() >= 350 && clock.elapsed() < 3000,
+                 qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(viClose(vi), VI_SUCCESS);
+    }
+
+    void connectionLostDuringABlockWrite_data()
+    {
+        QTest::addColumn<QString>("resource");
+        QTest::addColumn<bool>("socketMode");
+        QTest::newRow("INSTR") << kInstr << false;
+        QTest::newRow("SOCKET") << kSocket << true;
+    }
+
+    void connectionLostDuringABlockWrite()
+    {
+        QFETCH(QString, resource);
+        QFETCH(bool, socketMode);
+        SimProcess sim;
+        startSim(sim, {"--fault", "drop-block=100"});
+        ViSession vi = open(resource.toLatin1().constData(), socketMode);
+        QVERIFY(vi != VI_NULL);
+        // A file transfer as the program sends it: header, then the block in 1024-byte pieces.
+        QCOMPARE(viSetAttribute(vi, VI_ATTR_SEND_END_EN, VI_FALSE), VI_SUCCESS);
+        QCOMPARE(writeString(vi, ":MMEM:DATA 'lost.dm_iqd',#6200000"), VI_SUCCESS);
+        const std::string piece(1024, 'z');
+        ViStatus status = VI_SUCCESS;
+        int pieces = 0;
+        while (status == VI_SUCCESS && pieces < 195) {
+            status = writeString(vi, piece);
+            ++pieces;
+            if (status == VI_SUCCESS) {
+                QTest::qWait(1); // give the server its chance to hang up
+            }
+        }
+        QCOMPARE(status, VI_ERROR_CONN_LOST);
+        QVERIFY(pieces < 195);
+        // Once lost, always lost: no hang, no crash.
+        QCOMPARE(writeString(vi, piece), VI_ERROR_CONN_LOST);
+        QCOMPARE(viClose(vi), VI_SUCCESS);
+    }
+
+    void openFailures()
+    {
+        ViSession vi = 0x1234;
+        {
+            SimProcess sim;
+            startSim(sim, {"--fault", "refuse-link"});
+            QCOMPARE(viOpen(m_rm, kInstr, VI_NO_LOCK, 0, &vi), VI_ERROR_RSRC_NFOUND);
+            QCOMPARE(vi, ViSession(VI_NULL));
+        }
+        {
+            SimProcess sim;
+            startSim(sim, {"--portmapper-port", "0"});
+            QCOMPARE(viOpen(m_rm, kInstr, VI_NO_LOCK, 0, &vi), VI_ERROR_RSRC_NFOUND);
+            // The raw socket is unaffected.
+            QCOMPARE(viOpen(m_rm, kSocket, VI_NO_LOCK, 0, &vi), VI_SUCCESS);
+            viClose(vi);
+        }
+        // Nobody serves at all.
+        QCOMPARE(viOpen(m_rm, kInstr, VI_NO_LOCK, 0, &vi), VI_ERROR_RSRC_NFOUND);
+        QCOMPARE(viOpen(m_rm, kSocket, VI_NO_LOCK, 0, &vi), VI_ERROR_RSRC_NFOUND);
+        // An unknown host fails in the look-up, before any connection is tried.
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(viOpen(m_rm, "TCPIP0::no-such-generator.invalid::inst0::INSTR", VI_NO_LOCK, 0, &vi),
+                 VI_ERROR_RSRC_NFOUND);
+        QCOMPARE(viOpen(m_rm, "TCPIP0::no-such-generator.invalid::5025::SOCKET", VI_NO_LOCK, 0, &vi),
+                 VI_ERROR_RSRC_NFOUND);
+        QCOMPARE(vi, ViSession(VI_NULL));
+        QVERIFY(clock.elapsed() < 5000);
+    }
+
+    void parallelLinks()
+    {
+        SimProcess sim;
+        startSim(sim);
+        std::atomic<int> failures{0};
+        std::vector<std::thread> threads;
+        for (int t = 0; t < 4; ++t) {
+            threads.emplace_back([&, t] {
+                ViSession vi = VI_NULL;
+                const bool socketMode = t % 2 == 1;
+                if (viOpen(m_rm, socketMode ? kSocket : kInstr, VI_NO_LOCK, 0, &vi) != VI_SUCCESS) {
+                    ++failures;
+                    return;
+                }
+                viSetAttribute(vi, VI_ATTR_TERMCHAR_EN, socketMode ? VI_TRUE : VI_FALSE);
+                for (int i = 0; i < 50; ++i) {
+                    ViStatus status = writeString(vi, socketMode ? "*IDN?\n" : "*IDN?");
+                    std::string reply = readString(vi, 8191, status);
+                    if (status != VI_SUCCESS || reply.compare(0, 7, "Tarvik,") != 0) {
+                        ++failures;
+                    }
+                }
+                viClose(vi);
+            });
+        }
+        for (std::thread &t : threads) {
+            t.join();
+        }
+        QCOMPARE(failures.load(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestVisalibSim)
+#include "tst_visalib_sim.moc"

@@ -1,0 +1,507 @@
+// The library's SOCKET sessions, session table and status reporting, exercised through its C
+// interface against small servers on the loopback interface.
+#include "testserver.h"
+#include "visalib/visa32.h"
+
+#include <QElapsedTimer>
+#include <QtTest>
+
+#include <atomic>
+#include <chrono>
+#include <cstring>
+#include <string>
+#include <thread>
+
+namespace {
+
+std::string socketResource(uint16_t port)
+{
+    return "TCPIP0::127.0.0.1::" + std::to_string(port) + "::SOCKET";
+}
+
+// Answers every line "X" with "reply:X\n"; "*IDN?" gets an identification.
+void lineServer(int fd)
+{
+    std::string line;
+    while (receiveLine(fd, line)) {
+        if (line == "*IDN?") {
+            sendText(fd, "Tarvik,ZOY550X,1234.5678k02/100200,1.2.3\n");
+        } else if (line == "*STB?") {
+            sendText(fd, "68\n");
+        } else if (line == "TWO") {
+            sendText(fd, "first\nsecond\n");
+        } else if (line == "NOLF") {
+            sendText(fd, "no terminator");
+        } else {
+            sendText(fd, "reply:" + line + "\n");
+        }
+    }
+}
+
+std::string readString(ViSession vi, ViUInt32 count, ViStatus &status)
+{
+    std::string buffer(count, '\0');
+    ViUInt32 got = 0;
+    status = viRead(vi, reinterpret_cast<ViPBuf>(&buffer[0]), count, &got);
+    buffer.resize(got);
+    return buffer;
+}
+
+ViStatus writeString(ViSession vi, const std::string &text)
+{
+    ViUInt32 written = 0;
+    ViStatus status =
+        viWrite(vi, reinterpret_cast<ViConstBuf>(text.data()), static_cast<ViUInt32>(text.size()), &written);
+    if (status == VI_SUCCESS && written != text.size()) {
+        return VI_ERROR_IO;
+    }
+    return status;
+}
+
+} // namespace
+
+class TestVisalibSocket : public QObject
+{
+    Q_OBJECT
+
+private:
+    ViSession m_rm = VI_NULL;
+
+    ViSession openLineSession(const TestServer &server, bool termChar = true)
+    {
+        ViSession vi = VI_NULL;
+        ViStatus status = viOpen(m_rm, socketResource(server.port()).c_str(), VI_NO_LOCK, 0, &vi);
+        if (status != VI_SUCCESS) {
+            return VI_NULL;
+        }
+        viSetAttribute(vi, VI_ATTR_TMO_VALUE, 1000);
+        if (termChar) {
+            viSetAttribute(vi, VI_ATTR_TERMCHAR, '\n');
+            viSetAttribute(vi, VI_ATTR_TERMCHAR_EN, VI_TRUE);
+        }
+        return vi;
+    }
+
+private slots:
+    void init() { QCOMPARE(viOpenDefaultRM(&m_rm), VI_SUCCESS); }
+    void cleanup() { QCOMPARE(viClose(m_rm), VI_SUCCESS); }
+
+    void queryWithLineFeedTermination()
+    {
+        TestServer server(lineServer);
+        ViSession vi = openLineSession(server);
+        QVERIFY(vi != VI_NULL);
+        QCOMPARE(writeString(vi, "*IDN?\n"), VI_SUCCESS);
+        ViStatus status;
+        QCOMPARE(readString(vi, 8191, status), std::string("Tarvik,ZOY550X,1234.5678k02/100200,1.2.3\n"));
+        // Raw TCP has no END: the termination character ends the message.
+        QCOMPARE(status, VI_SUCCESS);
+        QCOMPARE(viClose(vi), VI_SUCCESS);
+    }
+
+    void repliesInOnePacketAreReadOneAtATime()
+    {
+        TestServer server(lineServer);
+        ViSession vi = openLineSession(server);
+        QVERIFY(vi != VI_NULL);
+        QCOMPARE(writeString(vi, "TWO\n"), VI_SUCCESS);
+        ViStatus status;
+        QCOMPARE(readString(vi, 100, status), std::string("first\n"));
+        QCOMPARE(status, VI_SUCCESS);
+        QCOMPARE(readString(vi, 100, status), std::string("second\n"));
+        QCOMPARE(status, VI_SUCCESS);
+        viClose(vi);
+    }
+
+    void terminationStatusWhenEndIsSuppressed()
+    {
+        TestServer server(lineServer);
+        ViSession vi = openLineSession(server);
+        QVERIFY(vi != VI_NULL);
+        QCOMPARE(viSetAttribute(vi, VI_ATTR_SUPPRESS_END_EN, VI_TRUE), VI_SUCCESS);
+        QCOMPARE(writeString(vi, "abc\n"), VI_SUCCESS);
+        ViStatus status;
+        QCOMPARE(readString(vi, 100, status), std::string("reply:abc\n"));
+        QCOMPARE(status, VI_SUCCESS_TERM_CHAR);
+        viClose(vi);
+    }
+
+    void otherTerminationCharacter()
+    {
+        TestServer server(lineServer);
+        ViSession vi = openLineSession(server);
+        QVERIFY(vi != VI_NULL);
+        QCOMPARE(viSetAttribute(vi, VI_ATTR_TERMCHAR, ':'), VI_SUCCESS);
+        QCOMPARE(writeString(vi, "x\n"), VI_SUCCESS);
+        ViStatus status;
+        QCOMPARE(readString(vi, 100, status), std::string("reply:"));
+        QCOMPARE(status, VI_SUCCESS);
+        // The line feed is no terminator any more: the rest only comes back with the time-out.
+        QCOMPARE(viSetAttribute(vi, VI_ATTR_TMO_VALUE, 200), VI_SUCCESS);
+        QCOMPARE(readString(vi, 100, status), std::string("x\n"));
+        QCOMPARE(status, VI_ERROR_TMO);
+        viClose(vi);
+    }
+
+    void countLimitKeepsTheRest()
+    {
+        TestServer server(lineServer);
+        ViSession vi = openLineSession(server);
+        QVERIFY(vi != VI_NULL);
+        QCOMPARE(writeString(vi, "*IDN?\n"), VI_SUCCESS);
+        ViStatus status;
+        QCOMPARE(readString(vi, 7, status), std::string("Tarvik,"));
+        QCOMPARE(status, VI_SUCCESS_MAX_CNT);
+        QCOMPARE(readString(vi, 100, status), std::string("ZOY550X,1234.5678k02/100200,1.2.3\n"));
+        QCOMPARE(status, VI_SUCCESS);
+        viClose(vi);
+    }
+
+    void withoutTerminationReadsEndAtTimeOut()
+    {
+        TestServer server(lineServer);
+        ViSession vi = openLineSession(server, false);
+        QVERIFY(vi != VI_NULL);
+        QCOMPARE(viSetAttribute(vi, VI_ATTR_TMO_VALUE, 200), VI_SUCCESS);
+        QCOMPARE(writeString(vi, "NOLF\n"), VI_SUCCESS);
+        ViStatus status;
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(readString(vi, 100, status), std::string("no terminator"));
+        QCOMPARE(status, VI_ERROR_TMO);
+        QVERIFY(clock.elapsed() >= 150);
+        viClose(vi);
+    }
+
+    void silentServerTimesOut()
+    {
+        TestServer server(waitForClose);
+        ViSession vi = openLineSession(server);
+        QVERIFY(vi != VI_NULL);
+        QCOMPARE(viSetAttribute(vi, VI_ATTR_TMO_VALUE, 300), VI_SUCCESS);
+        QCOMPARE(writeString(vi, "*IDN?\n"), VI_SUCCESS);
+        QElapsedTimer clock;
+        clock.start();
+        ViStatus status;
+        QCOMPARE(readString(vi, 100, status), std::string());
+        QCOMPARE(status, VI_ERROR_TMO);
+        QVERIFY2(clock.elapsed() >= 250 && clock.elapsed() < 2000,
+                 qPrintable(QString::number(clock.elapsed())));
+        // The session stays usable after a time-out.
+        QCOMPARE(writeString(vi, "again\n"), VI_SUCCESS);
+        viClose(vi);
+    }
+
+    void lostConnectionIsReported()
+    {
+        // Takes the first line, then hangs up.
+        TestServer server([](int fd) {
+            std::string line;
+            receiveLine(fd, line);
+        });
+        ViSession vi = openLineSession(server);
+        QVERIFY(vi != VI_NULL);
+        QCOMPARE(writeString(vi, "*IDN?\n"), VI_SUCCESS);
+        ViStatus status;
+        readString(vi, 100, status);
+        QCOMPARE(status, VI_ERROR_CONN_LOST);
+        // Writing into the closed connection fails as well instead of raising SIGPIPE.
+        std::string big(4 * 1024 * 1024, 'x');
+        ViUInt32 written = 0;
+        status = viWrite(vi, reinterpret_cast<ViConstBuf>(big.data()), static_cast<ViUInt32>(big.size()),
+                         &written);
+        QCOMPARE(status, VI_ERROR_CONN_LOST);
+        QVERIFY(written < big.size());
+        QCOMPARE(viClear(vi), VI_ERROR_CONN_LOST);
+        QCOMPARE(viClose(vi), VI_SUCCESS);
+    }
+
+    void lostConnectionInTheMiddleOfAWrite()
+    {
+        // Reads a little of a long transfer, then hangs up while the client is still sending.
+        TestServer server([](int fd) {
+            char buffer[1000];
+            receiveExactly(fd, buffer, sizeof buffer);
+        });
+        ViSession vi = openLineSession(server);
+        QVERIFY(vi != VI_NULL);
+        std::string big(32 * 1024 * 1024, 'y');
+        ViUInt32 written = 0;
+        ViStatus status = viWrite(vi, reinterpret_cast<ViConstBuf>(big.data()),
+                                  static_cast<ViUInt32>(big.size()), &written);
+        QCOMPARE(status, VI_ERROR_CONN_LOST);
+        QVERIFY(written >= 1000 && written < big.size());
+        viClose(vi);
+    }
+
+    void clearDropsUnreadInput()
+    {
+        TestServer server(lineServer);
+        ViSession vi = openLineSession(server);
+        QVERIFY(vi != VI_NULL);
+        QCOMPARE(writeString(vi, "TWO\n"), VI_SUCCESS);
+        ViStatus status;
+        QCOMPARE(readString(vi, 100, status), std::string("first\n"));
+        QCOMPARE(viClear(vi), VI_SUCCESS);
+        QCOMPARE(writeString(vi, "after\n"), VI_SUCCESS);
+        QCOMPARE(readString(vi, 100, status), std::string("reply:after\n"));
+        QCOMPARE(status, VI_SUCCESS);
+        // Flushing the input buffer does the same.
+        QCOMPARE(writeString(vi, "TWO\n"), VI_SUCCESS);
+        QCOMPARE(readString(vi, 100, status), std::string("first\n"));
+        QCOMPARE(viFlush(vi, VI_IO_IN_BUF_DISCARD), VI_SUCCESS);
+        QCOMPARE(viFlush(vi, VI_READ_BUF | VI_READ_BUF_DISCARD), VI_ERROR_INV_MASK);
+        viClose(vi);
+    }
+
+    void statusByteThroughTheStringProtocol()
+    {
+        TestServer server(lineServer);
+        ViSession vi = openLineSession(server);
+        QVERIFY(vi != VI_NULL);
+        ViUInt16 stb = 0;
+        QCOMPARE(viReadSTB(vi, &stb), VI_ERROR_NSUP_OPER);
+        QCOMPARE(viSetAttribute(vi, VI_ATTR_IO_PROT, VI_PROT_4882_STRS), VI_SUCCESS);
+        QCOMPARE(viReadSTB(vi, &stb), VI_SUCCESS);
+        QCOMPARE(stb, ViUInt16(68));
+        QCOMPARE(viGpibControlREN(vi, VI_GPIB_REN_DEASSERT_GTL), VI_ERROR_NSUP_OPER);
+        viClose(vi);
+    }
+
+    void attributesOfASocketSession()
+    {
+        TestServer server(lineServer);
+        ViSession vi = VI_NULL;
+        QCOMPARE(viOpen(m_rm, ("tcpip::localhost::" + std::to_string(server.port()) + "::socket").c_str(), 0,
+                        0, &vi),
+                 VI_SUCCESS);
+        ViUInt16 u16 = 0;
+        QCOMPARE(viGetAttribute(vi, VI_ATTR_INTF_TYPE, &u16), VI_SUCCESS);
+        QCOMPARE(u16, ViUInt16(VI_INTF_TCPIP));
+        QCOMPARE(viGetAttribute(vi, VI_ATTR_TCPIP_PORT, &u16), VI_SUCCESS);
+        QCOMPARE(u16, server.port());
+        char text[VI_FIND_BUFLEN];
+        QCOMPARE(viGetAttribute(vi, VI_ATTR_RSRC_CLASS, text), VI_SUCCESS);
+        QCOMPARE(QByteArray(text), QByteArray("SOCKET"));
+        QCOMPARE(viGetAttribute(vi, VI_ATTR_RSRC_NAME, text), VI_SUCCESS);
+        QCOMPARE(QByteArray(text),
+                 QByteArray(("TCPIP0::localhost::" + std::to_string(server.port()) + "::SOCKET").c_str()));
+        QCOMPARE(viGetAttribute(vi, VI_ATTR_TCPIP_ADDR, text), VI_SUCCESS);
+        QVERIFY(QByteArray(text) == "127.0.0.1" || QByteArray(text) == "::1");
+        ViUInt32 tmo = 0;
+        QCOMPARE(viGetAttribute(vi, VI_ATTR_TMO_VALUE, &tmo), VI_SUCCESS);
+        QCOMPARE(tmo, ViUInt32(2000));
+        QCOMPARE(viSetAttribute(vi, VI_ATTR_TMO_VALUE, 5000), VI_SUCCESS);
+        QCOMPARE(viGetAttribute(vi, VI_ATTR_TMO_VALUE, &tmo), VI_SUCCESS);
+        QCOMPARE(tmo, ViUInt32(5000));
+        // Boolean attributes are exactly 16 bits wide: the bytes around them stay untouched.
+        ViUInt16 flags[3] = {0xAAAA, 0xAAAA, 0xAAAA};
+        QCOMPARE(viSetAttribute(vi, VI_ATTR_SEND_END_EN, VI_FALSE), VI_SUCCESS);
+        QCOMPARE(viGetAttribute(vi, VI_ATTR_SEND_END_EN, &flags[1]), VI_SUCCESS);
+        QCOMPARE(flags[1], ViUInt16(VI_FALSE));
+        QCOMPARE(flags[0], ViUInt16(0xAAAA));
+        QCOMPARE(flags[2], ViUInt16(0xAAAA));
+        ViUInt8 termChar[2] = {0, 0x55};
+        QCOMPARE(viGetAttribute(vi, VI_ATTR_TERMCHAR, termChar), VI_SUCCESS);
+        QCOMPARE(termChar[0], ViUInt8('\n'));
+        QCOMPARE(termChar[1], ViUInt8(0x55));
+        // What the program sets while configuring a session.
+        QCOMPARE(viSetBuf(vi, VI_READ_BUF, 8192), VI_SUCCESS);
+        QCOMPARE(viSetAttribute(vi, VI_ATTR_RD_BUF_OPER_MODE, VI_FLUSH_ON_ACCESS), VI_SUCCESS);
+        QCOMPARE(viSetBuf(vi, VI_WRITE_BUF, 2048), VI_SUCCESS);
+        QCOMPARE(viSetAttribute(vi, VI_ATTR_WR_BUF_OPER_MODE, VI_FLUSH_ON_ACCESS), VI_SUCCESS);
+        ViUInt32 size = 0;
+        QCOMPARE(viGetAttribute(vi, VI_ATTR_RD_BUF_SIZE, &size), VI_SUCCESS);
+        QCOMPARE(size, ViUInt32(8192));
+        QCOMPARE(viGetAttribute(vi, VI_ATTR_WR_BUF_SIZE, &size), VI_SUCCESS);
+        QCOMPARE(size, ViUInt32(2048));
+        QCOMPARE(viSetBuf(vi, 0x100, 100), VI_ERROR_INV_MASK);
+        // Refusals, each with its own status.
+        QCOMPARE(viSetAttribute(vi, VI_ATTR_INTF_TYPE, 1), VI_ERROR_ATTR_READONLY);
+        QCOMPARE(viSetAttribute(vi, VI_ATTR_TERMCHAR_EN, 7), VI_ERROR_NSUP_ATTR_STATE);
+        QCOMPARE(viSetAttribute(vi, VI_ATTR_TERMCHAR, 0x1FF), VI_ERROR_NSUP_ATTR_STATE);
+        QCOMPARE(viSetAttribute(vi, VI_ATTR_RD_BUF_OPER_MODE, VI_FLUSH_WHEN_FULL), VI_ERROR_NSUP_ATTR_STATE);
+        QCOMPARE(viSetAttribute(vi, 0x3FFF0FFF, 1), VI_ERROR_NSUP_ATTR);
+        QCOMPARE(viGetAttribute(vi, VI_ATTR_TCPIP_DEVICE_NAME, text), VI_ERROR_NSUP_ATTR);
+        // Values handed in as 64-bit quantities with junk in the upper half still count.
+        QCOMPARE(viSetAttribute(vi, VI_ATTR_TMO_VALUE, (ViAttrState(0xDEAD) << 32) | 1234u), VI_SUCCESS);
+        QCOMPARE(viGetAttribute(vi, VI_ATTR_TMO_VALUE, &tmo), VI_SUCCESS);
+        QCOMPARE(tmo, ViUInt32(1234));
+        QCOMPARE(viClose(vi), VI_SUCCESS);
+    }
+
+    void openFailures()
+    {
+        ViSession vi = 0xFFFF;
+        // A port nobody listens on: find one by binding and closing a server.
+        uint16_t freePort;
+        {
+            TestServer probe(waitForClose);
+            freePort = probe.port();
+        }
+        QCOMPARE(viOpen(m_rm, socketResource(freePort).c_str(), 0, 0, &vi), VI_ERROR_RSRC_NFOUND);
+        QCOMPARE(vi, ViSession(VI_NULL));
+        QCOMPARE(viOpen(m_rm, "TCPIP0::no-such-host.invalid::5025::SOCKET", 0, 0, &vi), VI_ERROR_RSRC_NFOUND);
+        QCOMPARE(viOpen(m_rm, "TCPIP0::127.0.0.1::SOCKET", 0, 0, &vi), VI_ERROR_INV_RSRC_NAME);
+        QCOMPARE(viOpen(m_rm, "GPIB0::20::INSTR", 0, 0, &vi), VI_ERROR_RSRC_NFOUND);
+        QCOMPARE(viOpen(m_rm, "USB0::0x0AAD::0x0054::100200::INSTR", 0, 0, &vi), VI_ERROR_RSRC_NFOUND);
+        QCOMPARE(viOpen(m_rm, "TCPIP0::127.0.0.1::5025::SOCKET", 0x40, 0, &vi), VI_ERROR_INV_ACC_MODE);
+        QCOMPARE(viOpen(m_rm, nullptr, 0, 0, &vi), VI_ERROR_INV_RSRC_NAME);
+        QCOMPARE(viOpen(0x7777, "TCPIP0::127.0.0.1::5025::SOCKET", 0, 0, &vi), VI_ERROR_INV_OBJECT);
+    }
+
+    void invalidHandles()
+    {
+        const ViSession bogus = 0x5A5A5A;
+        char buffer[64];
+        ViUInt32 count = 7;
+        QCOMPARE(viRead(bogus, reinterpret_cast<ViPBuf>(buffer), sizeof buffer, &count), VI_ERROR_INV_OBJECT);
+        QCOMPARE(count, ViUInt32(0));
+        QCOMPARE(viWrite(bogus, reinterpret_cast<ViConstBuf>("x"), 1, &count), VI_ERROR_INV_OBJECT);
+        QCOMPARE(viClear(bogus), VI_ERROR_INV_OBJECT);
+        QCOMPARE(viSetAttribute(bogus, VI_ATTR_TMO_VALUE, 1), VI_ERROR_INV_OBJECT);
+        QCOMPARE(viGetAttribute(bogus, VI_ATTR_TMO_VALUE, &count), VI_ERROR_INV_OBJECT);
+        QCOMPARE(viSetBuf(bogus, VI_READ_BUF, 100), VI_ERROR_INV_OBJECT);
+        QCOMPARE(viClose(bogus), VI_ERROR_INV_OBJECT);
+        QCOMPARE(viClose(VI_NULL), VI_WARN_NULL_OBJECT);
+        // I/O on a resource-manager session is not an operation it has.
+        QCOMPARE(viRead(m_rm, reinterpret_cast<ViPBuf>(buffer), sizeof buffer, &count), VI_ERROR_NSUP_OPER);
+        // A closed session's handle is dead.
+        TestServer server(lineServer);
+        ViSession vi = openLineSession(server);
+        QVERIFY(vi != VI_NULL);
+        QCOMPARE(viClose(vi), VI_SUCCESS);
+        QCOMPARE(viWrite(vi, reinterpret_cast<ViConstBuf>("x\n"), 2, &count), VI_ERROR_INV_OBJECT);
+        QCOMPARE(viClose(vi), VI_ERROR_INV_OBJECT);
+    }
+
+    void closingTheResourceManagerClosesItsSessions()
+    {
+        TestServer server(lineServer);
+        ViSession rm = VI_NULL;
+        QCOMPARE(viOpenDefaultRM(&rm), VI_SUCCESS);
+        QVERIFY(rm != m_rm);
+        ViSession a = VI_NULL, b = VI_NULL;
+        QCOMPARE(viOpen(rm, socketResource(server.port()).c_str(), 0, 0, &a), VI_SUCCESS);
+        QCOMPARE(viOpen(rm, socketResource(server.port()).c_str(), 0, 0, &b), VI_SUCCESS);
+        ViSession mine = openLineSession(server);
+        QVERIFY(mine != VI_NULL);
+        QCOMPARE(viClose(rm), VI_SUCCESS);
+        ViUInt32 tmo;
+        QCOMPARE(viGetAttribute(a, VI_ATTR_TMO_VALUE, &tmo), VI_ERROR_INV_OBJECT);
+        QCOMPARE(viGetAttribute(b, VI_ATTR_TMO_VALUE, &tmo), VI_ERROR_INV_OBJECT);
+        // Sessions of the other resource manager are not affected.
+        QCOMPARE(writeString(mine, "still\n"), VI_SUCCESS);
+        ViStatus status;
+        QCOMPARE(readString(mine, 100, status), std::string("reply:still\n"));
+        viClose(mine);
+    }
+
+    void findListsReportOpenedNetworkResources()
+    {
+        TestServer server(lineServer);
+        ViFindList list = VI_NULL;
+        ViUInt32 count = 99;
+        char desc[VI_FIND_BUFLEN];
+        QCOMPARE(viFindRsrc(m_rm, "GPIB?*INSTR", &list, &count, desc), VI_ERROR_RSRC_NFOUND);
+        QCOMPARE(count, ViUInt32(0));
+        QCOMPARE(viFindRsrc(m_rm, "USB[0-9]::0x0AAD::?*INSTR", &list, &count, desc), VI_ERROR_RSRC_NFOUND);
+        QCOMPARE(viFindRsrc(m_rm, "[", &list, &count, desc), VI_ERROR_INV_EXPR);
+
+        ViSession vi = openLineSession(server);
+        QVERIFY(vi != VI_NULL);
+        const std::string name = socketResource(server.port());
+        QCOMPARE(viFindRsrc(m_rm, "tcpip?*SOCKET", &list, &count, desc), VI_SUCCESS);
+        QVERIFY(count >= 1);
+        bool seen = name == desc;
+        for (ViUInt32 i = 1; i < count; ++i) {
+            QCOMPARE(viFindNext(list, desc), VI_SUCCESS);
+            seen = seen || name == desc;
+        }
+        QVERIFY(seen);
+        QCOMPARE(viFindNext(list, desc), VI_ERROR_RSRC_NFOUND);
+        QCOMPARE(viClose(list), VI_SUCCESS);
+        viClose(vi);
+    }
+
+    void statusDescriptions()
+    {
+        char desc[256];
+        const ViStatus statuses[] = {
+            VI_SUCCESS,           VI_SUCCESS_TERM_CHAR,    VI_SUCCESS_MAX_CNT,     VI_ERROR_TMO,
+            VI_ERROR_RSRC_NFOUND, VI_ERROR_INV_RSRC_NAME,  VI_ERROR_CONN_LOST,     VI_ERROR_INV_OBJECT,
+            VI_ERROR_NSUP_ATTR,   VI_ERROR_NSUP_OPER,      VI_ERROR_ATTR_READONLY, VI_ERROR_NSUP_ATTR_STATE,
+            VI_ERROR_IO,          VI_ERROR_LIBRARY_NFOUND, VI_ERROR_INV_EXPR,      VI_ERROR_INV_ACC_MODE,
+            VI_ERROR_ALLOC,       VI_WARN_NULL_OBJECT};
+        QSet<QByteArray> seen;
+        for (ViStatus s : statuses) {
+            QCOMPARE(viStatusDesc(VI_NULL, s, desc), VI_SUCCESS);
+            QByteArray text(desc);
+            QVERIFY2(text.startsWith("VI_") && text.size() > 20 && text.size() < 256, desc);
+            QVERIFY2(!seen.contains(text), desc);
+            seen.insert(text);
+        }
+        QVERIFY(QByteArray(desc).startsWith("VI_WARN_NULL_OBJECT"));
+        QCOMPARE(viStatusDesc(VI_NULL, ViStatus(0x12345), desc), VI_WARN_UNKNOWN_STATUS);
+        QVERIFY(QByteArray(desc).contains("00012345"));
+    }
+
+    void concurrentSessionsShareTheTable()
+    {
+        TestServer server(lineServer);
+        std::atomic<int> failures{0};
+        std::vector<std::thread> threads;
+        for (int t = 0; t < 8; ++t) {
+            threads.emplace_back([&, t] {
+                for (int round = 0; round < 10; ++round) {
+                    ViSession vi = VI_NULL;
+                    if (viOpen(m_rm, socketResource(server.port()).c_str(), 0, 0, &vi) != VI_SUCCESS) {
+                        ++failures;
+                        continue;
+                    }
+                    viSetAttribute(vi, VI_ATTR_TERMCHAR_EN, VI_TRUE);
+                    const std::string tag = std::to_string(t) + "-" + std::to_string(round);
+                    ViStatus status = writeString(vi, tag + "\n");
+                    std::string answer = readString(vi, 100, status);
+                    if (status != VI_SUCCESS || answer != "reply:" + tag + "\n") {
+                        ++failures;
+                    }
+                    if (viClose(vi) != VI_SUCCESS) {
+                        ++failures;
+                    }
+                }
+            });
+        }
+        for (std::thread &t : threads) {
+            t.join();
+        }
+        QCOMPARE(failures.load(), 0);
+    }
+
+    void closeWakesABlockedRead()
+    {
+        TestServer server(waitForClose);
+        ViSession vi = openLineSession(server);
+        QVERIFY(vi != VI_NULL);
+        QCOMPARE(viSetAttribute(vi, VI_ATTR_TMO_VALUE, VI_TMO_INFINITE), VI_SUCCESS);
+        std::atomic<ViStatus> readStatus{VI_SUCCESS};
+        std::atomic<bool> done{false};
+        std::thread reader([&] {
+            char buffer[16];
+            ViUInt32 got = 0;
+            readStatus = viRead(vi, reinterpret_cast<ViPBuf>(buffer), sizeof buffer, &got);
+            done = true;
+        });
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        QVERIFY(!done);
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(viClose(vi), VI_SUCCESS);
+        reader.join();
+        QVERIFY(clock.elapsed() < 2000);
+        QCOMPARE(readStatus.load(), VI_ERROR_CONN_LOST);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestVisalibSocket)
+#include "tst_visalib_socket.moc"
