@@ -1,0 +1,165 @@
+// Text rules of the VISA binding that need neither a library nor an instrument.
+
+#include "visa/visalibrary.h"
+#include "visa/visaresource.h"
+
+#include <QtTest>
+
+class TestVisaResource : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void serialNumberRule_data();
+    void serialNumberRule();
+    void idnFields();
+    void interfaceName_data();
+    void interfaceName();
+    void tcpipTarget_data();
+    void tcpipTarget();
+    void usbSearchExpression();
+    void interfaceTypeNames();
+    void libraryOverrideReplacesSearch();
+};
+
+void TestVisaResource::serialNumberRule_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("serial");
+    QTest::newRow("order number / serial") << "1234.5678k02/100200"
+                                           << "100200";
+    QTest::newRow("serial only") << "100200"
+                                 << "100200";
+    QTest::newRow("serial / suffix") << "100200/7"
+                                     << "100200";
+    QTest::newRow("order number without serial") << "1234.5678k02"
+                                                 << "";
+    QTest::newRow("dot after slash does not count") << "100200/1.5"
+                                                    << "100200";
+    QTest::newRow("empty") << ""
+                           << "";
+}
+
+void TestVisaResource::serialNumberRule()
+{
+    QFETCH(QString, field);
+    QTEST(InstrIdent::serialNumberFromField(field), "serial");
+}
+
+void TestVisaResource::idnFields()
+{
+    InstrIdent::Identity id = InstrIdent::parseIdn(QStringLiteral("Maker,Model,1234.5678k02/100200,1.2.3"));
+    QCOMPARE(id.manufacturer, QStringLiteral("Maker"));
+    QCOMPARE(id.instrType, QStringLiteral("Model"));
+    QCOMPARE(id.serialNumber, QStringLiteral("100200"));
+    QCOMPARE(id.firmware, QStringLiteral("1.2.3"));
+
+    id = InstrIdent::parseIdn(QStringLiteral("Maker, Model"));
+    QCOMPARE(id.instrType, QStringLiteral("Model"));
+    QCOMPARE(id.serialNumber, QString());
+    QCOMPARE(id.firmware, QString());
+
+    id = InstrIdent::parseIdn(QString());
+    QCOMPARE(id.manufacturer, QString());
+    QCOMPARE(id.instrType, QString());
+}
+
+void TestVisaResource::interfaceName_data()
+{
+    QTest::addColumn<QString>("resource");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("gpib") << "GPIB0::20::INSTR"
+                          << "GPIB0";
+    QTest::newRow("usb") << "USB0::0x3D7A::0x0042::100200::INSTR"
+                         << "USB0";
+    QTest::newRow("socket") << "TCPIP0::192.168.1.5::5025::SOCKET"
+                            << "TCPIP0";
+    QTest::newRow("no separator") << "GPIB0"
+                                  << "";
+    QTest::newRow("empty") << ""
+                           << "";
+}
+
+void TestVisaResource::interfaceName()
+{
+    QFETCH(QString, resource);
+    QTEST(VisaResource::interfaceName(resource), "name");
+}
+
+void TestVisaResource::tcpipTarget_data()
+{
+    QTest::addColumn<QString>("resource");
+    QTest::addColumn<bool>("tcpip");
+    QTest::addColumn<bool>("socket");
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<int>("port");
+    QTest::addColumn<bool>("portValid");
+
+    QTest::newRow("socket") << "TCPIP0::host::5025::SOCKET" << true << true << "host" << 5025 << true;
+    QTest::newRow("vxi-11") << "TCPIP0::host::inst0::INSTR" << true << false << "host" << 111 << true;
+    QTest::newRow("lower case prefix") << "tcpip0::host::INSTR" << true << false << "host" << 111 << true;
+    QTest::newRow("socket is case-sensitive")
+        << "TCPIP0::host::5025::socket" << true << false << "host" << 111 << true;
+    QTest::newRow("socket without port") << "TCPIP0::host::SOCKET" << true << true << "host" << 0 << false;
+    QTest::newRow("socket with text port")
+        << "TCPIP0::host::x::SOCKET" << true << true << "host" << 0 << false;
+    QTest::newRow("socket with port 0") << "TCPIP0::host::0::SOCKET" << true << true << "host" << 0 << false;
+    QTest::newRow("socket port too big")
+        << "TCPIP0::host::65536::SOCKET" << true << true << "host" << 0 << false;
+    QTest::newRow("no host") << "TCPIP0" << true << false << "" << 111 << true;
+    QTest::newRow("gpib") << "GPIB0::20::INSTR" << false << false << "" << 0 << false;
+    QTest::newRow("usb") << "USB0::0x3D7A::0x0042::1::INSTR" << false << false << "" << 0 << false;
+}
+
+void TestVisaResource::tcpipTarget()
+{
+    QFETCH(QString, resource);
+    const VisaResource::TcpipTarget target = VisaResource::parseTcpip(resource);
+    QTEST(target.isTcpip, "tcpip");
+    QTEST(target.socketMode, "socket");
+    QTEST(target.host, "host");
+    QTEST(int(target.port), "port");
+    QTEST(target.portValid, "portValid");
+}
+
+void TestVisaResource::usbSearchExpression()
+{
+    QCOMPARE(VisaResource::usbSearchExpression(0x0AAD), QStringLiteral("USB[0-9]::0x0AAD::?*INSTR"));
+    QCOMPARE(VisaResource::usbSearchExpression(0x1), QStringLiteral("USB[0-9]::0x0001::?*INSTR"));
+    QCOMPARE(VisaResource::usbSearchExpression(0xbeef), QStringLiteral("USB[0-9]::0xBEEF::?*INSTR"));
+    // The maker's own id must fit the four-digit form.
+    QVERIFY(QRegularExpression(QStringLiteral("^USB\\[0-9\\]::0x[0-9A-F]{4}::\\?\\*INSTR$"))
+                .match(VisaResource::usbSearchExpression(VisaResource::TarvikUsbVendorId))
+                .hasMatch());
+}
+
+void TestVisaResource::interfaceTypeNames()
+{
+    const QStringList lstExpected{
+        QStringLiteral("unknown"),  QStringLiteral("GPIB"), QStringLiteral("VXI"),
+        QStringLiteral("GPIB_VXI"), QStringLiteral("ASRL"), QStringLiteral("PXI"),
+        QStringLiteral("TCPIP"),    QStringLiteral("USB"),  QStringLiteral("unknown")};
+    for (int i = 0; i < lstExpected.size(); ++i)
+        QCOMPARE(VisaResource::interfaceTypeName(quint16(i)), lstExpected.at(i));
+    QCOMPARE(VisaResource::interfaceTypeName(0xFFFF), QStringLiteral("unknown"));
+}
+
+void TestVisaResource::libraryOverrideReplacesSearch()
+{
+    // A chosen library is the only candidate: a typo must fail loudly, not fall back silently.
+    qputenv(ClsVisaLibrary::PathVariable, "/opt/vendor/lib/libvisa.so");
+    QCOMPARE(ClsVisaLibrary::candidateFiles(), QStringList{QStringLiteral("/opt/vendor/lib/libvisa.so")});
+
+    // Without it the program's own library comes first, in the build and the install layout,
+    // and the loader's own search comes last.
+    qunsetenv(ClsVisaLibrary::PathVariable);
+    const QStringList lstFiles = ClsVisaLibrary::candidateFiles();
+    const QString strAppDir = QCoreApplication::applicationDirPath();
+    QCOMPARE(lstFiles.size(), 3);
+    QCOMPARE(lstFiles.at(0), strAppDir + QStringLiteral("/visa32"));
+    QCOMPARE(lstFiles.at(1), QDir::cleanPath(strAppDir + QStringLiteral("/../lib/visa32")));
+    QCOMPARE(lstFiles.at(2), QStringLiteral("visa32"));
+}
+
+QTEST_GUILESS_MAIN(TestVisaResource)
+#include "tst_visaresource.moc"

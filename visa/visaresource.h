@@ -1,0 +1,56 @@
+#ifndef LISTFORGE_VISA_VISARESOURCE_H
+#define LISTFORGE_VISA_VISARESOURCE_H
+
+#include <QString>
+#include <QtGlobal>
+
+// Pure text rules around VISA resource strings and instrument identification, kept apart from
+// the session code so that they can be checked without a library or an instrument.
+namespace VisaResource {
+
+// The maker's USB vendor id, used to restrict the USB search to the maker's instruments.
+constexpr quint16 TarvikUsbVendorId = 0x3D7A;
+
+// Resource up to the first "::" ("GPIB0", "USB0", "TCPIP0"); empty when there is no "::".
+QString interfaceName(const QString &strResource);
+
+// Where the connection test before opening a TCP/IP resource has to go.
+struct TcpipTarget
+{
+    bool isTcpip = false;    // first field contains "TCPIP" in any case
+    bool socketMode = false; // last field contains "SOCKET": raw socket, line-feed terminated
+    QString host;            // second field; empty when the resource has none
+    quint16 port = 0;        // socket port, or 111 (ONC-RPC portmapper) for VXI-11 resources
+    bool portValid = false;  // false for a SOCKET resource without a usable port number
+};
+TcpipTarget parseTcpip(const QString &strResource);
+
+// "USB[0-9]::0xVVVV::?*INSTR": USB instruments of the given vendor on any board, any model.
+QString usbSearchExpression(quint16 vendorId);
+
+// Name of a VI_ATTR_INTF_TYPE value ("GPIB", "TCPIP", ...; "unknown" for other values).
+QString interfaceTypeName(quint16 intType);
+
+} // namespace VisaResource
+
+namespace InstrIdent {
+
+struct Identity
+{
+    QString manufacturer; // field 0
+    QString instrType;    // field 1
+    QString serialNumber; // derived from field 2
+    QString firmware;     // field 3
+};
+
+// Splits a "*IDN?" reply at ","; missing fields stay empty.
+Identity parseIdn(const QString &strIdnReply);
+
+// The serial-number rule: the third "*IDN?" field is split at "/"; when the part before the "/"
+// holds a ".", it is an order number and the serial number follows the "/"; otherwise the part
+// before the "/" is the serial number ("1234.5678k02/100200" and "100200" both give "100200").
+QString serialNumberFromField(const QString &strField);
+
+} // namespace InstrIdent
+
+#endif
