@@ -24,6 +24,10 @@ int main(int argc, char *argv[])
 
     // Deleted on close; the event loop ends when it is gone.
     auto *mainWindow = new AppMainWindow(&colorScheme);
+    if (!mainWindow->isStartupComplete()) {
+        delete mainWindow;
+        return 1;
+    }
     mainWindow->show();
     const int intExitCode = app.exec();
 

@@ -4,6 +4,7 @@
 #include "lists/dlglstmanage.h"
 #include "ui/colorscheme.h"
 #include "ui/dlgcolors.h"
+#include "visa/clsvisacontrol.h"
 
 #include "ui_AppMainWindowUI.h"
 
@@ -11,6 +12,8 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMessageBox>
+
+#include <new>
 
 namespace {
 
@@ -71,8 +74,11 @@ AppMainWindow::AppMainWindow(ClsColorScheme *scheme, const QStringList &lstArgum
     registerColorEntries();
     Tracer::traceDebug(QStringLiteral("APMAIN  : Color dialog initialized"));
 
-    // Steps 9 and 10 (the VISA control object and the meta-type of the instrument log type)
-    // belong here; they arrive with the VISA binding.
+    // Step 9. Without it the window cannot do anything useful: the caller ends the program.
+    if (!createVisaControl())
+        return;
+
+    // Step 10 (the meta-type of the instrument log type) arrives with instrument control.
 
     // Step 11.
     connectSignalsAndSlots();
@@ -93,10 +99,32 @@ AppMainWindow::AppMainWindow(ClsColorScheme *scheme, const QStringList &lstArgum
     showStatusMsg(DisplayName + QStringLiteral(" initialized"));
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     Tracer::traceInfo(QStringLiteral("APMAIN  : Startup complete!"));
+    m_bolStartupComplete = true;
+}
+
+bool AppMainWindow::createVisaControl()
+{
+    m_visa = new (std::nothrow) ClsVisaControl(!m_options.bolNoVisa);
+    if (!m_visa) {
+        QMessageBox::critical(nullptr, DisplayName, QStringLiteral("Unable to create VISA control object"),
+                              QMessageBox::Ok);
+        return false;
+    }
+    const QString strError = m_visa->takeLastError();
+    if (strError.isEmpty()) {
+        Tracer::traceDebug(QStringLiteral("APMAIN  : VISA control object created and initialized"));
+    } else {
+        QMessageBox::critical(nullptr, DisplayName,
+                              QStringLiteral("Unable to initialize VISA control object:\n") +
+                                  QStringLiteral("Reason: ") + strError,
+                              QMessageBox::Ok);
+    }
+    return true;
 }
 
 AppMainWindow::~AppMainWindow()
 {
+    delete m_visa;
     delete m_dlgLstManage;
     delete m_dlgColors;
     delete m_dlgTraceLog;

@@ -11,6 +11,7 @@
 #include <QStringList>
 
 class ClsColorScheme;
+class ClsVisaControl;
 class DlgColors;
 class DlgLstManage;
 class DlgTraceLog;
@@ -50,6 +51,9 @@ public:
     DlgTraceLog *traceLogDialog() const { return m_dlgTraceLog; }
     DlgColors *colorsDialog() const { return m_dlgColors; }
     DlgLstManage *lstManageDialog() const { return m_dlgLstManage; }
+    ClsVisaControl *visaControl() const { return m_visa; }
+    // False when the VISA control object could not be created at all; the program then ends.
+    bool isStartupComplete() const { return m_bolStartupComplete; }
 
 public slots:
     void showStatusMsg(const QString &strStatusMsg);
@@ -73,6 +77,7 @@ private:
     void initMenuBar();
     void registerColorEntries();
     void connectSignalsAndSlots();
+    bool createVisaControl();
     void setInitialState();
     void setIdleState();
     void resetCommonState();
@@ -90,6 +95,8 @@ private:
     DlgTraceLog *m_dlgTraceLog = nullptr;
     DlgColors *m_dlgColors = nullptr;
     DlgLstManage *m_dlgLstManage = nullptr;
+    ClsVisaControl *m_visa = nullptr;
+    bool m_bolStartupComplete = false;
 
     int m_intAppState = StateInitial;
 

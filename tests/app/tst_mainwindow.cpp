@@ -9,10 +9,12 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 // Each test gets its own HOME and XDG_CONFIG_HOME from the test runner; the settings path is
@@ -61,6 +63,8 @@ private slots:
         QCOMPARE(strContent.count(QStringLiteral("APMAIN  : Startup running...")), 2);
         QCOMPARE(strContent.count(QStringLiteral("APMAIN  : Tracer initialized")), 2);
         QCOMPARE(strContent.count(QStringLiteral("APMAIN  : Startup complete!")), 2);
+        QCOMPARE(strContent.count(QStringLiteral("APMAIN  : VISA control object created and initialized")),
+                 2);
         const QStringList lines = strContent.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         const QString strToday = QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
         for (const QString &strLine : lines)
@@ -83,6 +87,31 @@ private slots:
         QVERIFY(texts.join('\n').contains(QStringLiteral("APMAIN  : Application set to initial state")));
         QVERIFY(texts.last().endsWith(QStringLiteral("APMAIN  : Startup complete!")));
         w->close(); // deletes itself
+    }
+
+    void missingVisaLibraryIsReportedAndStartupGoesOn()
+    {
+        const QByteArray saved = qgetenv("LISTFORGE_VISA_LIBRARY");
+        qputenv("LISTFORGE_VISA_LIBRARY", QByteArray("/nonexistent/libvisa32.so"));
+        QString strBoxText;
+        QTimer::singleShot(0, [&strBoxText]() {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                strBoxText = box->windowTitle() + QLatin1Char('|') + box->text();
+                box->accept();
+            }
+        });
+        QScopedPointer<AppMainWindow> w(new AppMainWindow(&m_scheme, {"listforge"}));
+        qputenv("LISTFORGE_VISA_LIBRARY", saved);
+        w->setAttribute(Qt::WA_DeleteOnClose, false);
+        QCOMPARE(strBoxText, QStringLiteral("Tarvik ListForge|Unable to initialize VISA control object:\n"
+                                            "Reason: Unable to load VISA library!"));
+        QVERIFY(w->isStartupComplete());
+        QVERIFY(w->visaControl());
+
+        // --no-visa loads nothing and asks nothing.
+        QScopedPointer<AppMainWindow> quiet(new AppMainWindow(&m_scheme, {"listforge", "--no-visa"}));
+        quiet->setAttribute(Qt::WA_DeleteOnClose, false);
+        QVERIFY(quiet->isStartupComplete());
     }
 
     void settingsDefaultsAndRoundTrip()
