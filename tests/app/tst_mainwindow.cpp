@@ -89,31 +89,6 @@ private slots:
         w->close(); // deletes itself
     }
 
-    void missingVisaLibraryIsReportedAndStartupGoesOn()
-    {
-        const QByteArray saved = qgetenv("LISTFORGE_VISA_LIBRARY");
-        qputenv("LISTFORGE_VISA_LIBRARY", QByteArray("/nonexistent/libvisa32.so"));
-        QString strBoxText;
-        QTimer::singleShot(0, [&strBoxText]() {
-            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-                strBoxText = box->windowTitle() + QLatin1Char('|') + box->text();
-                box->accept();
-            }
-        });
-        QScopedPointer<AppMainWindow> w(new AppMainWindow(&m_scheme, {"listforge"}));
-        qputenv("LISTFORGE_VISA_LIBRARY", saved);
-        w->setAttribute(Qt::WA_DeleteOnClose, false);
-        QCOMPARE(strBoxText, QStringLiteral("Tarvik ListForge|Unable to initialize VISA control object:\n"
-                                            "Reason: Unable to load VISA library!"));
-        QVERIFY(w->isStartupComplete());
-        QVERIFY(w->visaControl());
-
-        // --no-visa loads nothing and asks nothing.
-        QScopedPointer<AppMainWindow> quiet(new AppMainWindow(&m_scheme, {"listforge", "--no-visa"}));
-        quiet->setAttribute(Qt::WA_DeleteOnClose, false);
-        QVERIFY(quiet->isStartupComplete());
-    }
-
     void settingsDefaultsAndRoundTrip()
     {
         {
