@@ -8,6 +8,7 @@ add_library(lf_lists_gui STATIC
     ${CMAKE_CURRENT_LIST_DIR}/dlglstmanage_sources.cpp
     ${CMAKE_CURRENT_LIST_DIR}/dlglstmanage_view.cpp
     ${CMAKE_CURRENT_LIST_DIR}/dlglstmanage_files.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/dlglstmanage_control.cpp
     ${CMAKE_CURRENT_LIST_DIR}/datalistview.h
     ${CMAKE_CURRENT_LIST_DIR}/datalistview.cpp
     ${CMAKE_CURRENT_LIST_DIR}/statuslamp.h

@@ -21,6 +21,7 @@ DlgLstManage::DlgLstManage(QWidget *parent)
                                    QMessageBox::Ok, this);
     m_warningBox->setDefaultButton(QMessageBox::Ok);
     m_dlLamp = new StatusLamp(ui->lblDLStatusIndi, this);
+    setupControlTab();
 
     fillChoices();
     connectSignals();
@@ -88,6 +89,7 @@ void DlgLstManage::connectSignals()
     connect(ui->btnDLFileSave, &QPushButton::clicked, this, &DlgLstManage::saveDLFile);
     // btnDLFileTrans is connected together with instrument control. The table's cellChanged is
     // connected by every rebuild, never while the table is being filled.
+    connectControlSignals();
 }
 
 void DlgLstManage::setInitialState()
@@ -122,6 +124,12 @@ void DlgLstManage::setInitialState()
     ui->btnDLFileTrans->setEnabled(false);
 
     updateDLComment();
+
+    ui->cbxCLLengthMode->setCurrentIndex(0);
+    setCLLengthMode();
+    ui->cbxCLDataSrc->setCurrentIndex(0);
+    setCLDataSrc();
+    ui->ledCLLocFileName->setEnabled(false);
 }
 
 void DlgLstManage::loadSettings(QSettings &settings)

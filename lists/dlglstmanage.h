@@ -1,6 +1,7 @@
 #ifndef LISTFORGE_LISTS_DLGLSTMANAGE_H
 #define LISTFORGE_LISTS_DLGLSTMANAGE_H
 
+#include "lists/controllist.h"
 #include "lists/datalist.h"
 #include "lists/datalistfile.h"
 #include "lists/datalistview.h"
@@ -11,7 +12,11 @@
 #include <QSettings>
 #include <QString>
 
+#include <array>
+
+class QCheckBox;
 class QLabel;
+class QLineEdit;
 class QMessageBox;
 
 namespace Ui {
@@ -20,8 +25,10 @@ class DlgLstManageUI;
 
 // The list management window. Tab "Data" builds a data list from a PRBS, a pattern, a fixed
 // sequence, a data file or a data list file, shows a window of it in a table where single cells
-// can be edited, and saves it as a binary or ASCII data list file. All list logic lives in the
-// widget-free DataList; this class holds the widgets, their rules and the presentation.
+// can be edited, and saves it as a binary or ASCII data list file. Tab "Control" edits the eight
+// per-symbol control signals of a control list as tag strings and saves or imports ".dm_iqc"
+// files. All list logic lives in the widget-free DataList and ControlList; this class holds the
+// widgets, their rules and the presentation.
 //
 // Instrument upload (setInstrument, releaseInstrument, uploadDLFile, uploadCLFile and the
 // signals newDLAvailable / newCLAvailable) comes with instrument control; until then the upload
@@ -65,6 +72,17 @@ public slots:
     void processChangedDLCell(int intRow, int intColumn);
     void saveDLFile();
     void setDLFileFormat();
+    // Tab "Control"; signals are numbered 1..8 (marker 1-4, burst, level attenuation, CW only,
+    // hop).
+    void setCLLength(int intLength);
+    void setCLLengthMode();
+    void setCLDataSrc();
+    void selectCLFile();
+    void toggleCLStatusIndi();
+    void resetCL();
+    void toggleCLTag(int intSignal);
+    void checkTagContent(int intSignal);
+    void saveCLFile();
 
 protected:
     // The dialog's warning box (modal). Virtual so that automated runs can answer it.
@@ -119,6 +137,30 @@ private:
 
     ProgressFn keepResponsive();
 
+    // Control tab.
+    struct ControlSignalWidgets
+    {
+        QCheckBox *check;
+        QLineEdit *edit;
+        QLabel *attention;
+    };
+    void setupControlTab();
+    void connectControlSignals();
+    ControlSignalWidgets controlSignal(int intSignal) const; // 1..8
+    bool isControlListSource() const;
+    qint64 storedCLLength() const;
+    void setCLAttention(QLabel *label, bool bolShow);
+    void hideAllCLAttention();
+    bool checkAllCLTags(qint64 length, bool bolUpdateIndicators);
+    void hideCLLengthAttentionIfAllFit();
+    void resetCLFields();
+    void setCLChecksFromTexts();
+    void applyImportedCLLength(const QString &strLength, const QString &strFileName);
+    void setCLLamp(StatusLamp::State state);
+    void rememberCLLocalFile(const QString &strFileName, const QString &strDirectory);
+    void forgetCLLocalFile();
+    void offerCLUpload();
+
     Ui::DlgLstManageUI *ui;
     QMessageBox *m_warningBox;
     StatusLamp *m_dlLamp;
@@ -128,6 +170,14 @@ private:
     DataListTableLayout m_tableLayout;
     QString m_strDLLocFileName;
     QString m_strDLLocFileDir;
+
+    std::array<ControlSignalWidgets, ControlList::SignalCount> m_clSignals{};
+    StatusLamp *m_clLamp = nullptr;
+    // The last accepted tag texts, the length in force and the other fields of the control list.
+    ControlList::ControlListData m_clData;
+    int m_intCLAttentionCount = 0;
+    QString m_strCLLocFileName;
+    QString m_strCLLocFileDir;
 };
 
 #endif

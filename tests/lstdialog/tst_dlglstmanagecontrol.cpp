@@ -1,0 +1,733 @@
+#include "lstdialogtesthelpers.h"
+
+#include "lists/controllist.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+const QString Green = QStringLiteral(":/Misc/Misc/Green.png");
+const QString Red = QStringLiteral(":/Misc/Misc/Red.png");
+const QString Prefix = QStringLiteral("DLSMAN  : ");
+
+const char *const SignalNames[] = {"Mark1", "Mark2", "Mark3", "Mark4", "Burst", "LevAtt", "CWMode", "Hop"};
+
+QStringList neutralTags()
+{
+    QStringList tags;
+    for (int n = 0; n < ControlList::SignalCount; ++n)
+        tags << QStringLiteral("0:0");
+    return tags;
+}
+
+// Trace lines of one kind recorded since the last call, without their time stamps; lines of
+// other kinds are dropped.
+QStringList takeTraces(int kind)
+{
+    QStringList texts;
+    for (const TraceEntry &entry : Tracer::takeTraceData()) {
+        if (entry.intKind == kind)
+            texts << entry.strLine.mid(entry.strLine.indexOf(QLatin1String("  ")) + 2);
+    }
+    return texts;
+}
+
+void writeFile(const QString &path, const QByteArray &content)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(content), qint64(content.size()));
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A file line in the layout of the writer, with the given type, length and tags.
+QByteArray fileLine(const QString &type, const QString &length, const QStringList &tags)
+{
+    QString line = QStringLiteral("{TYPE:%1}{COMMENT:from elsewhere}{COPYRIGHT:x}{DATE:2020-01-31;12:00:00}"
+                                  "{CONTROL LENGTH:%2}")
+                       .arg(type, length);
+    for (int i = 0; i < ControlList::SignalCount; ++i)
+        line += QStringLiteral("{%1:%2}").arg(ControlList::signalFileTags().at(i), tags.value(i, "0:0"));
+    return line.toLocal8Bit();
+}
+} // namespace
+
+// The dialog, scripted, with handles on the widgets of the control tab (signals 1..8).
+class ControlDialog : public ScriptedDlgLstManage
+{
+public:
+    template <typename T> T *signalWidget(const char *prefix, int n, const char *suffix = "") const
+    {
+        return w<T>(QByteArray(prefix).append(SignalNames[n - 1]).append(suffix).constData());
+    }
+    QCheckBox *check(int n) const { return signalWidget<QCheckBox>("cheCL", n); }
+    QLineEdit *edit(int n) const { return signalWidget<QLineEdit>("ledCL", n); }
+    QLabel *attention(int n) const { return signalWidget<QLabel>("lblCL", n, "Att"); }
+    QLabel *lengthAttention() const { return w<QLabel>("lblCLLengthAtt"); }
+    QSpinBox *length() const { return w<QSpinBox>("sbxCLLength"); }
+    QPushButton *saveButton() const { return w<QPushButton>("btnCLFileSave"); }
+
+    // Types a tag the way a user does: check the signal, replace the text, press Return.
+    void typeTag(int n, const QString &text)
+    {
+        check(n)->setChecked(true);
+        edit(n)->setText(text);
+        QTest::keyClick(edit(n), Qt::Key_Return);
+    }
+    QStringList tagTexts() const
+    {
+        QStringList texts;
+        for (int n = 1; n <= ControlList::SignalCount; ++n)
+            texts << edit(n)->text();
+        return texts;
+    }
+    int shownAttentionIcons() const
+    {
+        int shown = lengthAttention()->isHidden() ? 0 : 1;
+        for (int n = 1; n <= ControlList::SignalCount; ++n)
+            shown += attention(n)->isHidden() ? 0 : 1;
+        return shown;
+    }
+    void chooseCombo(const char *name, const QString &text)
+    {
+        auto *box = w<QComboBox>(name);
+        box->setCurrentIndex(box->findText(text));
+        emit box->activated(box->currentIndex());
+    }
+    void saveAs(const QString &path)
+    {
+        saveAnswers << path;
+        saveButton()->click();
+    }
+    void importFrom(const QString &path)
+    {
+        chooseCombo("cbxCLDataSrc", QStringLiteral("Control list"));
+        openAnswers << path;
+        w<QPushButton>("btnCLFileSelect")->click();
+    }
+};
+
+class TestDlgLstManageControl : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+
+    void startsInTheDocumentedState();
+    void tagEditsAreValidated_data();
+    void tagEditsAreValidated();
+    void indexRuleAtLengthMinusOneAndLength();
+    void attentionFollowsEveryTagAndTheLength();
+    void checkBoxesNeutraliseAndFollowTheTexts();
+    void coupledLengthFollowsTheDataList();
+    void sourceChoiceShowsFileControlsAndResets();
+
+    void savedFileReadsBackInSeparateMode();
+    void importInCoupledModeKeepsTheCoupledLength();
+    void saveIsRefusedOrCancelledCleanly();
+    void commentCannotBreakTheFile();
+    void longTagsSurviveTheLineEdits();
+
+    void badFilesLeaveTheListUntouched();
+    void damagedLinesFallBackTagByTag();
+    void fileLengthOutsideTheRangeIsHandled();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+void TestDlgLstManageControl::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    Tracer::setTraceMask(Tracer::DebugMask);
+}
+
+void TestDlgLstManageControl::init()
+{
+    QDir::setCurrent(m_dir.path());
+    Tracer::takeTraceData();
+}
+
+void TestDlgLstManageControl::startsInTheDocumentedState()
+{
+    ControlDialog dlg;
+    QCOMPARE(dlg.length()->minimum(), 1);
+    QCOMPARE(dlg.length()->maximum(), 20000000);
+    QCOMPARE(dlg.length()->value(), 100);
+    QVERIFY(dlg.length()->isEnabled());
+    QCOMPARE(dlg.length()->toolTip(), QStringLiteral("Control list length [symbols] (Range: 1..20000000)"));
+    QCOMPARE(dlg.w<QComboBox>("cbxCLLengthMode")->currentText(), QStringLiteral("Separate"));
+    QCOMPARE(dlg.w<QComboBox>("cbxCLDataSrc")->currentText(), QStringLiteral("Manual"));
+    for (int n = 1; n <= ControlList::SignalCount; ++n) {
+        QVERIFY(!dlg.check(n)->isChecked());
+        QVERIFY(!dlg.edit(n)->isEnabled());
+        QCOMPARE(dlg.edit(n)->text(), QStringLiteral("0:0"));
+        QVERIFY(dlg.attention(n)->isHidden());
+    }
+    QCOMPARE(dlg.shownAttentionIcons(), 0);
+    QVERIFY(dlg.saveButton()->isEnabled());
+    QVERIFY(!dlg.w<QPushButton>("btnCLFileTrans")->isEnabled());
+    QVERIFY(!dlg.w<QLineEdit>("ledCLLocFileName")->isEnabled());
+    for (const char *name : {"btnCLFileSelect", "lblCLStatusIndi", "ledCLImpFileName"})
+        QVERIFY2(dlg.findChild<QWidget *>(name)->isHidden(), name);
+}
+
+void TestDlgLstManageControl::tagEditsAreValidated_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("infoTraces"); // empty: accepted
+
+    const QString slopeFailed =
+        Prefix + "Any slope of tag string '%1' does not comply with the specification!";
+    QTest::newRow("example") << "10:1;20:0;70:1;75:0" << QStringList();
+    QTest::newRow("descending and repeated") << "20:1;5:0;5:1" << QStringList();
+    QTest::newRow("trailing semicolon")
+        << "10:1;"
+        << QStringList({Prefix + "Certain tag slop '' contains not only one ':'!", slopeFailed.arg("10:1;")});
+    QTest::newRow("empty") << ""
+                           << QStringList({Prefix + "Certain tag slop '' contains not only one ':'!",
+                                           slopeFailed.arg("")});
+    QTest::newRow("no index") << ":1"
+                              << QStringList({Prefix + "Certain tag slop ':1' contains no symbol index!",
+                                              slopeFailed.arg(":1")});
+    QTest::newRow("level 2") << "10:2"
+                             << QStringList(
+                                    {Prefix + "Certain tag slop '10:2' contains unspecified level value '2'!",
+                                     slopeFailed.arg("10:2")});
+    QTest::newRow("two-digit level")
+        << "10:11"
+        << QStringList(
+               {Prefix + "Certain tag slop '10:11' contains no level value or level with to many digits!",
+                slopeFailed.arg("10:11")});
+    QTest::newRow("minus") << "10-1"
+                           << QStringList({Prefix + "Tag string '10-1' contains unsupported characters!"});
+    QTest::newRow("two colons") << "10:1:0"
+                                << QStringList(
+                                       {Prefix + "Certain tag slop '10:1:0' contains not only one ':'!",
+                                        slopeFailed.arg("10:1:0")});
+    QTest::newRow("second slope bad")
+        << "1:1;7:"
+        << QStringList(
+               {Prefix + "Certain tag slop '7:' contains no level value or level with to many digits!",
+                slopeFailed.arg("1:1;7:")});
+}
+
+void TestDlgLstManageControl::tagEditsAreValidated()
+{
+    QFETCH(QString, text);
+    QFETCH(QStringList, infoTraces);
+    ControlDialog dlg;
+    dlg.typeTag(5, QStringLiteral("3:1"));
+    Tracer::takeTraceData();
+
+    dlg.typeTag(5, text);
+    QCOMPARE(takeTraces(TraceKindInfo), infoTraces);
+    QCOMPARE(dlg.edit(5)->text(), infoTraces.isEmpty() ? text : QStringLiteral("3:1"));
+    // A rejected text leaves nothing behind: the accepted one is what the next check uses
+    // ("3:1" fits four symbols, the accepted examples do not).
+    dlg.length()->setValue(4);
+    QCOMPARE(dlg.attention(5)->isHidden(), !infoTraces.isEmpty());
+    QVERIFY(dlg.warnings.isEmpty());
+}
+
+void TestDlgLstManageControl::indexRuleAtLengthMinusOneAndLength()
+{
+    ControlDialog dlg;
+    dlg.typeTag(1, QStringLiteral("0:1;99:0"));
+    QVERIFY(dlg.attention(1)->isHidden());
+    QVERIFY(dlg.lengthAttention()->isHidden());
+    QVERIFY(dlg.saveButton()->isEnabled());
+
+    dlg.typeTag(1, QStringLiteral("0:1;100:0"));
+    QVERIFY(!dlg.attention(1)->isHidden());
+    QVERIFY(!dlg.lengthAttention()->isHidden());
+    QCOMPARE(dlg.shownAttentionIcons(), 2);
+    QVERIFY(!dlg.saveButton()->isEnabled());
+    QCOMPARE(dlg.attention(1)->toolTip(),
+             QStringLiteral("Any symbol index is equal or greater the list length"));
+
+    Tracer::takeTraceData();
+    dlg.length()->setValue(101);
+    QCOMPARE(dlg.shownAttentionIcons(), 0);
+    QVERIFY(dlg.saveButton()->isEnabled());
+    QVERIFY(takeTraces(TraceKindDebug).isEmpty());
+
+    dlg.length()->setValue(100);
+    QCOMPARE(dlg.shownAttentionIcons(), 2);
+    QVERIFY(!dlg.saveButton()->isEnabled());
+    QCOMPARE(
+        takeTraces(TraceKindDebug),
+        QStringList({Prefix + "Symbol index(es) '0:1;100:0' of 'MARKER LIST 1' tag exceed(s) max value '99'!",
+                     Prefix + "Control list length of 100 symbols is too short"}));
+}
+
+void TestDlgLstManageControl::attentionFollowsEveryTagAndTheLength()
+{
+    ControlDialog dlg;
+    dlg.typeTag(2, QStringLiteral("50:1"));
+    dlg.typeTag(8, QStringLiteral("80:1"));
+    dlg.typeTag(6, QStringLiteral("5:1"));
+    dlg.length()->setValue(40);
+    QCOMPARE(dlg.shownAttentionIcons(), 3);
+    QVERIFY(!dlg.attention(2)->isHidden());
+    QVERIFY(!dlg.attention(8)->isHidden());
+    QVERIFY(dlg.attention(6)->isHidden());
+
+    // Mending one signal keeps the length icon while another one still exceeds.
+    dlg.typeTag(2, QStringLiteral("39:1"));
+    QCOMPARE(dlg.shownAttentionIcons(), 2);
+    QVERIFY(!dlg.lengthAttention()->isHidden());
+    QVERIFY(!dlg.saveButton()->isEnabled());
+    // Switching the other signal off makes it neutral, which fits any length.
+    dlg.check(8)->setChecked(false);
+    QCOMPARE(dlg.shownAttentionIcons(), 0);
+    QVERIFY(dlg.saveButton()->isEnabled());
+
+    // A text that is rejected does not touch the icons of the accepted one.
+    dlg.typeTag(3, QStringLiteral("60:1"));
+    QCOMPARE(dlg.shownAttentionIcons(), 2);
+    dlg.typeTag(3, QStringLiteral("6x:1"));
+    QCOMPARE(dlg.edit(3)->text(), QStringLiteral("60:1"));
+    QCOMPARE(dlg.shownAttentionIcons(), 2);
+
+    // Indexes beyond any number are out of range, not a crash or a wrap-around.
+    dlg.typeTag(3, QStringLiteral("99999999999999999999999:1"));
+    QCOMPARE(dlg.shownAttentionIcons(), 2);
+    dlg.length()->setValue(20000000);
+    QCOMPARE(dlg.shownAttentionIcons(), 2);
+    dlg.typeTag(3, QStringLiteral("19999999:1"));
+    QCOMPARE(dlg.shownAttentionIcons(), 0);
+
+    // A reset clears every icon, even when the length does not change.
+    dlg.typeTag(4, QStringLiteral("100:1"));
+    dlg.length()->setValue(100);
+    QCOMPARE(dlg.shownAttentionIcons(), 3);
+    dlg.w<QPushButton>("btnCLReset")->click();
+    QCOMPARE(dlg.shownAttentionIcons(), 0);
+    QVERIFY(dlg.saveButton()->isEnabled());
+}
+
+void TestDlgLstManageControl::checkBoxesNeutraliseAndFollowTheTexts()
+{
+    ControlDialog dlg;
+    dlg.typeTag(1, QStringLiteral("0:1;10:0"));
+    QVERIFY(dlg.edit(1)->isEnabled());
+    dlg.check(1)->setChecked(false);
+    QCOMPARE(dlg.edit(1)->text(), QStringLiteral("0:0"));
+    QVERIFY(!dlg.edit(1)->isEnabled());
+    // Checking again only enables the field.
+    dlg.check(1)->setChecked(true);
+    QCOMPARE(dlg.edit(1)->text(), QStringLiteral("0:0"));
+    QVERIFY(dlg.edit(1)->isEnabled());
+
+    const QStringList tags = {"0:1", "3:0", "300:0", "0:0", "5:1;6:0", "1:0", "0:0", "9:1"};
+    const QString path = m_dir.filePath(QStringLiteral("checks.dm_iqc"));
+    writeFile(path, fileLine(QStringLiteral("GKR-CL"), QStringLiteral("400"), tags));
+    dlg.importFrom(path);
+    QCOMPARE(dlg.tagTexts(), tags);
+    const QList<bool> checked = {true, false, true, false, true, true, false, true};
+    for (int n = 1; n <= ControlList::SignalCount; ++n) {
+        QCOMPARE(dlg.check(n)->isChecked(), checked.at(n - 1));
+        QCOMPARE(dlg.edit(n)->isEnabled(), checked.at(n - 1));
+    }
+
+    // Unchecking by import must not neutralise the imported "3:0" like a user's unchecking.
+    dlg.typeTag(2, QStringLiteral("0:1"));
+    dlg.openAnswers << path;
+    dlg.w<QPushButton>("btnCLFileSelect")->click();
+    QCOMPARE(dlg.tagTexts(), tags);
+    QVERIFY(!dlg.check(2)->isChecked());
+
+    dlg.w<QPushButton>("btnCLReset")->click();
+    QCOMPARE(dlg.tagTexts(), neutralTags());
+    for (int n = 1; n <= ControlList::SignalCount; ++n)
+        QVERIFY(!dlg.check(n)->isChecked() && !dlg.edit(n)->isEnabled());
+    QCOMPARE(dlg.length()->value(), 100);
+    QVERIFY(dlg.w<QLineEdit>("ledCLImpFileName")->text().isEmpty());
+    QVERIFY(dlg.w<QLineEdit>("ledCLLocFileName")->text().isEmpty());
+    QVERIFY(showsImage(dlg.w<QLabel>("lblCLStatusIndi"), Red));
+}
+
+void TestDlgLstManageControl::coupledLengthFollowsTheDataList()
+{
+    ControlDialog dlg;
+    dlg.chooseModType(QStringLiteral("QPSK"));
+    dlg.applyPrbs(511);
+    dlg.length()->setValue(777);
+
+    dlg.chooseCombo("cbxCLLengthMode", QStringLiteral("Coupled"));
+    QVERIFY(!dlg.length()->isEnabled());
+    QCOMPARE(dlg.length()->value(), 255); // 511 bits / 2 bits per symbol, rounded down
+
+    // Every rebuild of the data list carries the length along, and so do its symbol count edits.
+    dlg.applyPrbs(2047);
+    QCOMPARE(dlg.length()->value(), 1023);
+    dlg.typeTag(7, QStringLiteral("1023:1"));
+    QVERIFY(!dlg.attention(7)->isHidden());
+    dlg.applyPrbs(2048 * 2 - 2);
+    QCOMPARE(dlg.length()->value(), 2047);
+    QVERIFY(dlg.attention(7)->isHidden());
+
+    // A reset cannot take the length away from the data list, and tag edits are checked
+    // against the coupled length, not against the default of a separate list.
+    dlg.w<QPushButton>("btnCLReset")->click();
+    QCOMPARE(dlg.length()->value(), 2047);
+    dlg.typeTag(7, QStringLiteral("2047:1"));
+    QVERIFY(!dlg.attention(7)->isHidden());
+    QVERIFY(!dlg.saveButton()->isEnabled());
+    dlg.typeTag(7, QStringLiteral("150:1"));
+    QVERIFY(dlg.attention(7)->isHidden());
+
+    dlg.chooseCombo("cbxCLLengthMode", QStringLiteral("Separate"));
+    QVERIFY(dlg.length()->isEnabled());
+    QCOMPARE(dlg.length()->value(), 2047);
+    dlg.applyPrbs(511);
+    QCOMPARE(dlg.length()->value(), 2047);
+}
+
+void TestDlgLstManageControl::sourceChoiceShowsFileControlsAndResets()
+{
+    ControlDialog dlg;
+    dlg.typeTag(4, QStringLiteral("200:1"));
+    dlg.w<QLineEdit>("ledCLComment")->setText(QStringLiteral("typed"));
+    dlg.length()->setValue(50);
+    QCOMPARE(dlg.shownAttentionIcons(), 2);
+
+    dlg.chooseCombo("cbxCLDataSrc", QStringLiteral("Control list"));
+    for (const char *name : {"btnCLFileSelect", "lblCLStatusIndi", "ledCLImpFileName"}) {
+        QVERIFY2(!dlg.findChild<QWidget *>(name)->isHidden(), name);
+        QVERIFY2(dlg.findChild<QWidget *>(name)->isEnabled(), name);
+    }
+    QVERIFY(showsImage(dlg.w<QLabel>("lblCLStatusIndi"), Red));
+    QCOMPARE(dlg.tagTexts(), neutralTags());
+    QVERIFY(!dlg.check(4)->isChecked());
+    QVERIFY(dlg.w<QLineEdit>("ledCLComment")->text().isEmpty());
+    QCOMPARE(dlg.length()->value(), 100);
+    QCOMPARE(dlg.shownAttentionIcons(), 0);
+    QVERIFY(dlg.saveButton()->isEnabled());
+
+    // The lamp never blinks here, but its toggle slot still works like the data list lamp.
+    dlg.toggleCLStatusIndi();
+    QVERIFY(dlg.w<QLabel>("lblCLStatusIndi")->isHidden());
+    dlg.toggleCLStatusIndi();
+    QVERIFY(!dlg.w<QLabel>("lblCLStatusIndi")->isHidden());
+
+    dlg.chooseCombo("cbxCLDataSrc", QStringLiteral("Manual"));
+    for (const char *name : {"btnCLFileSelect", "lblCLStatusIndi", "ledCLImpFileName"}) {
+        QVERIFY2(dlg.findChild<QWidget *>(name)->isHidden(), name);
+        QVERIFY2(!dlg.findChild<QWidget *>(name)->isEnabled(), name);
+    }
+    // A reset in Manual mode keeps the lamp out of sight.
+    dlg.w<QPushButton>("btnCLReset")->click();
+    QVERIFY(dlg.w<QLabel>("lblCLStatusIndi")->isHidden());
+}
+
+void TestDlgLstManageControl::savedFileReadsBackInSeparateMode()
+{
+    ControlDialog dlg;
+    const QStringList tags = {
+        "0:1;10:0", "0:0", "100:1", "5:1;6:0;7:1", "2:1;199:0", "199:1", "10:1;20:0;70:1;75:0", "0:0"};
+    for (int n = 1; n <= ControlList::SignalCount; ++n) {
+        if (tags.at(n - 1) != QLatin1String("0:0"))
+            dlg.typeTag(n, tags.at(n - 1));
+    }
+    dlg.length()->setValue(250);
+    dlg.w<QLineEdit>("ledCLComment")->setText(QStringLiteral("burst test"));
+
+    QDir(m_dir.path()).mkpath(QStringLiteral("sub"));
+    dlg.saveAs(m_dir.filePath(QStringLiteral("sub/ctrl")));
+    QCOMPARE(dlg.fileDialogTitles, QStringList({QStringLiteral("Save control list file")}));
+    QCOMPARE(dlg.fileDialogFilters, QStringList({QStringLiteral("Control list files (*.dm_iqc)")}));
+    const QString path = m_dir.filePath(QStringLiteral("sub/ctrl.dm_iqc"));
+    const QString line = QString::fromLocal8Bit(readAll(path));
+    const QRegularExpression layout(
+        QStringLiteral("^\\{TYPE:GKR-CL\\}\\{COMMENT:burst test\\}\\{COPYRIGHT:Tarvik GmbH & Co\\. KG\\}"
+                       "\\{DATE:\\d{4}-\\d\\d-\\d\\d;\\d\\d:\\d\\d:\\d\\d\\}\\{CONTROL LENGTH:250\\}"
+                       "\\{MARKER LIST 1:0:1;10:0\\}\\{MARKER LIST 2:0:0\\}\\{MARKER LIST 3:100:1\\}"
+                       "\\{MARKER LIST 4:5:1;6:0;7:1\\}\\{BURST LIST:2:1;199:0\\}\\{LEVATT LIST 1:199:1\\}"
+                       "\\{CW MODE LIST:10:1;20:0;70:1;75:0\\}\\{HOP LIST:0:0\\}$"));
+    QVERIFY2(layout.match(line).hasMatch(), qPrintable(line));
+    QCOMPARE(dlg.w<QLineEdit>("ledCLLocFileName")->text(), QStringLiteral("ctrl.dm_iqc"));
+    QCOMPARE(dlg.w<QLineEdit>("ledCLLocFileName")->toolTip(),
+             QStringLiteral("Local control list file path: ") + m_dir.filePath(QStringLiteral("sub")));
+    QVERIFY(!dlg.w<QPushButton>("btnCLFileTrans")->isEnabled());
+    QCOMPARE(QDir::currentPath(), m_dir.filePath(QStringLiteral("sub")));
+
+    ControlDialog other;
+    Tracer::takeTraceData();
+    other.importFrom(QStringLiteral("ctrl.dm_iqc")); // relative to the current directory
+    QCOMPARE(other.fileDialogTitles, QStringList({QStringLiteral("Open control list file")}));
+    QCOMPARE(other.fileDialogFilters, QStringList({QStringLiteral("Control list file (*.dm_iqc)")}));
+    QVERIFY(other.warnings.isEmpty());
+    QCOMPARE(other.tagTexts(), tags);
+    QCOMPARE(other.length()->value(), 250);
+    QCOMPARE(other.w<QLineEdit>("ledCLComment")->text(), QStringLiteral("burst test"));
+    QCOMPARE(other.w<QLineEdit>("ledCLImpFileName")->text(), QStringLiteral("ctrl.dm_iqc"));
+    QCOMPARE(other.w<QLineEdit>("ledCLImpFileName")->toolTip(),
+             QStringLiteral("Control list file path: ") + m_dir.filePath(QStringLiteral("sub")));
+    QCOMPARE(other.w<QLineEdit>("ledCLLocFileName")->text(), QStringLiteral("ctrl.dm_iqc"));
+    QVERIFY(showsImage(other.w<QLabel>("lblCLStatusIndi"), Green));
+    QCOMPARE(other.shownAttentionIcons(), 0);
+    QVERIFY(!other.w<QPushButton>("btnCLFileTrans")->isEnabled());
+    QVERIFY(takeTraces(TraceKindDebug).contains(Prefix + "Control list file 'ctrl.dm_iqc' imported"));
+
+    // Saved again unchanged, the list is the same apart from the time stamp.
+    other.saveAs(QStringLiteral("again.dm_iqc"));
+    const QString again = QString::fromLocal8Bit(readAll(QStringLiteral("again.dm_iqc")));
+    const QRegularExpression stamp(QStringLiteral("\\{DATE:[^}]*\\}"));
+    QCOMPARE(QString(again).remove(stamp), QString(line).remove(stamp));
+}
+
+void TestDlgLstManageControl::importInCoupledModeKeepsTheCoupledLength()
+{
+    const QString path = m_dir.filePath(QStringLiteral("coupled.dm_iqc"));
+    {
+        ControlDialog writer;
+        writer.chooseModType(QStringLiteral("BPSK"));
+        writer.applyPrbs(511);
+        writer.chooseCombo("cbxCLLengthMode", QStringLiteral("Coupled"));
+        writer.typeTag(1, QStringLiteral("0:1;510:0"));
+        writer.typeTag(5, QStringLiteral("400:1"));
+        writer.saveAs(path);
+        QVERIFY(readAll(path).contains("{CONTROL LENGTH:511}"));
+    }
+
+    ControlDialog dlg;
+    dlg.chooseModType(QStringLiteral("QPSK"));
+    dlg.applyPrbs(511);
+    dlg.chooseCombo("cbxCLLengthMode", QStringLiteral("Coupled"));
+    QCOMPARE(dlg.length()->value(), 255);
+    dlg.importFrom(path);
+    QCOMPARE(dlg.length()->value(), 255);
+    QCOMPARE(dlg.edit(1)->text(), QStringLiteral("0:1;510:0"));
+    QCOMPARE(dlg.edit(5)->text(), QStringLiteral("400:1"));
+    // Both tags reach beyond the coupled length: flagged, and saving is blocked.
+    QVERIFY(!dlg.attention(1)->isHidden());
+    QVERIFY(!dlg.attention(5)->isHidden());
+    QCOMPARE(dlg.shownAttentionIcons(), 3);
+    QVERIFY(!dlg.saveButton()->isEnabled());
+    // A longer data list makes them fit.
+    dlg.applyPrbs(2047);
+    QCOMPARE(dlg.length()->value(), 1023);
+    QCOMPARE(dlg.shownAttentionIcons(), 0);
+}
+
+void TestDlgLstManageControl::saveIsRefusedOrCancelledCleanly()
+{
+    ControlDialog dlg;
+    dlg.typeTag(2, QStringLiteral("1:1"));
+    dlg.saveAs(m_dir.filePath(QStringLiteral("first.dm_iqc")));
+    const QByteArray first = readAll(m_dir.filePath(QStringLiteral("first.dm_iqc")));
+    QVERIFY(!first.isEmpty());
+
+    // Cancelled: nothing written, the known file stays.
+    Tracer::takeTraceData();
+    dlg.saveButton()->click();
+    QCOMPARE(takeTraces(TraceKindDebug), QStringList({Prefix + "No control list file selected!"}));
+    QCOMPARE(dlg.w<QLineEdit>("ledCLLocFileName")->text(), QStringLiteral("first.dm_iqc"));
+
+    // The file cannot be created: reported like the data list writer, nothing new is offered.
+    dlg.typeTag(2, QStringLiteral("2:1"));
+    dlg.saveAs(m_dir.filePath(QStringLiteral("missing/dir/second.dm_iqc")));
+    const QString refusal = QStringLiteral("Unable to create and open control list file 'second.dm_iqc'!");
+    QCOMPARE(dlg.warnings, QStringList({refusal}));
+    QVERIFY(takeTraces(TraceKindInfo).contains(Prefix + refusal));
+    QCOMPARE(dlg.w<QLineEdit>("ledCLLocFileName")->text(), QStringLiteral("first.dm_iqc"));
+    QVERIFY(!dlg.w<QPushButton>("btnCLFileTrans")->isEnabled());
+    QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("missing/dir/second.dm_iqc"))));
+
+    // Indexes beyond the length: the save button is off, and the slot itself refuses as well
+    // without asking for a file.
+    dlg.typeTag(2, QStringLiteral("100:1"));
+    QVERIFY(!dlg.saveButton()->isEnabled());
+    dlg.fileDialogTitles.clear();
+    dlg.saveCLFile();
+    QVERIFY(dlg.fileDialogTitles.isEmpty());
+    QVERIFY(takeTraces(TraceKindInfo)
+                .contains(Prefix + "Symbol index(es) of any control list tag exceed(s) max value!"));
+
+    // A text typed but not yet confirmed is checked before it can reach the file.
+    dlg.typeTag(2, QStringLiteral("3:1"));
+    dlg.edit(2)->setText(QStringLiteral("4:7"));
+    dlg.saveAs(m_dir.filePath(QStringLiteral("first.dm_iqc")));
+    QVERIFY(readAll(m_dir.filePath(QStringLiteral("first.dm_iqc"))).contains("{MARKER LIST 2:3:1}"));
+    QCOMPARE(dlg.edit(2)->text(), QStringLiteral("3:1"));
+}
+
+void TestDlgLstManageControl::commentCannotBreakTheFile()
+{
+    ControlDialog dlg;
+    auto *comment = dlg.w<QLineEdit>("ledCLComment");
+    QTest::keyClicks(comment, QStringLiteral("a}b"));
+    QCOMPARE(comment->text(), QStringLiteral("ab"));
+
+    // Even a comment put in by other means cannot overrule the tags behind it.
+    dlg.typeTag(1, QStringLiteral("7:1"));
+    dlg.length()->setValue(150);
+    comment->setText(QStringLiteral("x}{MARKER LIST 1:5:1}{CONTROL LENGTH:9"));
+    const QString path = m_dir.filePath(QStringLiteral("comment.dm_iqc"));
+    dlg.saveAs(path);
+    ControlDialog other;
+    other.importFrom(path);
+    QCOMPARE(other.edit(1)->text(), QStringLiteral("7:1"));
+    QCOMPARE(other.length()->value(), 150);
+    QVERIFY(other.w<QLineEdit>("ledCLComment")->text().startsWith(QLatin1String("x{MARKER LIST 1:5:1")));
+}
+
+void TestDlgLstManageControl::longTagsSurviveTheLineEdits()
+{
+    // Far more slopes than a line edit holds by default (32767 characters).
+    QStringList slopes;
+    for (int i = 0; i < 20000; ++i)
+        slopes << QStringLiteral("%1:%2").arg(i * 3).arg(i % 2);
+    const QString longTag = slopes.join(QLatin1Char(';'));
+    QVERIFY(longTag.size() > 100000);
+
+    const QString path = m_dir.filePath(QStringLiteral("long.dm_iqc"));
+    writeFile(path, fileLine(QStringLiteral("GKR-CL"), QStringLiteral("60000"), {"0:0", "0:0", longTag}));
+    ControlDialog dlg;
+    dlg.importFrom(path);
+    QCOMPARE(dlg.edit(3)->text(), longTag);
+    QCOMPARE(dlg.shownAttentionIcons(), 0);
+    dlg.saveAs(m_dir.filePath(QStringLiteral("long2.dm_iqc")));
+    QVERIFY(readAll(m_dir.filePath(QStringLiteral("long2.dm_iqc")))
+                .contains(longTag.toLatin1() + "}{MARKER LIST 4:"));
+}
+
+void TestDlgLstManageControl::badFilesLeaveTheListUntouched()
+{
+    ControlDialog dlg;
+    dlg.typeTag(1, QStringLiteral("0:1;40:0"));
+    dlg.length()->setValue(60);
+
+    auto expectRefusal = [&](const QString &path, const QString &text) {
+        dlg.warnings.clear();
+        Tracer::takeTraceData();
+        dlg.importFrom(path);
+        QCOMPARE(dlg.warnings, QStringList({text}));
+        QVERIFY(takeTraces(TraceKindInfo).contains(Prefix + text));
+        QCOMPARE(dlg.tagTexts(), neutralTags()); // choosing the source resets
+        QVERIFY(dlg.w<QLineEdit>("ledCLImpFileName")->text().isEmpty());
+        QVERIFY(dlg.w<QLineEdit>("ledCLLocFileName")->text().isEmpty());
+        QVERIFY(showsImage(dlg.w<QLabel>("lblCLStatusIndi"), Red));
+    };
+
+    const QString wrongType = m_dir.filePath(QStringLiteral("data.dm_iqc"));
+    writeFile(wrongType, fileLine(QStringLiteral("GKR-DL"), QStringLiteral("100"), {"0:1"}));
+    expectRefusal(wrongType, QStringLiteral("Control list file 'data.dm_iqc' has wrong type 'GKR-DL' tag!"));
+    expectRefusal(m_dir.filePath(QStringLiteral("absent.dm_iqc")),
+                  QStringLiteral("Unable to open control list file 'absent.dm_iqc'!"));
+
+    // In Control list mode a refused import keeps the tags that are already there.
+    dlg.typeTag(6, QStringLiteral("0:1;70:0"));
+    dlg.length()->setValue(60);
+    QCOMPARE(dlg.shownAttentionIcons(), 2);
+    const QStringList kept = dlg.tagTexts();
+    dlg.openAnswers << wrongType;
+    dlg.w<QPushButton>("btnCLFileSelect")->click();
+    QCOMPARE(dlg.tagTexts(), kept);
+    QCOMPARE(dlg.length()->value(), 60);
+    // ... and its icons tell the truth about them, as after a cancelled file dialog.
+    QCOMPARE(dlg.shownAttentionIcons(), 2);
+    QVERIFY(!dlg.saveButton()->isEnabled());
+    Tracer::takeTraceData();
+    dlg.w<QPushButton>("btnCLFileSelect")->click();
+    QCOMPARE(takeTraces(TraceKindDebug).first(), Prefix + "No control list file selected!");
+    QCOMPARE(dlg.tagTexts(), kept);
+    QCOMPARE(dlg.shownAttentionIcons(), 2);
+
+    // A line longer than any real control list is refused without being read into memory.
+    const QString huge = m_dir.filePath(QStringLiteral("huge.dm_iqc"));
+    {
+        QFile file(huge);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        const QByteArray chunk =
+            fileLine(QStringLiteral("GKR-CL"), QStringLiteral("100"), {}) + QByteArray(1 << 20, '7');
+        for (qint64 written = 0; written <= ControlList::MaxFileLineBytes; written += chunk.size())
+            QCOMPARE(file.write(chunk), qint64(chunk.size()));
+    }
+    dlg.openAnswers << huge;
+    dlg.warnings.clear();
+    dlg.w<QPushButton>("btnCLFileSelect")->click();
+    QCOMPARE(dlg.warnings, QStringList({QStringLiteral("Unable to open control list file 'huge.dm_iqc'!")}));
+    QCOMPARE(dlg.tagTexts(), kept);
+    QFile::remove(huge);
+}
+
+void TestDlgLstManageControl::damagedLinesFallBackTagByTag()
+{
+    ControlDialog dlg;
+    const QString path = m_dir.filePath(QStringLiteral("damaged.dm_iqc"));
+
+    // No closing braces at all: the type runs to the end of the line, every other tag is missing.
+    writeFile(path, "{TYPE:GKR-CL{COMMENT:c{CONTROL LENGTH:300{MARKER LIST 1:0:1{HOP LIST:5:1");
+    dlg.chooseCombo("cbxCLDataSrc", QStringLiteral("Control list"));
+    dlg.typeTag(4, QStringLiteral("9:1"));
+    dlg.length()->setValue(70);
+    Tracer::takeTraceData();
+    dlg.openAnswers << path;
+    dlg.w<QPushButton>("btnCLFileSelect")->click();
+    QVERIFY(dlg.warnings.isEmpty());
+    QCOMPARE(dlg.tagTexts(), neutralTags());
+    QVERIFY(!dlg.check(4)->isChecked());
+    QCOMPARE(dlg.length()->value(), 70); // the file has no usable length
+    const QStringList infos = takeTraces(TraceKindInfo);
+    QVERIFY(infos.contains(Prefix + "Tag 'MARKER LIST 1' was not found in control list file"));
+    QVERIFY(infos.contains(Prefix + "Tag 'CONTROL LENGTH' was not found in control list file"));
+    QVERIFY(showsImage(dlg.w<QLabel>("lblCLStatusIndi"), Green));
+
+    // Only the last field left open, one tag empty and one invalid.
+    writeFile(path, "{TYPE:GKR-CL}{CONTROL LENGTH:80}{MARKER LIST 2:}{MARKER LIST 3:7:5}{HOP LIST:0:1;79:0");
+    Tracer::takeTraceData();
+    dlg.openAnswers << path;
+    dlg.w<QPushButton>("btnCLFileSelect")->click();
+    QCOMPARE(dlg.length()->value(), 80);
+    QCOMPARE(dlg.edit(8)->text(), QStringLiteral("0:1;79:0"));
+    QVERIFY(dlg.check(8)->isChecked());
+    QCOMPARE(dlg.edit(2)->text(), QStringLiteral("0:0"));
+    QCOMPARE(dlg.edit(3)->text(), QStringLiteral("0:0"));
+    const QStringList fallbacks = takeTraces(TraceKindInfo);
+    QVERIFY(fallbacks.contains(Prefix + "No content assigned to tag 'MARKER LIST 2'"));
+    QVERIFY(fallbacks.contains(Prefix + "Certain tag slop '7:5' contains unspecified level value '5'!"));
+    QVERIFY(fallbacks.contains(Prefix + "Unspecified content assigned to tag 'MARKER LIST 3'"));
+}
+
+void TestDlgLstManageControl::fileLengthOutsideTheRangeIsHandled()
+{
+    ControlDialog dlg;
+    const QString path = m_dir.filePath(QStringLiteral("length.dm_iqc"));
+    dlg.chooseCombo("cbxCLDataSrc", QStringLiteral("Control list"));
+    dlg.length()->setValue(321);
+
+    const QList<QPair<QString, int>> cases = {
+        {QStringLiteral("0"), 321},
+        {QStringLiteral("-5"), 321},
+        {QStringLiteral("12a"), 321},
+        {QStringLiteral("99999999999"), 20000000},
+        {QStringLiteral("20000000"), 20000000},
+        {QStringLiteral("1"), 1},
+    };
+    for (const auto &c : cases) {
+        writeFile(path, fileLine(QStringLiteral("GKR-CL"), c.first, {"0:1"}));
+        Tracer::takeTraceData();
+        dlg.openAnswers << path;
+        dlg.w<QPushButton>("btnCLFileSelect")->click();
+        QVERIFY2(dlg.length()->value() == c.second, qPrintable(c.first));
+        QCOMPARE(dlg.edit(1)->text(), QStringLiteral("0:1"));
+        const bool corrected = c.first != QString::number(c.second);
+        QVERIFY2(takeTraces(TraceKindInfo).isEmpty() != corrected, qPrintable(c.first));
+        dlg.length()->setValue(321);
+    }
+}
+
+QTEST_MAIN(TestDlgLstManageControl)
+#include "tst_dlglstmanagecontrol.moc"
