@@ -28,6 +28,16 @@ const CliCommand commands[] = {
      "    Header tags and bit count of a .dm_iqd file (bit count of a .dm_iqda file), or the\n"
      "    fields of a .dm_iqc control list;\n"
      "    --bits also prints the bits as 0/1 text."},
+    {"upload", runUploadCommand,
+     "upload --resource RESOURCE [--overwrite] FILE...\n"
+     "    Opens the instrument (Tarvik instruments only) and uploads each .dm_iqd file to its data\n"
+     "    list directory and each .dm_iqc file to its control list directory. A file that already\n"
+     "    exists there is replaced only with --overwrite. Exit status 1 when any file failed."},
+    {"scpi", runScpiCommand,
+     "scpi --resource RESOURCE [--opc | --opc-loop] COMMAND...\n"
+     "    Sends each command (with \"; *OPC?\" or an OPC loop of 100 ms steps up to 30 s) or query\n"
+     "    (a text containing \"?\"), then prints the reply, the duration and the instrument's static\n"
+     "    and queued errors. Exit status 1 when a command failed or the instrument reported errors."},
 };
 
 void printUsage()

@@ -63,7 +63,7 @@ void TstSimInstrument::identityAndOptions()
     const QList<QByteArray> options = c.query("*OPT?").split(',');
     QVERIFY(options.contains("GKR-B203")); // second RF path
     QCOMPARE(options.count("GKR-B10"), 2); // second baseband
-    QVERIFY(options.contains("GKR-B31") && options.contains("GKR-B36"));
+    QVERIFY(options.contains("GKR-B31") && options.contains("GKR-B32"));
     QCOMPARE(c.query("*IDN?;*OPC?;*TST?"), QByteArray("Acme,GKR550X,1427.5004K02/777001,4.70.026.12;1;0"));
     QCOMPARE(sim.resources().value(0), QString("TCPIP0::127.0.0.1::%1::SOCKET").arg(sim.socketPort()));
 

@@ -1,0 +1,85 @@
+#ifndef LISTFORGE_TESTS_INSTRMODELS_MODELHARNESS_H
+#define LISTFORGE_TESTS_INSTRMODELS_MODELHARNESS_H
+
+#include "../sim/simprocess.h"
+#include "instrument/clsinstrcontrol.h"
+
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+namespace QTest {
+// Lists of commands and messages are compared as one text each, so that a failure shows both
+// sides in full instead of only their sizes.
+inline bool qCompare(const QStringList &lstActual, const QStringList &lstExpected, const char *pActual,
+                     const char *pExpected, const char *pFile, int intLine)
+{
+    const QString strActual = lstActual.join(QStringLiteral(" | "));
+    const QString strExpected = lstExpected.join(QStringLiteral(" | "));
+    return compare_helper(lstActual == lstExpected, "Compared lists differ", toString(strActual),
+                          toString(strExpected), pActual, pExpected, pFile, intLine);
+}
+} // namespace QTest
+
+// Collects the instrument messages of a control object as "<type>|<text>".
+class MessageSink : public QObject
+{
+    Q_OBJECT
+public:
+    QStringList lstMessages;
+
+public slots:
+    void record(ClsInstrControl::EnuInstrLogType enuType, const QString &strText)
+    {
+        lstMessages << QString::number(enuType) + QLatin1Char('|') + strText;
+    }
+};
+
+// A simulated generator and a model control object connected to it over a raw socket, with
+// the simulator's message log and the control's instrument messages at hand.
+class ModelHarness
+{
+public:
+    ~ModelHarness();
+
+    // Starts listforge-sim for the model (extra arguments such as --options appended) and
+    // creates the model's control object on its socket resource.
+    bool start(const QString &strModel, const QStringList &lstSimArgs = {});
+    // Creates the control object for a resource nobody answers on.
+    bool startUnreachable(const QString &strModel);
+    // Ends the simulator; the control object stays, its session dead.
+    void stopSimulator() { m_sim.stop(); }
+
+    ClsInstrControl *control() const { return m_control.get(); }
+    QString storageDir() const { return m_dir.filePath(QStringLiteral("storage")); }
+    // Destroys the control object (its destructor traces).
+    void deleteControl() { m_control.reset(); }
+
+    // The messages the instrument received since the last call (log lines without the
+    // transport and termination columns). Waits for the simulator by a query of its own,
+    // which is left out of the result.
+    QStringList takeCommands();
+    // The instrument messages since the last call as "<type>|<text>".
+    QStringList takeMessages();
+    // Whether the simulated instrument's error queue is empty (the queue is emptied).
+    QString takeInstrumentErrors();
+
+    static ClsInstrControl *create(const QString &strModel, const QString &strResource);
+
+private:
+    void attach();
+    QStringList readLog();
+
+    SimProcess m_sim;
+    QTemporaryDir m_dir;
+    std::unique_ptr<ClsInstrControl> m_control;
+    int m_logLinesSeen = 0;
+    MessageSink m_sink;
+};
+
+#endif

@@ -1,0 +1,858 @@
+// The five model controls against the simulated generator through the project's VISA library:
+// the exact commands the instrument receives (read from the simulator's message log), the
+// instrument messages, the single-path early returns, marker routing, getters and catalogs,
+// failures on a dead session, refused arguments, and the model databases built from the
+// instrument's own option reply, cross-checked against the limits the instrument enforces.
+
+#include "app/tracer.h"
+#include "instrument/cdmdisplaynames.h"
+#include "instrument/clsinstrcontrol.h"
+#include "instrument/clssiggenoptions.h"
+#include "modelharness.h"
+
+#include <QDir>
+#include <QFile>
+#include <QtTest>
+
+#include <functional>
+
+namespace {
+
+const QStringList s_models = {"GKR550X", "PLOXA550X", "DVT330X", "HERN330X", "ZOY550X"};
+
+bool isTwoPathModel(const QString &strModel)
+{
+    return strModel == "GKR550X" || strModel == "PLOXA550X" || strModel == "ZOY550X";
+}
+
+bool hasDriveLetters(const QString &strModel)
+{
+    return strModel == "GKR550X" || strModel == "PLOXA550X" || strModel == "DVT330X";
+}
+
+QString utf8(const char *pText)
+{
+    return QString::fromUtf8(pText);
+}
+
+// The commands that select a directory of the given kind as the default directory.
+QStringList dirCommands(const QString &strModel, int intKind)
+{
+    static const QStringList s_sub = {QString(), "DataLists", "CtrlLists", "Mappings", "Filters"};
+    const QString strSub = s_sub.value(intKind - 1);
+    if (hasDriveLetters(strModel))
+        return {"MMEMory:MSIS 'D:'", "MMEMory:CDIR '\\" + strSub + "'"};
+    return {"MMEMory:CDIR '/var/user/" + strSub + "'"};
+}
+
+struct Case
+{
+    QString name;
+    std::function<void(ClsInstrControl *)> op;
+    QStringList commands;
+    QStringList messages;
+};
+
+QString info(const QString &strText)
+{
+    return "1|" + strText;
+}
+
+QString err(const QString &strText)
+{
+    return "2|" + strText;
+}
+
+// Every setter of the model interface with its command and information line on path p.
+QList<Case> setterCases(const QString &strModel, int p)
+{
+    const QString P = QString::number(p);
+    const QString S = "SOURce" + P + ":BB:DM:";
+    const bool bolZoy = strModel == "ZOY550X";
+    QList<Case> cases = {
+        {"frequency",
+         [p](ClsInstrControl *c) { c->setRFFrequency(p, "100", "MHz"); },
+         {"SOURce" + P + ":FREQuency 100MHz"},
+         {info("Set RF frequency on path " + P + " to: 100MHz")}},
+        {"level",
+         [p](ClsInstrControl *c) { c->setRFLevel(p, "-30.5", "dBm"); },
+         {"SOURce" + P + ":POWer:LEVel:IMMediate:AMPLitude -30.5dBm"},
+         {info("Set RF level on path " + P + " to: -30.5dBm")}},
+        {"rf switch",
+         [p](ClsInstrControl *c) { c->switchRFLevel(p, "ON"); },
+         {"OUTPut" + P + ":STATe ON"},
+         {info("Switch RF level on path " + P + " to: ON")}},
+        {"data source",
+         [p](ClsInstrControl *c) { c->setCDMDataSource(p, "Data List"); },
+         {S + "SOUR DLISt"},
+         {info("Set CDM data source on path " + P + " to: Data List")}},
+        {"data source outside table",
+         [p](ClsInstrControl *c) { c->setCDMDataSource(p, "data list"); },
+         {S + "SOUR "},
+         {info("Set CDM data source on path " + P + " to: data list")}},
+        {"data list",
+         [p](ClsInstrControl *c) { c->setCDMDataList(p, "burst_1"); },
+         dirCommands(strModel, 2) + QStringList{S + "DLIS:SEL 'burst_1'"},
+         {info("Set CDM data list file on path " + P + " to: burst_1")}},
+        {"control list",
+         [p](ClsInstrControl *c) { c->setCDMControlList(p, "ctl"); },
+         dirCommands(strModel, 3) + QStringList{S + "CLIS:SEL 'ctl'"},
+         {info("Set CDM control list file on path " + P + " to: ctl")}},
+        {"prbs",
+         [p](ClsInstrControl *c) { c->setCDMPRBSType(p, "PRBS 9"); },
+         {S + "PRBS:LENGth  9"},
+         {info("Set CDM PRBS type on path " + P + " to: PRBS 9")}},
+        {"prbs none",
+         [p](ClsInstrControl *c) { c->setCDMPRBSType(p, "None"); },
+         {},
+         {info("Set CDM PRBS type on path " + P + " to: None")}},
+        {"prbs without PRBS",
+         [p](ClsInstrControl *c) { c->setCDMPRBSType(p, "23"); },
+         {},
+         {info("Set CDM PRBS type on path " + P + " to: 23")}},
+        {"modulation",
+         [p](ClsInstrControl *c) { c->setCDMModType(p, utf8(CdmNames::ModQpsk45)); },
+         {S + "FORMat QPSK45"},
+         {info("Set CDM modulation type on path " + P + " to: QPSK 45° Off.")}},
+        {"4096QAM",
+         [p](ClsInstrControl *c) { c->setCDMModType(p, "4096QAM"); },
+         {S + (bolZoy ? "FORMat QAM4096" : "FORMat ")},
+         {info("Set CDM modulation type on path " + P + " to: 4096QAM")}},
+        {"fsk deviation",
+         [p](ClsInstrControl *c) { c->setCDMModParam(p, "2FSK", "Freq. Dev. [kHz]:", "1.5"); },
+         {S + "FSK:DEViation 1500"},
+         {info("Set CDM 2FSK modulation parameter 'Freq. Dev. [kHz]:' on path " + P + " to: 1.5")}},
+        {"fsk deviation exponent",
+         [p](ClsInstrControl *c) { c->setCDMModParam(p, "4FSK", "Freq. Dev. [kHz]:", "40000"); },
+         {S + "FSK:DEViation 4e+07"},
+         {info("Set CDM 4FSK modulation parameter 'Freq. Dev. [kHz]:' on path " + P + " to: 40000")}},
+        {"fsk deviation not rounded",
+         [p](ClsInstrControl *c) { c->setCDMModParam(p, "2FSK", "Freq. Dev. [kHz]:", "12345.678"); },
+         {S + "FSK:DEViation 12345678"},
+         {info("Set CDM 2FSK modulation parameter 'Freq. Dev. [kHz]:' on path " + P + " to: 12345.678")}},
+        {"ask depth",
+         [p](ClsInstrControl *c) { c->setCDMModParam(p, "ASK", "Mod. Depth [%]:", "55"); },
+         {S + "ASK:DEPTh 55"},
+         {info("Set CDM ASK modulation parameter 'Mod. Depth [%]:' on path " + P + " to: 55")}},
+        {"aqpsk angle",
+         [p](ClsInstrControl *c) { c->setCDMModParam(p, "AQPSK", utf8(CdmNames::LblAngleAlpha), "45"); },
+         {S + "AQPSK:ANGLe 45"},
+         {info("Set CDM AQPSK modulation parameter 'Angle Alpha [°]:' on path " + P + " to: 45")}},
+        {"mapping file",
+         [p](ClsInstrControl *c) { c->setCDMModParam(p, "USER", "Map. File:", "QPSK_gray"); },
+         dirCommands(strModel, 4) + QStringList{S + "MLISt:SELect \"QPSK_gray\""},
+         {info("Set CDM USER modulation parameter 'Map. File:' on path " + P + " to: QPSK_gray")}},
+        {"mapping directory even for another label",
+         [p](ClsInstrControl *c) { c->setCDMModParam(p, "USER", "Roll Off:", "1"); },
+         dirCommands(strModel, 4) + QStringList{S},
+         {info("Set CDM USER modulation parameter 'Roll Off:' on path " + P + " to: 1")}},
+        {"parameter outside table",
+         [p](ClsInstrControl *c) { c->setCDMModParam(p, "BPSK", "Mod. Depth [%]:", "5"); },
+         {S},
+         {info("Set CDM BPSK modulation parameter 'Mod. Depth [%]:' on path " + P + " to: 5")}},
+        {"symbol rate",
+         [p](ClsInstrControl *c) { c->setCDMSymbolRate(p, "270.833"); },
+         {S + "SRATe 270.833 kHz"},
+         {info("Set CDM symbol rate on path " + P + " to: 270.833")}},
+        {"coding",
+         [p](ClsInstrControl *c) { c->setCDMCoding(p, "APCOS25 (8PSK)"); },
+         {S + "CODing APCO258PSK"},
+         {info("Set CDM coding on path " + P + " to: APCOS25 (8PSK)")}},
+        {"filter",
+         [p](ClsInstrControl *c) { c->setCDMFilterType(p, "Lowpass (EVM opti.)"); },
+         {S + "FILTer:TYPE LPASSEVM"},
+         {info("Set CDM filter type on path " + P + " to: Lowpass (EVM opti.)")}},
+        {"filter parameter",
+         [p](ClsInstrControl *c) { c->setCDMFilterParam(p, "Cosine", "Bandwidth [Hz]:", "100000"); },
+         {S + "FILTer:PARameter:COSine:BANDwidth 100000"},
+         {info("Set CDM Cosine filter parameter Bandwidth [Hz]: on path " + P + " to: 100000")}},
+        {"lsm parameter",
+         [p](ClsInstrControl *c) { c->setCDMFilterParam(p, "APCOS25 (LSM)", "LP Cutoff [Hz]:", "4000"); },
+         {S + "FILTer:PARameter:APCO25Lsm:LOWPass 4000"},
+         {info("Set CDM APCOS25 (LSM) filter parameter LP Cutoff [Hz]: on path " + P + " to: 4000")}},
+        {"filter file",
+         [p](ClsInstrControl *c) { c->setCDMFilterParam(p, "USER", "Filter File:", "gauss_bt03"); },
+         dirCommands(strModel, 5) + QStringList{S + "FLISt:SELect \"gauss_bt03\""},
+         {info("Set CDM USER filter parameter Filter File: on path " + P + " to: gauss_bt03")}},
+        {"ramp function",
+         [p](ClsInstrControl *c) { c->setCDMRampFunction(p, "Lin"); },
+         {S + "PRAMp:SHAPe Linear"},
+         {info("Set CDM ramp function on path " + P + " to: Lin")}},
+        {"ramp time",
+         [p](ClsInstrControl *c) { c->setCDMRampTime(p, "2.5"); },
+         {S + "PRAMp:TIME 2.5"},
+         {info("Set CDM ramp time on path " + P + " to: 2.5 symbols")}},
+        {"rise delay",
+         [p](ClsInstrControl *c) { c->setCDMRampRiseDelay(p, "1"); },
+         {S + "PRAMp:RDELay 1"},
+         {info("Set CDM ramp rise delay on path " + P + " to: 1 symbols")}},
+        {"fall delay",
+         [p](ClsInstrControl *c) { c->setCDMRampFallDelay(p, "0.5"); },
+         {S + "PRAMp:FDELay 0.5"},
+         {info("Set CDM ramp fall delay on path " + P + " to: 0.5 symbols")}},
+        {"attenuation",
+         [p](ClsInstrControl *c) { c->setCDMLevelAttenuation(p, "15"); },
+         {S + "PRAMp:ATTenuation 15"},
+         {info("Set CDM level attenuation on path " + P + " to: 15 dB")}},
+        {"baseband only",
+         [p](ClsInstrControl *c) { c->setCDMRampBBOnly(p, "ON"); },
+         {S + "PRAMp:BBONly:STATe ON"},
+         {info("Set CDM ramp baseband only on path " + P + " to state: ON")}},
+        {"ramp switch",
+         [p](ClsInstrControl *c) { c->switchCDMRamp(p, "OFF"); },
+         {S + "PRAMp:STATe OFF"},
+         {info("Switch CDM ramp on path " + P + " to state: OFF")}},
+        {"marker mode",
+         [p](ClsInstrControl *c) { c->setCDMMarkerMode(p, 2, "CLISt"); },
+         {S + "TRIGger:OUTPut2:MODE CLISt"},
+         {info("Set CDM marker 2 on path " + P + " to mode: CLISt")}},
+        {"cdm switch",
+         [p](ClsInstrControl *c) { c->switchCDM(p, "ON"); },
+         {S + "STATe ON"},
+         {info("Switch CDM on path " + P + " to: ON")}},
+        // Placeholder texts inside a value are not filled a second time.
+        {"percent in value",
+         [p](ClsInstrControl *c) { c->setRFFrequency(p, "%3", "Hz"); },
+         {"SOURce" + P + ":FREQuency %3Hz"},
+         {info("Set RF frequency on path " + P + " to: %3Hz")}},
+    };
+    return cases;
+}
+
+// Every path operation called for path p, for the models that must ignore it.
+void callEveryOperation(ClsInstrControl *c, int p, QStringList &lstResults)
+{
+    const double dblDivisor = 1.0;
+    const qint32 intDecimals = 2;
+    const qint32 intMarker = 1;
+    c->setRFFrequency(p, "1", "GHz");
+    c->setRFLevel(p, "0", "dBm");
+    c->switchRFLevel(p, "ON");
+    c->setCDMDataSource(p, "PRBS");
+    c->setCDMDataList(p, "a");
+    c->setCDMControlList(p, "b");
+    c->setCDMPRBSType(p, "PRBS 9");
+    c->setCDMModType(p, "QPSK");
+    c->setCDMModParam(p, "USER", "Map. File:", "m");
+    c->setCDMSymbolRate(p, "100");
+    c->setCDMCoding(p, "Gray");
+    c->setCDMFilterType(p, "Cosine");
+    c->setCDMFilterParam(p, "USER", "Filter File:", "f");
+    c->setCDMRampFunction(p, "Cos");
+    c->setCDMRampTime(p, "1");
+    c->setCDMRampRiseDelay(p, "0");
+    c->setCDMRampFallDelay(p, "0");
+    c->setCDMLevelAttenuation(p, "10");
+    c->setCDMRampBBOnly(p, "OFF");
+    c->switchCDMRamp(p, "ON");
+    c->setCDMMarkerMode(p, intMarker, "RATio");
+    c->switchCDM(p, "ON");
+    c->setMarkerOutput(p, intMarker, "USER1");
+    lstResults << c->getRFFrequency(p, dblDivisor, intDecimals) << c->getRFLevel(p, dblDivisor, intDecimals);
+    lstResults << c->getDataListCatalog(p) << c->getControlListCatalog(p) << c->getMappingFileCatalog(p)
+               << c->getFilterFileCatalog(p) << c->getMarkerOutputs(p, 1);
+}
+
+// Trace lines recorded since the last call as "<kind>|<text>", without their time stamps.
+QStringList takeTrace()
+{
+    QStringList lstLines;
+    for (const TraceEntry &entry : Tracer::takeTraceData()) {
+        const int intTag = entry.strLine.indexOf(QRegularExpression(QStringLiteral("C[A-Z]{2,7} *: ")));
+        if (intTag >= 0)
+            lstLines << QString::number(entry.intKind) + "|" + entry.strLine.mid(intTag);
+    }
+    return lstLines;
+}
+
+} // namespace
+
+class TstModelControls : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+
+    void settersSendTheirCommands_data();
+    void settersSendTheirCommands();
+    void pathsAModelLacksAreIgnored_data();
+    void pathsAModelLacksAreIgnored();
+    void markerRouting_data();
+    void markerRouting();
+    void hernRefusesMarkerRouting();
+    void markerStaysFreeWhenRoutingFails();
+    void gettersAndCatalogs_data();
+    void gettersAndCatalogs();
+    void deadSessionReportsErrorLines_data();
+    void deadSessionReportsErrorLines();
+    void unsafeArgumentsAreRefused();
+    void databaseFromTheInstrumentReply();
+    void defaultInstrumentsAreRich_data();
+    void defaultInstrumentsAreRich();
+    void instrumentAcceptsTablesAndLimits_data();
+    void instrumentAcceptsTablesAndLimits();
+};
+
+void TstModelControls::initTestCase()
+{
+    const QString strBuild = qEnvironmentVariable("LISTFORGE_BUILD_DIR");
+    QVERIFY2(QFile::exists(strBuild + "/listforge-sim"), qPrintable(strBuild));
+    QVERIFY2(QFile::exists(strBuild + "/libvisa32.so"), qPrintable(strBuild));
+    Tracer::setTraceMask(Tracer::DebugMask);
+}
+
+void TstModelControls::settersSendTheirCommands_data()
+{
+    QTest::addColumn<QString>("model");
+    QTest::addColumn<int>("path");
+    for (const QString &strModel : s_models) {
+        QTest::newRow(qPrintable(strModel + " path A")) << strModel << 1;
+        if (isTwoPathModel(strModel))
+            QTest::newRow(qPrintable(strModel + " path B")) << strModel << 2;
+    }
+}
+
+void TstModelControls::settersSendTheirCommands()
+{
+    QFETCH(QString, model);
+    QFETCH(int, path);
+    ModelHarness h;
+    QVERIFY(h.start(model));
+    h.takeCommands();
+    h.takeMessages();
+    for (const Case &k : setterCases(model, path)) {
+        k.op(h.control());
+        QCOMPARE(h.takeCommands(), k.commands);
+        QCOMPARE(h.takeMessages(), k.messages);
+    }
+    // Default directory: no message, only the directory commands.
+    for (int intKind = 1; intKind <= 5; ++intKind) {
+        h.control()->setDefaultDirectory(intKind);
+        QCOMPARE(h.takeCommands(), dirCommands(model, intKind));
+    }
+    QVERIFY(h.takeMessages().isEmpty());
+}
+
+void TstModelControls::pathsAModelLacksAreIgnored_data()
+{
+    QTest::addColumn<QString>("model");
+    QTest::addColumn<int>("path");
+    QTest::newRow("DVT path B") << "DVT330X" << 2;
+    QTest::newRow("HERN path B") << "HERN330X" << 2;
+    QTest::newRow("DVT path 0") << "DVT330X" << 0;
+    QTest::newRow("GKR path 3") << "GKR550X" << 3;
+    QTest::newRow("ZOY path -1") << "ZOY550X" << -1;
+}
+
+void TstModelControls::pathsAModelLacksAreIgnored()
+{
+    QFETCH(QString, model);
+    QFETCH(int, path);
+    ModelHarness h;
+    QVERIFY(h.start(model));
+    h.takeCommands();
+    h.takeMessages();
+    QStringList lstResults;
+    callEveryOperation(h.control(), path, lstResults);
+    QCOMPARE(h.takeCommands(), QStringList());
+    QCOMPARE(lstResults, QStringList({"0", "0"}));
+    // The HERN330X refuses marker routing for every path, with its error line.
+    const QStringList lstExpected =
+        model == "HERN330X"
+            ? QStringList{err(QString("Unable to assign marker 1 on path %1 to output: USER1").arg(path))}
+            : QStringList{};
+    QCOMPARE(h.takeMessages(), lstExpected);
+}
+
+void TstModelControls::markerRouting_data()
+{
+    QTest::addColumn<QString>("model");
+    QTest::newRow("GKR") << "GKR550X";
+    QTest::newRow("PLOXA") << "PLOXA550X";
+    QTest::newRow("DVT") << "DVT330X";
+    QTest::newRow("ZOY") << "ZOY550X";
+}
+
+void TstModelControls::markerRouting()
+{
+    QFETCH(QString, model);
+    const bool bolZoy = model == "ZOY550X";
+    const int intRoutable = bolZoy ? 1 : 4; // a routable marker of path A
+    const QString M = QString::number(intRoutable);
+    auto route = [&](const QString &strOutput, const QString &strSide) {
+        return bolZoy ? QStringList{"OUTPut:" + strOutput + ":DIRection OUTPut",
+                                    "OUTPut:" + strOutput + ":SIGNal MARK" + strSide + M}
+                      : QStringList{"OUTPut:" + strOutput + ":SOURce " + strSide + "MARk" + M};
+    };
+    const QString strRelease = bolZoy ? ":SIGNal NONE" : ":SOURce NONE";
+    const QStringList lstAll = bolZoy ? QStringList{"USER1", "USER2", "USER3", "USER4", "USER5", "USER6"}
+                                      : QStringList{"USER1", "USER2", "USER3", "USER4"};
+    ModelHarness h;
+    QVERIFY(h.start(model));
+    ClsInstrControl *c = h.control();
+    h.takeCommands();
+    h.takeMessages();
+
+    QCOMPARE(c->getMarkerOutputs(1, intRoutable), lstAll);
+    if (!bolZoy) {
+        QCOMPARE(c->getMarkerOutputs(1, 1), QStringList{"Marker1"});
+        QCOMPARE(c->getMarkerOutputs(1, 3), QStringList{"AuxIO-Pin41"});
+    }
+
+    c->setMarkerOutput(1, intRoutable, "USER1");
+    QCOMPARE(h.takeCommands(), route("USER1", "A"));
+    QCOMPARE(h.takeMessages(), QStringList{info("Set marker " + M + " on path 1 to output: USER1")});
+
+    // Moving the marker takes it off its old connector first.
+    c->setMarkerOutput(1, intRoutable, "USER2");
+    QCOMPARE(h.takeCommands(), QStringList{"OUTPut:USER1" + strRelease} + route("USER2", "A"));
+    QCOMPARE(h.takeMessages(), QStringList{info("Set marker " + M + " on path 1 to output: USER2")});
+    QStringList lstFree = lstAll;
+    lstFree.removeAll("USER2");
+    QCOMPARE(c->getMarkerOutputs(1, intRoutable), lstFree);
+    QCOMPARE(c->getOutputUseMap().value("USER2"), true);
+    QCOMPARE(c->getOutputUseMap().value("USER1"), false);
+    QCOMPARE(c->getMarkerRouteTable()[0][intRoutable - 1].assignedOutput, QString("USER2"));
+
+    if (model != "DVT330X") {
+        // Path B's marker goes out as "B"; both used outputs are no longer offered.
+        c->setMarkerOutput(2, intRoutable, "USER3");
+        QCOMPARE(h.takeCommands(), route("USER3", "B"));
+        QCOMPARE(h.takeMessages(), QStringList{info("Set marker " + M + " on path 2 to output: USER3")});
+        lstFree.removeAll("USER3");
+        QCOMPARE(c->getMarkerOutputs(1, intRoutable), lstFree);
+        QCOMPARE(c->getMarkerOutputs(2, intRoutable), lstFree);
+        c->setMarkerOutput(2, intRoutable, "None");
+        QCOMPARE(h.takeCommands(), QStringList{"OUTPut:USER3" + strRelease});
+        lstFree.append("USER3");
+        lstFree.sort();
+    }
+
+    // Release: the connector is cleared, nothing is reported.
+    c->setMarkerOutput(1, intRoutable, "None");
+    QCOMPARE(h.takeCommands(), QStringList{"OUTPut:USER2" + strRelease});
+    QCOMPARE(h.takeMessages(), QStringList());
+    QCOMPARE(c->getMarkerOutputs(1, intRoutable), lstAll);
+    c->setMarkerOutput(1, intRoutable, "None");
+    QCOMPARE(h.takeCommands(), QStringList());
+    // The instrument took every routing command.
+    QCOMPARE(h.takeInstrumentErrors(), QString());
+
+    // Markers outside the table, malformed output names and other outputs for a hard-wired
+    // marker are refused without a command.
+    const int intBeyond = bolZoy ? 4 : 5;
+    c->setMarkerOutput(1, intBeyond, "USER1");
+    c->setMarkerOutput(1, intRoutable, "USER1 X");
+    c->setMarkerOutput(1, intRoutable, "USER1;*RST");
+    if (!bolZoy) {
+        c->setMarkerOutput(1, 1, "Marker1"); // its own output: no change, no message
+        c->setMarkerOutput(1, 1, "USER1");
+    }
+    QCOMPARE(h.takeCommands(), QStringList());
+    QStringList lstErrors = {
+        err(QString("Unable to assign marker %1 on path 1 to output: USER1").arg(intBeyond)),
+        err("Unable to assign marker " + M + " on path 1 to output: USER1 X"),
+        err("Unable to assign marker " + M + " on path 1 to output: USER1;*RST")};
+    if (!bolZoy)
+        lstErrors << err("Unable to assign marker 1 on path 1 to output: USER1");
+    QCOMPARE(h.takeMessages(), lstErrors);
+    QCOMPARE(c->getMarkerOutputs(1, intBeyond), QStringList());
+    QCOMPARE(c->getOutputUseMap().keys(), lstAll);
+}
+
+void TstModelControls::hernRefusesMarkerRouting()
+{
+    ModelHarness h;
+    QVERIFY(h.start("HERN330X"));
+    ClsInstrControl *c = h.control();
+    h.takeCommands();
+    h.takeMessages();
+    c->setMarkerOutput(1, 1, "Marker1");
+    c->setMarkerOutput(1, 2, "USER1");
+    c->setMarkerOutput(1, 2, "None");
+    QCOMPARE(h.takeCommands(), QStringList());
+    QCOMPARE(h.takeMessages(), QStringList({err("Unable to assign marker 1 on path 1 to output: Marker1"),
+                                            err("Unable to assign marker 2 on path 1 to output: USER1"),
+                                            err("Unable to assign marker 2 on path 1 to output: None")}));
+    QCOMPARE(c->getMarkerOutputs(1, 1), QStringList{"Marker1"});
+    QCOMPARE(c->getMarkerOutputs(1, 2), QStringList{"Marker2"});
+    QCOMPARE(c->getMarkerOutputs(1, 3), QStringList());
+    QVERIFY(c->getOutputUseMap().isEmpty());
+}
+
+void TstModelControls::markerStaysFreeWhenRoutingFails()
+{
+    for (const QString &strModel : {QString("GKR550X"), QString("ZOY550X")}) {
+        ModelHarness h;
+        QVERIFY(h.startUnreachable(strModel));
+        ClsInstrControl *c = h.control();
+        h.takeMessages();
+        c->setMarkerOutput(1, strModel == "ZOY550X" ? 2 : 4, "USER1");
+        const QString M = strModel == "ZOY550X" ? "2" : "4";
+        QStringList lstExpected = {info("Set marker " + M + " on path 1 to output: USER1")};
+        if (strModel == "ZOY550X")
+            lstExpected << err("Unable to USER1 port to 'OUTPUT");
+        lstExpected << err("Unable to assign marker " + M + " on path 1 to output: USER1");
+        QCOMPARE(h.takeMessages(), lstExpected);
+        QVERIFY(c->getMarkerOutputs(1, M.toInt()).contains("USER1"));
+        QCOMPARE(c->getMarkerRouteTable()[0][M.toInt() - 1].assignedOutput, QString("None"));
+    }
+}
+
+void TstModelControls::gettersAndCatalogs_data()
+{
+    QTest::addColumn<QString>("model");
+    for (const QString &strModel : s_models)
+        QTest::newRow(qPrintable(strModel)) << strModel;
+}
+
+void TstModelControls::gettersAndCatalogs()
+{
+    QFETCH(QString, model);
+    ModelHarness h;
+    QVERIFY(h.start(model));
+    ClsInstrControl *c = h.control();
+    h.takeCommands();
+    h.takeMessages();
+
+    c->setRFFrequency(1, "1.5", "GHz");
+    h.takeCommands();
+    h.takeMessages();
+    QCOMPARE(c->getRFFrequency(1, 1e9, 3), QString("1.500"));
+    QCOMPARE(c->getRFFrequency(1, 1e6, 0), QString("1500"));
+    QCOMPARE(c->getRFLevel(1, 1.0, 2), QString("-30.00")); // the instrument's preset level
+    QCOMPARE(h.takeCommands(), QStringList({"SOURce1:FREQuency?", "SOURce1:FREQuency?",
+                                            "SOURce1:POWer:LEVel:IMMediate:AMPLitude?"}));
+    // A divisor that leaves no number is a failure, not "inf".
+    QCOMPARE(c->getRFLevel(1, 0.0, 2), QString("0"));
+    QCOMPARE(h.takeMessages(), QStringList{err("Unable to get RF level")});
+    if (isTwoPathModel(model)) {
+        c->setRFLevel(2, "-12.25", "");
+        QCOMPARE(c->getRFLevel(2, 1.0, 1), QString("-12.3"));
+    }
+    h.takeCommands();
+    h.takeMessages();
+
+    // No "DataLists" directory: only the root is selected and listed, nothing is reported.
+    QCOMPARE(c->getDataListCatalog(1), QStringList());
+    QCOMPARE(h.takeCommands(), dirCommands(model, 1) + QStringList{"MMEMory:DCATalog?"});
+    QCOMPARE(h.takeMessages(), QStringList());
+
+    // The mapping and filter directories exist on a fresh instrument.
+    QCOMPARE(c->getMappingFileCatalog(1), QStringList({"16APSK_dvbs2", "8PSK_natural", "QPSK_gray"}));
+    QCOMPARE(h.takeCommands(), dirCommands(model, 1) + QStringList{"MMEMory:DCATalog?"} +
+                                   dirCommands(model, 4) + QStringList{"SOURce1:BB:DM:MLISt:CATalog?"});
+    QCOMPARE(c->getFilterFileCatalog(1), QStringList({"gauss_bt03", "rc_alpha035"}));
+
+    QVERIFY(QDir(h.storageDir()).mkpath("DataLists"));
+    QVERIFY(QDir(h.storageDir()).mkpath("CtrlLists"));
+    for (const QString &strFile : {QString("DataLists/b.dm_iqd"), QString("DataLists/a.dm_iqd"),
+                                   QString("CtrlLists/c.dm_iqc"), QString("DataLists/x.dm_iqc")}) {
+        QFile file(h.storageDir() + "/" + strFile);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("1");
+    }
+    h.takeCommands();
+    QCOMPARE(c->getDataListCatalog(1), QStringList({"a", "b"}));
+    QCOMPARE(h.takeCommands(), dirCommands(model, 1) + QStringList{"MMEMory:DCATalog?"} +
+                                   dirCommands(model, 2) + QStringList{"SOURce1:BB:DM:DLISt:CATalog?"});
+    QCOMPARE(c->getControlListCatalog(1), QStringList({"c"}));
+    QCOMPARE(h.takeMessages(), QStringList());
+}
+
+void TstModelControls::deadSessionReportsErrorLines_data()
+{
+    QTest::addColumn<QString>("model");
+    QTest::newRow("GKR") << "GKR550X";
+    QTest::newRow("HERN") << "HERN330X";
+    QTest::newRow("ZOY") << "ZOY550X";
+}
+
+void TstModelControls::deadSessionReportsErrorLines()
+{
+    QFETCH(QString, model);
+    Tracer::takeTraceData();
+    ModelHarness h;
+    QVERIFY(h.startUnreachable(model));
+    ClsInstrControl *c = h.control();
+    const QString strTag = model == "GKR550X" ? "CGKRCT  " : (model == "HERN330X" ? "CHERNCT " : "CZOYCT  ");
+    const QString strShort = model.left(model.size() - 4);
+
+    // A failed option request: one path, limits 0, the error trace, full tables all the same.
+    QCOMPARE(c->getInstalledOptions(), QStringList{QString()});
+    QCOMPARE(c->getNumRFPaths(), 1);
+    QCOMPARE(c->getNumBBPaths(), 1);
+    QCOMPARE(c->getRFFreqMax(1), 0.0);
+    QCOMPARE(c->getModulationTable().size(), model == "ZOY550X" ? 26 : 25);
+    // Error trace first, then the two debug lines, in this order.
+    QCOMPARE(takeTrace().filter(strTag),
+             QStringList(
+                 {"4|" + strTag + ": No RF option for path A available!!",
+                  "16|" + strTag + ": Instrument database initialized " + strShort + " specific",
+                  "16|" + strTag + ": " + strShort + " control object created (" + c->getResource() + ")"}));
+    h.takeMessages();
+
+    const QStringList lstDirErrors =
+        hasDriveLetters(model)
+            ? QStringList{err("Unable to set default drive"), err("Unable to set default path")}
+            : QStringList{err("Unable to set default drive/path")};
+    c->setRFFrequency(1, "1", "GHz");
+    c->switchCDM(1, "OFF");
+    QCOMPARE(h.takeMessages(),
+             QStringList({info("Set RF frequency on path 1 to: 1GHz"), err("Unable to set RF frequency"),
+                          info("Switch CDM on path 1 to: OFF"), err("Unable to switch CDM state")}));
+    c->setCDMDataList(1, "a");
+    QCOMPARE(h.takeMessages(), QStringList{info("Set CDM data list file on path 1 to: a")} + lstDirErrors +
+                                   QStringList{err("Unable to set CDM data list file")});
+    c->setCDMPRBSType(1, "PRBS 23");
+    c->setCDMFilterParam(1, "Root Cosine", "Roll Off:", "0.3");
+    c->setCDMMarkerMode(1, 1, "RATio");
+    QCOMPARE(h.takeMessages(),
+             QStringList({info("Set CDM PRBS type on path 1 to: PRBS 23"), err("Unable to set CDM PRBS type"),
+                          info("Set CDM Root Cosine filter parameter Roll Off: on path 1 to: 0.3"),
+                          err("Unable to set CDM filter parameter"),
+                          info("Set CDM marker 1 on path 1 to mode: RATio"),
+                          err("Unable to set CDM marker mode")}));
+    c->setDefaultDirectory(2);
+    QCOMPARE(h.takeMessages(), lstDirErrors);
+
+    QCOMPARE(c->getRFFrequency(1, 1.0, 0), QString("0"));
+    QCOMPARE(c->getRFLevel(1, 1.0, 0), QString("0"));
+    QCOMPARE(h.takeMessages(),
+             QStringList({err("Unable to get RF frequency"), err("Unable to get RF level")}));
+    // The catalogs find no directory: only the root selection reports.
+    QCOMPARE(c->getFilterFileCatalog(1), QStringList());
+    QCOMPARE(h.takeMessages(), lstDirErrors);
+
+    h.deleteControl();
+    QCOMPARE(takeTrace().filter(strTag),
+             QStringList{"16|" + strTag + ": " + strShort + " control object deleted"});
+}
+
+void TstModelControls::unsafeArgumentsAreRefused()
+{
+    ModelHarness h;
+    QVERIFY(h.start("GKR550X"));
+    ClsInstrControl *c = h.control();
+    h.takeCommands();
+    h.takeMessages();
+
+    c->setRFFrequency(1, "1;*RST", "MHz");
+    c->setRFLevel(1, "0", "dBm\n*RST");
+    c->setCDMSymbolRate(1, "#9999999999");
+    c->setCDMModParam(1, "2FSK", "Freq. Dev. [kHz]:", "fast");
+    c->setCDMModParam(1, "4FSK", "Freq. Dev. [kHz]:", "inf");
+    c->setCDMDataList(1, "a\rb");
+    QCOMPARE(h.takeCommands(), QStringList());
+    QCOMPARE(h.takeMessages(),
+             QStringList({info("Set RF frequency on path 1 to: 1;*RSTMHz"), err("Unable to set RF frequency"),
+                          info("Set RF level on path 1 to: 0dBm\n*RST"), err("Unable to set RF level"),
+                          info("Set CDM symbol rate on path 1 to: #9999999999"),
+                          err("Unable to set CDM symbol rate"),
+                          info("Set CDM 2FSK modulation parameter 'Freq. Dev. [kHz]:' on path 1 to: fast"),
+                          err("Unable to set CDM modulation parameter"),
+                          info("Set CDM 4FSK modulation parameter 'Freq. Dev. [kHz]:' on path 1 to: inf"),
+                          err("Unable to set CDM modulation parameter"),
+                          info("Set CDM data list file on path 1 to: a\rb"),
+                          err("Unable to set CDM data list file")}));
+
+    // Quotes inside file names are doubled, so the name cannot end its string.
+    c->setCDMControlList(1, "it's;x");
+    c->setCDMModParam(1, "USER", "Map. File:", "say \"hi\"");
+    QCOMPARE(h.takeCommands(), dirCommands("GKR550X", 3) + QStringList{"SOURce1:BB:DM:CLIS:SEL 'it''s;x'"} +
+                                   dirCommands("GKR550X", 4) +
+                                   QStringList{"SOURce1:BB:DM:MLISt:SELect \"say \"\"hi\"\"\""});
+    // Both arrive as one string each: the instrument only misses the directory and the files.
+    const QString strErrors = h.takeInstrumentErrors();
+    QCOMPARE(strErrors.count("-256,"), 3);
+    QCOMPARE(strErrors.count('\n'), 3);
+}
+
+void TstModelControls::databaseFromTheInstrumentReply()
+{
+    ModelHarness h;
+    QVERIFY(
+        h.start("GKR550X", {"--options", "GKR-K42, GKR-B222,GKR-B106,GKR-B103, GKR-B222,GKR-K42,GKR-B9"}));
+    ClsInstrControl *c = h.control();
+    QCOMPARE(c->getOptionsText(), QString("GKR-K42,GKR-B222,GKR-B106,GKR-B103,GKR-B222,GKR-K42,GKR-B9"));
+    QCOMPARE(c->getInstalledOptions(),
+             QStringList({"GKR-B9", "GKR-B103", "GKR-B106", "GKR-B222", "GKR-B222", "GKR-K42", "GKR-K42"}));
+    QCOMPARE(c->getNumRFPaths(), 2);
+    QCOMPARE(c->getRFFreqMax(1), 6e9); // B106 after B103 in table order
+    QCOMPARE(c->getRFFreqMax(2), 2.2e9);
+    QCOMPARE(c->getNumBBPaths(), 1);
+    QCOMPARE(c->getDigStdIntList(1), QStringList{"3GPP FDD"});
+    QCOMPARE(c->getDigStdIntList(2), QStringList{"3GPP FDD"});
+    QCOMPARE(c->getPathSeparator(), QChar('\\'));
+    QCOMPARE(c->getDrive(), QString("D:"));
+    QCOMPARE(c->getRootDir(), QString("\\"));
+    QCOMPARE(c->getCDMRampLimit(RampRiseDelayMin), -4.0);
+    QVERIFY(c->getOptionsDatabase() != nullptr);
+    QCOMPARE(c->metaObject()->className(), "ClsGKRControl");
+
+    ModelHarness hern;
+    QVERIFY(hern.start("HERN330X"));
+    QCOMPARE(hern.control()->getPathSeparator(), QChar('/'));
+    QCOMPARE(hern.control()->getDrive(), QString());
+    QCOMPARE(hern.control()->getRootDir(), QString("/var/user/"));
+    QCOMPARE(hern.control()->getNumMarkers(), 2);
+}
+
+void TstModelControls::defaultInstrumentsAreRich_data()
+{
+    QTest::addColumn<QString>("model");
+    QTest::addColumn<int>("rfPaths");
+    QTest::addColumn<int>("bbPaths");
+    QTest::addColumn<double>("levelMax");
+    QTest::newRow("GKR") << "GKR550X" << 2 << 2 << 30.0;
+    QTest::newRow("PLOXA") << "PLOXA550X" << 2 << 2 << 30.0;
+    QTest::newRow("DVT") << "DVT330X" << 1 << 1 << 20.0;
+    QTest::newRow("HERN") << "HERN330X" << 1 << 1 << 30.0;
+    QTest::newRow("ZOY") << "ZOY550X" << 2 << 2 << 30.0;
+}
+
+void TstModelControls::defaultInstrumentsAreRich()
+{
+    QFETCH(QString, model);
+    QFETCH(int, rfPaths);
+    QFETCH(int, bbPaths);
+    QFETCH(double, levelMax);
+    ModelHarness h;
+    QVERIFY(h.start(model));
+    ClsInstrControl *c = h.control();
+    QCOMPARE(c->getNumRFPaths(), rfPaths);
+    QCOMPARE(c->getNumBBPaths(), bbPaths);
+    for (int intPath = 1; intPath <= rfPaths; ++intPath) {
+        QCOMPARE(c->getRFLevelMax(intPath), levelMax);
+        QVERIFY(c->getRFFreqMax(intPath) >= 6e9 || (model == "GKR550X" && intPath == 2));
+    }
+    // Every option the instrument reports is one the option database knows, but the HERN330X
+    // licence that the table deliberately leaves out.
+    for (const QString &strCode : c->getInstalledOptions())
+        QVERIFY2(c->getOptionsDatabase()->hasOption(strCode) || strCode == "HERN-K520", qPrintable(strCode));
+    QVERIFY(c->getDigStdIntList(1).size() >= 3);
+    QCOMPARE(c->getDigStdIntList(2).isEmpty(), rfPaths == 1);
+    if (model == "HERN330X")
+        QCOMPARE(c->getModulationTable().value("QPSK").symbolRateMax, QString("60000"));
+    if (model == "ZOY550X")
+        QCOMPARE(c->getModulationTable().value("MSK").symbolRateMax, QString("600000"));
+}
+
+void TstModelControls::instrumentAcceptsTablesAndLimits_data()
+{
+    QTest::addColumn<QString>("model");
+    QTest::addColumn<QString>("options");
+    for (const QString &strModel : s_models)
+        QTest::newRow(qPrintable(strModel + " default")) << strModel << QString();
+    QTest::newRow("HERN without licence") << "HERN330X"
+                                          << "HERN-B132,HERN-B10";
+    QTest::newRow("ZOY without wideband") << "ZOY550X"
+                                          << "ZOY-B10,ZOY-B10,ZOY-B106,ZOY-B212";
+    QTest::newRow("GKR standard power, 2.2 GHz") << "GKR550X"
+                                                 << "GKR-B122,GKR-B222,GKR-B11";
+    QTest::newRow("GKR one path") << "GKR550X"
+                                  << "GKR-B103,GKR-B10";
+}
+
+// What the model database offers, the instrument must take; just beyond its limits, it must refuse.
+void TstModelControls::instrumentAcceptsTablesAndLimits()
+{
+    QFETCH(QString, model);
+    QFETCH(QString, options);
+    ModelHarness h;
+    QVERIFY(h.start(model, options.isEmpty() ? QStringList() : QStringList{"--options", options}));
+    ClsInstrControl *c = h.control();
+    auto number = [](double dblValue) { return QString::number(dblValue, 'g', 12); };
+    auto expectRefused = [&](const QString &strWhat) {
+        const QString strErrors = h.takeInstrumentErrors();
+        QVERIFY2(strErrors.startsWith("-222,"), qPrintable(strWhat + ": " + strErrors));
+    };
+
+    for (int intPath = 1; intPath <= c->getNumRFPaths(); ++intPath) {
+        c->setRFFrequency(intPath, number(c->getRFFreqMax(intPath)), "Hz");
+        c->setRFFrequency(intPath, number(c->getRFFreqMin(intPath)), "Hz");
+        c->setRFLevel(intPath, number(c->getRFLevelMax(intPath)), "");
+        c->setRFLevel(intPath, number(c->getRFLevelMin(intPath)), "");
+        QCOMPARE(h.takeInstrumentErrors(), QString());
+        c->setRFFrequency(intPath, number(c->getRFFreqMax(intPath) * 1.001), "Hz");
+        expectRefused("frequency");
+        c->setRFLevel(intPath, number(c->getRFLevelMax(intPath) + 0.1), "");
+        expectRefused("level");
+    }
+    if (isTwoPathModel(model) && c->getNumRFPaths() == 1) {
+        // A two-path model sends it all the same; the instrument refuses the missing path.
+        c->setRFFrequency(2, "1", "GHz");
+        QVERIFY(h.takeInstrumentErrors().startsWith("-114,"));
+    }
+
+    const QStringList lstRampCmds = {"TIME", "RDEL", "FDEL", "ATT"};
+    for (int intIndex = 0; intIndex < 8; ++intIndex) {
+        const QString strValue = number(c->getCDMRampLimit(intIndex));
+        const int intPath = c->getNumBBPaths();
+        switch (intIndex / 2) {
+        case 0:
+            c->setCDMRampTime(intPath, strValue);
+            break;
+        case 1:
+            c->setCDMRampRiseDelay(intPath, strValue);
+            break;
+        case 2:
+            c->setCDMRampFallDelay(intPath, strValue);
+            break;
+        default:
+            c->setCDMLevelAttenuation(intPath, strValue);
+        }
+    }
+    QCOMPARE(h.takeInstrumentErrors(), QString());
+    c->setCDMRampRiseDelay(1, number(c->getCDMRampLimit(RampRiseDelayMin) - 0.5));
+    expectRefused("rise delay");
+
+    const QMap<QString, ModulationInfo> mapMod = c->getModulationTable();
+    QStringList lstCodings;
+    for (auto it = mapMod.cbegin(); it != mapMod.cend(); ++it) {
+        const ModulationInfo &mod = it.value();
+        c->setCDMModType(1, it.key());
+        c->setCDMSymbolRate(1, mod.symbolRateMax);
+        c->setCDMSymbolRate(1, mod.symbolRateMin);
+        if (mod.paramLabel != "None" && mod.paramMin != "None") {
+            c->setCDMModParam(1, it.key(), mod.paramLabel, mod.paramMin);
+            c->setCDMModParam(1, it.key(), mod.paramLabel, mod.paramMax);
+        }
+        QCOMPARE(h.takeInstrumentErrors(), QString());
+        c->setCDMSymbolRate(1, number(mod.symbolRateMax.toDouble() * 1.001));
+        expectRefused(it.key() + " symbol rate");
+        lstCodings << mod.codings;
+    }
+    lstCodings.removeDuplicates();
+    for (const QString &strCoding : lstCodings)
+        c->setCDMCoding(1, strCoding);
+    const QMap<QString, FilterInfo> mapFilters = c->getFilterTable();
+    for (auto it = mapFilters.cbegin(); it != mapFilters.cend(); ++it) {
+        c->setCDMFilterType(1, it.key());
+        for (int intParam = 0; intParam < 2; ++intParam) {
+            if (it.value().paramMins[intParam] == "None")
+                continue;
+            c->setCDMFilterParam(1, it.key(), it.value().paramLabels[intParam],
+                                 it.value().paramMins[intParam]);
+            c->setCDMFilterParam(1, it.key(), it.value().paramLabels[intParam],
+                                 it.value().paramMaxs[intParam]);
+        }
+    }
+    const QMap<QString, DataSourceInfo> mapSources = c->getDataSourceTable();
+    for (auto it = mapSources.cbegin(); it != mapSources.cend(); ++it) {
+        c->setCDMDataSource(1, it.key());
+        for (const QString &strPrbs : it.value().prbsTypes)
+            c->setCDMPRBSType(1, strPrbs);
+    }
+    c->setCDMRampFunction(1, "Lin");
+    c->setCDMRampFunction(1, "Cos");
+    for (int intMarker = 1; intMarker <= c->getNumMarkers(); ++intMarker)
+        c->setCDMMarkerMode(c->getNumBBPaths(), intMarker, "RATio");
+    QCOMPARE(h.takeInstrumentErrors(), QString());
+    c->setCDMMarkerMode(1, c->getNumMarkers() + 1, "RATio");
+    QVERIFY(!h.takeInstrumentErrors().isEmpty());
+}
+
+QTEST_GUILESS_MAIN(TstModelControls)
+#include "tst_modelcontrols.moc"
