@@ -18,6 +18,7 @@ struct CliCommand
 int runDataListCommand(const QStringList &args);
 int runInfoCommand(const QStringList &args);
 int runControlListCommand(const QStringList &args);
+int runDiscoverCommand(const QStringList &args);
 int runUploadCommand(const QStringList &args);
 int runScpiCommand(const QStringList &args);
 // The fields of a .dm_iqc file, for the info command.

@@ -38,6 +38,11 @@ const CliCommand commands[] = {
      "    Sends each command (with \"; *OPC?\" or an OPC loop of 100 ms steps up to 30 s) or query\n"
      "    (a text containing \"?\"), then prints the reply, the duration and the instrument's static\n"
      "    and queued errors. Exit status 1 when a command failed or the instrument reported errors."},
+    {"discover", runDiscoverCommand,
+     "discover [--expression EXPR]\n"
+     "    Looks for VXI-11 instruments on the local networks (portmapper broadcast) and prints one\n"
+     "    line per identified instrument: VISA resource, type, serial number, firmware (tab-\n"
+     "    separated). EXPR filters the host names (wildcards * and ?, any case)."},
 };
 
 void printUsage()

@@ -1,0 +1,137 @@
+// "listforge-cli discover" end to end: the command in a process of its own, against the
+// simulator, inside the private network namespace (see privatehosts.h).
+
+#include "privatehosts.h"
+#include "simprocess.h"
+
+#include <QProcess>
+#include <QUdpSocket>
+#include <QtTest>
+
+namespace {
+
+const char HostsFile[] = "127.0.0.1 localhost listforge-test\n";
+
+struct Run
+{
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+Run discover(const QStringList &args)
+{
+    QProcess process;
+    process.start(QCoreApplication::applicationDirPath() + QStringLiteral("/discover-driver"), args);
+    Run run;
+    if (!process.waitForFinished(60000)) {
+        process.kill();
+        process.waitForFinished();
+        return run;
+    }
+    run.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.out = QString::fromLocal8Bit(process.readAllStandardOutput());
+    run.err = QString::fromLocal8Bit(process.readAllStandardError());
+    return run;
+}
+
+} // namespace
+
+class TstDiscoverCli : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void listsIdentifiedInstruments();
+    void nothingFoundIsNoError();
+    void noUdpSocketExitsOne();
+    void usageErrors_data();
+    void usageErrors();
+};
+
+void TstDiscoverCli::initTestCase()
+{
+#ifndef LISTFORGE_HAVE_SIM
+    QSKIP("listforge-sim is not part of this build");
+#endif
+}
+
+void TstDiscoverCli::listsIdentifiedInstruments()
+{
+    SimProcess sim({"--instrument", "ZOY550X@127.0.0.2", "--instrument", "GKR550X@127.0.0.3", "--port", "0"});
+    QVERIFY2(sim.isReady(), qPrintable(sim.errorText()));
+
+    Run run = discover({"--expression", "*ZOY*"});
+    QCOMPARE(run.status, 0);
+    QStringList lines = run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 1);
+    QStringList fields = lines.at(0).split(QLatin1Char('\t'));
+    QCOMPARE(fields.size(), 4);
+    QCOMPARE(fields.at(0), QStringLiteral("TCPIP::127.0.0.2::INSTR"));
+    QCOMPARE(fields.at(1), QStringLiteral("ZOY550X"));
+    QVERIFY(!fields.at(2).isEmpty());
+    QVERIFY(!fields.at(3).isEmpty());
+
+    // The default expression is empty: every instrument.
+    run = discover({});
+    QCOMPARE(run.status, 0);
+    lines = run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    lines.sort();
+    QCOMPARE(lines.size(), 2);
+    QVERIFY(lines.at(0).startsWith(QLatin1String("TCPIP::127.0.0.2::INSTR\tZOY550X\t")));
+    QVERIFY(lines.at(1).startsWith(QLatin1String("TCPIP::127.0.0.3::INSTR\tGKR550X\t")));
+
+    run = discover({"--expression=*HERN*"});
+    QCOMPARE(run.status, 0);
+    QCOMPARE(run.out.trimmed(), QStringLiteral("No instrument found."));
+}
+
+void TstDiscoverCli::nothingFoundIsNoError()
+{
+    const Run run = discover({});
+    QCOMPARE(run.status, 0);
+    QCOMPARE(run.out.trimmed(), QStringLiteral("No instrument found."));
+}
+
+void TstDiscoverCli::noUdpSocketExitsOne()
+{
+    QUdpSocket blocker;
+    QVERIFY(blocker.bind(QHostAddress(QStringLiteral("127.0.0.1")), 9757, QUdpSocket::DontShareAddress));
+    const Run run = discover({});
+    QCOMPARE(run.status, 1);
+    QVERIFY(run.out.isEmpty());
+    QVERIFY2(run.err.contains(QStringLiteral("no UDP socket")), qPrintable(run.err));
+}
+
+void TstDiscoverCli::usageErrors_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::newRow("missing-value") << QStringList{"--expression"};
+    QTest::newRow("unknown") << QStringList{"--broadcast"};
+    QTest::newRow("stray") << QStringList{"*ZOY*"};
+    QTest::newRow("twice") << QStringList{"--expression", "a", "--expression", "b"};
+}
+
+void TstDiscoverCli::usageErrors()
+{
+    QFETCH(QStringList, args);
+    QElapsedTimer timer;
+    timer.start();
+    const Run run = discover(args);
+    QCOMPARE(run.status, 2);
+    QVERIFY(run.err.startsWith(QLatin1String("listforge-cli discover: ")));
+    // Refused before any scan.
+    QVERIFY(timer.elapsed() < 4000);
+}
+
+int main(int argc, char *argv[])
+{
+    const int status = PrivateHosts::install(HostsFile);
+    if (status != 0)
+        return status;
+    QCoreApplication app(argc, argv);
+    TstDiscoverCli suite;
+    return QTest::qExec(&suite, argc, argv);
+}
+
+#include "tst_discovercli.moc"

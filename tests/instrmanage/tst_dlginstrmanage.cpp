@@ -1,0 +1,584 @@
+// The instrument pool and its dialog, offscreen, against the simulator through the project's
+// VISA library. Runs in the private network namespace: refreshes may start LAN scans.
+
+#include "instrmanage/clsinstrpool.h"
+#include "instrmanage/clsinstrscanner.h"
+#include "instrmanage/dlginstrmanage.h"
+#include "privatehosts.h"
+#include "simprocess.h"
+#include "tracelines.h"
+#include "visa/clsvisacontrol.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+const char HostsFile[] = "127.0.0.1 localhost listforge-test\n";
+
+QString dinsse(const QString &text)
+{
+    return QStringLiteral("DINSSE  : ") + text;
+}
+
+InstrRecord makeRecord(const QString &type, const QString &serial, const QString &resource, bool enabled,
+                       const QString &comment = QStringLiteral("LAN Manual"))
+{
+    InstrRecord record;
+    record.instrType = type;
+    record.serialNumber = serial;
+    record.resource = resource;
+    record.firmware = QStringLiteral("1.00");
+    record.interfaceName = resource.section(QStringLiteral("::"), 0, 0);
+    record.comment = comment;
+    record.enabled = enabled;
+    return record;
+}
+
+// A dialog whose comment prompt answers from a script instead of a modal box.
+class ScriptedDialog : public DlgInstrManage
+{
+public:
+    QString answer;
+    bool accept = true;
+    QString asked;
+
+protected:
+    bool askComment(const QString &strCurrent, QString &strComment) override
+    {
+        asked = strCurrent;
+        strComment = answer;
+        return accept;
+    }
+};
+
+// The pool keys of a settings file, written as the dialog would load them.
+void writePool(QSettings &settings, const QList<InstrRecord> &records)
+{
+    settings.beginGroup(QStringLiteral("InstrManage"));
+    ClsInstrPool pool;
+    for (const InstrRecord &record : records)
+        pool.addWithoutContact(record);
+    pool.save(settings);
+    settings.endGroup();
+}
+
+template <typename T> T *child(QWidget &dialog, const char *name)
+{
+    T *widget = dialog.findChild<T *>(QLatin1String(name));
+    if (!widget)
+        qFatal("no widget %s", name);
+    return widget;
+}
+
+bool waitFor(const std::function<bool()> &condition, int limitMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition() && timer.elapsed() < limitMs)
+        QTest::qWait(20);
+    return condition();
+}
+
+} // namespace
+
+class TstDlgInstrManage : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void formCarriesTextsAndColumns();
+    void poolRules();
+    void duplicatesAreTracedOnce();
+    void manualAddOverVxi11();
+    void manualAddOfSocketResource();
+    void manualAddOfUnreachableHost();
+    void hostHistoryKeepsTen();
+    void settingsRoundTrip();
+    void entriesAfterEmptyResourceIgnored();
+    void enableCommentAndDelete();
+    void refreshShowsBusyForHeldInstrument();
+    void gpibAndUsbScansFindNothingCleanly();
+    void lanScanAndRefreshOfLanEntries();
+
+private:
+    QString settingsPath(const QString &name) const { return m_dir.filePath(name + QStringLiteral(".ini")); }
+
+    QTemporaryDir m_dir;
+    TraceLines m_trace;
+    std::unique_ptr<SimProcess> m_sim;
+    // Keeps the VISA library and its resource manager for the whole suite, as the main window does.
+    std::unique_ptr<ClsVisaControl> m_shared;
+};
+
+void TstDlgInstrManage::initTestCase()
+{
+#ifndef LISTFORGE_HAVE_SIM
+    QSKIP("listforge-sim and the VISA library are not part of this build");
+#endif
+    QVERIFY(m_dir.isValid());
+    m_shared = std::make_unique<ClsVisaControl>();
+    QVERIFY2(ClsVisaControl::isResourceManagerOpen(), qPrintable(m_shared->takeLastError()));
+}
+
+void TstDlgInstrManage::init()
+{
+    m_trace.clear();
+}
+
+void TstDlgInstrManage::cleanup()
+{
+    m_sim.reset();
+}
+
+void TstDlgInstrManage::formCarriesTextsAndColumns()
+{
+    DlgInstrManage dialog;
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Instrument Management"));
+    QCOMPARE(child<QLabel>(dialog, "lblInstrAnnouncement")->text(),
+             QStringLiteral("Instrument Announcement:"));
+    QCOMPARE(child<QLabel>(dialog, "lblInstrPool")->text(), QStringLiteral("Instrument Pool:"));
+    const QList<QStringList> buttons{{"btnScanGpib", "Scan GPIB", "Scan local GPIB interface"},
+                                     {"btnScanUsb", "Scan USB", "Scan locally connected USB devices"},
+                                     {"btnScanLan", "Scan LAN", "Scan IP Subnet"},
+                                     {"btnAddInstr", "Add Manually", "Add a resource manually"},
+                                     {"btnRefresh", "Refresh", "Refresh instrument list"},
+                                     {"btnDeleteSelected", "Delete Sel.", "Delete selected instrument"},
+                                     {"btnDeleteAll", "Delete All", "Delete all instruments"}};
+    for (const QStringList &button : buttons) {
+        auto *widget = child<QPushButton>(dialog, qPrintable(button.at(0)));
+        QCOMPARE(widget->text(), button.at(1));
+        QCOMPARE(widget->toolTip(), button.at(2));
+    }
+    QVERIFY(!child<QPushButton>(dialog, "btnRefresh")->icon().isNull());
+    auto *scanLan = child<QLineEdit>(dialog, "ledScanLan");
+    QCOMPARE(scanLan->text(), QStringLiteral("*ZOY*"));
+    QCOMPARE(scanLan->toolTip(),
+             QStringLiteral("Provide hostname search expression (e.g *ZOY* or tvgkr550X???101) "
+                            "to scan for a certain instrument (type)"));
+    auto *hosts = child<QComboBox>(dialog, "cbxInstr");
+    QVERIFY(hosts->isEditable());
+    QCOMPARE(hosts->toolTip(), QStringLiteral("Provide hostename or IP address of instrument"));
+    for (const char *indicator : {"lblScanGpib", "lblScanUsb", "lblScanLan"})
+        QVERIFY(!child<QLabel>(dialog, indicator)->isVisible());
+
+    auto *tree = child<QTreeWidget>(dialog, "trwInstrList");
+    QCOMPARE(tree->columnCount(), 3);
+    QCOMPARE(tree->headerItem()->text(0), QStringLiteral("Instrument"));
+    QCOMPARE(tree->headerItem()->text(1), QStringLiteral("Interface"));
+    QCOMPARE(tree->headerItem()->text(2), QStringLiteral("Comment"));
+    QCOMPARE(tree->columnWidth(0), 200);
+    QCOMPARE(tree->columnWidth(1), 180);
+    QVERIFY(tree->header()->stretchLastSection());
+    QVERIFY(tree->isSortingEnabled());
+    QCOMPARE(tree->header()->sortIndicatorSection(), 0);
+    QCOMPARE(tree->header()->sortIndicatorOrder(), Qt::AscendingOrder);
+}
+
+void TstDlgInstrManage::poolRules()
+{
+    QCOMPARE(ClsInstrPool::supportedTypes(),
+             QStringList({"GKR550X", "PLOXA550X", "ZOY550X", "DVT330X", "HERN330X"}));
+    QVERIFY(!ClsInstrPool::isSupportedType(QStringLiteral("zoy550x")));
+    QVERIFY(!ClsInstrPool::isSupportedType(QStringLiteral("ZOY550X ")));
+    QCOMPARE(ClsInstrPool::manualResource(QStringLiteral("tvzoy101")),
+             QStringLiteral("TCPIP0::tvzoy101::INSTR"));
+    QCOMPARE(ClsInstrPool::manualResource(QStringLiteral("TCPIP0::h::5025::SOCKET")),
+             QStringLiteral("TCPIP0::h::5025::SOCKET"));
+
+    // The same instrument under another resource is still the same instrument; another
+    // interface makes it another entry.
+    const InstrRecord zoy = makeRecord("ZOY550X", "100", "TCPIP0::a::INSTR", true);
+    QVERIFY(ClsInstrPool::isSameInstrument(zoy, makeRecord("ZOY550X", "100", "TCPIP0::b::INSTR", false)));
+    QVERIFY(!ClsInstrPool::isSameInstrument(zoy, makeRecord("ZOY550X", "100", "GPIB0::20::INSTR", true)));
+    QVERIFY(!ClsInstrPool::isSameInstrument(zoy, makeRecord("ZOY550X", "101", "TCPIP0::a::INSTR", true)));
+
+    ClsInstrPool pool;
+    QCOMPARE(pool.addFound(makeRecord("XYZ100", "1", "TCPIP0::x::INSTR", true)),
+             ClsInstrPool::AddResult::Unsupported);
+    QVERIFY_TRACED(m_trace, TraceKindInfo, dinsse("The instrument type 'XYZ100' is not supported"));
+    QCOMPARE(pool.addWithoutContact(makeRecord("ZOY550X", "", "TCPIP0::x::INSTR", false)),
+             ClsInstrPool::AddResult::Incomplete);
+    QVERIFY_TRACED(
+        m_trace, TraceKindInfo,
+        dinsse("Essential parameter is missing thus instrument 'TCPIP0::x::INSTR' will not be added."));
+    QCOMPARE(pool.addWithoutContact(zoy), ClsInstrPool::AddResult::Added);
+    QCOMPARE(pool.addWithoutContact(makeRecord("ZOY550X", "100", "TCPIP0::b::INSTR", false)),
+             ClsInstrPool::AddResult::Duplicate);
+    QVERIFY_TRACED(m_trace, TraceKindInfo, dinsse("The instrument 'TCPIP0::b::INSTR' is already added."));
+    QCOMPARE(pool.size(), 1);
+}
+
+void TstDlgInstrManage::duplicatesAreTracedOnce()
+{
+    ClsInstrPool pool;
+    const InstrRecord gkr = makeRecord("GKR550X", "100300", "GPIB0::20::INSTR", true, "GPIB Scan");
+    QCOMPARE(pool.addFound(gkr), ClsInstrPool::AddResult::Added);
+    QCOMPARE(pool.addFound(gkr), ClsInstrPool::AddResult::Duplicate);
+    QCOMPARE(pool.size(), 1);
+    QCOMPARE(m_trace.count(TraceKindInfo, dinsse("The instrument 'GKR550X-100300' is already added")), 1);
+}
+
+void TstDlgInstrManage::manualAddOverVxi11()
+{
+    m_sim =
+        std::make_unique<SimProcess>(QStringList{"--model", "ZOY550X", "--serial", "100555", "--port", "0"});
+    QVERIFY2(m_sim->isReady(), qPrintable(m_sim->errorText()));
+
+    DlgInstrManage dialog;
+    QSignalSpy updated(&dialog, &DlgInstrManage::instrListUpdated);
+    child<QComboBox>(dialog, "cbxInstr")->setEditText(QStringLiteral("127.0.0.1"));
+    dialog.addInstrManually();
+    QVERIFY_TRACED(m_trace, TraceKindInfo,
+                   dinsse("Trying to open the LAN connection to instrument 'TCPIP0::127.0.0.1::INSTR'..."));
+    QCOMPARE(updated.size(), 1);
+    QCOMPARE(dialog.instrRecords().size(), 1);
+    const InstrRecord record = dialog.instrRecords().at(0);
+    QCOMPARE(record.resource, QStringLiteral("TCPIP0::127.0.0.1::INSTR"));
+    QCOMPARE(record.instrType, QStringLiteral("ZOY550X"));
+    QCOMPARE(record.serialNumber, QStringLiteral("100555"));
+    QCOMPARE(record.interfaceName, QStringLiteral("TCPIP0"));
+    QCOMPARE(record.comment, QStringLiteral("LAN Manual"));
+    QVERIFY(record.enabled);
+    QCOMPARE(dialog.instrState(record.resource), DlgInstrManage::InstrState::Connected);
+
+    auto *tree = child<QTreeWidget>(dialog, "trwInstrList");
+    QCOMPARE(tree->topLevelItemCount(), 1);
+    const QTreeWidgetItem *item = tree->topLevelItem(0);
+    QCOMPARE(item->text(0), QStringLiteral("ZOY550X, 100555"));
+    QCOMPARE(item->text(1), QStringLiteral("TCPIP0"));
+    QCOMPARE(item->text(2), QStringLiteral("LAN Manual"));
+    QCOMPARE(item->checkState(0), Qt::Checked);
+    QVERIFY(item->flags() & Qt::ItemIsUserCheckable);
+    // Two children, in the tree's sort order.
+    QCOMPARE(item->childCount(), 2);
+    QMap<QString, QString> children;
+    for (int i = 0; i < item->childCount(); ++i)
+        children.insert(item->child(i)->text(0), item->child(i)->text(1));
+    QCOMPARE(children.value(QStringLiteral("VISA resource")), record.resource);
+    QCOMPARE(children.value(QStringLiteral("Firmware")), record.firmware);
+    QVERIFY(!record.firmware.isEmpty());
+    // The session was closed again.
+    QVERIFY(!m_shared->isInstrSessionOpen(record.instrType, record.serialNumber));
+
+    // The same instrument again: traced once, nothing added.
+    dialog.addInstrManually();
+    QCOMPARE(dialog.instrRecords().size(), 1);
+    QCOMPARE(m_trace.count(TraceKindInfo, dinsse("The instrument 'ZOY550X-100555' is already added")), 1);
+}
+
+void TstDlgInstrManage::manualAddOfSocketResource()
+{
+    m_sim = std::make_unique<SimProcess>(QStringList{"--model", "DVT330X", "--port", "0"});
+    QVERIFY2(m_sim->isReady(), qPrintable(m_sim->errorText()));
+    const QString resource =
+        QStringLiteral("TCPIP0::127.0.0.1::%1::SOCKET").arg(m_sim->instruments().at(0).socketPort);
+
+    DlgInstrManage dialog;
+    child<QComboBox>(dialog, "cbxInstr")->setEditText(resource);
+    dialog.addInstrManually();
+    QCOMPARE(dialog.instrRecords().size(), 1);
+    QCOMPARE(dialog.instrRecords().at(0).resource, resource);
+    QCOMPARE(dialog.instrRecords().at(0).instrType, QStringLiteral("DVT330X"));
+    QVERIFY_TRACED(
+        m_trace, TraceKindInfo,
+        dinsse(QStringLiteral("Trying to open the LAN connection to instrument '%1'...").arg(resource)));
+}
+
+void TstDlgInstrManage::manualAddOfUnreachableHost()
+{
+    DlgInstrManage dialog;
+    QSignalSpy updated(&dialog, &DlgInstrManage::instrListUpdated);
+    child<QComboBox>(dialog, "cbxInstr")->setEditText(QStringLiteral("127.0.0.77"));
+    dialog.addInstrManually();
+    QVERIFY(dialog.instrRecords().isEmpty());
+    QVERIFY(updated.isEmpty());
+    QVERIFY_TRACED(
+        m_trace, TraceKindInfo,
+        dinsse("The instrument 'TCPIP0::127.0.0.77::INSTR' could not be reached and was thus not added"));
+
+    // An empty entry does nothing at all.
+    m_trace.clear();
+    child<QComboBox>(dialog, "cbxInstr")->setEditText(QString());
+    dialog.addInstrManually();
+    QVERIFY(!m_trace.dump().contains(QStringLiteral("Trying to open")));
+}
+
+void TstDlgInstrManage::hostHistoryKeepsTen()
+{
+    DlgInstrManage dialog;
+    auto *hosts = child<QComboBox>(dialog, "cbxInstr");
+    for (int i = 0; i < 14; ++i) {
+        hosts->insertItem(0, QStringLiteral("host%1").arg(i));
+        hosts->setCurrentIndex(0);
+    }
+    QCOMPARE(hosts->count(), 10);
+    QCOMPARE(hosts->itemText(0), QStringLiteral("host13"));
+    QCOMPARE(hosts->itemText(9), QStringLiteral("host4"));
+
+    QSettings settings(settingsPath("history"), QSettings::IniFormat);
+    dialog.saveSettings(settings);
+    settings.sync();
+    DlgInstrManage restored;
+    restored.loadSettings(settings);
+    auto *restoredHosts = child<QComboBox>(restored, "cbxInstr");
+    QCOMPARE(restoredHosts->count(), 10);
+    for (int i = 0; i < 10; ++i)
+        QCOMPARE(restoredHosts->itemText(i), hosts->itemText(i));
+}
+
+void TstDlgInstrManage::settingsRoundTrip()
+{
+    m_sim =
+        std::make_unique<SimProcess>(QStringList{"--model", "GKR550X", "--serial", "100300", "--port", "0"});
+    QVERIFY2(m_sim->isReady(), qPrintable(m_sim->errorText()));
+
+    // Enabled and reachable, disabled, enabled but unreachable.
+    const QList<InstrRecord> stored{makeRecord("GKR550X", "100300", "TCPIP0::127.0.0.1::INSTR", true),
+                                    makeRecord("PLOXA550X", "100400", "GPIB0::7::INSTR", false, "GPIB Scan"),
+                                    makeRecord("HERN330X", "100500", "TCPIP0::127.0.0.78::INSTR", true)};
+    QSettings input(settingsPath("input"), QSettings::IniFormat);
+    writePool(input, stored);
+    input.beginGroup(QStringLiteral("InstrManage"));
+    input.setValue(QStringLiteral("Pos"), QPoint(140, 120));
+    input.setValue(QStringLiteral("Size"), QSize(600, 610));
+    input.endGroup();
+    input.sync();
+
+    DlgInstrManage dialog;
+    QSignalSpy updated(&dialog, &DlgInstrManage::instrListUpdated);
+    dialog.loadSettings(input);
+    QCOMPARE(updated.size(), 1);
+    QCOMPARE(dialog.size(), QSize(600, 610));
+    QCOMPARE(dialog.pos(), QPoint(140, 120));
+    const QList<InstrRecord> records = dialog.instrRecords();
+    QCOMPARE(records.size(), 3);
+    QCOMPARE(records.at(0), stored.at(0));
+    QCOMPARE(records.at(1), stored.at(1));
+    // The unreachable one stays, disabled and offline.
+    InstrRecord unreachable = stored.at(2);
+    unreachable.enabled = false;
+    QCOMPARE(records.at(2), unreachable);
+    QCOMPARE(dialog.instrState(stored.at(0).resource), DlgInstrManage::InstrState::Connected);
+    QCOMPARE(dialog.instrState(stored.at(1).resource), DlgInstrManage::InstrState::Offline);
+    QCOMPARE(dialog.instrState(stored.at(2).resource), DlgInstrManage::InstrState::Offline);
+    auto *tree = child<QTreeWidget>(dialog, "trwInstrList");
+    for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem *item = tree->topLevelItem(i);
+        const bool connected = item->text(0).startsWith(QLatin1String("GKR550X"));
+        QCOMPARE(item->childCount(), connected ? 2 : 1);
+    }
+
+    QSettings output(settingsPath("output"), QSettings::IniFormat);
+    output.setValue(QStringLiteral("InstrManage/VisaResource7"), QStringLiteral("stale"));
+    dialog.saveSettings(output);
+    output.sync();
+    output.beginGroup(QStringLiteral("InstrManage"));
+    for (int i = 0; i < 3; ++i) {
+        const InstrRecord &expected = records.at(i);
+        const QString n = QString::number(i);
+        QCOMPARE(output.value("VisaResource" + n).toString(), expected.resource);
+        QCOMPARE(output.value("Type" + n).toString(), expected.instrType);
+        QCOMPARE(output.value("SerialNum" + n).toString(), expected.serialNumber);
+        QCOMPARE(output.value("Firmware" + n).toString(), expected.firmware);
+        QCOMPARE(output.value("Interface" + n).toString(), expected.interfaceName);
+        QCOMPARE(output.value("Comment" + n).toString(), expected.comment);
+        QCOMPARE(output.value("Enabled" + n).toInt(), expected.enabled ? 1 : 0);
+    }
+    QVERIFY(output.contains(QStringLiteral("VisaResource3")));
+    QCOMPARE(output.value(QStringLiteral("VisaResource3")).toString(), QString());
+    QCOMPARE(output.value(QStringLiteral("Pos")).toPoint(), QPoint(140, 120));
+    QCOMPARE(output.value(QStringLiteral("Size")).toSize(), QSize(600, 610));
+    output.endGroup();
+
+    // Loading what was saved gives the same pool again.
+    DlgInstrManage reloaded;
+    reloaded.loadSettings(output);
+    QCOMPARE(reloaded.instrRecords(), records);
+}
+
+void TstDlgInstrManage::entriesAfterEmptyResourceIgnored()
+{
+    QSettings settings(settingsPath("gap"), QSettings::IniFormat);
+    writePool(settings, {makeRecord("ZOY550X", "1", "GPIB0::1::INSTR", false),
+                         makeRecord("DVT330X", "2", "GPIB0::2::INSTR", false)});
+    // An entry behind the terminator.
+    settings.setValue(QStringLiteral("InstrManage/VisaResource3"), QStringLiteral("GPIB0::3::INSTR"));
+    settings.setValue(QStringLiteral("InstrManage/Type3"), QStringLiteral("GKR550X"));
+    settings.setValue(QStringLiteral("InstrManage/SerialNum3"), QStringLiteral("3"));
+    settings.setValue(QStringLiteral("InstrManage/Interface3"), QStringLiteral("GPIB0"));
+    settings.sync();
+
+    DlgInstrManage dialog;
+    dialog.loadSettings(settings);
+    QCOMPARE(dialog.instrRecords().size(), 2);
+    QCOMPARE(dialog.instrRecords().at(1).instrType, QStringLiteral("DVT330X"));
+    // Defaults without any stored geometry.
+    QSettings empty(settingsPath("empty"), QSettings::IniFormat);
+    DlgInstrManage fresh;
+    fresh.loadSettings(empty);
+    QCOMPARE(fresh.size(), QSize(520, 580));
+    QCOMPARE(fresh.pos(), QPoint(100, 100));
+    QVERIFY(fresh.instrRecords().isEmpty());
+}
+
+void TstDlgInstrManage::enableCommentAndDelete()
+{
+    QSettings settings(settingsPath("edit"), QSettings::IniFormat);
+    writePool(settings, {makeRecord("ZOY550X", "1", "GPIB0::1::INSTR", false),
+                         makeRecord("DVT330X", "2", "GPIB0::2::INSTR", false),
+                         makeRecord("GKR550X", "3", "GPIB0::3::INSTR", false)});
+    ScriptedDialog dialog;
+    dialog.loadSettings(settings);
+    auto *tree = child<QTreeWidget>(dialog, "trwInstrList");
+    QSignalSpy updated(&dialog, &DlgInstrManage::instrListUpdated);
+
+    // Sorted by the first column.
+    QCOMPARE(tree->topLevelItem(0)->text(0), QStringLiteral("DVT330X, 2"));
+    QTreeWidgetItem *zoy = tree->findItems(QStringLiteral("ZOY550X, 1"), Qt::MatchExactly).value(0);
+    QVERIFY(zoy);
+
+    zoy->setCheckState(0, Qt::Checked);
+    QCOMPARE(updated.size(), 1);
+    QVERIFY(dialog.instrRecords().at(0).enabled);
+    // A change of another column, or of a child, is no state change.
+    zoy->setText(1, QStringLiteral("GPIB0"));
+    zoy->child(0)->setText(0, QStringLiteral("VISA resource"));
+    QCOMPARE(updated.size(), 1);
+    zoy->setCheckState(0, Qt::Unchecked);
+    QCOMPARE(updated.size(), 2);
+    QVERIFY(!dialog.instrRecords().at(0).enabled);
+
+    dialog.answer = QStringLiteral("bench 3");
+    dialog.addInstrComment(zoy, 1);
+    QCOMPARE(dialog.asked, QStringLiteral("LAN Manual"));
+    QCOMPARE(zoy->text(2), QStringLiteral("bench 3"));
+    QCOMPARE(dialog.instrRecords().at(0).comment, QStringLiteral("bench 3"));
+    dialog.accept = false;
+    dialog.answer = QStringLiteral("ignored");
+    dialog.addInstrComment(zoy, 0);
+    QCOMPARE(dialog.instrRecords().at(0).comment, QStringLiteral("bench 3"));
+    dialog.addInstrComment(zoy->child(0), 0); // children have no comment
+    QCOMPARE(dialog.asked, QStringLiteral("bench 3"));
+
+    // Deleting with a child selected removes its instrument.
+    tree->setCurrentItem(zoy->child(0));
+    dialog.deleteInstr();
+    QCOMPARE(updated.size(), 3);
+    QCOMPARE(dialog.instrRecords().size(), 2);
+    QCOMPARE(dialog.instrRecords().at(0).instrType, QStringLiteral("DVT330X"));
+    QCOMPARE(tree->topLevelItemCount(), 2);
+
+    dialog.deleteInstrList();
+    QCOMPARE(updated.size(), 4);
+    QVERIFY(dialog.instrRecords().isEmpty());
+    QCOMPARE(tree->topLevelItemCount(), 0);
+    // Nothing selected: nothing happens.
+    dialog.deleteInstr();
+    QCOMPARE(updated.size(), 4);
+}
+
+void TstDlgInstrManage::refreshShowsBusyForHeldInstrument()
+{
+    m_sim =
+        std::make_unique<SimProcess>(QStringList{"--model", "ZOY550X", "--serial", "100900", "--port", "0"});
+    QVERIFY2(m_sim->isReady(), qPrintable(m_sim->errorText()));
+    const QString resource = QStringLiteral("TCPIP0::127.0.0.1::INSTR");
+
+    // Another part of the program holds the instrument.
+    ClsVisaControl holder;
+    QVERIFY(holder.openSession(resource, true));
+
+    QSettings settings(settingsPath("busy"), QSettings::IniFormat);
+    writePool(settings, {makeRecord("ZOY550X", "100900", resource, true)});
+    DlgInstrManage dialog;
+    m_trace.clear();
+    dialog.loadSettings(settings);
+    QCOMPARE(dialog.instrState(resource), DlgInstrManage::InstrState::Busy);
+    QCOMPARE(dialog.instrRecords().size(), 1);
+    QVERIFY(dialog.instrRecords().at(0).enabled);
+    QCOMPARE(child<QTreeWidget>(dialog, "trwInstrList")->topLevelItem(0)->childCount(), 1);
+    // No second session was tried.
+    QVERIFY2(!m_trace.dump().contains(QStringLiteral("Try to open instrument session")),
+             qPrintable(m_trace.dump()));
+
+    // Once released, a refresh finds it connected.
+    QVERIFY(holder.closeSession());
+    dialog.refreshInstrList();
+    QCOMPARE(dialog.instrState(resource), DlgInstrManage::InstrState::Connected);
+}
+
+void TstDlgInstrManage::gpibAndUsbScansFindNothingCleanly()
+{
+    DlgInstrManage dialog;
+    QSignalSpy updated(&dialog, &DlgInstrManage::instrListUpdated);
+    dialog.scanGpibForInstr();
+    dialog.scanUsbForInstr();
+    QVERIFY(updated.isEmpty());
+    QVERIFY(dialog.instrRecords().isEmpty());
+    QVERIFY(!child<QLabel>(dialog, "lblScanGpib")->isVisible());
+    QVERIFY(!child<QLabel>(dialog, "lblScanUsb")->isVisible());
+    QVERIFY2(
+        m_trace.dump().contains(QStringLiteral("Unable to search for instrument(s) connected to interface")),
+        qPrintable(m_trace.dump()));
+}
+
+void TstDlgInstrManage::lanScanAndRefreshOfLanEntries()
+{
+    m_sim = std::make_unique<SimProcess>(
+        QStringList{"--instrument", "ZOY550X@127.0.0.2", "--instrument", "GKR550X@127.0.0.3", "--port", "0"});
+    QVERIFY2(m_sim->isReady(), qPrintable(m_sim->errorText()));
+
+    DlgInstrManage dialog;
+    QSignalSpy updated(&dialog, &DlgInstrManage::instrListUpdated);
+    dialog.scanLanForInstr();
+    QVERIFY(dialog.scanner().isScanning());
+    QVERIFY(waitFor([&] { return !updated.isEmpty(); }, 15000));
+    QCOMPARE(dialog.instrRecords().size(), 1);
+    const InstrRecord record = dialog.instrRecords().at(0);
+    QCOMPARE(record.resource, QStringLiteral("TCPIP::127.0.0.2::INSTR"));
+    QCOMPARE(record.interfaceName, QStringLiteral("TCPIP"));
+    QCOMPARE(record.comment, QStringLiteral("LAN Scan"));
+    QCOMPARE(record.instrType, QStringLiteral("ZOY550X"));
+    QVERIFY(!child<QLabel>(dialog, "lblScanLan")->isVisible());
+
+    // A refresh leaves LAN entries to a new LAN scan, which finds the instrument again.
+    updated.clear();
+    dialog.refreshInstrList();
+    QVERIFY(dialog.instrRecords().isEmpty());
+    QVERIFY(waitFor([&] { return dialog.instrRecords().size() == 1; }, 15000));
+    QCOMPARE(dialog.instrState(record.resource), DlgInstrManage::InstrState::Connected);
+
+    // Without the instrument the entry comes back disabled and offline instead of vanishing.
+    m_sim.reset();
+    dialog.refreshInstrList();
+    QVERIFY(waitFor([&] { return !dialog.scanner().isScanning(); }, 15000));
+    QCOMPARE(dialog.instrRecords().size(), 1);
+    QVERIFY(!dialog.instrRecords().at(0).enabled);
+    QCOMPARE(dialog.instrState(record.resource), DlgInstrManage::InstrState::Offline);
+}
+
+int main(int argc, char *argv[])
+{
+    const int status = PrivateHosts::install(HostsFile);
+    if (status != 0)
+        return status;
+    QApplication app(argc, argv);
+    TstDlgInstrManage suite;
+    return QTest::qExec(&suite, argc, argv);
+}
+
+#include "tst_dlginstrmanage.moc"

@@ -1,0 +1,459 @@
+// The LAN scanner against scripted peers: a UDP responder on the portmapper port and fake VXI-11
+// servers, all inside the private network namespace (see privatehosts.h).
+
+#include "fakepeers.h"
+#include "instrmanage/clsinstrscanner.h"
+#include "privatehosts.h"
+#include "rpcbytes.h"
+#include "scanrun.h"
+#include "tracelines.h"
+
+#include <QtTest>
+
+using namespace RpcBytes;
+
+namespace {
+
+// Host names of this suite: the local host with one and with two addresses, a name without
+// address, and two instruments whose reverse names carry a domain.
+const char HostsFile[] = "127.0.0.1 localhost listforge-test\n"
+                         "127.0.0.1 listforge-two\n"
+                         "127.0.0.9 listforge-two\n"
+                         "127.0.0.5 zoy550x-105.lab.example\n"
+                         "127.0.0.6 gkr550x-106.lab.example\n";
+
+const QHostAddress Instr2(QStringLiteral("127.0.0.2"));
+const QHostAddress Instr3(QStringLiteral("127.0.0.3"));
+const QHostAddress Instr5(QStringLiteral("127.0.0.5"));
+const QHostAddress Instr6(QStringLiteral("127.0.0.6"));
+
+const QByteArray ZoyIdn = "Tarvik,ZOY550X,1234.5678k02/100200,2.10\n";
+const QByteArray GkrIdn = "Tarvik,GKR550X,100300,1.05\n";
+
+QString tagged(const QString &text)
+{
+    return QStringLiteral("CINSSC  : ") + text;
+}
+
+FakeVxiServer::Script standardScript(const QByteArray &idn)
+{
+    return [idn](quint32 proc, quint32 xid) { return FakeVxiServer::standard(proc, xid, idn); };
+}
+
+} // namespace
+
+class TstInstrScanner : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void broadcastsFromEveryAddressAndPortZeroAddsNothing();
+    void badDatagramsAreDroppedWithTheirMessages();
+    void identifiesAndTracesTheConversation();
+    void duplicatesAndHostNameFilter();
+    void typeFilterRemovesOtherModels();
+    void tcpFailuresRemoveTheHost_data();
+    void tcpFailuresRemoveTheHost();
+    void repliesSplitAcrossSegmentsAreAssembled();
+    void scanWithoutUdpSocketStillEnds();
+
+private:
+    TraceLines m_trace;
+};
+
+void TstInstrScanner::init()
+{
+    QVERIFY(PrivateHosts::setHostName("listforge-test"));
+    m_trace.clear();
+}
+
+void TstInstrScanner::broadcastsFromEveryAddressAndPortZeroAddsNothing()
+{
+    QVERIFY(PrivateHosts::setHostName("listforge-two"));
+    UdpResponder responder([](quint32 xid) {
+        return QList<UdpResponder::Reply>{{Instr2, getPortReply(xid, 0)}};
+    });
+    QVERIFY(responder.isListening());
+    ClsInstrScanner scanner;
+    QVERIFY_TRACED(m_trace, TraceKindInfo, tagged("Local host name is 'listforge-two'"));
+
+    const ScanOutcome outcome = runScan(scanner, QString());
+    QCOMPARE(outcome.end, ScanEnd::Nothing);
+    // Both sockets had their burst, so the scan did not wait for the timer.
+    QVERIFY2(outcome.elapsedMs < ClsInstrScanner::CollectTimeoutMs,
+             qPrintable(QString::number(outcome.elapsedMs)));
+    QCOMPARE(scanner.boundAddresses(), QStringList({"127.0.0.1", "127.0.0.9"}));
+    QVERIFY(scanner.hosts().isEmpty());
+
+    QCOMPARE(responder.calls.size(), 2);
+    const QByteArray expected = words({1001, 0, 2, 100000, 2, 3, 0, 0, 0, 0, 0x000607AF, 1, 6, 0});
+    QCOMPARE(responder.calls.at(0), expected);
+    QCOMPARE(responder.calls.at(1), expected);
+    QCOMPARE(responder.callerPorts, QList<quint16>({9757, 9757}));
+
+    QVERIFY_TRACED(m_trace, TraceKindInfo, tagged("LAN scan UDP socket binding to IPv4 address 127.0.0.1"));
+    QVERIFY_TRACED(m_trace, TraceKindInfo, tagged("LAN scan UDP socket binding to IPv4 address 127.0.0.9"));
+    QVERIFY_TRACED(m_trace, TraceKindDebug,
+                   tagged("RPC (Portmapper-GetPort) call message (Xid: 1001, size: 56 byte) setup"));
+    QVERIFY_TRACED(m_trace, TraceKindDebug,
+                   tagged("RPC message (56 byte) broadcasted via UDP socket: 127.0.0.9:111"));
+    QVERIFY_TRACED(m_trace, TraceKindInfo, tagged("LAN search did not discover any instrument"));
+
+    // A second scan starts its ids afresh.
+    responder.calls.clear();
+    QCOMPARE(runScan(scanner, QString()).end, ScanEnd::Nothing);
+    QCOMPARE(responder.calls.size(), 2);
+    QCOMPARE(wordAt(responder.calls.at(0), 0), 1001u);
+}
+
+void TstInstrScanner::badDatagramsAreDroppedWithTheirMessages()
+{
+    FakeVxiServer server(Instr2, standardScript(ZoyIdn));
+    const quint32 port = server.port();
+    UdpResponder responder([port](quint32 xid) {
+        QList<QByteArray> bad = {
+            getPortReply(xid - 1, port),             // outdated
+            words({xid, 1, 1, 0, 2, 2}),             // rejected (RPC version mismatch)
+            words({xid, 1, 0, 0, 0, 1, port}),       // program unavailable
+            words({xid, 1, 0, 0, 0, 2, 2, 2}),       // version mismatch
+            words({xid, 1, 0, 0, 0, 3}),             // procedure unavailable
+            words({xid, 1, 0, 0, 0, 4}),             // garbage arguments
+            words({xid, 1, 0, 0, 0, 5}),             // system error
+            getPortReply(xid, 0),                    // not registered
+            getPortReply(xid, 70000),                // no such TCP port
+            getPortReply(xid, port).left(26),        // truncated in the port
+            words({xid, 1, 0, 0, 0}),                // truncated before the accept status
+            words({xid, 1, 0, 0, 0xFFFFFFF0}) + "v", // verifier longer than the datagram
+            QByteArray("\x03\xe9", 2),               // half an xid
+            QByteArray(),                            // empty
+            QByteArray(300, '\xff'),                 // garbage
+        };
+        // Random bytes behind the right xid must not crash or add a host either.
+        quint32 seed = 12345;
+        for (int i = 0; i < 50; ++i) {
+            QByteArray junk = words({xid});
+            seed = seed * 1103515245u + 12345u;
+            const int length = int(seed % 64);
+            for (int b = 0; b < length; ++b) {
+                seed = seed * 1103515245u + 12345u;
+                junk.append(char(seed >> 24));
+            }
+            bad.append(junk);
+        }
+        QList<UdpResponder::Reply> replies;
+        for (const QByteArray &datagram : bad)
+            replies.append({Instr3, datagram});
+        replies.append({Instr2, getPortReply(xid, port)});
+        return replies;
+    });
+
+    ClsInstrScanner scanner;
+    const ScanOutcome outcome = runScan(scanner, QString());
+    QCOMPARE(outcome.end, ScanEnd::Instruments);
+    QCOMPARE(scanner.hosts().size(), 1);
+    QCOMPARE(scanner.hosts().at(0).address, Instr2);
+
+    QVERIFY_TRACED(m_trace, TraceKindDebug,
+                   tagged("Outdated (Xid:1000 (1001)) RPC reply message received from Server!"));
+    QVERIFY_TRACED(m_trace, TraceKindDebug, tagged("Server has rejected RPC call message!"));
+    QVERIFY_TRACED(m_trace, TraceKindDebug,
+                   tagged("Server could not perform RPC since program (Portmapper) is unavailable!"));
+    QVERIFY_TRACED(m_trace, TraceKindDebug,
+                   tagged("Server could not perform RPC since program (Portmapper) version does not fit!"));
+    QVERIFY_TRACED(m_trace, TraceKindDebug,
+                   tagged("Server could not perform RPC since (Portmapper) procedure is not supported!"));
+    QVERIFY_TRACED(m_trace, TraceKindDebug,
+                   tagged("Server could not perform RPC since parameters are not supported by (Portmapper) "
+                          "procedure!"));
+    // Status 5 and the three truncated replies.
+    QVERIFY2(m_trace.count(TraceKindDebug,
+                           tagged("Server could not perform RPC since unknown errors occured!")) >= 4,
+             qPrintable(m_trace.dump()));
+    // Only the good reply got as far as naming its host.
+    QVERIFY_TRACED(
+        m_trace, TraceKindDebug,
+        tagged(QStringLiteral("RPC portmapper reply message received from: 127.0.0.2:111 (Hostname: "
+                              "127.0.0.2) (VXI-11 port: %1)")
+                   .arg(port)));
+    QCOMPARE(m_trace.dump().count(QStringLiteral("RPC portmapper reply message received from")), 1);
+}
+
+void TstInstrScanner::identifiesAndTracesTheConversation()
+{
+    FakeVxiServer server(Instr2, standardScript(ZoyIdn));
+    const quint32 port = server.port();
+    UdpResponder responder([port](quint32 xid) {
+        return QList<UdpResponder::Reply>{{Instr2, getPortReply(xid, port)}};
+    });
+    ClsInstrScanner scanner;
+    const ScanOutcome outcome = runScan(scanner, QStringLiteral("*ZOY*"));
+    QCOMPARE(outcome.end, ScanEnd::Instruments);
+    QCOMPARE(outcome.udpPhaseSignals, 1);
+    QCOMPARE(scanner.hosts().size(), 1);
+    const InstrScanHost &host = scanner.hosts().at(0);
+    QCOMPARE(host.interfaceName, QStringLiteral("TCPIP"));
+    QCOMPARE(host.hostName, QStringLiteral("127.0.0.2"));
+    QCOMPARE(host.resource, QStringLiteral("TCPIP::127.0.0.2::INSTR"));
+    QCOMPARE(host.vxiPort, qint32(port));
+    QCOMPARE(host.manufacturer, QStringLiteral("Tarvik"));
+    QCOMPARE(host.instrType, QStringLiteral("ZOY550X"));
+    QCOMPARE(host.serialNumber, QStringLiteral("100200"));
+    QCOMPARE(host.firmware, QStringLiteral("2.10"));
+
+    // Create_Link reuses the broadcast's xid, the later calls advance it.
+    QCOMPARE(server.procs, QList<quint32>({10, 11, 12, 23}));
+    QCOMPARE(server.xids, QList<quint32>({1001, 1002, 1003, 1004}));
+    QCOMPARE(server.calls.at(1).mid(40), words({7, 2000, 2000, 8, 6}) + QByteArray("*IDN?\n\0\0", 8));
+    QCOMPARE(scanner.xid(), 1004u);
+
+    QVERIFY_TRACED(
+        m_trace, TraceKindDebug,
+        tagged(QStringLiteral("RPC portmapper reply message received from: 127.0.0.2:111 (Hostname: "
+                              "127.0.0.2) (VXI-11 port: %1)")
+                   .arg(port)));
+    QVERIFY_TRACED(m_trace, TraceKindDebug, tagged("Analyzing discovered instruments..."));
+    QVERIFY_TRACED(m_trace, TraceKindInfo, tagged("LAN search discovered 1 VXI-11 instrument(s)"));
+    QVERIFY_TRACED(
+        m_trace, TraceKindDebug,
+        tagged("IDN: 'Tarvik''ZOY550X''100200''2.10' received from host (127.0.0.2) via VXI-11 link: 7"));
+    QVERIFY_TRACED(m_trace, TraceKindInfo, tagged("1 VXI-11 instruments found"));
+}
+
+void TstInstrScanner::duplicatesAndHostNameFilter()
+{
+    // Two local addresses, and every call answered twice by the same host: four replies, one record.
+    QVERIFY(PrivateHosts::setHostName("listforge-two"));
+    FakeVxiServer zoy(Instr5, standardScript(ZoyIdn));
+    FakeVxiServer gkr(Instr6, standardScript(GkrIdn));
+    const quint32 zoyPort = zoy.port();
+    const quint32 gkrPort = gkr.port();
+    UdpResponder responder([=](quint32 xid) {
+        return QList<UdpResponder::Reply>{{Instr5, getPortReply(xid, zoyPort)},
+                                          {Instr5, getPortReply(xid, zoyPort)},
+                                          {Instr6, getPortReply(xid, gkrPort)}};
+    });
+    ClsInstrScanner scanner;
+    QCOMPARE(runScan(scanner, QStringLiteral("*zoy*")).end, ScanEnd::Instruments);
+
+    QCOMPARE(scanner.hosts().size(), 1);
+    QCOMPARE(scanner.hosts().at(0).hostName, QStringLiteral("zoy550x-105"));
+    QCOMPARE(scanner.hosts().at(0).resource, QStringLiteral("TCPIP::zoy550x-105::INSTR"));
+    QCOMPARE(m_trace.count(TraceKindDebug, tagged("Hostname 'zoy550x-105' already in use by 127.0.0.5!")), 3);
+    QCOMPARE(m_trace.count(TraceKindDebug,
+                           tagged("Hostname 'gkr550x-106' does not fit with provided search expression!")),
+             2);
+    // The short name that did not fit was dropped before any TCP connection.
+    QCOMPARE(gkr.connections, 0);
+    QCOMPARE(zoy.connections, 1);
+}
+
+void TstInstrScanner::typeFilterRemovesOtherModels()
+{
+    FakeVxiServer zoy(Instr2, standardScript(ZoyIdn));
+    FakeVxiServer gkr(Instr3, standardScript(GkrIdn));
+    const quint32 zoyPort = zoy.port();
+    const quint32 gkrPort = gkr.port();
+    UdpResponder responder([=](quint32 xid) {
+        return QList<UdpResponder::Reply>{{Instr3, getPortReply(xid, gkrPort)},
+                                          {Instr2, getPortReply(xid, zoyPort)}};
+    });
+    ClsInstrScanner scanner;
+    QCOMPARE(runScan(scanner, QStringLiteral("*ZOY*")).end, ScanEnd::Instruments);
+    // Dotted quads pass the host-name filter, so both were asked; only the type decides.
+    QCOMPARE(gkr.connections, 1);
+    QCOMPARE(scanner.hosts().size(), 1);
+    QCOMPARE(scanner.hosts().at(0).instrType, QStringLiteral("ZOY550X"));
+    QVERIFY_TRACED(m_trace, TraceKindDebug,
+                   tagged("Removing host 127.0.0.3 from list. Invalid instrument type 'GKR550X'"));
+
+    // Without an expression every identified host stays.
+    QCOMPARE(runScan(scanner, QString()).end, ScanEnd::Instruments);
+    QCOMPARE(scanner.hosts().size(), 2);
+}
+
+void TstInstrScanner::tcpFailuresRemoveTheHost_data()
+{
+    QTest::addColumn<quint32>("failingProc");
+    QTest::addColumn<int>("kind"); // what the failing call gets back, see below
+    QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<QList<quint32>>("procs");
+
+    enum
+    {
+        Error,
+        Short,
+        TruncatedClose,
+        Garbage,
+        WrongXid,
+        Rejected,
+        Unaccepted,
+        LyingLength,
+        Silent
+    };
+    const QList<quint32> upToCreate{10};
+    QTest::newRow("create-link-error")
+        << 10u << int(Error)
+        << QStringList{"Unable to create VXI-11 link (VXI error: 3)!",
+                       "Unable to create VXI-11-Link on TCP socket: 127.0.0.2:{port}!",
+                       "Unable to create VXI-11 link on TCP socket 127.0.0.2:{port}!"}
+        << upToCreate;
+    QTest::newRow("create-link-short")
+        << 10u << int(Short) << QStringList{"Unable to get VXI-11-CreateLink reply message!"} << upToCreate;
+    QTest::newRow("truncated-record") << 10u << int(TruncatedClose)
+                                      << QStringList{"Unable to read RPC reply from TCP socket!",
+                                                     "Unable to get VXI-11-CreateLink reply message!"}
+                                      << upToCreate;
+    QTest::newRow("garbage") << 10u << int(Garbage)
+                             << QStringList{"Unable to read RPC reply from TCP socket!"} << upToCreate;
+    QTest::newRow("wrong-xid")
+        << 10u << int(WrongXid)
+        << QStringList{"Outdated (Xid:1002 (1001)) RPC reply message received from Server!",
+                       "Received RPC reply from TCP socket shows errors!"}
+        << upToCreate;
+    QTest::newRow("rejected") << 10u << int(Rejected)
+                              << QStringList{"Server has rejected RPC call message!",
+                                             "Received RPC reply from TCP socket shows errors!"}
+                              << upToCreate;
+    QTest::newRow("unaccepted")
+        << 10u << int(Unaccepted)
+        << QStringList{"Server could not perform RPC since (VXI-11) procedure is not supported!"}
+        << upToCreate;
+    QTest::newRow("write-error")
+        << 11u << int(Error)
+        << QStringList{"Unable to write data (command) to VXI-11 server (VXI error: 3)!",
+                       "Unable to get VXI-11-DeviceWrite reply data!",
+                       "Unable to write '*IDN?' to VXI-11 link 7!"}
+        << QList<quint32>{10, 11};
+    QTest::newRow("read-error") << 12u << int(Error)
+                                << QStringList{"Unable read data from VXI-11 server (VXI error: 3)!",
+                                               "Unable to get VXI-11-DeviceRead data!",
+                                               "Unable to read data from VXI-11 link 7!"}
+                                << QList<quint32>{10, 11, 12};
+    QTest::newRow("read-lying-length")
+        << 12u << int(LyingLength)
+        << QStringList{"Unable to get VXI-11-DeviceRead data!", "Unable to read data from VXI-11 link 7!"}
+        << QList<quint32>{10, 11, 12};
+    QTest::newRow("destroy-error") << 23u << int(Error)
+                                   << QStringList{"Unable to destroy VXI-11-Link (VXI error: 3)!",
+                                                  "Unable to destroy VXI-11-Link (Link ID: 7)!",
+                                                  "Unable to destroy VXI-11 link 7 on TCP socket 7:{port}!!"}
+                                   << QList<quint32>{10, 11, 12, 23};
+    QTest::newRow("silent") << 12u << int(Silent)
+                            << QStringList{"No RPC reply arrived from TCP socket!",
+                                           "Unable to get VXI-11-DeviceRead reply message!"}
+                            << QList<quint32>{10, 11, 12};
+}
+
+void TstInstrScanner::tcpFailuresRemoveTheHost()
+{
+    QFETCH(quint32, failingProc);
+    QFETCH(int, kind);
+    QFETCH(QStringList, expected);
+    QFETCH(QList<quint32>, procs);
+
+    FakeVxiServer server(Instr2, [=](quint32 proc, quint32 xid) -> FakeVxiServer::Answer {
+        if (proc != failingProc)
+            return FakeVxiServer::standard(proc, xid, ZoyIdn);
+        switch (kind) {
+        case 0:
+            return FakeVxiServer::reply(xid, words({3, 0, 0, 0}));
+        case 1:
+            return FakeVxiServer::reply(xid, words({0, 7}));
+        case 2:
+            return {{record(acceptedHeader(xid) + words({0, 7, 0, 1024})).left(10)}, true};
+        case 3:
+            return {{QByteArray("HTTP/1.0 400 Bad Request\r\n\r\n")}, true};
+        case 4:
+            return FakeVxiServer::reply(xid + 1, words({0, 7, 0, 1024}));
+        case 5:
+            return {{record(words({xid, 1, 1, 0, 2, 2}))}, false};
+        case 6:
+            return {{record(words({xid, 1, 0, 0, 0, 3}))}, false};
+        case 7:
+            return FakeVxiServer::reply(xid, words({0, 4, 1000}) + "Tarvik");
+        default:
+            return {};
+        }
+    });
+    const quint32 port = server.port();
+    UdpResponder responder([port](quint32 xid) {
+        return QList<UdpResponder::Reply>{{Instr2, getPortReply(xid, port)}};
+    });
+    ClsInstrScanner scanner;
+    QCOMPARE(runScan(scanner, QString()).end, ScanEnd::Instruments);
+    QVERIFY(scanner.hosts().isEmpty());
+    for (QString text : expected)
+        QVERIFY_TRACED(m_trace, TraceKindDebug,
+                       tagged(text.replace(QStringLiteral("{port}"), QString::number(port))));
+    QVERIFY_TRACED(m_trace, TraceKindDebug,
+                   tagged("Removing host 127.0.0.2 from list. Error(s) during IDN Query"));
+    QVERIFY_TRACED(m_trace, TraceKindInfo, tagged("0 VXI-11 instruments found"));
+    // No Destroy_Link after a failed write or read.
+    QCOMPARE(server.procs, procs);
+}
+
+void TstInstrScanner::repliesSplitAcrossSegmentsAreAssembled()
+{
+    // Every reply arrives in three pieces, 50 ms apart; the "*IDN?" answer is also sent as two
+    // record fragments.
+    FakeVxiServer server(Instr2, [](quint32 proc, quint32 xid) -> FakeVxiServer::Answer {
+        QByteArray bytes;
+        if (proc == 12) {
+            const QByteArray message = acceptedHeader(xid) + words({0, 4}) + opaque(GkrIdn);
+            bytes = words({10}) + message.left(10) + words({0x80000000u | quint32(message.size() - 10)}) +
+                    message.mid(10);
+        } else {
+            bytes = FakeVxiServer::standard(proc, xid, GkrIdn).pieces.first();
+        }
+        return {{bytes.left(3), bytes.mid(3, 20), bytes.mid(23)}, false};
+    });
+    const quint32 port = server.port();
+    UdpResponder responder([port](quint32 xid) {
+        return QList<UdpResponder::Reply>{{Instr2, getPortReply(xid, port)}};
+    });
+    ClsInstrScanner scanner;
+    QCOMPARE(runScan(scanner, QStringLiteral("gkr550?")).end, ScanEnd::Instruments);
+    QCOMPARE(scanner.hosts().size(), 1);
+    QCOMPARE(scanner.hosts().at(0).serialNumber, QStringLiteral("100300"));
+    QCOMPARE(scanner.hosts().at(0).firmware, QStringLiteral("1.05"));
+}
+
+void TstInstrScanner::scanWithoutUdpSocketStillEnds()
+{
+    // The scanner's port is taken on the only local address, so no socket can be made.
+    QUdpSocket blocker;
+    QVERIFY(blocker.bind(QHostAddress(QStringLiteral("127.0.0.1")), ClsInstrScanner::LocalUdpPort,
+                         QUdpSocket::DontShareAddress));
+    {
+        ClsInstrScanner scanner;
+        const ScanOutcome outcome = runScan(scanner, QString());
+        QCOMPARE(outcome.end, ScanEnd::Nothing);
+        QVERIFY2(outcome.elapsedMs >= ClsInstrScanner::CollectTimeoutMs - 50,
+                 qPrintable(QString::number(outcome.elapsedMs)));
+        QCOMPARE(scanner.udpSocketCount(), 0);
+        QVERIFY_TRACED(m_trace, TraceKindWarning, tagged("No UDP sockets are available for RPC broadcast"));
+        QVERIFY_TRACED(m_trace, TraceKindInfo, tagged("No VXI-11 instrument replied!"));
+    }
+    blocker.close();
+
+    // A host name without any address gives no socket either.
+    m_trace.clear();
+    QVERIFY(PrivateHosts::setHostName("listforge-nowhere"));
+    ClsInstrScanner scanner;
+    const ScanOutcome outcome = runScan(scanner, QString());
+    QCOMPARE(outcome.end, ScanEnd::Nothing);
+    QCOMPARE(scanner.udpSocketCount(), 0);
+    QVERIFY_TRACED(m_trace, TraceKindWarning, tagged("No UDP sockets are available for RPC broadcast"));
+}
+
+int main(int argc, char *argv[])
+{
+    const int status = PrivateHosts::install(HostsFile);
+    if (status != 0)
+        return status;
+    QCoreApplication app(argc, argv);
+    TstInstrScanner suite;
+    return QTest::qExec(&suite, argc, argv);
+}
+
+#include "tst_instrscanner.moc"

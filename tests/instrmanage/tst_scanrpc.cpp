@@ -1,0 +1,293 @@
+// The scanner's RPC encoders and decoders over canned bytes, and its host naming rules.
+
+#include "instrmanage/hostnaming.h"
+#include "instrmanage/scanrpc.h"
+#include "rpcbytes.h"
+
+#include <QtTest>
+
+using namespace RpcBytes;
+using ScanRpc::HeaderStatus;
+using ScanRpc::RecordState;
+
+Q_DECLARE_METATYPE(ScanRpc::HeaderStatus)
+
+class TstScanRpc : public QObject
+{
+    Q_OBJECT
+private slots:
+    void xidStaysBetween1000And1999();
+    void getPortCallLayout();
+    void vxiCallLayouts();
+    void deviceWritePadsData_data();
+    void deviceWritePadsData();
+    void replyHeaderChecks_data();
+    void replyHeaderChecks();
+    void truncatedRepliesAreNeverAccepted();
+    void acceptStatusTexts();
+    void recordAssembly();
+    void recordSplitAtEveryByte();
+    void resultParsersRefuseShortBodies();
+    void deviceReadText();
+    void hostNaming_data();
+    void hostNaming();
+};
+
+void TstScanRpc::xidStaysBetween1000And1999()
+{
+    // A scan resets to 1000, so its first call carries 1001.
+    QCOMPARE(ScanRpc::nextXid(1000), 1001u);
+    quint32 xid = 1001;
+    for (int step = 0; step < 998; ++step) {
+        const quint32 next = ScanRpc::nextXid(xid);
+        QCOMPARE(next, xid + 1);
+        xid = next;
+    }
+    QCOMPARE(xid, 1999u);
+    QCOMPARE(ScanRpc::nextXid(1999), 1000u);
+    // Whatever it starts from, the id lands in the range.
+    for (quint32 odd : {0u, 999u, 2000u, 0xFFFFFFFFu}) {
+        const quint32 next = ScanRpc::nextXid(odd);
+        QVERIFY2(next >= 1000 && next <= 1999, qPrintable(QString::number(next)));
+    }
+}
+
+void TstScanRpc::getPortCallLayout()
+{
+    const QByteArray call = ScanRpc::buildGetPortCall(1234);
+    QCOMPARE(call.size(), 56);
+    QCOMPARE(call, words({1234, 0, 2, 100000, 2, 3, 0, 0, 0, 0, 0x000607AF, 1, 6, 0}));
+}
+
+void TstScanRpc::vxiCallLayouts()
+{
+    const QByteArray header11 = words({0, 2, 0x000607AF, 1});
+    const QByteArray auth = words({0, 0, 0, 0});
+
+    const QByteArray create = ScanRpc::buildCreateLinkCall(1001);
+    QCOMPARE(create, words({0x80000040, 1001}) + header11 + words({10}) + auth + words({0, 0, 2000, 5}) +
+                         QByteArray("inst0\0\0\0", 8));
+
+    const QByteArray write = ScanRpc::buildDeviceWriteCall(1002, 7, "*IDN?\n");
+    QCOMPARE(write.size(), 4 + 68);
+    QCOMPARE(write, words({0x80000044, 1002}) + header11 + words({11}) + auth + words({7, 2000, 2000, 8, 6}) +
+                        QByteArray("*IDN?\n\0\0", 8));
+
+    const QByteArray read = ScanRpc::buildDeviceReadCall(1003, 7);
+    QCOMPARE(read,
+             words({0x80000040, 1003}) + header11 + words({12}) + auth + words({7, 1024, 2000, 0, 0, 0}));
+
+    const QByteArray destroy = ScanRpc::buildDestroyLinkCall(1004, 7);
+    QCOMPARE(destroy, words({0x8000002C, 1004}) + header11 + words({23}) + auth + words({7}));
+}
+
+void TstScanRpc::deviceWritePadsData_data()
+{
+    QTest::addColumn<QByteArray>("data");
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("1") << QByteArray("A");
+    QTest::newRow("3") << QByteArray("ABC");
+    QTest::newRow("4") << QByteArray("ABCD");
+    QTest::newRow("5") << QByteArray("ABCDE");
+}
+
+void TstScanRpc::deviceWritePadsData()
+{
+    QFETCH(QByteArray, data);
+    const QByteArray call = ScanRpc::buildDeviceWriteCall(1001, 1, data);
+    // The record mark announces exactly the bytes that follow, padded to whole words.
+    QCOMPARE(wordAt(call, 0), 0x80000000u | quint32(call.size() - 4));
+    QCOMPARE(call.size() % 4, 0);
+    QCOMPARE(wordAt(call, 60), quint32(data.size()));
+    QCOMPARE(call.mid(64, data.size()), data);
+    QVERIFY(call.mid(64 + data.size()).count('\0') == call.size() - 64 - data.size());
+}
+
+void TstScanRpc::replyHeaderChecks_data()
+{
+    QTest::addColumn<QByteArray>("message");
+    QTest::addColumn<HeaderStatus>("status");
+    QTest::addColumn<quint32>("acceptStatus");
+    QTest::addColumn<int>("bodyOffset");
+
+    QTest::newRow("accepted") << getPortReply(1500, 1024) << HeaderStatus::Ok << 0u << 24;
+    QTest::newRow("outdated") << getPortReply(1499, 1024) << HeaderStatus::Outdated << 0u << 0;
+    // A denied reply has no verifier: the check stops at the reply status.
+    QTest::newRow("rejected") << words({1500, 1, 1, 0, 2, 2}) << HeaderStatus::Rejected << 0u << 0;
+    QTest::newRow("rejected-short") << words({1500, 1, 1}) << HeaderStatus::Rejected << 0u << 0;
+    for (quint32 status : {1u, 2u, 3u, 4u, 5u, 0xFFFFFFFFu})
+        QTest::addRow("accept-status-%u", status)
+            << words({1500, 1, 0, 0, 0, status}) << HeaderStatus::NotAccepted << status << 0;
+    // A verifier body is skipped, padded to whole words, before the accept status.
+    QTest::newRow("verifier-body") << words({1500, 1, 0, 1, 5}) + QByteArray(8, 'v') + words({0, 111})
+                                   << HeaderStatus::Ok << 0u << 32;
+    QTest::newRow("verifier-too-long")
+        << words({1500, 1, 0, 1, 100}) + QByteArray(16, 'v') << HeaderStatus::Truncated << 0u << 0;
+    QTest::newRow("verifier-beyond-limit") << words({1500, 1, 0, 1, 404}) + QByteArray(404, 'v') + words({0})
+                                           << HeaderStatus::Truncated << 0u << 0;
+    QTest::newRow("verifier-huge") << words({1500, 1, 0, 1, 0xFFFFFFFC}) << HeaderStatus::Truncated << 0u
+                                   << 0;
+}
+
+void TstScanRpc::replyHeaderChecks()
+{
+    QFETCH(QByteArray, message);
+    QFETCH(HeaderStatus, status);
+    QFETCH(quint32, acceptStatus);
+    QFETCH(int, bodyOffset);
+    const ScanRpc::ReplyHeader header = ScanRpc::parseReplyHeader(message, 1500);
+    QCOMPARE(header.status, status);
+    if (status == HeaderStatus::NotAccepted)
+        QCOMPARE(header.acceptStatus, acceptStatus);
+    if (status == HeaderStatus::Ok)
+        QCOMPARE(header.bodyOffset, bodyOffset);
+    if (status == HeaderStatus::Outdated)
+        QCOMPARE(header.xid, 1499u);
+}
+
+void TstScanRpc::truncatedRepliesAreNeverAccepted()
+{
+    // Every prefix of a good GETPORT reply is refused; none yields a port.
+    const QByteArray reply = getPortReply(1200, 4321);
+    for (int length = 0; length < reply.size(); ++length) {
+        const ScanRpc::GetPortReply parsed = ScanRpc::parseGetPortReply(reply.left(length), 1200);
+        QVERIFY2(parsed.header.status == HeaderStatus::Truncated, qPrintable(QString::number(length)));
+    }
+    const ScanRpc::GetPortReply full = ScanRpc::parseGetPortReply(reply, 1200);
+    QCOMPARE(full.header.status, HeaderStatus::Ok);
+    QCOMPARE(full.port, 4321u);
+    // Bytes after the port do not matter.
+    QCOMPARE(ScanRpc::parseGetPortReply(reply + "junk", 1200).port, 4321u);
+}
+
+void TstScanRpc::acceptStatusTexts()
+{
+    const QString portmapper = QStringLiteral("Portmapper");
+    QCOMPARE(ScanRpc::acceptStatusReason(1, portmapper),
+             QStringLiteral("program (Portmapper) is unavailable"));
+    QCOMPARE(ScanRpc::acceptStatusReason(2, portmapper),
+             QStringLiteral("program (Portmapper) version does not fit"));
+    QCOMPARE(ScanRpc::acceptStatusReason(3, portmapper),
+             QStringLiteral("(Portmapper) procedure is not supported"));
+    QCOMPARE(ScanRpc::acceptStatusReason(4, QStringLiteral("VXI-11")),
+             QStringLiteral("parameters are not supported by (VXI-11) procedure"));
+    QCOMPARE(ScanRpc::acceptStatusReason(5, portmapper), QStringLiteral("unknown errors occured"));
+    QCOMPARE(ScanRpc::acceptStatusReason(0, portmapper), QStringLiteral("unknown errors occured"));
+}
+
+void TstScanRpc::recordAssembly()
+{
+    QByteArray message;
+    const QByteArray body = acceptedHeader(1001) + words({0, 5, 0, 1024});
+
+    QCOMPARE(ScanRpc::assembleRecord(record(body), message), RecordState::Complete);
+    QCOMPARE(message, body);
+    // Bytes after the record (a second record) are not part of it.
+    QCOMPARE(ScanRpc::assembleRecord(record(body) + record(body), message), RecordState::Complete);
+    QCOMPARE(message, body);
+
+    // Two fragments joined: the first without the last-fragment bit.
+    const QByteArray split =
+        words({8}) + body.left(8) + words({0x80000000u | quint32(body.size() - 8)}) + body.mid(8);
+    QCOMPARE(ScanRpc::assembleRecord(split, message), RecordState::Complete);
+    QCOMPARE(message, body);
+
+    QCOMPARE(ScanRpc::assembleRecord(QByteArray(), message), RecordState::Incomplete);
+    QCOMPARE(ScanRpc::assembleRecord(words({0x80000000}), message), RecordState::Invalid);
+    QCOMPARE(ScanRpc::assembleRecord(words({0xFFFFFFFF}) + body, message), RecordState::Invalid);
+    QCOMPARE(ScanRpc::assembleRecord(words({0x80000000u | quint32(ScanRpc::MaxRecordBytes + 1)}), message),
+             RecordState::Invalid);
+    // Many small fragments may not add up past the limit either.
+    QByteArray flood;
+    for (int i = 0; i <= ScanRpc::MaxRecordBytes / 1024; ++i)
+        flood += words({1024}) + QByteArray(1024, 'x');
+    QCOMPARE(ScanRpc::assembleRecord(flood, message), RecordState::Invalid);
+}
+
+void TstScanRpc::recordSplitAtEveryByte()
+{
+    // A reply that arrives in pieces is complete only when its last byte is there.
+    const QByteArray stream =
+        record(acceptedHeader(1001) + words({0, 2, 6}) + QByteArray("ZOY550", 6) + QByteArray(2, '\0'));
+    QByteArray message;
+    for (int length = 0; length < stream.size(); ++length)
+        QCOMPARE(ScanRpc::assembleRecord(stream.left(length), message), RecordState::Incomplete);
+    QCOMPARE(ScanRpc::assembleRecord(stream, message), RecordState::Complete);
+    QCOMPARE(message, stream.mid(4));
+}
+
+void TstScanRpc::resultParsersRefuseShortBodies()
+{
+    ScanRpc::CreateLinkResult link;
+    QVERIFY(ScanRpc::parseCreateLinkResult(words({0, 9, 1024, 4096}), link));
+    QCOMPARE(link.lid, 9u);
+    QCOMPARE(link.maxRecvSize, 4096u);
+    QVERIFY(!ScanRpc::parseCreateLinkResult(words({0, 9, 1024}), link));
+    // A refused link needs only its error word.
+    QVERIFY(ScanRpc::parseCreateLinkResult(words({3}), link));
+    QCOMPARE(link.error, 3u);
+    QVERIFY(!ScanRpc::parseCreateLinkResult(QByteArray(3, '\0'), link));
+
+    ScanRpc::DeviceWriteResult write;
+    QVERIFY(ScanRpc::parseDeviceWriteResult(words({0, 6}), write));
+    QCOMPARE(write.size, 6u);
+    QVERIFY(!ScanRpc::parseDeviceWriteResult(words({0}), write));
+    QVERIFY(ScanRpc::parseDeviceWriteResult(words({11}), write));
+    QCOMPARE(write.error, 11u);
+
+    ScanRpc::DeviceReadResult read;
+    QVERIFY(ScanRpc::parseDeviceReadResult(words({0, 4}) + opaque("A,B,C,D\n"), read));
+    QCOMPARE(read.data, QByteArray("A,B,C,D\n"));
+    QCOMPARE(read.reason, 4u);
+    // A data length beyond the received bytes is refused instead of read past the end.
+    QVERIFY(!ScanRpc::parseDeviceReadResult(words({0, 4, 1000}) + QByteArray("A,B"), read));
+    QVERIFY(!ScanRpc::parseDeviceReadResult(words({0, 4, 0xFFFFFFFF}) + QByteArray(64, 'x'), read));
+    QVERIFY(!ScanRpc::parseDeviceReadResult(words({0, 4}), read));
+    QVERIFY(ScanRpc::parseDeviceReadResult(words({17}), read));
+    QCOMPARE(read.error, 17u);
+    QVERIFY(read.data.isEmpty());
+
+    quint32 error = 99;
+    QVERIFY(ScanRpc::parseErrorOnlyResult(words({0}), error));
+    QCOMPARE(error, 0u);
+    QVERIFY(!ScanRpc::parseErrorOnlyResult(QByteArray("\0\0", 2), error));
+}
+
+void TstScanRpc::deviceReadText()
+{
+    QCOMPARE(ScanRpc::deviceReadText("Tarvik,ZOY550X,101,1.0\n"), QStringLiteral("Tarvik,ZOY550X,101,1.0"));
+    QCOMPARE(ScanRpc::deviceReadText(QByteArray("A,B\nC\0garbage", 13)), QStringLiteral("A,BC"));
+    QCOMPARE(ScanRpc::deviceReadText(QByteArray("\0A", 2)), QString());
+}
+
+void TstScanRpc::hostNaming_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("dottedQuad");
+    QTest::addColumn<bool>("skipsLookup");
+    QTest::addColumn<QString>("shortName");
+
+    QTest::newRow("private") << "192.168.1.20" << true << true << "192.168.1.20";
+    QTest::newRow("link-local") << "169.254.7.9" << true << true << "169.254.7.9";
+    QTest::newRow("loopback") << "127.0.0.2" << true << false << "127.0.0.2";
+    QTest::newRow("not-private") << "192.169.1.1" << true << false << "192.169.1.1";
+    QTest::newRow("domain") << "zoy550x-101.lab.example" << false << false << "zoy550x-101";
+    QTest::newRow("plain") << "tvgkr550x101" << false << false << "tvgkr550x101";
+    QTest::newRow("too-many-digits") << "1234.1.1.1" << false << false << "1234";
+    QTest::newRow("five-parts") << "1.2.3.4.5" << false << false << "1";
+    QTest::newRow("quad-with-suffix") << "1.2.3.4x" << false << false << "1";
+}
+
+void TstScanRpc::hostNaming()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, dottedQuad);
+    QFETCH(bool, skipsLookup);
+    QFETCH(QString, shortName);
+    QCOMPARE(HostNaming::isDottedQuad(name), dottedQuad);
+    QCOMPARE(HostNaming::skipsNameLookup(name), skipsLookup);
+    QCOMPARE(HostNaming::shortName(name), shortName);
+}
+
+QTEST_GUILESS_MAIN(TstScanRpc)
+#include "tst_scanrpc.moc"
