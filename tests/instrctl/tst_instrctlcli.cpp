@@ -91,8 +91,8 @@ void TestInstrCtlCli::uploadAsksBeforeReplacing()
         QStringLiteral("Upload data list file 'd.dm_iqd' to instrument directory: /var/user/DataLists")));
     QVERIFY(run.out.contains(
         QStringLiteral("Upload control list file 'c.dm_iqc' to instrument directory: /var/user/CtrlLists")));
-    QCOMPARE(stored(QStringLiteral("DataLists/d.dm_iqd")), baFirst);
-    QCOMPARE(stored(QStringLiteral("CtrlLists/c.dm_iqc")), QByteArray(77, 'c'));
+    QTRY_COMPARE_WITH_TIMEOUT(stored(QStringLiteral("DataLists/d.dm_iqd")), baFirst, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(stored(QStringLiteral("CtrlLists/c.dm_iqc")), QByteArray(77, 'c'), 10000);
 
     const QByteArray baSecond(6000, 'b');
     writeLocal(QStringLiteral("d.dm_iqd"), baSecond);
@@ -102,12 +102,12 @@ void TestInstrCtlCli::uploadAsksBeforeReplacing()
         run.out.contains(QStringLiteral("WARNING: File (/var/user/DataLists/d.dm_iqd) exists on instrument. "
                                         "Delete it? No (no --overwrite)")));
     QVERIFY(run.err.contains(QStringLiteral("Unable to upload data list file 'd.dm_iqd' to instrument")));
-    QCOMPARE(stored(QStringLiteral("DataLists/d.dm_iqd")), baFirst);
+    QTRY_COMPARE_WITH_TIMEOUT(stored(QStringLiteral("DataLists/d.dm_iqd")), baFirst, 10000);
 
     run = cli({QStringLiteral("upload"), QStringLiteral("--resource"), resource(),
                QStringLiteral("--overwrite"), strData});
     QVERIFY2(run.status == 0, qPrintable(run.err));
-    QCOMPARE(stored(QStringLiteral("DataLists/d.dm_iqd")), baSecond);
+    QTRY_COMPARE_WITH_TIMEOUT(stored(QStringLiteral("DataLists/d.dm_iqd")), baSecond, 10000);
 }
 
 void TestInstrCtlCli::uploadRefusesBadArguments()
