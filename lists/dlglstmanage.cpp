@@ -87,8 +87,8 @@ void DlgLstManage::connectSignals()
     connect(ui->rbtDLHexByte, &QRadioButton::toggled, this, &DlgLstManage::setDLForm);
     connect(ui->cheDLFileFormat, &QCheckBox::stateChanged, this, &DlgLstManage::setDLFileFormat);
     connect(ui->btnDLFileSave, &QPushButton::clicked, this, &DlgLstManage::saveDLFile);
-    // btnDLFileTrans is connected together with instrument control. The table's cellChanged is
-    // connected by every rebuild, never while the table is being filled.
+    connect(ui->btnDLFileTrans, &QPushButton::clicked, this, &DlgLstManage::uploadDLFile);
+    // The table's cellChanged is connected by every rebuild, never while the table is filled.
     connectControlSignals();
 }
 

@@ -14,6 +14,7 @@
 
 #include <array>
 
+class ClsInstrControl;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -30,9 +31,9 @@ class DlgLstManageUI;
 // files. All list logic lives in the widget-free DataList and ControlList; this class holds the
 // widgets, their rules and the presentation.
 //
-// Instrument upload (setInstrument, releaseInstrument, uploadDLFile, uploadCLFile and the
-// signals newDLAvailable / newCLAvailable) comes with instrument control; until then the upload
-// button stays disabled.
+// While an instrument is assigned (setInstrument) the saved or imported list files can be
+// uploaded into its mass memory; newDLAvailable / newCLAvailable tell the main window to re-read
+// the instrument's catalogs.
 class DlgLstManage : public QDialog
 {
     Q_OBJECT
@@ -48,6 +49,15 @@ public:
     bool isAppendMode() const;
     // The six header fields the next binary data list file will carry (empty after a clear).
     QStringList dataListHeaderFields() const { return m_header.fields(); }
+
+    // The assigned instrument (not owned), or none.
+    void setInstrument(ClsInstrControl *instrument);
+    void releaseInstrument();
+    ClsInstrControl *instrument() const { return m_instrument; }
+
+signals:
+    void newDLAvailable();
+    void newCLAvailable();
 
 public slots:
     void setDLModType();
@@ -72,6 +82,7 @@ public slots:
     void processChangedDLCell(int intRow, int intColumn);
     void saveDLFile();
     void setDLFileFormat();
+    void uploadDLFile();
     // Tab "Control"; signals are numbered 1..8 (marker 1-4, burst, level attenuation, CW only,
     // hop).
     void setCLLength(int intLength);
@@ -83,6 +94,7 @@ public slots:
     void toggleCLTag(int intSignal);
     void checkTagContent(int intSignal);
     void saveCLFile();
+    void uploadCLFile();
 
 protected:
     // The dialog's warning box (modal). Virtual so that automated runs can answer it.
@@ -163,6 +175,7 @@ private:
 
     Ui::DlgLstManageUI *ui;
     QMessageBox *m_warningBox;
+    ClsInstrControl *m_instrument = nullptr;
     StatusLamp *m_dlLamp;
     ModTypeTable m_modTypes;
     DataList m_dataList;

@@ -84,7 +84,7 @@ void DlgLstManage::connectControlSignals()
                 [this, intSignal] { checkTagContent(intSignal); });
     }
     connect(ui->btnCLFileSave, &QPushButton::clicked, this, &DlgLstManage::saveCLFile);
-    // btnCLFileTrans is connected together with instrument control.
+    connect(ui->btnCLFileTrans, &QPushButton::clicked, this, &DlgLstManage::uploadCLFile);
 }
 
 DlgLstManage::ControlSignalWidgets DlgLstManage::controlSignal(int intSignal) const
@@ -446,7 +446,5 @@ void DlgLstManage::forgetCLLocalFile()
 
 void DlgLstManage::offerCLUpload()
 {
-    // Uploading needs an assigned instrument, and instruments cannot be assigned to this dialog
-    // yet; the button therefore stays disabled whatever file is known.
-    ui->btnCLFileTrans->setEnabled(false);
+    ui->btnCLFileTrans->setEnabled(m_instrument && !ui->ledCLLocFileName->text().isEmpty());
 }

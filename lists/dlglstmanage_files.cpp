@@ -75,7 +75,8 @@ void DlgLstManage::forgetLocalFile()
 
 void DlgLstManage::offerDLUpload()
 {
-    // Uploading needs an assigned instrument, and instruments cannot be assigned to this dialog
-    // yet; the button therefore stays disabled whatever file is known.
-    ui->btnDLFileTrans->setEnabled(false);
+    // Only binary data lists go to the instrument; the ASCII form is for people and scripts.
+    const QString strShown = ui->ledDLLocFileName->text();
+    ui->btnDLFileTrans->setEnabled(m_instrument && !strShown.isEmpty() &&
+                                   !strShown.contains(QStringLiteral(".dm_iqda")));
 }
