@@ -1,6 +1,7 @@
 #include "mainwindow/appmainwindow.h"
 
 #include "app/dlgtracelog.h"
+#include "instrmanage/dlginstrmanage.h"
 #include "lists/dlglstmanage.h"
 #include "ui/colorscheme.h"
 #include "ui/dlgcolors.h"
@@ -35,8 +36,9 @@ AppMainWindow::AppMainWindow(ClsColorScheme *scheme, const QStringList &lstArgum
     ui->splMain->setStretchFactor(1, 1);
 
     // Step 2: the modeless dialogs, each without a parent so that they are independent
-    // top-level windows. The instrument management dialog joins here as soon as it exists.
+    // top-level windows.
     m_dlgTraceLog = new DlgTraceLog();
+    m_dlgInstrManage = new DlgInstrManage();
     m_dlgColors = new DlgColors(m_colorScheme);
     m_dlgLstManage = new DlgLstManage();
 
@@ -78,10 +80,13 @@ AppMainWindow::AppMainWindow(ClsColorScheme *scheme, const QStringList &lstArgum
     if (!createVisaControl())
         return;
 
-    // Step 10 (the meta-type of the instrument log type) arrives with instrument control.
+    // Step 10: instrument messages of the preset worker cross threads in queued signals.
+    qRegisterMetaType<ClsInstrControl::EnuInstrLogType>("EnuInstrLogType");
+    qRegisterMetaType<ClsInstrControl::EnuInstrLogType>("ClsInstrControl::EnuInstrLogType");
 
     // Step 11.
     connectSignalsAndSlots();
+    initPathPanels(); // path panels: per-path widget tables and their signal mappers
     Tracer::traceDebug(QStringLiteral("APMAIN  : Signals and slots connected"));
 
     // Step 12.
@@ -124,8 +129,11 @@ bool AppMainWindow::createVisaControl()
 
 AppMainWindow::~AppMainWindow()
 {
+    // Nothing is switched off on the instrument when the program ends.
+    delete m_instr;
     delete m_visa;
     delete m_dlgLstManage;
+    delete m_dlgInstrManage;
     delete m_dlgColors;
     delete m_dlgTraceLog;
     delete ui;
@@ -146,8 +154,6 @@ void AppMainWindow::initMenuBar()
     connect(ui->actionColors, &QAction::triggered, this, &AppMainWindow::showColorSettingsDlg);
     connect(ui->actionTraceLog, &QAction::triggered, this, &AppMainWindow::showTraceLogDlg);
     connect(ui->actionAbout, &QAction::triggered, this, &AppMainWindow::showAboutInfo);
-    // The instrument pool dialog does not exist yet: its menu entry waits for it.
-    ui->actionInstrManage->setEnabled(false);
 }
 
 void AppMainWindow::registerColorEntries()
@@ -160,7 +166,21 @@ void AppMainWindow::registerColorEntries()
 void AppMainWindow::connectSignalsAndSlots()
 {
     connect(m_dlgColors, &DlgColors::colorsChanged, this, &AppMainWindow::updateColors);
+    connect(m_dlgInstrManage, &DlgInstrManage::instrListUpdated, this, &AppMainWindow::updateInstrList);
+    connect(ui->cbxInstr, QOverload<int>::of(&QComboBox::activated), this, &AppMainWindow::assignInstr);
+    connect(m_dlgLstManage, &DlgLstManage::newDLAvailable, this, &AppMainWindow::updateDLCbx);
+    connect(m_dlgLstManage, &DlgLstManage::newCLAvailable, this, &AppMainWindow::updateCLCbx);
+    // The instrument control core asks before it replaces a file on the instrument; the question
+    // is the user's to answer.
+    ClsInstrControl::setConfirmHandler([](const QString &strTitle, const QString &strText) {
+        return QMessageBox::warning(nullptr, strTitle, strText, QMessageBox::Yes | QMessageBox::No) ==
+               QMessageBox::Yes;
+    });
     connect(ui->btnClearInstrLog, &QPushButton::clicked, this, &AppMainWindow::clearInstrLog);
+    connect(ui->btnSendCmd, &QPushButton::clicked, this, &AppMainWindow::sendCmd);
+    connect(ui->cbxCmd, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
+            &AppMainWindow::addCmdToCbx);
+    connect(ui->btnOLFileSave, &QPushButton::clicked, this, &AppMainWindow::saveOLFile);
 }
 
 void AppMainWindow::setAppState(EnuAppState enuState)
@@ -192,6 +212,7 @@ void AppMainWindow::resetCommonState()
     ui->trwCmdErrorList->setColumnCount(2);
     ui->trwCmdErrorList->setHeaderLabels({QStringLiteral("Error No.-Code"), QStringLiteral("Error Meaning")});
     ui->btnOLFileSave->setEnabled(false);
+    resetPathPanels(); // path panels: placeholders, every path control disabled
 }
 
 void AppMainWindow::setInitialState()
@@ -221,6 +242,7 @@ void AppMainWindow::loadProgramSettings(QSettings &settings)
 
     // Dialog groups, in the order the settings file has always had them: instrument pool,
     // colours, trace log, list management.
+    m_dlgInstrManage->loadSettings(settings);
     m_dlgColors->loadSettings(settings);
     m_dlgTraceLog->loadSettings(settings);
     m_dlgLstManage->loadSettings(settings);
@@ -239,6 +261,7 @@ void AppMainWindow::saveProgramSettings(QSettings &settings)
     }
     settings.endArray();
 
+    m_dlgInstrManage->saveSettings(settings);
     m_dlgColors->saveSettings(settings);
     m_dlgTraceLog->saveSettings(settings);
     m_dlgLstManage->saveSettings(settings);
@@ -276,6 +299,7 @@ void AppMainWindow::keyPressEvent(QKeyEvent *event)
 void AppMainWindow::hideEvent(QHideEvent *event)
 {
     // The list management dialog stays: users keep editing lists with the main window minimised.
+    m_dlgInstrManage->hide();
     m_dlgColors->hide();
     m_dlgTraceLog->hide();
     QMainWindow::hideEvent(event);
@@ -289,6 +313,7 @@ void AppMainWindow::closeEvent(QCloseEvent *event)
     if (settings->status() != QSettings::NoError)
         QMessageBox::critical(nullptr, DisplayName, QStringLiteral("The settings file cannot be written.\n"),
                               QMessageBox::Ok);
+    m_dlgInstrManage->close();
     m_dlgColors->close();
     m_dlgTraceLog->close();
     m_dlgLstManage->close();
@@ -317,7 +342,8 @@ void AppMainWindow::showAboutInfo()
 
 void AppMainWindow::showInstrManageDlg()
 {
-    // The instrument pool dialog is added with instrument management.
+    m_dlgInstrManage->show();
+    m_dlgInstrManage->raise();
 }
 
 void AppMainWindow::showColorSettingsDlg()
@@ -354,9 +380,9 @@ void AppMainWindow::clearInstrLog()
     ui->lswInstrLog->clear();
 }
 
-void AppMainWindow::showInstrMessage(int intLogType, const QString &strMessage)
+void AppMainWindow::showInstrMessage(ClsInstrControl::EnuInstrLogType enuLogType, const QString &strMessage)
 {
-    addInstrLogLine(intLogType, strMessage);
+    addInstrLogLine(enuLogType, strMessage);
 }
 
 void AppMainWindow::addInstrLogLine(int intLogType, const QString &strText)

@@ -166,8 +166,8 @@ private slots:
         QVERIFY(w->lstManageDialog()->isVisible());
 
         auto *log = w->findChild<QListWidget *>(QStringLiteral("lswInstrLog"));
-        w->showInstrMessage(1, QStringLiteral("Info line"));
-        w->showInstrMessage(2, QStringLiteral("Unable to do it"));
+        w->showInstrMessage(ClsInstrControl::InstrLogInfo, QStringLiteral("Info line"));
+        w->showInstrMessage(ClsInstrControl::InstrLogError, QStringLiteral("Unable to do it"));
         QCOMPARE(log->count(), 2);
         QCOMPARE(log->currentRow(), 1);
         w->clearInstrLog();

@@ -1,0 +1,658 @@
+#include "app/dlgtracelog.h"
+#include "instrument/clsherncontrol.h"
+#include "instrument/clszoycontrol.h"
+#include "mainwindow/appmainwindow.h"
+#include "tests/sim/simprocess.h"
+#include "ui/colorscheme.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QDoubleSpinBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSettings>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// The panels talk to a simulated generator on a free loopback port; the simulator's message log
+// shows what went out. Every sent() call first round-trips a query, so the log is complete up to
+// that point and a missing command really was not sent.
+class TstPathPanels : public QObject
+{
+    Q_OBJECT
+
+    ClsColorScheme m_scheme;
+    QScopedPointer<QTemporaryDir> m_configDir;
+    QScopedPointer<QTemporaryDir> m_storage;
+    QScopedPointer<QTemporaryDir> m_logDir;
+    QScopedPointer<SimProcess> m_sim;
+    QScopedPointer<AppMainWindow> m_win;
+    QString m_strLogPath;
+    QString m_strResource;
+    ClsInstrControl *m_instr = nullptr;
+    int m_intLogLines = 0;
+
+    // --- rig -----------------------------------------------------------------------------------
+
+    bool startSim(const QString &strModel, const QString &strOptions)
+    {
+        m_storage.reset(new QTemporaryDir);
+        QDir root(m_storage->path());
+        root.mkpath(QStringLiteral("DataLists"));
+        root.mkpath(QStringLiteral("CtrlLists"));
+        writeFile(QStringLiteral("DataLists/alpha.dm_iqd"));
+        writeFile(QStringLiteral("CtrlLists/ctrl1.dm_iqc"));
+        writeFile(QStringLiteral("CtrlLists/ctrl2.dm_iqc"));
+        m_logDir.reset(new QTemporaryDir);
+        m_strLogPath = m_logDir->path() + QStringLiteral("/sim.log");
+        m_sim.reset(new SimProcess);
+        if (!m_sim->start({"--model", strModel, "--options", strOptions, "--port", "0", "--portmapper-port",
+                           "0", "--storage", m_storage->path(), "--log", m_strLogPath, "--preset-time", "0"}))
+            return false;
+        m_strResource = QStringLiteral("TCPIP0::127.0.0.1::%1::SOCKET").arg(m_sim->socketPort());
+        m_intLogLines = 0;
+        return true;
+    }
+
+    void writeFile(const QString &strRelPath)
+    {
+        QFile file(m_storage->path() + QLatin1Char('/') + strRelPath);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("x");
+    }
+
+    // A raw SCPI connection of its own, e.g. to give the instrument values the panels then read.
+    void simCommand(const QByteArray &cmd)
+    {
+        RawScpiClient client;
+        QVERIFY(client.connectTo(m_sim->socketPort()));
+        QVERIFY(client.send(cmd + "\n"));
+        QCOMPARE(client.query("*OPC?"), QByteArray("1"));
+    }
+
+    void makeWindow()
+    {
+        m_win.reset(new AppMainWindow(&m_scheme, {"listforge", "--debug"}));
+        m_win->setAttribute(Qt::WA_DeleteOnClose, false);
+        m_win->show();
+    }
+
+    template <typename Model> void attach()
+    {
+        m_instr = new Model(m_strResource);
+        QVERIFY(m_instr->isSessionOpen());
+        m_win->attachInstrumentForPanels(m_instr);
+    }
+
+    void detach()
+    {
+        QCOMPARE(m_win->detachInstrumentForPanels(), m_instr);
+        delete m_instr;
+        m_instr = nullptr;
+    }
+
+    // The messages the simulator received since the previous call.
+    QStringList sent()
+    {
+        const QString strSync = QStringLiteral("*IDN?");
+        if (m_instr)
+            m_instr->queryCommand(strSync);
+        QFile file(m_strLogPath);
+        if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+            return {};
+        const QStringList lines =
+            QString::fromLatin1(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QStringList messages;
+        for (int i = m_intLogLines; i < lines.size(); ++i) {
+            // "<transport> <termination> <message>"
+            const QString strMessage = lines.at(i).section(QLatin1Char(' '), 2);
+            if (strMessage != strSync)
+                messages << strMessage;
+        }
+        m_intLogLines = lines.size();
+        return messages;
+    }
+
+    // The trace lines written since the previous call.
+    QStringList traces()
+    {
+        auto *lsw = m_win->traceLogDialog()->findChild<QListWidget *>(QStringLiteral("lswTraceLog"));
+        QStringList lines;
+        // Each line starts with its time stamp "hh:mm:ss:zzz  ".
+        static const QRegularExpression stamp(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d:\\d{3}  "));
+        for (int i = 0; i < lsw->count(); ++i)
+            lines << lsw->item(i)->text().remove(stamp);
+        lsw->clear();
+        return lines;
+    }
+
+    template <typename T> T *w(const QString &strName)
+    {
+        T *wdg = m_win->findChild<T *>(strName);
+        if (!wdg)
+            qWarning("missing widget %s", qPrintable(strName));
+        return wdg;
+    }
+
+    // What a user's choice in a combo box does: select and report "activated".
+    bool choose(const QString &strCombo, const QString &strText)
+    {
+        auto *cbx = w<QComboBox>(strCombo);
+        const int intIndex = cbx ? cbx->findText(strText) : -1;
+        if (intIndex < 0)
+            return false;
+        cbx->setCurrentIndex(intIndex);
+        emit cbx->activated(intIndex);
+        return true;
+    }
+
+    // Typing into a field and pressing return, through the field's validator.
+    void enter(const QString &strField, const QString &strText)
+    {
+        auto *led = w<QLineEdit>(strField);
+        led->clear();
+        QTest::keyClicks(led, strText);
+        QTest::keyClick(led, Qt::Key_Return);
+    }
+
+    static QStringList items(QComboBox *cbx)
+    {
+        QStringList lst;
+        for (int i = 0; i < cbx->count(); ++i)
+            lst << cbx->itemText(i);
+        return lst;
+    }
+
+    static bool showsIcon(QLabel *lbl, const QString &strIcon)
+    {
+        return lbl->pixmap(Qt::ReturnByValue).toImage() == QPixmap(strIcon).toImage();
+    }
+
+private slots:
+    void init()
+    {
+        m_configDir.reset(new QTemporaryDir);
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_configDir->path());
+    }
+
+    void cleanup()
+    {
+        if (m_instr)
+            detach();
+        m_win.reset();
+        m_sim.reset();
+    }
+
+    void placeholdersWithoutInstrument()
+    {
+        makeWindow();
+        for (const QString &s : {QStringLiteral("A"), QStringLiteral("B")}) {
+            for (const char *strList :
+                 {"cbxDataSrc", "cbxPRBSType", "cbxDLFile", "cbxCLFile", "cbxModType", "cbxModParam",
+                  "cbxCoding", "cbxFiltType", "cbxFiltParam1", "cbxRampFunc"}) {
+                auto *cbx = w<QComboBox>(strList + s);
+                QCOMPARE(items(cbx), QStringList{"None"});
+                QVERIFY2(!cbx->isEnabled(), qPrintable(QString(strList) + s));
+            }
+            for (int m = 1; m <= 4; ++m)
+                QCOMPARE(items(w<QComboBox>(QStringLiteral("cbxMark%1%2Out").arg(m).arg(s))),
+                         QStringList{"None"});
+            auto *unit = w<QComboBox>("cbxRFFreqUnit" + s);
+            QCOMPARE(items(unit), QStringList({"kHz", "MHz", "GHz"}));
+            QCOMPARE(unit->currentText(), QStringLiteral("MHz"));
+            QCOMPARE(w<QComboBox>("cbxRFLevUnit" + s)->currentText(), QStringLiteral("dBm"));
+            for (const char *strField : {"ledRFFreq", "ledRFLev", "ledSymRate", "ledModParam", "ledBitPerSym",
+                                         "ledFiltParam1", "ledFiltParam2", "ledRampLevAtt"}) {
+                auto *led = w<QLineEdit>(strField + s);
+                QVERIFY(led->alignment() & Qt::AlignRight);
+                QCOMPARE(led->text(), QStringLiteral("0"));
+                QVERIFY(!led->isEnabled());
+            }
+            QCOMPARE(w<QPushButton>("btnRFLevSwitch" + s)->text(), QStringLiteral("RF ON"));
+            QCOMPARE(w<QPushButton>("btnRampSwitch" + s)->text(), QStringLiteral("ON"));
+            QCOMPARE(w<QPushButton>("btnCDMSwitch" + s)->text(), QStringLiteral("CDM ON"));
+            QVERIFY(!w<QPushButton>("btnCDMSwitch" + s)->isEnabled());
+            QVERIFY(!w<QCheckBox>("cheMark1" + s)->isEnabled());
+        }
+        // Without an instrument, or with a path index other than 1 and 2, a slot does nothing.
+        for (int intPath : {0, 1, 2, 3}) {
+            m_win->setRFFreq(intPath);
+            m_win->switchRFLev(intPath);
+            m_win->setCLFile(intPath);
+            m_win->setMark1Mode(intPath);
+        }
+        m_win->updateDLCbx();
+        QCOMPARE(w<QPushButton>("btnRFLevSwitchA")->text(), QStringLiteral("RF ON"));
+    }
+
+    void fillAfterAssignment()
+    {
+        // Two RF paths (40 GHz and 20 GHz) and two baseband generators.
+        QVERIFY(startSim("ZOY550X", "ZOY-B9,ZOY-B9,ZOY-B140,ZOY-B220"));
+        simCommand("SOUR1:FREQ 1.5 GHz");
+        simCommand("SOUR1:POW -12.5");
+        simCommand("SOUR2:FREQ 2.25 GHz");
+        makeWindow();
+        attach<ClsZOYControl>();
+
+        QCOMPARE(w<QLineEdit>("ledRFFreqA")->text(), QStringLiteral("1500"));
+        QCOMPARE(w<QLineEdit>("ledRFLevA")->text(), QStringLiteral("-12.5"));
+        QCOMPARE(w<QLineEdit>("ledRFFreqB")->text(), QStringLiteral("2250"));
+        QCOMPARE(w<QLineEdit>("ledRFFreqA")->toolTip(), QStringLiteral("Range: 0.1...40000 MHz"));
+        QCOMPARE(w<QLineEdit>("ledRFFreqB")->toolTip(), QStringLiteral("Range: 0.1...20000 MHz"));
+        QCOMPARE(w<QLineEdit>("ledRFLevA")->toolTip(), QStringLiteral("Range: -145...30 dBm"));
+        QVERIFY(w<QGroupBox>("grpRFB")->isEnabled());
+        QVERIFY(w<QGroupBox>("grpCDMB")->isEnabled());
+        QVERIFY(m_win->findChild<QTabWidget *>("tabWidget")->isTabEnabled(2));
+
+        for (const QString &s : {QStringLiteral("A"), QStringLiteral("B")}) {
+            QCOMPARE(w<QComboBox>("cbxDataSrc" + s)->currentText(), QStringLiteral("All 1"));
+            QVERIFY(w<QComboBox>("cbxPRBSType" + s)->isHidden());
+            QVERIFY(w<QComboBox>("cbxDLFile" + s)->isHidden());
+            QCOMPARE(items(w<QComboBox>("cbxCLFile" + s)), QStringList({"None", "ctrl1", "ctrl2"}));
+            QCOMPARE(w<QComboBox>("cbxCLFile" + s)->toolTip(),
+                     QStringLiteral("Control list files in directory: /var/user/CtrlLists"));
+            QCOMPARE(w<QComboBox>("cbxModType" + s)->currentText(), QStringLiteral("1024QAM"));
+            QCOMPARE(w<QLineEdit>("ledBitPerSym" + s)->text(), QStringLiteral("10"));
+            QCOMPARE(w<QComboBox>("cbxCoding" + s)->currentText(), QStringLiteral("None"));
+            QCOMPARE(w<QComboBox>("cbxFiltType" + s)->currentText(), QStringLiteral("APCOS25"));
+            QCOMPARE(w<QLabel>("lblFiltParam1" + s)->text(), QStringLiteral("Roll Off:"));
+            QVERIFY(w<QLineEdit>("ledFiltParam2" + s)->isHidden());
+            QCOMPARE(w<QComboBox>("cbxRampFunc" + s)->currentText(), QStringLiteral("Cos"));
+            QCOMPARE(w<QDoubleSpinBox>("sbxRampTime" + s)->value(), 0.25);
+            QCOMPARE(w<QDoubleSpinBox>("sbxRampRiseDly" + s)->toolTip(),
+                     QStringLiteral("Range: 0...4 symbols"));
+            QCOMPARE(w<QLineEdit>("ledRampLevAtt" + s)->toolTip(), QStringLiteral("Range: 0...50 dB"));
+            // The ZOY550X has three markers per path.
+            QVERIFY(!w<QCheckBox>("cheMark3" + s)->isHidden());
+            QVERIFY(w<QCheckBox>("cheMark4" + s)->isHidden());
+            QVERIFY(w<QComboBox>("cbxMark1" + s + "Out")->isHidden());
+            QVERIFY(w<QWidget>("tabCtrlParams" + s)->isHidden()); // no control list chosen
+        }
+        const QStringList lstSent = sent();
+        for (const QString &strPath : {QStringLiteral("1"), QStringLiteral("2")}) {
+            for (const char *strCmd :
+                 {"SOURce%1:BB:DM:SOUR ONE", "SOURce%1:BB:DM:FORMat QAM1024", "SOURce%1:BB:DM:SRATe 0.05 kHz",
+                  "SOURce%1:BB:DM:CODing OFF", "SOURce%1:BB:DM:FILTer:TYPE APCO25",
+                  "SOURce%1:BB:DM:FILTer:PARameter:APCO25 0.05", "SOURce%1:BB:DM:PRAMp:SHAPe Cosine",
+                  "SOURce%1:BB:DM:PRAMp:TIME 0.25"})
+                QVERIFY2(lstSent.contains(QString(strCmd).arg(strPath)),
+                         qPrintable(QString(strCmd).arg(strPath)));
+        }
+        // No RF value is pushed by the filling, and nothing is switched on.
+        QVERIFY(lstSent.filter(QRegularExpression("FREQuency |AMPLitude |STATe ON")).isEmpty());
+    }
+
+    void rfFrequencyLevelAndUnits()
+    {
+        // One RF path up to 6 GHz, one baseband generator.
+        QVERIFY(startSim("ZOY550X", "ZOY-B106,ZOY-B10"));
+        makeWindow();
+        attach<ClsZOYControl>();
+        sent();
+        traces();
+
+        QVERIFY(choose("cbxRFFreqUnitA", "GHz"));
+        enter("ledRFFreqA", "7");
+        QCOMPARE(w<QLineEdit>("ledRFFreqA")->text(), QStringLiteral("6"));
+        QCOMPARE(sent(), QStringList{"SOURce1:FREQuency 6GHz"});
+        QStringList lstTraces = traces();
+        QVERIFY(lstTraces.contains("APMAIN  : RF frequency on path 1 changed to: 7GHz"));
+        QVERIFY(lstTraces.contains("APMAIN  : RF frequency on path 1 corrected to max RF frequency: 6GHz"));
+
+        // MHz to kHz converts the shown value and sends nothing.
+        QVERIFY(choose("cbxRFFreqUnitA", "MHz"));
+        QCOMPARE(w<QLineEdit>("ledRFFreqA")->text(), QStringLiteral("6000"));
+        enter("ledRFFreqA", "1000");
+        QCOMPARE(sent(), QStringList{"SOURce1:FREQuency 1000MHz"});
+        traces();
+        QVERIFY(choose("cbxRFFreqUnitA", "kHz"));
+        QCOMPARE(w<QLineEdit>("ledRFFreqA")->text(), QStringLiteral("1000000"));
+        QCOMPARE(w<QLineEdit>("ledRFFreqA")->toolTip(), QStringLiteral("Range: 100...6000000 kHz"));
+        QCOMPARE(traces(), QStringList{"APMAIN  : RF frequency unit on path 1 changed from 'MHz' to 'kHz'"});
+        QVERIFY(sent().isEmpty());
+        enter("ledRFFreqA", "50");
+        QCOMPARE(sent(), QStringList{"SOURce1:FREQuency 100kHz"});
+        QVERIFY(traces().contains("APMAIN  : RF frequency on path 1 corrected to min RF frequency: 100kHz"));
+
+        enter("ledRFLevA", "-200.5");
+        QCOMPARE(w<QLineEdit>("ledRFLevA")->text(), QStringLiteral("-145"));
+        QCOMPARE(sent(), QStringList{"SOURce1:POWer:LEVel:IMMediate:AMPLitude -145dBm"});
+        // The validator takes the unit's decimals only: the third one cannot be typed.
+        enter("ledRFLevA", "-10.256");
+        QCOMPARE(sent(), QStringList{"SOURce1:POWer:LEVel:IMMediate:AMPLitude -10.25dBm"});
+        // Text that is no number reads as 0; letters cannot even be typed.
+        w<QLineEdit>("ledRFLevA")->setText(QStringLiteral("nan"));
+        m_win->setRFLev(1);
+        QCOMPARE(sent(), QStringList{"SOURce1:POWer:LEVel:IMMediate:AMPLitude 0dBm"});
+        enter("ledRFLevA", "x");
+        QCOMPARE(w<QLineEdit>("ledRFLevA")->text(), QString());
+        QVERIFY(sent().isEmpty());
+
+        // The instrument has no path B: its controls stay disabled and its slots send nothing.
+        QVERIFY(!m_win->findChild<QTabWidget *>("tabWidget")->isTabEnabled(2));
+        QVERIFY(!w<QGroupBox>("grpRFB")->isEnabled());
+        QVERIFY(!w<QGroupBox>("grpCDMB")->isEnabled());
+        m_win->setRFFreq(2);
+        m_win->switchRFLev(2);
+        m_win->switchCDM(2);
+        QVERIFY(sent().isEmpty());
+    }
+
+    void switchesTellTheirAction()
+    {
+        QVERIFY(startSim("ZOY550X", "ZOY-B106,ZOY-B10"));
+        makeWindow();
+        attach<ClsZOYControl>();
+        sent();
+        struct Switch
+        {
+            const char *button;
+            const char *lamp;
+            const char *onText;
+            const char *offText;
+            const char *onCmd;
+            const char *offCmd;
+        };
+        const Switch switches[] = {{"btnRFLevSwitchA", "lblRFLevSwitchA", "RF ON", "RF OFF",
+                                    "OUTPut1:STATe ON", "OUTPut1:STATe OFF"},
+                                   {"btnRampSwitchA", "lblRampSwitchA", "ON", "OFF",
+                                    "SOURce1:BB:DM:PRAMp:STATe ON", "SOURce1:BB:DM:PRAMp:STATe OFF"},
+                                   {"btnCDMSwitchA", "lblCDMSwitchA", "CDM ON", "CDM OFF",
+                                    "SOURce1:BB:DM:STATe ON", "SOURce1:BB:DM:STATe OFF"}};
+        for (const Switch &sw : switches) {
+            auto *btn = w<QPushButton>(sw.button);
+            auto *lamp = w<QLabel>(sw.lamp);
+            QVERIFY(showsIcon(lamp, ":/Misc/Misc/Red.png"));
+            btn->click();
+            QCOMPARE(btn->text(), QString(sw.offText));
+            QVERIFY(showsIcon(lamp, ":/Misc/Misc/Green.png"));
+            QCOMPARE(sent(), QStringList{sw.onCmd});
+            btn->click();
+            QCOMPARE(btn->text(), QString(sw.onText));
+            QVERIFY(showsIcon(lamp, ":/Misc/Misc/Red.png"));
+            QCOMPARE(sent(), QStringList{sw.offCmd});
+        }
+        QVERIFY(traces().contains("APMAIN  : CDM raming on path 1 activated"));
+
+        // Back in the idle state every switch shows its initial text again.
+        w<QPushButton>("btnRFLevSwitchA")->click();
+        detach();
+        QCOMPARE(w<QPushButton>("btnRFLevSwitchA")->text(), QStringLiteral("RF ON"));
+        QVERIFY(showsIcon(w<QLabel>("lblRFLevSwitchA"), ":/Misc/Misc/Red.png"));
+        QVERIFY(!w<QGroupBox>("grpRFA")->isEnabled());
+    }
+
+    void symbolRateAndFskDeviationCap()
+    {
+        QVERIFY(startSim("ZOY550X", "ZOY-B106,ZOY-B10"));
+        makeWindow();
+        attach<ClsZOYControl>();
+        QVERIFY(choose("cbxModTypeA", "2FSK"));
+        QCOMPARE(w<QLabel>("lblModParamA")->text(), QStringLiteral("Freq. Dev. [kHz]:"));
+        QVERIFY(!w<QLineEdit>("ledModParamA")->isHidden());
+        QVERIFY(w<QComboBox>("cbxModParamA")->isHidden());
+        QCOMPARE(items(w<QComboBox>("cbxCodingA")),
+                 QStringList({"None", "Differential", "Differential+Gray", "Gray", "GSM"}));
+        sent();
+        traces();
+
+        enter("ledSymRateA", "250000");
+        QCOMPARE(w<QLineEdit>("ledSymRateA")->text(), QStringLiteral("100000"));
+        QCOMPARE(sent(), QStringList{"SOURce1:BB:DM:SRATe 100000 kHz"});
+        const QStringList lstTraces = traces();
+        QVERIFY(
+            lstTraces.contains("APMAIN  : Symbole rate on path 1 corrected to max symbole rate: 100000 kHz"));
+        QVERIFY(lstTraces.contains("APMAIN  : CDM symbole rate on path 1 set to: 100000"));
+        enter("ledSymRateA", "0.01");
+        QCOMPARE(w<QLineEdit>("ledSymRateA")->text(), QStringLiteral("0.05"));
+        QCOMPARE(sent(), QStringList{"SOURce1:BB:DM:SRATe 0.05 kHz"});
+
+        enter("ledSymRateA", "100");
+        enter("ledModParamA", "1000");
+        QCOMPARE(w<QLineEdit>("ledModParamA")->toolTip(), QStringLiteral("Range: 0.001...1500"));
+        QCOMPARE(sent(), QStringList({"SOURce1:BB:DM:SRATe 100 kHz", "SOURce1:BB:DM:FSK:DEViation 1e+06"}));
+
+        // A lower symbol rate caps the shown deviation at 15 times the rate; it goes out with the
+        // next parameter entry only.
+        enter("ledSymRateA", "10");
+        QCOMPARE(w<QLineEdit>("ledModParamA")->text(), QStringLiteral("150"));
+        QCOMPARE(w<QLineEdit>("ledModParamA")->toolTip(), QStringLiteral("Range: 0.001...150"));
+        QCOMPARE(sent(), QStringList{"SOURce1:BB:DM:SRATe 10 kHz"});
+        enter("ledModParamA", "500");
+        QCOMPARE(w<QLineEdit>("ledModParamA")->text(), QStringLiteral("150"));
+        QCOMPARE(sent(), QStringList{"SOURce1:BB:DM:FSK:DEViation 150000"});
+
+        // The record's own maximum wins over a large symbol rate.
+        enter("ledSymRateA", "5000");
+        enter("ledModParamA", "60000");
+        QCOMPARE(w<QLineEdit>("ledModParamA")->text(), QStringLiteral("40000"));
+
+        // A modulation without parameter hides the parameter; one with limits offers them.
+        QVERIFY(choose("cbxModTypeA", "QPSK"));
+        QVERIFY(w<QLineEdit>("ledModParamA")->isHidden());
+        QVERIFY(w<QLabel>("lblModParamA")->isHidden());
+        QCOMPARE(w<QLineEdit>("ledBitPerSymA")->text(), QStringLiteral("2"));
+        QVERIFY(choose("cbxModTypeA", "ASK"));
+        QCOMPARE(w<QLineEdit>("ledModParamA")->toolTip(), QStringLiteral("Range: 0...100"));
+        QVERIFY(sent().contains("SOURce1:BB:DM:ASK:DEPTh 100"));
+    }
+
+    void dataSourceFilterAndMappingFiles()
+    {
+        QVERIFY(startSim("ZOY550X", "ZOY-B106,ZOY-B10"));
+        makeWindow();
+        attach<ClsZOYControl>();
+        sent();
+
+        QVERIFY(choose("cbxDataSrcA", "PRBS"));
+        auto *prbs = w<QComboBox>("cbxPRBSTypeA");
+        QVERIFY(!prbs->isHidden() && prbs->isEnabled());
+        QCOMPARE(prbs->count(), 7);
+        QVERIFY(sent().contains("SOURce1:BB:DM:PRBS:LENGth  9"));
+        QVERIFY(choose("cbxPRBSTypeA", "PRBS 23"));
+        QCOMPARE(sent(), QStringList{"SOURce1:BB:DM:PRBS:LENGth  23"});
+
+        QVERIFY(choose("cbxDataSrcA", "Data List"));
+        QVERIFY(prbs->isHidden());
+        auto *dl = w<QComboBox>("cbxDLFileA");
+        QVERIFY(!dl->isHidden() && dl->isEnabled());
+        QCOMPARE(items(dl), QStringList({"None", "alpha"}));
+        QCOMPARE(dl->toolTip(), QStringLiteral("Data list files in directory: /var/user/DataLists"));
+        QVERIFY(choose("cbxDLFileA", "alpha"));
+        QVERIFY(sent().contains("SOURce1:BB:DM:DLIS:SEL 'alpha'"));
+        QVERIFY(choose("cbxDataSrcA", "All 0"));
+        QVERIFY(dl->isHidden());
+        QCOMPARE(items(dl), QStringList{"None"});
+
+        QVERIFY(choose("cbxFiltTypeA", "Cosine"));
+        QCOMPARE(w<QLabel>("lblFiltParam2A")->text(), QStringLiteral("Bandwidth [Hz]:"));
+        QVERIFY(!w<QLineEdit>("ledFiltParam2A")->isHidden());
+        QCOMPARE(w<QLineEdit>("ledFiltParam2A")->toolTip(), QStringLiteral("Range: 400...15000000"));
+        sent();
+        enter("ledFiltParam1A", "1.5");
+        QCOMPARE(w<QLineEdit>("ledFiltParam1A")->text(), QStringLiteral("1"));
+        QCOMPARE(sent(), QStringList{"SOURce1:BB:DM:FILTer:PARameter:COSine 1"});
+        QVERIFY(traces().contains("APMAIN  : Filter parameter 1 on path 1 corrected to max value: 1 kHz"));
+        enter("ledFiltParam2A", "100000");
+        QCOMPARE(sent(), QStringList{"SOURce1:BB:DM:FILTer:PARameter:COSine:BANDwidth 100000"});
+
+        QVERIFY(choose("cbxFiltTypeA", "USER"));
+        auto *filt = w<QComboBox>("cbxFiltParam1A");
+        QVERIFY(!filt->isHidden());
+        QVERIFY(w<QLineEdit>("ledFiltParam1A")->isHidden());
+        QVERIFY(w<QLineEdit>("ledFiltParam2A")->isHidden());
+        QCOMPARE(items(filt), QStringList({"None", "gauss_bt03", "rc_alpha035"}));
+        QCOMPARE(filt->toolTip(), QStringLiteral("Filter files in directory: /var/user/Filters"));
+        QCOMPARE(sent().filter("FLISt:SEL"), QStringList{"SOURce1:BB:DM:FLISt:SELect \"\""});
+        QVERIFY(choose("cbxFiltParam1A", "rc_alpha035"));
+        QCOMPARE(sent().filter("FLISt:SEL"), QStringList{"SOURce1:BB:DM:FLISt:SELect \"rc_alpha035\""});
+        QVERIFY(choose("cbxFiltTypeA", "Gauss (Linear)"));
+        QVERIFY(filt->isHidden() && w<QLabel>("lblFiltParam1A")->isHidden());
+
+        QVERIFY(choose("cbxModTypeA", "USER"));
+        auto *map = w<QComboBox>("cbxModParamA");
+        QVERIFY(!map->isHidden());
+        QVERIFY(w<QLineEdit>("ledModParamA")->isHidden());
+        QCOMPARE(map->currentText(), QStringLiteral("None"));
+        QVERIFY(items(map).contains("QPSK_gray"));
+        QCOMPARE(map->toolTip(), QStringLiteral("Mapping files in directory: /var/user/Mappings"));
+        // "None" selects no mapping file rather than one called "None".
+        QVERIFY(sent().contains("SOURce1:BB:DM:MLISt:SELect \"\""));
+        QVERIFY(choose("cbxModParamA", "QPSK_gray"));
+        QVERIFY(sent().contains("SOURce1:BB:DM:MLISt:SELect \"QPSK_gray\""));
+    }
+
+    void controlListNoneResetsRampAndMarkers()
+    {
+        QVERIFY(startSim("ZOY550X", "ZOY-B106,ZOY-B10"));
+        makeWindow();
+        attach<ClsZOYControl>();
+        QVERIFY(choose("cbxCLFileA", "ctrl1"));
+        QVERIFY(!w<QWidget>("tabCtrlParamsA")->isHidden());
+        QVERIFY(sent().contains("SOURce1:BB:DM:CLIS:SEL 'ctrl1'"));
+
+        w<QPushButton>("btnRampSwitchA")->click();
+        w<QCheckBox>("cheRampBBOnlyA")->setChecked(true);
+        w<QDoubleSpinBox>("sbxRampTimeA")->setValue(4.0);
+        w<QDoubleSpinBox>("sbxRampRiseDlyA")->setValue(2.0);
+        enter("ledRampLevAttA", "70");
+        QCOMPARE(w<QLineEdit>("ledRampLevAttA")->text(), QStringLiteral("50"));
+        w<QCheckBox>("cheMark1A")->setChecked(true);
+        w<QCheckBox>("cheMark2A")->setChecked(true);
+        QStringList lstSent = sent();
+        for (const char *strCmd :
+             {"SOURce1:BB:DM:PRAMp:STATe ON", "SOURce1:BB:DM:PRAMp:BBONly:STATe ON",
+              "SOURce1:BB:DM:PRAMp:TIME 4", "SOURce1:BB:DM:PRAMp:RDELay 2",
+              "SOURce1:BB:DM:PRAMp:ATTenuation 50", "SOURce1:BB:DM:TRIGger:OUTPut1:MODE CLISt",
+              "OUTPut:USER1:SIGNal MARKA1", "OUTPut:USER2:SIGNal MARKA2"})
+            QVERIFY2(lstSent.contains(strCmd), qPrintable(QString(strCmd)));
+
+        QVERIFY(choose("cbxCLFileA", "None"));
+        QVERIFY(w<QWidget>("tabCtrlParamsA")->isHidden());
+        QCOMPARE(w<QPushButton>("btnRampSwitchA")->text(), QStringLiteral("ON"));
+        QVERIFY(!w<QCheckBox>("cheRampBBOnlyA")->isChecked());
+        QCOMPARE(w<QDoubleSpinBox>("sbxRampTimeA")->value(), 0.25);
+        QCOMPARE(w<QDoubleSpinBox>("sbxRampRiseDlyA")->value(), 0.0);
+        for (int m = 1; m <= 3; ++m) {
+            QVERIFY(!w<QCheckBox>(QStringLiteral("cheMark%1A").arg(m))->isChecked());
+            auto *out = w<QComboBox>(QStringLiteral("cbxMark%1AOut").arg(m));
+            QCOMPARE(items(out), QStringList{"None"});
+            QVERIFY(out->isHidden());
+        }
+        lstSent = sent();
+        QCOMPARE(lstSent.last(), QStringLiteral("SOURce1:BB:DM:CLIS:SEL ''"));
+        for (const char *strCmd :
+             {"SOURce1:BB:DM:PRAMp:SHAPe Cosine", "SOURce1:BB:DM:PRAMp:TIME 0.25",
+              "SOURce1:BB:DM:PRAMp:RDELay 0", "SOURce1:BB:DM:PRAMp:ATTenuation 50",
+              "SOURce1:BB:DM:PRAMp:BBONly:STATe OFF", "SOURce1:BB:DM:PRAMp:STATe OFF",
+              "SOURce1:BB:DM:TRIGger:OUTPut1:MODE RATio", "SOURce1:BB:DM:TRIGger:OUTPut2:MODE RATio"})
+            QVERIFY2(lstSent.contains(strCmd), qPrintable(QString(strCmd)));
+        // The connectors of the unchecked markers are free again.
+        QCOMPARE(m_instr->getMarkerOutputs(1, 3).size(), 6);
+    }
+
+    void markerOutputsRefillEachOther()
+    {
+        QVERIFY(startSim("ZOY550X", "ZOY-B9,ZOY-B9,ZOY-B106,ZOY-B206"));
+        makeWindow();
+        attach<ClsZOYControl>();
+        auto *outA1 = w<QComboBox>("cbxMark1AOut");
+        auto *outB1 = w<QComboBox>("cbxMark1BOut");
+        w<QCheckBox>("cheMark1A")->setChecked(true);
+        QCOMPARE(items(outA1), QStringList({"USER1", "USER2", "USER3", "USER4", "USER5", "USER6"}));
+        QVERIFY(!outA1->isHidden() && outA1->isEnabled());
+        QVERIFY(sent().contains("OUTPut:USER1:SIGNal MARKA1"));
+        w<QCheckBox>("cheMark1B")->setChecked(true);
+        QCOMPARE(items(outB1), QStringList({"USER2", "USER3", "USER4", "USER5", "USER6"}));
+        // Marker 1 of path A keeps its own choice first, followed by what is still free.
+        QCOMPARE(items(outA1), QStringList({"USER1", "USER3", "USER4", "USER5", "USER6"}));
+
+        QVERIFY(choose("cbxMark1AOut", "USER4"));
+        QCOMPARE(sent().filter("USER4"),
+                 QStringList({"OUTPut:USER4:DIRection OUTPut", "OUTPut:USER4:SIGNal MARKA1"}));
+        QCOMPARE(items(outA1), QStringList({"USER4", "USER1", "USER3", "USER5", "USER6"}));
+        QCOMPARE(items(outB1), QStringList({"USER2", "USER1", "USER3", "USER5", "USER6"}));
+
+        // Unchecking releases the connector for the others.
+        w<QCheckBox>("cheMark1B")->setChecked(false);
+        QVERIFY(sent().contains("SOURce2:BB:DM:TRIGger:OUTPut1:MODE RATio"));
+        QVERIFY(!m_instr->getOutputUseMap().value("USER2"));
+        QCOMPARE(items(outA1), QStringList({"USER4", "USER1", "USER2", "USER3", "USER5", "USER6"}));
+
+        // A new assignment starts from the new instrument's free outputs.
+        detach();
+        QCOMPARE(items(outA1), QStringList{"None"});
+        QVERIFY(outA1->isHidden() && !w<QCheckBox>("cheMark1A")->isChecked());
+        attach<ClsZOYControl>();
+        QCOMPARE(items(outA1), QStringList{"None"});
+        QVERIFY(outA1->isHidden() && !outA1->isEnabled());
+        w<QCheckBox>("cheMark1A")->setChecked(true);
+        QCOMPARE(items(outA1), QStringList({"USER1", "USER2", "USER3", "USER4", "USER5", "USER6"}));
+    }
+
+    void fixedMarkersSendNoOutput()
+    {
+        QVERIFY(startSim("HERN330X", "HERN-B10,HERN-B106"));
+        makeWindow();
+        attach<ClsHERNControl>();
+        for (const QString &s : {QStringLiteral("A"), QStringLiteral("B")}) {
+            QVERIFY(!w<QCheckBox>("cheMark2" + s)->isHidden());
+            QVERIFY(w<QCheckBox>("cheMark3" + s)->isHidden());
+            QVERIFY(w<QCheckBox>("cheMark4" + s)->isHidden());
+        }
+        sent();
+        w<QCheckBox>("cheMark1A")->setChecked(true);
+        auto *out = w<QComboBox>("cbxMark1AOut");
+        QCOMPARE(items(out), QStringList{"Marker1"});
+        QVERIFY(!out->isHidden() && !out->isEnabled());
+        QCOMPARE(sent(), QStringList{"SOURce1:BB:DM:TRIGger:OUTPut1:MODE CLISt"});
+    }
+
+    void oneBasebandNeverRefillsPathB()
+    {
+        QVERIFY(startSim("ZOY550X", "ZOY-B106,ZOY-B10"));
+        makeWindow();
+        attach<ClsZOYControl>();
+        QVERIFY(choose("cbxDataSrcA", "Data List"));
+        QVERIFY(choose("cbxDLFileA", "alpha"));
+        QVERIFY(choose("cbxCLFileA", "ctrl2"));
+        writeFile(QStringLiteral("DataLists/beta.dm_iqd"));
+        writeFile(QStringLiteral("CtrlLists/ctrl3.dm_iqc"));
+        sent();
+        traces();
+
+        m_win->updateDLCbx();
+        m_win->updateCLCbx();
+        QCOMPARE(items(w<QComboBox>("cbxDLFileA")), QStringList({"None", "alpha", "beta"}));
+        QCOMPARE(w<QComboBox>("cbxDLFileA")->currentText(), QStringLiteral("alpha"));
+        QCOMPARE(items(w<QComboBox>("cbxCLFileA")), QStringList({"None", "ctrl1", "ctrl2", "ctrl3"}));
+        QCOMPARE(w<QComboBox>("cbxCLFileA")->currentText(), QStringLiteral("ctrl2"));
+        QCOMPARE(items(w<QComboBox>("cbxDLFileB")), QStringList{"None"});
+        QCOMPARE(items(w<QComboBox>("cbxCLFileB")), QStringList{"None"});
+        const QStringList lstTraces = traces();
+        QVERIFY(lstTraces.contains("APMAIN  : New data list file availabe on assigned instrument"));
+        QVERIFY(lstTraces.contains("APMAIN  : New control list file availabe on assigned instrument"));
+
+        const QStringList lstSent = sent();
+        QVERIFY(lstSent.contains("SOURce1:BB:DM:DLISt:CATalog?"));
+        QVERIFY(lstSent.contains("SOURce1:BB:DM:CLISt:CATalog?"));
+        // Only catalogs were read: a refill selects nothing.
+        QVERIFY(lstSent.filter("SEL").isEmpty());
+        // Path B was never addressed, neither by the filling nor by the refills.
+        QFile log(m_strLogPath);
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        const QByteArray all = log.readAll();
+        QVERIFY(!all.contains("SOURce2") && !all.contains("OUTPut2"));
+    }
+};
+
+QTEST_MAIN(TstPathPanels)
+#include "tst_pathpanels.moc"
