@@ -32,6 +32,10 @@
 //                         127.0.0.2, 127.0.0.3), with the same ports and one shared portmapper;
 //                         replaces --model/--address. Each gets its own storage subfolder.
 //
+//   --keep-running        stay when the process that started the simulator ends (by default
+//                         it ends with it, so a crashed test or script leaves no simulator
+//                         behind holding ports and pipes)
+//
 // SIGTERM and SIGINT end the simulator cleanly (the temporary storage is removed).
 
 #include "sim/messagelog.h"
@@ -48,6 +52,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -124,8 +129,16 @@ int main(int argc, char *argv[])
         {"preset-time", "Duration of SYSTem:PRESet in ms.", "ms", "500"},
         {"fault", "Fault to simulate: " + SimFaults::help() + ".", "name[=value]"},
         {"instrument", "Serve MODEL at IP (repeatable).", "model@ip"},
+        {"keep-running", "Stay when the starting process ends."},
     });
     parser.process(app);
+    if (!parser.isSet("keep-running")) {
+        // Checked after the request, since the parent may have ended before it was made.
+        const pid_t starter = ::getppid();
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (::getppid() != starter)
+            return 0;
+    }
 
     SimFaults faults;
     for (const QString &fault : parser.values("fault")) {

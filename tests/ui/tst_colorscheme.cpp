@@ -352,7 +352,7 @@ void TstColorScheme::badColorSetFilesAreRejected_data()
 
     const QByteArray header = "Format=ListForge colour set 1\n";
     QTest::newRow("missing") << QByteArray() << "does not exist";
-    QTest::newRow("binary garbage") << QByteArray("\x00\x01\xff\xfe[[[\n====\n\x7f junk", 22)
+    QTest::newRow("binary garbage") << QByteArray("\x00\x01\xff\xfe[[[\n====\n\x7f junk", 19)
                                     << "not a color set";
     QTest::newRow("other ini") << QByteArray("[General]\nfoo=bar\n[Color]\nText=#000000\n")
                                << "not a color set";
@@ -419,7 +419,7 @@ void TstColorScheme::saveReplacesUnreadableFile()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString strPath = dir.filePath(QStringLiteral("old.col"));
-    writeFile(strPath, QByteArray("\x00\x01\xff\xfe[[[\n====\n\x7f junk", 22));
+    writeFile(strPath, QByteArray("\x00\x01\xff\xfe[[[\n====\n\x7f junk", 19));
 
     const ClsColorScheme original = customScheme();
     QString strError;
