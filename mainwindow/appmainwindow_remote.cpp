@@ -64,12 +64,14 @@ void AppMainWindow::fillCmdErrorList()
             return;
         auto *top = new QTreeWidgetItem(ui->trwCmdErrorList, {strTitle});
         top->setIcon(0, attention);
+        top->setFirstColumnSpanned(true);
         for (auto it = mapErrors.cbegin(); it != mapErrors.cend(); ++it)
             new QTreeWidgetItem(top, {it.key(), it.value()});
         top->setExpanded(true);
     };
     addGroup(QStringLiteral("Static Errors"), mapStatic);
     addGroup(QStringLiteral("Queue Errors"), mapQueue);
+    ui->trwCmdErrorList->resizeColumnToContents(0);
     fitSecondColumn(ui->trwCmdErrorList);
 }
 
@@ -128,6 +130,8 @@ void AppMainWindow::fillOptionList()
         auto *top =
             new QTreeWidgetItem(ui->trwOptionList, {QString::fromLatin1(OptionCategoryLabels[intCategory])});
         top->setIcon(0, plus);
+        // Category rows have no description; their label may use the whole row.
+        top->setFirstColumnSpanned(true);
         for (const QString &strEntry : lstOptions) {
             const int intSep = strEntry.indexOf(QLatin1Char(';'));
             const QString strCode = intSep < 0 ? strEntry : strEntry.left(intSep);
@@ -136,6 +140,7 @@ void AppMainWindow::fillOptionList()
         }
         top->setExpanded(true);
     }
+    ui->trwOptionList->resizeColumnToContents(0);
     fitSecondColumn(ui->trwOptionList);
     ui->btnOLFileSave->setEnabled(true);
 }

@@ -1,0 +1,123 @@
+#include "instrument/clszoycontrol.h"
+#include "lstdialogtesthelpers.h"
+#include "simprocess.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+// Uploads from the list management dialog into a simulated generator.
+class TestDlgLstManageUpload : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    SimProcess m_sim;
+    QString m_strStorage;
+    std::unique_ptr<ClsZOYControl> m_instr;
+
+    QByteArray stored(const QString &strRelative) const
+    {
+        QFile file(m_strStorage + QLatin1Char('/') + strRelative);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        qputenv("LISTFORGE_VISA_LIBRARY", qgetenv("LISTFORGE_BUILD_DIR") + "/libvisa32.so");
+        m_strStorage = m_dir.filePath(QStringLiteral("storage"));
+        QVERIFY(m_sim.start({"--model", "ZOY550X", "--port", "0", "--portmapper-port", "0", "--storage",
+                             m_strStorage, "--preset-time", "10"}));
+        m_instr = std::make_unique<ClsZOYControl>(
+            QStringLiteral("TCPIP0::127.0.0.1::%1::SOCKET").arg(m_sim.socketPort()));
+        QVERIFY(m_instr->isSessionOpen());
+        // Replacing a file on the instrument is confirmed by the user; here always yes.
+        ClsInstrControl::setConfirmHandler([](const QString &, const QString &) { return true; });
+    }
+
+    void cleanupTestCase()
+    {
+        m_instr.reset();
+        ClsInstrControl::setConfirmHandler({});
+    }
+
+    void uploadButtonsFollowInstrumentAndFiles()
+    {
+        ScriptedDlgLstManage dlg;
+        auto *btnDL = dlg.w<QPushButton>("btnDLFileTrans");
+        auto *btnCL = dlg.w<QPushButton>("btnCLFileTrans");
+        dlg.setInstrument(m_instr.get());
+        QVERIFY(!btnDL->isEnabled()); // no local file yet
+        QVERIFY(!btnCL->isEnabled());
+
+        dlg.applyPrbs(511);
+        dlg.saveAnswers << m_dir.filePath(QStringLiteral("prbs9"));
+        dlg.w<QPushButton>("btnDLFileSave")->click();
+        QVERIFY(btnDL->isEnabled());
+
+        dlg.saveAnswers << m_dir.filePath(QStringLiteral("ctrl"));
+        dlg.w<QPushButton>("btnCLFileSave")->click();
+        QVERIFY(btnCL->isEnabled());
+
+        dlg.releaseInstrument();
+        QVERIFY(!btnDL->isEnabled());
+        QVERIFY(!btnCL->isEnabled());
+        QCOMPARE(dlg.instrument(), nullptr);
+
+        // A known file is offered again as soon as an instrument comes back.
+        dlg.setInstrument(m_instr.get());
+        QVERIFY(btnDL->isEnabled());
+        QVERIFY(btnCL->isEnabled());
+
+        // ASCII data lists are never uploaded.
+        dlg.w<QCheckBox>("cheDLFileFormat")->setChecked(true);
+        dlg.saveAnswers << m_dir.filePath(QStringLiteral("prbs9.dm_iqda"));
+        dlg.w<QPushButton>("btnDLFileSave")->click();
+        QCOMPARE(dlg.w<QLineEdit>("ledDLLocFileName")->text(), QStringLiteral("prbs9.dm_iqda"));
+        QVERIFY(!btnDL->isEnabled());
+        dlg.releaseInstrument();
+        dlg.setInstrument(m_instr.get());
+        QVERIFY(!btnDL->isEnabled());
+    }
+
+    void uploadsReachTheInstrumentAndAnnounceNewFiles()
+    {
+        ScriptedDlgLstManage dlg;
+        dlg.setInstrument(m_instr.get());
+        QSignalSpy newDL(&dlg, &DlgLstManage::newDLAvailable);
+        QSignalSpy newCL(&dlg, &DlgLstManage::newCLAvailable);
+
+        dlg.applyPrbs(1000);
+        const QString strDataPath = m_dir.filePath(QStringLiteral("up.dm_iqd"));
+        dlg.saveAnswers << strDataPath;
+        dlg.w<QPushButton>("btnDLFileSave")->click();
+        dlg.w<QPushButton>("btnDLFileTrans")->click();
+        QCOMPARE(newDL.count(), 1);
+        QFile local(strDataPath);
+        QVERIFY(local.open(QIODevice::ReadOnly));
+        const QByteArray baLocal = local.readAll();
+        QTRY_COMPARE_WITH_TIMEOUT(stored(QStringLiteral("DataLists/up.dm_iqd")), baLocal, 10000);
+        QVERIFY(m_instr->getDataListCatalog(1).contains(QStringLiteral("up")) ||
+                m_instr->getDataListCatalog(1).contains(QStringLiteral("up.dm_iqd")));
+
+        const QString strCtrlPath = m_dir.filePath(QStringLiteral("upc.dm_iqc"));
+        dlg.saveAnswers << strCtrlPath;
+        dlg.w<QPushButton>("btnCLFileSave")->click();
+        dlg.w<QPushButton>("btnCLFileTrans")->click();
+        QCOMPARE(newCL.count(), 1);
+        QFile ctrl(strCtrlPath);
+        QVERIFY(ctrl.open(QIODevice::ReadOnly));
+        QTRY_COMPARE_WITH_TIMEOUT(stored(QStringLiteral("CtrlLists/upc.dm_iqc")), ctrl.readAll(), 10000);
+        // The buttons are offered again for the next upload.
+        QVERIFY(dlg.w<QPushButton>("btnDLFileTrans")->isEnabled());
+        QVERIFY(dlg.w<QPushButton>("btnCLFileTrans")->isEnabled());
+    }
+};
+
+QTEST_MAIN(TestDlgLstManageUpload)
+#include "tst_dlglstmanageupload.moc"
