@@ -535,6 +535,8 @@ bool ClsInstrControl::sendFileBlocks(QFile &file, qint64 i64Size, const QString 
             strFailure = QStringLiteral(
                 "CINSCT  : Unable to sent data block to instrument (receive byte count mismatch)!");
         i64Remaining -= i64Chunk;
+        if (transferProgress && strFailure.isEmpty())
+            transferProgress(i64Size - i64Remaining, i64Size);
     }
     // A raw socket has no END: the instrument takes the line feed after the block as the end of
     // the message. Without it the next command would be read as part of this one.

@@ -101,6 +101,14 @@ public:
     QString getLastCmdDuration() const;
     double getLastCmdDurationMs() const { return lastCmdDuration; }
 
+    // Told about a file transfer while it runs: bytes of the file sent so far and its size.
+    // Called on the transferring thread after every chunk; keep it cheap.
+    using TransferProgressHandler = std::function<void(qint64 i64Done, qint64 i64Total)>;
+    void setTransferProgressHandler(TransferProgressHandler handler)
+    {
+        transferProgress = std::move(handler);
+    }
+
     // --- instrument state -------------------------------------------------------------------
     QString getOptions();
     void getOptionList(qint32 intCategory, QStringList &lstOptions) const;
@@ -214,6 +222,8 @@ protected:
     double lastCmdDuration = UnknownDuration;
 
 private:
+    TransferProgressHandler transferProgress;
+
     void initDatabase();
     void emitInfo(const QString &strText);
     void emitError(const QString &strText);

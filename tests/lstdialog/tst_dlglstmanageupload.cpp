@@ -117,6 +117,30 @@ private slots:
         QVERIFY(dlg.w<QPushButton>("btnDLFileTrans")->isEnabled());
         QVERIFY(dlg.w<QPushButton>("btnCLFileTrans")->isEnabled());
     }
+
+    void transferProgressCountsEveryChunk()
+    {
+        const QByteArray baFile(100000, 'x');
+        QFile local(m_dir.filePath(QStringLiteral("progress.dm_iqd")));
+        QVERIFY(local.open(QIODevice::WriteOnly));
+        local.write(baFile);
+        local.close();
+
+        QList<QPair<qint64, qint64>> calls;
+        m_instr->setTransferProgressHandler([&calls](qint64 done, qint64 total) {
+            calls.append({done, total});
+        });
+        QVERIFY(m_instr->uploadDataList(m_dir.path(), QStringLiteral("progress.dm_iqd")));
+        m_instr->setTransferProgressHandler({});
+
+        QCOMPARE(calls.size(), (baFile.size() + 1023) / 1024);
+        for (int i = 0; i < calls.size(); ++i) {
+            QCOMPARE(calls.at(i).second, qint64(baFile.size()));
+            QVERIFY(i == 0 || calls.at(i).first > calls.at(i - 1).first);
+        }
+        QCOMPARE(calls.last().first, qint64(baFile.size()));
+        QTRY_COMPARE_WITH_TIMEOUT(stored(QStringLiteral("DataLists/progress.dm_iqd")), baFile, 10000);
+    }
 };
 
 QTEST_MAIN(TestDlgLstManageUpload)
