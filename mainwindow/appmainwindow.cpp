@@ -393,9 +393,8 @@ void AppMainWindow::addInstrLogLine(int intLogType, const QString &strText)
     ui->lswInstrLog->setCurrentItem(item);
 }
 
-void AppMainWindow::replaceLastInstrLogLine(const QString &strText)
+void AppMainWindow::replaceInstrLogLine(int intRow, const QString &strText)
 {
-    const int intCount = ui->lswInstrLog->count();
-    if (intCount > 0)
-        ui->lswInstrLog->item(intCount - 1)->setText(strText);
+    if (QListWidgetItem *item = ui->lswInstrLog->item(intRow))
+        item->setText(strText);
 }

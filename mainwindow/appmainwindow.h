@@ -207,7 +207,7 @@ private:
 
     // Instrument log lines: type 1 is information, anything else an error.
     void addInstrLogLine(int intLogType, const QString &strText);
-    void replaceLastInstrLogLine(const QString &strText);
+    void replaceInstrLogLine(int intRow, const QString &strText);
 
     Ui::AppMainWindowUI *ui;
     Tracer m_tracer;

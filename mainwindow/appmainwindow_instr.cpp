@@ -138,12 +138,15 @@ void AppMainWindow::initInstrument()
     QFuture<bool> future = QtConcurrent::run(m_instr, &ClsInstrControl::presetInstrument);
     QString strProgress = QStringLiteral("Initializing instrument .");
     addInstrLogLine(ClsInstrControl::InstrLogInfo, strProgress);
+    // The preset's own messages arrive while the dots grow and go below the progress line, so
+    // the dots are written into that line, not into whichever line is last by then.
+    const int intProgressRow = ui->lswInstrLog->count() - 1;
     // The window keeps painting and shows progress, but the user cannot act on a half-initialised
     // instrument.
     while (!future.isFinished()) {
         QThread::msleep(PresetPollMs);
         strProgress += QLatin1Char('.');
-        replaceLastInstrLogLine(strProgress);
+        replaceInstrLogLine(intProgressRow, strProgress);
         toggleInstrStateIndi();
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     }

@@ -1,0 +1,442 @@
+// Assignment of a pool instrument from the instrument box of the main window, its release, and
+// the application states that follow the pool, offscreen against simulated generators.
+
+#include "windowrig.h"
+
+#include <QPushButton>
+#include <QTabWidget>
+#include <QtTest>
+
+namespace {
+
+const QString GreenIcon = QStringLiteral(":/Misc/Misc/Green.png");
+const QString YellowIcon = QStringLiteral(":/Misc/Misc/Yellow.png");
+const QString RedIcon = QStringLiteral(":/Misc/Misc/Red.png");
+
+// The option tree as lines: a category label, then "  code | description" per child.
+QStringList treeLines(QTreeWidget *trw)
+{
+    QStringList lines;
+    for (int i = 0; i < trw->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem *top = trw->topLevelItem(i);
+        lines << top->text(0);
+        for (int c = 0; c < top->childCount(); ++c)
+            lines << QStringLiteral("  %1 | %2").arg(top->child(c)->text(0), top->child(c)->text(1));
+    }
+    return lines;
+}
+
+const QStringList CategoryLabels{"RF Path(s):",
+                                 "BB Path(s):",
+                                 "Multi Channel/MIMO/Fading:",
+                                 "Noise:",
+                                 "Digital Standards (Internal):",
+                                 "Digital Standards (External):",
+                                 "GNSS and Avionics (Internal):",
+                                 "Miscellaneous:"};
+
+} // namespace
+
+class TstInstrAssign : public QObject
+{
+    Q_OBJECT
+
+    WindowRig m_rig;
+
+    QTabWidget *tabs() const { return m_rig.w<QTabWidget>(QStringLiteral("tabWidget")); }
+    QPushButton *button(const QString &strName) const { return m_rig.w<QPushButton>(strName); }
+
+private slots:
+    void init() { m_rig.reset(); }
+    void cleanup() { m_rig.reset(); }
+
+    void assignEachModel_data()
+    {
+        QTest::addColumn<QString>("model");
+        QTest::addColumn<QString>("serial");
+        QTest::addColumn<QString>("options");
+        QTest::addColumn<QString>("className");
+        QTest::addColumn<QString>("typeWord");
+        QTest::addColumn<bool>("pathB");
+        QTest::addColumn<QString>("rfOption"); // path A's RF option as the tree shows it
+
+        // The simulator's default option sets: two RF and two baseband paths where the model
+        // has them, one of each on the DVT330X and HERN330X.
+        QTest::newRow("GKR550X") << "GKR550X"
+                                 << "102030" << QString() << "ClsGKRControl"
+                                 << "GKR" << true << "  GKR-B106 | RF Path A - 100kHz-6.0GHz";
+        QTest::newRow("PLOXA550X") << "PLOXA550X"
+                                   << "103040" << QString() << "ClsPLOXAControl"
+                                   << "PLOXA" << true << "  PLOXA-B106 | RF Path A - 100kHz-6.0GHz";
+        QTest::newRow("DVT330X") << "DVT330X"
+                                 << "104050" << QString() << "ClsDVTControl"
+                                 << "DVT" << false << "  DVT-B106 | RF Path A - 100kHz-6.0GHz";
+        QTest::newRow("HERN330X") << "HERN330X"
+                                  << "105060" << QString() << "ClsHERNControl"
+                                  << "HERN" << false << "  HERN-B106 | RF Path A - 9kHz-6.0GHz";
+        QTest::newRow("ZOY550X") << "ZOY550X"
+                                 << "106070" << QString() << "ClsZOYControl"
+                                 << "ZOY" << true << "  ZOY-B140 | RF Path A - 100kHz-40.0GHz";
+        // Either a second RF path or a second baseband path is enough for path B.
+        QTest::newRow("GKR550X one RF, two BB") << "GKR550X"
+                                                << "102031"
+                                                << "GKR-B106,GKR-B10,GKR-B10"
+                                                << "ClsGKRControl"
+                                                << "GKR" << true << "  GKR-B106 | RF Path A - 100kHz-6.0GHz";
+        QTest::newRow("GKR550X two RF, one BB") << "GKR550X"
+                                                << "102032"
+                                                << "GKR-B106,GKR-B203,GKR-B10"
+                                                << "ClsGKRControl"
+                                                << "GKR" << true << "  GKR-B106 | RF Path A - 100kHz-6.0GHz";
+        QTest::newRow("GKR550X one RF, one BB") << "GKR550X"
+                                                << "102033"
+                                                << "GKR-B106,GKR-B10"
+                                                << "ClsGKRControl"
+                                                << "GKR" << false << "  GKR-B106 | RF Path A - 100kHz-6.0GHz";
+    }
+
+    void assignEachModel()
+    {
+        QFETCH(QString, model);
+        QFETCH(QString, serial);
+        QFETCH(QString, options);
+        QFETCH(QString, className);
+        QFETCH(QString, typeWord);
+        QFETCH(bool, pathB);
+        QFETCH(QString, rfOption);
+
+        SimInstr *sim = m_rig.startSim(model, serial, options);
+        QVERIFY(sim);
+        m_rig.storePool({WindowRig::poolEntry(sim)});
+        AppMainWindow *win = m_rig.makeWindow();
+        // The pool came with the settings: one entry, nothing assigned yet.
+        QCOMPARE(m_rig.boxEntries(), QStringList{sim->entryText()});
+        QCOMPARE(m_rig.instrBox()->itemData(0).toString(), sim->strResource);
+        QCOMPARE(win->appState(), int(AppMainWindow::StateIdle));
+        QVERIFY(m_rig.statusIconIs(YellowIcon));
+        QVERIFY(!win->instrument());
+        m_rig.traces();
+        sim->received();
+
+        QVERIFY(m_rig.activateEntry(sim->entryText()));
+
+        QCOMPARE(win->appState(), int(AppMainWindow::StateActive));
+        QVERIFY(m_rig.statusIconIs(GreenIcon));
+        QVERIFY(m_rig.w<QLabel>(QStringLiteral("lblInstrStatus"))->isVisible());
+        QVERIFY(win->instrument());
+        QCOMPARE(QString(win->instrument()->metaObject()->className()), className);
+        QCOMPARE(win->instrument()->getResource(), sim->strResource);
+        QCOMPARE(m_rig.statusMessage(), sim->entryText() + QStringLiteral(" assigned"));
+
+        const QStringList lstTraces = m_rig.traces();
+        QVERIFY(inOrder(
+            lstTraces,
+            {"APMAIN  : Instrument selection changed",
+             QStringLiteral("APMAIN  : %1 control object '%2' assignd").arg(typeWord, sim->strResource),
+             "APMAIN  : Application set to active state"}));
+        QCOMPARE(lstTraces.filter(QStringLiteral(" assignd")).size(), 1);
+
+        // The preset went out with the completion loop: event status enable, clear, the
+        // command, "*OPC", then polls of the event status register.
+        const QStringList lstSent = sim->received();
+        int intOpcAt = -1;
+        QVERIFY2(inOrder(lstSent, {"*ESE 1", "*CLS", "SYSTem:PRESet", "*OPC"}, &intOpcAt),
+                 qPrintable(lstSent.join(" | ")));
+        QVERIFY(lstSent.indexOf(QStringLiteral("*ESR?"), intOpcAt) > intOpcAt);
+        QCOMPARE(lstSent.count(QStringLiteral("SYSTem:PRESet")), 1);
+
+        // The progress line opens the instrument log and got at least one dot per 250 ms step.
+        const QStringList lstLog = m_rig.instrLog();
+        QVERIFY(!lstLog.isEmpty());
+        QVERIFY2(QRegularExpression(QStringLiteral("^Initializing instrument \\.{2,}$"))
+                     .match(lstLog.first())
+                     .hasMatch(),
+                 qPrintable(lstLog.first()));
+        QCOMPARE(lstLog.filter(QStringLiteral("Initializing instrument")).size(), 1);
+        QVERIFY(WindowRig::sameImage(m_rig.w<QListWidget>(QStringLiteral("lswInstrLog"))->item(0)->icon(),
+                                     QIcon(QStringLiteral(":/Tracer/TraceLog/info.png"))));
+
+        QCOMPARE(tabs()->currentIndex(), 1);
+        QVERIFY(tabs()->isTabEnabled(0));
+        QVERIFY(tabs()->isTabEnabled(1));
+        QCOMPARE(tabs()->isTabEnabled(2), pathB);
+
+        // The option tree holds the categories with installed options, in table order.
+        auto *trw = m_rig.w<QTreeWidget>(QStringLiteral("trwOptionList"));
+        QStringList lstLabels;
+        for (int i = 0; i < trw->topLevelItemCount(); ++i) {
+            lstLabels << trw->topLevelItem(i)->text(0);
+            QVERIFY(trw->topLevelItem(i)->childCount() > 0);
+        }
+        QVERIFY(inOrder(CategoryLabels, lstLabels));
+        const QStringList lstLines = treeLines(trw);
+        QCOMPARE(lstLines.value(0), QStringLiteral("RF Path(s):"));
+        const int intBB = lstLines.indexOf(QStringLiteral("BB Path(s):"));
+        QVERIFY(intBB > 1);
+        QVERIFY(lstLines.mid(1, intBB - 1).contains(rfOption));
+        QVERIFY(m_rig.w<QPushButton>(QStringLiteral("btnOLFileSave"))->isEnabled());
+    }
+
+    // A preset of several 250 ms steps: the dots keep growing on the one progress line, whatever
+    // the instrument reports meanwhile.
+    void progressDotsDuringALongPreset()
+    {
+        SimInstr *sim = m_rig.startSim(QStringLiteral("DVT330X"), QStringLiteral("104050"), QString(), 900);
+        QVERIFY(sim);
+        m_rig.storePool({WindowRig::poolEntry(sim)});
+        AppMainWindow *win = m_rig.makeWindow();
+        QElapsedTimer timer;
+        timer.start();
+        QVERIFY(m_rig.activateEntry(sim->entryText()));
+        QVERIFY(timer.elapsed() >= 900);
+        QCOMPARE(win->appState(), int(AppMainWindow::StateActive));
+
+        const QStringList lstLog = m_rig.instrLog();
+        QVERIFY(!lstLog.isEmpty());
+        QVERIFY2(QRegularExpression(QStringLiteral("^Initializing instrument \\.{4,}$"))
+                     .match(lstLog.first())
+                     .hasMatch(),
+                 qPrintable(lstLog.join(" | ")));
+        QVERIFY2(lstLog.filter(QStringLiteral("Initializing instrument")).size() == 1,
+                 qPrintable(lstLog.join(" | ")));
+        // What the preset reported on its worker thread follows the progress line.
+        QCOMPARE(lstLog.value(1), QStringLiteral("Perform instrument preset"));
+    }
+
+    void optionTreeOfTheDefaultGkr()
+    {
+        SimInstr *sim = m_rig.startSim(QStringLiteral("GKR550X"), QStringLiteral("102030"));
+        QVERIFY(sim);
+        m_rig.storePool({WindowRig::poolEntry(sim)});
+        m_rig.makeWindow();
+        QVERIFY(m_rig.activateEntry(sim->entryText()));
+        auto *trw = m_rig.w<QTreeWidget>(QStringLiteral("trwOptionList"));
+        QCOMPARE(trw->headerItem()->text(0), QStringLiteral("Option"));
+        QCOMPARE(trw->headerItem()->text(1), QStringLiteral("Functionality"));
+        // "*OPT?": GKR-B10 twice, B14, B31, B32, B106, B203, K30, K40, K42 twice, K53, K61,
+        // K253. Nothing of the miscellaneous category is installed, so it is left out; a second
+        // licence of the same code is told apart by "(B)".
+        const QString strBaseband =
+            QStringLiteral("Baseband - Generator with digital modulation (realtime) and ARB (64MS)");
+        const QStringList lstExpected{"RF Path(s):",
+                                      "  GKR-B31 | RF Path A - High-Power output",
+                                      "  GKR-B32 | RF Path B - High-Power output",
+                                      "  GKR-B106 | RF Path A - 100kHz-6.0GHz",
+                                      "  GKR-B203 | RF Path B - 100kHz-3.0GHz",
+                                      "BB Path(s):",
+                                      "  GKR-B10 | " + strBaseband,
+                                      "  GKR-B10(B) | " + strBaseband,
+                                      "Multi Channel/MIMO/Fading:",
+                                      "  GKR-B14 | Fading simulator",
+                                      "Noise:",
+                                      "  GKR-K61 | AWGN",
+                                      "Digital Standards (Internal):",
+                                      "  GKR-K40 | GSM/EDGE",
+                                      "  GKR-K42 | 3GPP FDD",
+                                      "  GKR-K42(B) | 3GPP FDD",
+                                      "  GKR-K53 | LTE/E-UTRA",
+                                      "Digital Standards (External):",
+                                      "  GKR-K253 | LTE/E-UTRA",
+                                      "GNSS and Avionics (Internal):",
+                                      "  GKR-K30 | GPS L1 C/A"};
+        QCOMPARE(treeLines(trw), lstExpected);
+        // The description column is at least 400 pixels and fits the longest description.
+        QVERIFY(trw->columnWidth(1) >= 400);
+        QVERIFY(trw->columnWidth(1) >= QFontMetrics(trw->font()).horizontalAdvance(strBaseband));
+    }
+
+    // Activating the assigned entry again switches off what is on, deletes the control object
+    // and assigns the instrument anew.
+    void reactivatingReleasesAndAssignsAgain()
+    {
+        SimInstr *sim = m_rig.startSim(QStringLiteral("GKR550X"), QStringLiteral("102030"));
+        QVERIFY(sim);
+        m_rig.storePool({WindowRig::poolEntry(sim)});
+        AppMainWindow *win = m_rig.makeWindow();
+        QVERIFY(m_rig.activateEntry(sim->entryText()));
+        QCOMPARE(win->appState(), int(AppMainWindow::StateActive));
+
+        // Path A: RF, ramp and CDM on; path B: only CDM on. What is off must stay off.
+        win->switchRFLev(1);
+        win->switchRamp(1);
+        win->switchCDM(1);
+        win->switchCDM(2);
+        QCOMPARE(button("btnRFLevSwitchA")->text(), QStringLiteral("RF OFF"));
+        QCOMPARE(button("btnRampSwitchA")->text(), QStringLiteral("OFF"));
+        QCOMPARE(button("btnCDMSwitchA")->text(), QStringLiteral("CDM OFF"));
+        QCOMPARE(button("btnCDMSwitchB")->text(), QStringLiteral("CDM OFF"));
+        QCOMPARE(button("btnRFLevSwitchB")->text(), QStringLiteral("RF ON"));
+        win->instrument()->queryCommand(QStringLiteral("*IDN?")); // the switches are logged
+        QVERIFY(inOrder(sim->received(), {"OUTPut1:STATe ON", "SOURce1:BB:DM:PRAMp:STATe ON",
+                                          "SOURce1:BB:DM:STATe ON", "SOURce2:BB:DM:STATe ON"}));
+        m_rig.traces();
+
+        QVERIFY(m_rig.activateEntry(sim->entryText()));
+
+        QCOMPARE(win->appState(), int(AppMainWindow::StateActive));
+        QVERIFY(win->instrument());
+        QCOMPARE(m_rig.statusMessage(), sim->entryText() + QStringLiteral(" assigned"));
+        const QStringList lstSent = sim->received();
+        const int intPreset = lstSent.indexOf(QStringLiteral("SYSTem:PRESet"));
+        QVERIFY(intPreset > 0);
+        // Everything before the new preset belongs to the release: RF first, then ramping,
+        // then CDM, path A before path B, and only for what was on.
+        const QStringList lstRelease =
+            QStringList(lstSent.mid(0, intPreset)).filter(QStringLiteral(":STATe "));
+        QCOMPARE(lstRelease, QStringList({"OUTPut1:STATe OFF", "SOURce1:BB:DM:PRAMp:STATe OFF",
+                                          "SOURce1:BB:DM:STATe OFF", "SOURce2:BB:DM:STATe OFF"}));
+        // The panels of the new assignment start from "off".
+        for (const QString &strPath : {QStringLiteral("A"), QStringLiteral("B")}) {
+            QCOMPARE(button("btnRFLevSwitch" + strPath)->text(), QStringLiteral("RF ON"));
+            QCOMPARE(button("btnRampSwitch" + strPath)->text(), QStringLiteral("ON"));
+            QCOMPARE(button("btnCDMSwitch" + strPath)->text(), QStringLiteral("CDM ON"));
+        }
+
+        const QString strRes = sim->strResource;
+        QVERIFY(inOrder(
+            m_rig.traces(),
+            {"APMAIN  : Instrument selection changed",
+             QStringLiteral("APMAIN  : RF level(s) of instrument control object '%1' will be deactivated")
+                 .arg(strRes),
+             "APMAIN  : RF level on path 1 deactivated",
+             QStringLiteral(
+                 "APMAIN  : CDM power ramping of instrument control object '%1' will be deactivated")
+                 .arg(strRes),
+             "APMAIN  : CDM ramping on path 1 deactivated",
+             QStringLiteral("APMAIN  : CDM(s) of instrument control object '%1' will be deactivated")
+                 .arg(strRes),
+             "APMAIN  : CDM on path 1 deactivated", "APMAIN  : CDM on path 2 deactivated",
+             QStringLiteral("APMAIN  : Current instrument control object '%1' will be deleted").arg(strRes),
+             QStringLiteral("APMAIN  : GKR control object '%1' assignd").arg(strRes),
+             "APMAIN  : Application set to active state"}));
+    }
+
+    // An entry without a known type word: the assigned instrument is released, no control
+    // object is made, the application stays idle.
+    void entryWithoutTypeWordStaysIdle()
+    {
+        SimInstr *sim = m_rig.startSim(QStringLiteral("ZOY550X"), QStringLiteral("106070"));
+        QVERIFY(sim);
+        // A foreign instrument kept disabled in the pool: it is never contacted at start-up.
+        m_rig.storePool({WindowRig::poolEntry(sim),
+                         {QStringLiteral("FOO123"), QStringLiteral("77"),
+                          QStringLiteral("TCPIP0::127.0.0.1::1::SOCKET"), false}});
+        AppMainWindow *win = m_rig.makeWindow();
+        QCOMPARE(m_rig.boxEntries(), QStringList{sim->entryText()});
+        QVERIFY(m_rig.activateEntry(sim->entryText()));
+        QCOMPARE(win->appState(), int(AppMainWindow::StateActive));
+
+        // The user ticks it in the pool dialog; the assigned instrument stays assigned.
+        QTreeWidgetItem *foo = m_rig.poolItem(QStringLiteral("FOO123"), QStringLiteral("77"));
+        QVERIFY(foo);
+        foo->setCheckState(0, Qt::Checked);
+        const QString strFoo = QStringLiteral("FOO123, 77 (TCPIP0)");
+        QCOMPARE(m_rig.boxEntries(), QStringList({sim->entryText(), strFoo}));
+        QCOMPARE(win->appState(), int(AppMainWindow::StateActive));
+        QCOMPARE(m_rig.instrBox()->currentText(), sim->entryText());
+        m_rig.traces();
+
+        QVERIFY(m_rig.activateEntry(strFoo));
+
+        QCOMPARE(win->appState(), int(AppMainWindow::StateIdle));
+        QVERIFY(m_rig.statusIconIs(YellowIcon));
+        QVERIFY(!win->instrument());
+        QCOMPARE(m_rig.statusMessage(), QStringLiteral("Assign and initialize %1 .....").arg(strFoo));
+        const QString strError =
+            QStringLiteral("APMAIN  : Instrument type '%1' is not supported").arg(strFoo);
+        QVERIFY(m_rig.tracedWithIcon(strError, QStringLiteral(":/Tracer/TraceLog/error.png")));
+        const QStringList lstTraces = m_rig.traces();
+        QVERIFY(inOrder(lstTraces,
+                        {"APMAIN  : Instrument selection changed",
+                         QStringLiteral("APMAIN  : Current instrument control object '%1' will be deleted")
+                             .arg(sim->strResource),
+                         strError}));
+        QVERIFY(lstTraces.filter(QStringLiteral("assignd")).isEmpty());
+        QVERIFY(!lstTraces.contains(QStringLiteral("APMAIN  : Application set to active state")));
+        QVERIFY(!tabs()->isTabEnabled(0));
+        QVERIFY(!tabs()->isTabEnabled(1));
+        QCOMPARE(m_rig.w<QTreeWidget>(QStringLiteral("trwOptionList"))->topLevelItemCount(), 0);
+        QVERIFY(m_rig.instrLog().isEmpty());
+    }
+
+    // The pool changes under an assigned instrument.
+    void assignedInstrumentLeavesThePool()
+    {
+        SimInstr *gkr = m_rig.startSim(QStringLiteral("GKR550X"), QStringLiteral("102030"));
+        SimInstr *dvt = m_rig.startSim(QStringLiteral("DVT330X"), QStringLiteral("104050"));
+        QVERIFY(gkr && dvt);
+        m_rig.storePool({WindowRig::poolEntry(gkr), WindowRig::poolEntry(dvt)});
+        AppMainWindow *win = m_rig.makeWindow();
+        QCOMPARE(m_rig.boxEntries(), QStringList({gkr->entryText(), dvt->entryText()}));
+        QVERIFY(m_rig.activateEntry(gkr->entryText()));
+        ClsInstrControl *assigned = win->instrument();
+        QVERIFY(assigned);
+        win->switchRFLev(1);
+
+        // Another instrument leaves and comes back: the assignment is untouched.
+        QTreeWidgetItem *dvtItem = m_rig.poolItem(QStringLiteral("DVT330X"), QStringLiteral("104050"));
+        QTreeWidgetItem *gkrItem = m_rig.poolItem(QStringLiteral("GKR550X"), QStringLiteral("102030"));
+        QVERIFY(dvtItem && gkrItem);
+        dvtItem->setCheckState(0, Qt::Unchecked);
+        QCOMPARE(m_rig.boxEntries(), QStringList{gkr->entryText()});
+        dvtItem->setCheckState(0, Qt::Checked);
+        QCOMPARE(m_rig.boxEntries(), QStringList({gkr->entryText(), dvt->entryText()}));
+        QCOMPARE(win->appState(), int(AppMainWindow::StateActive));
+        QCOMPARE(win->instrument(), assigned);
+        QCOMPARE(m_rig.instrBox()->currentText(), gkr->entryText());
+        QCOMPARE(button("btnRFLevSwitchA")->text(), QStringLiteral("RF OFF"));
+        assigned->queryCommand(QStringLiteral("*IDN?")); // everything so far is logged
+        gkr->received();
+        m_rig.traces();
+
+        // The assigned one is disabled while others remain: released (RF off), idle.
+        gkrItem->setCheckState(0, Qt::Unchecked);
+        QCOMPARE(m_rig.boxEntries(), QStringList{dvt->entryText()});
+        QCOMPARE(win->appState(), int(AppMainWindow::StateIdle));
+        QVERIFY(m_rig.statusIconIs(YellowIcon));
+        QVERIFY(!win->instrument());
+        QCOMPARE(m_rig.statusMessage(), QStringLiteral("No instrument assigned"));
+        QVERIFY(!tabs()->isTabEnabled(1));
+        QVERIFY(inOrder(m_rig.traces(),
+                        {"APMAIN  : Instrument management dialog updated",
+                         "APMAIN  : RF level on path 1 deactivated",
+                         QStringLiteral("APMAIN  : Current instrument control object '%1' will be deleted")
+                             .arg(gkr->strResource),
+                         "APMAIN  : Application reset to idle state"}));
+        // The session is gone: nothing follows the switch command that would show it was logged.
+        QStringList lstSent;
+        QTRY_COMPARE((lstSent << gkr->received(), lstSent.filter(QStringLiteral("STATe"))),
+                     QStringList{"OUTPut1:STATe OFF"});
+
+        // The last instrument, assigned, is removed from the pool: initial state.
+        QVERIFY(m_rig.activateEntry(dvt->entryText()));
+        QCOMPARE(win->appState(), int(AppMainWindow::StateActive));
+        m_rig.traces();
+        auto *trw = win->instrManageDialog()->findChild<QTreeWidget *>(QStringLiteral("trwInstrList"));
+        trw->setCurrentItem(m_rig.poolItem(QStringLiteral("DVT330X"), QStringLiteral("104050")));
+        win->instrManageDialog()->findChild<QPushButton *>(QStringLiteral("btnDeleteSelected"))->click();
+        QVERIFY(m_rig.boxEntries().isEmpty());
+        QCOMPARE(win->appState(), int(AppMainWindow::StateInitial));
+        QVERIFY(m_rig.statusIconIs(RedIcon));
+        QVERIFY(!win->instrument());
+        QVERIFY(m_rig.instrLog().isEmpty());
+        QVERIFY(inOrder(m_rig.traces(),
+                        {QStringLiteral("APMAIN  : Current instrument control object '%1' will be deleted")
+                             .arg(dvt->strResource),
+                         "APMAIN  : Application reset to initial state"}));
+
+        // The disabled instrument enabled again: idle, nothing assigned by itself.
+        gkrItem = m_rig.poolItem(QStringLiteral("GKR550X"), QStringLiteral("102030"));
+        gkrItem->setCheckState(0, Qt::Checked);
+        QCOMPARE(win->appState(), int(AppMainWindow::StateIdle));
+        QVERIFY(!win->instrument());
+        QVERIFY(m_rig.traces().contains(QStringLiteral("APMAIN  : Application set to idle state")));
+        // And disabled once more while idle: back to the initial state.
+        gkrItem->setCheckState(0, Qt::Unchecked);
+        QCOMPARE(win->appState(), int(AppMainWindow::StateInitial));
+        QVERIFY(m_rig.traces().contains(QStringLiteral("APMAIN  : Application reset to initial state")));
+    }
+};
+
+QTEST_MAIN(TstInstrAssign)
+#include "tst_instrassign.moc"

@@ -1,0 +1,361 @@
+// The remote control tab (free commands with their completion check, reply, error lists,
+// history) and the option list export of the main window, offscreen against a simulated
+// generator.
+
+#include "mainwindow/optionlistexport.h"
+#include "windowrig.h"
+
+#include <QDir>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QtTest>
+
+class TstRemoteOptions : public QObject
+{
+    Q_OBJECT
+
+    WindowRig m_rig;
+    QString m_strStartDir;
+
+    // The "Tools" tab is hidden until Ctrl+Alt+F1 asks for it.
+    void showToolsTab()
+    {
+        QTest::keyClick(m_rig.win.get(), Qt::Key_F1, Qt::ControlModifier | Qt::AltModifier);
+        QVERIFY(m_rig.win->isRemoteTabShown());
+    }
+
+    SimInstr *assign(const QString &strModel, const QString &strSerial, const QString &strOptions = QString())
+    {
+        SimInstr *sim = m_rig.startSim(strModel, strSerial, strOptions);
+        if (!sim)
+            return nullptr;
+        m_rig.storePool({WindowRig::poolEntry(sim)});
+        m_rig.makeWindow();
+        if (!m_rig.activateEntry(sim->entryText()) || m_rig.win->appState() != AppMainWindow::StateActive)
+            return nullptr;
+        // The panels asked for list folders that a fresh instrument lacks; those errors are not
+        // the business of the remote tab.
+        RawScpiClient client;
+        if (!client.connectTo(sim->process->socketPort()) || client.query("*CLS;*OPC?") != "1")
+            return nullptr;
+        m_rig.traces();
+        sim->received();
+        return sim;
+    }
+
+    QComboBox *cmdBox() const { return m_rig.w<QComboBox>(QStringLiteral("cbxCmd")); }
+    QPlainTextEdit *responseBox() const { return m_rig.w<QPlainTextEdit>(QStringLiteral("tedCmdResponse")); }
+    QString response() const { return responseBox()->toPlainText(); }
+    void setResponse(const QString &strText) { responseBox()->setPlainText(strText); }
+    QRadioButton *radio(const QString &strName) const { return m_rig.w<QRadioButton>(strName); }
+
+    // Puts the text into the command field, as typed but without confirming it into the history.
+    void sendCommandText(const QString &strCmd)
+    {
+        cmdBox()->setEditText(strCmd);
+        m_rig.w<QPushButton>(QStringLiteral("btnSendCmd"))->click();
+    }
+
+    // The messages before the error lists are read back after a send.
+    static QStringList beforeErrorLists(const QStringList &lstSent)
+    {
+        const int intAt = lstSent.indexOf(QStringLiteral("SYSTem:SERRor?"));
+        return intAt < 0 ? lstSent : QStringList(lstSent.mid(0, intAt));
+    }
+
+    static QByteArray readFile(const QString &strPath)
+    {
+        QFile file(strPath);
+        if (!file.open(QIODevice::ReadOnly))
+            return QByteArray("<missing>");
+        return file.readAll();
+    }
+
+private slots:
+    void initTestCase() { m_strStartDir = QDir::currentPath(); }
+    void init() { m_rig.reset(); }
+    void cleanup()
+    {
+        m_rig.reset();
+        QDir::setCurrent(m_strStartDir); // the export moves the current directory
+    }
+
+    void queryForcesNoOpcAndShowsReply()
+    {
+        SimInstr *sim = assign(QStringLiteral("GKR550X"), QStringLiteral("102030"));
+        QVERIFY(sim);
+        showToolsTab();
+        auto *tw = m_rig.w<QTabWidget>(QStringLiteral("tabWidget"));
+        QCOMPARE(tw->tabText(3), QStringLiteral("Tools"));
+        QVERIFY(tw->isTabEnabled(3));
+
+        RawScpiClient client;
+        QVERIFY(client.connectTo(sim->process->socketPort()));
+        const QString strIdn = QString::fromLatin1(client.query("*IDN?"));
+        QVERIFY(strIdn.contains(QStringLiteral("GKR550X")));
+        sim->received();
+
+        radio(QStringLiteral("rbtOPC"))->setChecked(true);
+        sendCommandText(QStringLiteral("*IDN?"));
+
+        QVERIFY(radio(QStringLiteral("rbtNoOPC"))->isChecked());
+        QVERIFY(!radio(QStringLiteral("rbtOPC"))->isChecked());
+        QCOMPARE(response(), strIdn);
+        const QStringList lstTraces = m_rig.traces();
+        QVERIFY(lstTraces.contains(QStringLiteral("APMAIN  : Send instrument query '*IDN?'")));
+        QVERIFY(lstTraces.filter(QStringLiteral("Send instrument command")).isEmpty());
+        QCOMPARE(beforeErrorLists(sim->received()), QStringList{"*IDN?"});
+        bool bolNumber = false;
+        m_rig.w<QLineEdit>(QStringLiteral("ledCmdDuration"))->text().toDouble(&bolNumber);
+        QVERIFY(bolNumber);
+        QCOMPARE(m_rig.w<QTreeWidget>(QStringLiteral("trwCmdErrorList"))->topLevelItemCount(), 0);
+
+        // "OPC Loop" is given up for a query as well.
+        radio(QStringLiteral("rbtOPCLoop"))->setChecked(true);
+        sendCommandText(QStringLiteral("SOURce1:FREQuency?"));
+        QVERIFY(radio(QStringLiteral("rbtNoOPC"))->isChecked());
+        QCOMPARE(beforeErrorLists(sim->received()), QStringList{"SOURce1:FREQuency?"});
+        QVERIFY(response() != QStringLiteral("-"));
+    }
+
+    void commandsTraceTheirOpcType_data()
+    {
+        QTest::addColumn<QString>("radioButton");
+        QTest::addColumn<int>("opcType");
+        QTest::addColumn<QStringList>("wire");
+
+        const QString strCmd = QStringLiteral("SOURce1:FREQuency 2GHz");
+        QTest::newRow("No OPC") << "rbtNoOPC" << 0 << QStringList{strCmd};
+        QTest::newRow("OPC") << "rbtOPC" << 1 << QStringList{strCmd + "; *OPC?"};
+        QTest::newRow("OPC Loop") << "rbtOPCLoop" << 2
+                                  << QStringList{"*ESE 1", "*CLS", strCmd, "*OPC", "*ESR?"};
+    }
+
+    void commandsTraceTheirOpcType()
+    {
+        QFETCH(QString, radioButton);
+        QFETCH(int, opcType);
+        QFETCH(QStringList, wire);
+
+        SimInstr *sim = assign(QStringLiteral("ZOY550X"), QStringLiteral("106070"));
+        QVERIFY(sim);
+        showToolsTab();
+        radio(radioButton)->setChecked(true);
+        sendCommandText(QStringLiteral("SOURce1:FREQuency 2GHz"));
+
+        QVERIFY(radio(radioButton)->isChecked());
+        QVERIFY(m_rig.traces().contains(
+            QStringLiteral("APMAIN  : Send instrument command 'SOURce1:FREQuency 2GHz' with OPC type '%1'")
+                .arg(opcType)));
+        QStringList lstSent = beforeErrorLists(sim->received());
+        // The loop polls until the operation is reported complete: one poll or more.
+        while (opcType == 2 && lstSent.size() > wire.size() && lstSent.last() == QStringLiteral("*ESR?"))
+            lstSent.removeLast();
+        QCOMPARE(lstSent, wire);
+        // A command has no reply; the box keeps the placeholder.
+        QCOMPARE(response(), QStringLiteral("-"));
+        bool bolNumber = false;
+        m_rig.w<QLineEdit>(QStringLiteral("ledCmdDuration"))->text().toDouble(&bolNumber);
+        QVERIFY(bolNumber);
+        QCOMPARE(m_rig.w<QTreeWidget>(QStringLiteral("trwCmdErrorList"))->topLevelItemCount(), 0);
+
+        RawScpiClient client;
+        QVERIFY(client.connectTo(sim->process->socketPort()));
+        QCOMPARE(client.query("SOUR1:FREQ?").toDouble(), 2e9);
+    }
+
+    void errorTreeShowsTheQueue()
+    {
+        SimInstr *sim = assign(QStringLiteral("GKR550X"), QStringLiteral("102030"));
+        QVERIFY(sim);
+        showToolsTab();
+        auto *trw = m_rig.w<QTreeWidget>(QStringLiteral("trwCmdErrorList"));
+        QCOMPARE(trw->headerItem()->text(0), QStringLiteral("Error No.-Code"));
+        QCOMPARE(trw->headerItem()->text(1), QStringLiteral("Error Meaning"));
+
+        sendCommandText(QStringLiteral("FOO:BAR 1"));
+        // The static errors are empty and add no item; the queue had one entry.
+        QCOMPARE(trw->topLevelItemCount(), 1);
+        QTreeWidgetItem *top = trw->topLevelItem(0);
+        QCOMPARE(top->text(0), QStringLiteral("Queue Errors"));
+        QVERIFY(WindowRig::sameImage(top->icon(0), QIcon(QStringLiteral(":/Misc/Misc/Attention.png"))));
+        QCOMPARE(top->childCount(), 1);
+        QCOMPARE(top->child(0)->text(0), QStringLiteral("0-113"));
+        QCOMPARE(top->child(0)->text(1), QStringLiteral("Undefined header"));
+        QVERIFY(trw->columnWidth(1) >= 400);
+        QVERIFY(inOrder(sim->received(), {"FOO:BAR 1", "SYSTem:SERRor?", "SYSTem:ERRor?"}));
+
+        // Two wrong commands, then the next send: the tree starts empty again each time.
+        sendCommandText(QStringLiteral("FOO:BAR 2; FOO:BAR 3"));
+        QCOMPARE(trw->topLevelItemCount(), 1);
+        QCOMPARE(trw->topLevelItem(0)->childCount(), 2);
+        QCOMPARE(trw->topLevelItem(0)->child(1)->text(0), QStringLiteral("1-113"));
+        sendCommandText(QStringLiteral("SOURce1:FREQuency 1GHz"));
+        QCOMPARE(trw->topLevelItemCount(), 0);
+    }
+
+    void historyKeepsTenEntries()
+    {
+        // The tab takes typing only while enabled, that is, with an instrument assigned.
+        QVERIFY(assign(QStringLiteral("DVT330X"), QStringLiteral("104050")));
+        showToolsTab();
+        m_rig.w<QTabWidget>(QStringLiteral("tabWidget"))->setCurrentIndex(3);
+        QComboBox *cbx = cmdBox();
+        QCOMPARE(cbx->count(), 0);
+        auto *duration = m_rig.w<QLineEdit>(QStringLiteral("ledCmdDuration"));
+        auto *trw = m_rig.w<QTreeWidget>(QStringLiteral("trwCmdErrorList"));
+        for (int i = 1; i <= 11; ++i) {
+            // Leftovers of an earlier send, which a new history entry clears.
+            setResponse(QStringLiteral("reply"));
+            duration->setText(QStringLiteral("12.5"));
+            new QTreeWidgetItem(trw, {QStringLiteral("Queue Errors")});
+            cbx->lineEdit()->clear();
+            QTest::keyClicks(cbx->lineEdit(), QStringLiteral("SOURce1:FREQuency %1MHz").arg(i));
+            QTest::keyClick(cbx->lineEdit(), Qt::Key_Return);
+            QCOMPARE(response(), QStringLiteral("-"));
+            QCOMPARE(duration->text(), QStringLiteral("0"));
+            QCOMPARE(trw->topLevelItemCount(), 0);
+            QCOMPARE(cbx->count(), qMin(i, 10));
+        }
+        // Newest first; the eleventh entry pushed the first one out of index 10.
+        QCOMPARE(cbx->itemText(0), QStringLiteral("SOURce1:FREQuency 11MHz"));
+        QCOMPARE(cbx->itemText(9), QStringLiteral("SOURce1:FREQuency 2MHz"));
+        QCOMPARE(cbx->findText(QStringLiteral("SOURce1:FREQuency 1MHz")), -1);
+
+        // The twelfth one as well: the history never grows beyond ten.
+        cbx->lineEdit()->clear();
+        QTest::keyClicks(cbx->lineEdit(), QStringLiteral("*RST"));
+        QTest::keyClick(cbx->lineEdit(), Qt::Key_Return);
+        QCOMPARE(cbx->count(), 10);
+        QCOMPARE(cbx->itemText(0), QStringLiteral("*RST"));
+        QCOMPARE(cbx->findText(QStringLiteral("SOURce1:FREQuency 2MHz")), -1);
+    }
+
+    void optionExportFile()
+    {
+        // Installed: RF, baseband, internal digital standards and one miscellaneous option; no
+        // fading, noise, external standards or GNSS.
+        SimInstr *sim =
+            assign(QStringLiteral("GKR550X"), QStringLiteral("102030"),
+                   QStringLiteral("GKR-B10,GKR-B10,GKR-B106,GKR-B203,GKR-B81,GKR-K40,GKR-K42,GKR-K42"));
+        QVERIFY(sim);
+        QTemporaryDir outDir;
+        QVERIFY(outDir.isValid());
+        const QString strOut = outDir.path();
+
+        QStringList lstAnswers;
+        QStringList lstProposals;
+        QString strCaption;
+        QString strFilter;
+        m_rig.win->setSaveFileNameProvider(
+            [&](const QString &caption, const QString &proposal, const QString &filter) {
+                strCaption = caption;
+                strFilter = filter;
+                lstProposals << proposal;
+                return lstAnswers.isEmpty() ? QString() : lstAnswers.takeFirst();
+            });
+        auto *btnSave = m_rig.w<QPushButton>(QStringLiteral("btnOLFileSave"));
+
+        const QByteArray expected =
+            "Tarvik ListForge V2.0 - Option List Export\n\r"
+            "Type:   GKR550X\n\r"
+            "Ser No: 102030\n\r"
+            "FW Ver: 4.70.026.12\n\r"
+            "\n\r"
+            "Option List -------------------------------\n\r"
+            "RF Path(s):\n\r"
+            "GKR-B106      RF Path A - 100kHz-6.0GHz\n\r"
+            "GKR-B203      RF Path B - 100kHz-3.0GHz\n\r"
+            "\n\r"
+            "BB Path(s):\n\r"
+            "GKR-B10       Baseband - Generator with digital modulation (realtime) and ARB (64MS)\n\r"
+            "GKR-B10(B)    Baseband - Generator with digital modulation (realtime) and ARB (64MS)\n\r"
+            "\n\r"
+            "Digital Standards (Internal):\n\r"
+            "GKR-K40       GSM/EDGE\n\r"
+            "GKR-K42       3GPP FDD\n\r"
+            "GKR-K42(B)    3GPP FDD\n\r"
+            "\n\r"
+            "Miscellaneous:\n\r"
+            "GKR-B81       Rear panel connectors\n\r"
+            "\n\r";
+
+        // A name without ending gets ".txt"; the chosen folder becomes the current one.
+        lstAnswers << strOut + QStringLiteral("/name");
+        btnSave->click();
+        QCOMPARE(strCaption, QStringLiteral("Save option list file"));
+        QCOMPARE(strFilter, QStringLiteral("Option list files (*.txt)"));
+        QCOMPARE(lstProposals.last(), m_strStartDir + QStringLiteral("/GKR550X-102030-Opt"));
+        QCOMPARE(readFile(strOut + QStringLiteral("/name.txt")), expected);
+        QVERIFY(!QFile::exists(strOut + QStringLiteral("/name")));
+        QVERIFY(m_rig.traces().contains(QStringLiteral("APMAIN  : Option list file 'name.txt' created")));
+        QCOMPARE(QDir(QDir::currentPath()).canonicalPath(), QDir(strOut).canonicalPath());
+
+        // The ending is matched case-sensitively: "NAME.TXT" is no ".txt" file yet.
+        lstAnswers << strOut + QStringLiteral("/NAME.TXT");
+        btnSave->click();
+        QCOMPARE(QDir(lstProposals.last().section(QLatin1Char('/'), 0, -2)).canonicalPath(),
+                 QDir(strOut).canonicalPath());
+        QCOMPARE(readFile(strOut + QStringLiteral("/NAME.TXT.txt")), expected);
+        QVERIFY(!QFile::exists(strOut + QStringLiteral("/NAME.TXT")));
+
+        // A ".txt" name is taken as it is.
+        lstAnswers << strOut + QStringLiteral("/sheet.txt");
+        btnSave->click();
+        QCOMPARE(readFile(strOut + QStringLiteral("/sheet.txt")), expected);
+        QVERIFY(!QFile::exists(strOut + QStringLiteral("/sheet.txt.txt")));
+
+        // Cancelled: nothing written.
+        const QStringList lstBefore = QDir(strOut).entryList(QDir::Files);
+        btnSave->click();
+        QVERIFY(m_rig.traces().contains(QStringLiteral("APMAIN  : No option list file selected!")));
+        QCOMPARE(QDir(strOut).entryList(QDir::Files), lstBefore);
+
+        // A folder that cannot take the file: a missing one, and a plain file in its place.
+        QFile plain(strOut + QStringLiteral("/plain"));
+        QVERIFY(plain.open(QIODevice::WriteOnly));
+        plain.close();
+        for (const QString &strFolder :
+             {strOut + QStringLiteral("/missing"), strOut + QStringLiteral("/plain")}) {
+            lstAnswers << strFolder + QStringLiteral("/list");
+            btnSave->click();
+            const QString strLine =
+                QStringLiteral("APMAIN  : Unable to create and open option list file 'list.txt'!");
+            QVERIFY2(m_rig.tracedWithIcon(strLine, QStringLiteral(":/Tracer/TraceLog/info.png")),
+                     qPrintable(strFolder));
+            QVERIFY(m_rig.traces().filter(QStringLiteral("created")).isEmpty());
+        }
+        QVERIFY(!QFileInfo::exists(strOut + QStringLiteral("/missing")));
+        QCOMPARE(readFile(strOut + QStringLiteral("/plain")), QByteArray());
+    }
+
+    // No option code of the model tables exceeds the 14-character column, so the rule for a
+    // longer one is checked on the composer itself.
+    void longCodesAreWrittenInFull()
+    {
+        OptionListExport::Category category;
+        category.strLabel = QStringLiteral("Miscellaneous:");
+        category.options = {{QStringLiteral("ABCDEFGHIJKLMNOP"), QStringLiteral("sixteen")},
+                            {QStringLiteral("ABCDEFGHIJKLMN"), QStringLiteral("fourteen")},
+                            {QStringLiteral("ABCDEFGHIJKLM"), QStringLiteral("thirteen")}};
+        const QByteArray bytes = OptionListExport::compose(QStringLiteral("ZOY550X"), QStringLiteral("7/8"),
+                                                           QStringLiteral("5.00"), {category});
+        QCOMPARE(bytes, QByteArray("Tarvik ListForge V2.0 - Option List Export\n\r"
+                                   "Type:   ZOY550X\n\r"
+                                   "Ser No: 7/8\n\r"
+                                   "FW Ver: 5.00\n\r"
+                                   "\n\r"
+                                   "Option List -------------------------------\n\r"
+                                   "Miscellaneous:\n\r"
+                                   "ABCDEFGHIJKLMNOPsixteen\n\r"
+                                   "ABCDEFGHIJKLMNfourteen\n\r"
+                                   "ABCDEFGHIJKLM thirteen\n\r"
+                                   "\n\r"));
+    }
+};
+
+QTEST_MAIN(TstRemoteOptions)
+#include "tst_remoteoptions.moc"
