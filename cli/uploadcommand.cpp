@@ -5,6 +5,7 @@
 #include "cli/clioutput.h"
 
 #include <QFileInfo>
+#include <QMap>
 
 namespace {
 
@@ -66,11 +67,21 @@ int runUploadCommand(const QStringList &args)
             ++intFailed;
     }
     ClsInstrControl::setConfirmHandler(nullptr);
-    if (intFailed > 0) {
+
+    // The instrument stores a block after it has read it all, which may be after the last byte
+    // left here. Reading its error queue waits for that and tells whether it really took the
+    // files, so success is only reported for files that are on the instrument.
+    QMap<QString, QString> mapErrors;
+    const bool bolQueueRead = ctl->getErrorQueue(mapErrors);
+    for (auto it = mapErrors.cbegin(); it != mapErrors.cend(); ++it)
+        CliOutput::printErr(QStringLiteral("Queue error %1: %2").arg(it.key(), it.value()));
+    if (intFailed > 0)
         CliOutput::printErr(QStringLiteral("listforge-cli upload: %1 of %2 file(s) not uploaded.")
                                 .arg(intFailed)
                                 .arg(lstFiles.size()));
+    if (!bolQueueRead || !mapErrors.isEmpty())
+        CliOutput::printErr(QStringLiteral("listforge-cli upload: the instrument reported errors."));
+    if (intFailed > 0 || !bolQueueRead || !mapErrors.isEmpty())
         return CliStatus::Refused;
-    }
     return CliStatus::Done;
 }
