@@ -209,21 +209,24 @@ NetResult waitReadable(int fd, const Deadline &deadline)
 
 SigpipeGuard::SigpipeGuard()
 {
-    sigset_t pipeSet, old, pending;
+    sigset_t pipeSet, old;
     sigemptyset(&pipeSet);
     sigaddset(&pipeSet, SIGPIPE);
-    sigpending(&pending);
-    m_wasPending = sigismember(&pending, SIGPIPE) == 1;
     pthread_sigmask(SIG_BLOCK, &pipeSet, &old);
     m_wasBlocked = sigismember(&old, SIGPIPE) == 1;
 }
 
 SigpipeGuard::~SigpipeGuard()
 {
-    sigset_t pipeSet, pending;
+    // A thread that blocks SIGPIPE itself keeps whatever is pending: that is its own policy.
+    if (m_wasBlocked)
+        return;
+    sigset_t pipeSet;
     sigemptyset(&pipeSet);
     sigaddset(&pipeSet, SIGPIPE);
-    if (!m_wasPending) {
+    // While unblocked no SIGPIPE could have been pending before, so one pending now is ours.
+    if (m_failed) {
+        sigset_t pending;
         sigpending(&pending);
         if (sigismember(&pending, SIGPIPE) == 1) {
             timespec zero{0, 0};
@@ -231,9 +234,7 @@ SigpipeGuard::~SigpipeGuard()
             }
         }
     }
-    if (!m_wasBlocked) {
-        pthread_sigmask(SIG_UNBLOCK, &pipeSet, nullptr);
-    }
+    pthread_sigmask(SIG_UNBLOCK, &pipeSet, nullptr);
 }
 
 } // namespace visalib

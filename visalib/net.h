@@ -72,9 +72,13 @@ public:
     SigpipeGuard(const SigpipeGuard &) = delete;
     SigpipeGuard &operator=(const SigpipeGuard &) = delete;
 
+    // Only a failed call can have raised SIGPIPE; a successful one needs no look at the pending
+    // signals, which keeps the guard at two system calls on the hot path.
+    void callFailed() { m_failed = true; }
+
 private:
-    bool m_wasPending = false;
     bool m_wasBlocked = false;
+    bool m_failed = false;
 };
 
 } // namespace visalib

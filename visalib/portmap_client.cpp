@@ -34,6 +34,8 @@ NetResult portmapGetTcpPort(int fd, const SocketAddress &peer, unsigned long pro
         SigpipeGuard noSigpipe;
         rc = clnt_call(client, PMAPPROC_GETPORT, asXdrProc(xdr_pmap), reinterpret_cast<char *>(&query),
                        asXdrProc(decodePort), reinterpret_cast<char *>(&answer), limit);
+        if (rc != RPC_SUCCESS)
+            noSigpipe.callFailed();
     }
     clnt_destroy(client);
     if (rc == RPC_TIMEDOUT) {

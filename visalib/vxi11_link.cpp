@@ -174,6 +174,8 @@ ViStatus Vxi11Link::call(unsigned long procedure, xdrproc_t encode, void *argume
     {
         SigpipeGuard noSigpipe;
         rc = clnt_call(m_client, procedure, encode, arguments, decode, result, rpcTimeout(ioTimeoutMs));
+        if (rc != RPC_SUCCESS)
+            noSigpipe.callFailed();
     }
     switch (rc) {
     case RPC_SUCCESS:
