@@ -43,6 +43,7 @@ struct FakeState
     std::map<std::string, std::string> idnByResource;
     std::string opcAnswer = "1";
     std::vector<std::string> writes;
+    std::vector<int> writeEnds; // VI_ATTR_SEND_END_EN at the time of each write
     std::vector<std::string> opened;
     std::vector<std::string> findResults;
     std::string lastFindExpr;
@@ -171,6 +172,13 @@ FAKE_EXPORT int fakeVisaWriteSize(int index)
                ? static_cast<int>(s.writes[static_cast<size_t>(index)].size())
                : 0;
 }
+// 1 when the write at `index` went out with END, 0 without, -1 for no such write.
+FAKE_EXPORT int fakeVisaWriteEnd(int index)
+{
+    const FakeState &s = fake();
+    return index >= 0 && size_t(index) < s.writeEnds.size() ? s.writeEnds[size_t(index)] : -1;
+}
+
 FAKE_EXPORT const char *fakeVisaLastFindExpr()
 {
     return fake().lastFindExpr.c_str();
@@ -264,6 +272,9 @@ FAKE_EXPORT ViStatus viWrite(ViSession vi, const unsigned char *buf, quint32 cnt
         return static_cast<ViStatus>(0xBFFF000Eu);
     const std::string data(reinterpret_cast<const char *>(buf), cnt);
     s.writes.push_back(data);
+    s.writeEnds.push_back(it->second.attributes.count(VI_ATTR_SEND_END_EN)
+                              ? int(it->second.attributes[VI_ATTR_SEND_END_EN] != 0)
+                              : 1);
     *retCount = cnt;
     const std::string cmd = withoutLineFeed(data);
     std::string reply;
