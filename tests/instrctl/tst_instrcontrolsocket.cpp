@@ -5,7 +5,7 @@
 #include "../sim/simprocess.h"
 #include "simlog.h"
 #include "testinstrcontrol.h"
-#include "tracelines.h"
+#include "tests/common/tracelines.h"
 
 #include "instrument/options_codes.h"
 #include "visa/visalibrary.h"

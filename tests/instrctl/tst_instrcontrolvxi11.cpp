@@ -7,7 +7,7 @@
 #include "../sim/simprocess.h"
 #include "simlog.h"
 #include "testinstrcontrol.h"
-#include "tracelines.h"
+#include "tests/common/tracelines.h"
 
 #include "visa/visalibrary.h"
 

@@ -6,7 +6,7 @@
 #include "instrmanage/dlginstrmanage.h"
 #include "privatehosts.h"
 #include "simprocess.h"
-#include "tracelines.h"
+#include "tests/common/tracelines.h"
 #include "visa/clsvisacontrol.h"
 
 #include <QApplication>

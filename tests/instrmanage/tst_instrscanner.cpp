@@ -6,7 +6,7 @@
 #include "privatehosts.h"
 #include "rpcbytes.h"
 #include "scanrun.h"
-#include "tracelines.h"
+#include "tests/common/tracelines.h"
 
 #include <QtTest>
 

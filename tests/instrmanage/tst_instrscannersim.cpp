@@ -5,7 +5,7 @@
 #include "privatehosts.h"
 #include "scanrun.h"
 #include "simprocess.h"
-#include "tracelines.h"
+#include "tests/common/tracelines.h"
 
 #include <QtTest>
 

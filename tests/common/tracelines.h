@@ -1,5 +1,8 @@
-#ifndef LISTFORGE_TESTS_INSTRMANAGE_TRACELINES_H
-#define LISTFORGE_TESTS_INSTRMANAGE_TRACELINES_H
+#ifndef LISTFORGE_TESTS_COMMON_TRACELINES_H
+#define LISTFORGE_TESTS_COMMON_TRACELINES_H
+
+// Collects the lines traced since it was created (or last cleared), every kind enabled, so that
+// suites can check text and kind exactly, without the time stamp.
 
 #include "app/tracer.h"
 
@@ -7,7 +10,6 @@
 #include <QString>
 #include <QStringList>
 
-// Collects traced lines (every kind enabled) so that suites can check text and kind exactly.
 class TraceLines
 {
 public:
@@ -33,41 +35,54 @@ public:
         return intCount;
     }
     bool has(int intKind, const QString &strText) { return count(intKind, strText) > 0; }
-    int countText(const QString &strText)
+    bool hasDebug(const QString &strText) { return has(TraceKindDebug, strText); }
+    bool hasError(const QString &strText) { return has(TraceKindError, strText); }
+
+    // Lines of any kind whose text is exactly strText.
+    int countText(const QString &strText) { return texts().count(strText); }
+
+    bool contains(const QString &strFragment)
     {
-        collect();
-        int intCount = 0;
-        for (const TraceEntry &entry : qAsConst(m_entries))
-            intCount += textOf(entry) == strText ? 1 : 0;
-        return intCount;
+        for (const QString &strText : texts())
+            if (strText.contains(strFragment))
+                return true;
+        return false;
     }
 
+    // The texts in trace order.
+    QStringList texts()
+    {
+        collect();
+        QStringList lst;
+        for (const TraceEntry &entry : qAsConst(m_entries))
+            lst << textOf(entry);
+        return lst;
+    }
+
+    // Kind and text of every line, for failure messages.
     QString dump()
     {
         collect();
-        QStringList lstLines;
+        QStringList lst;
         for (const TraceEntry &entry : qAsConst(m_entries))
-            lstLines << QString::number(entry.intKind) + QLatin1Char(' ') + textOf(entry);
-        return lstLines.join(QLatin1Char('\n'));
+            lst << QString::number(entry.intKind) + QLatin1Char(' ') + textOf(entry);
+        return lst.join(QLatin1Char('\n'));
     }
 
 private:
     void collect() { m_entries += Tracer::takeTraceData(); }
 
-    // Lines carry a time stamp before the tag; everything from the tag on is the traced text.
+    // The time stamp ends with two blanks, before the module tag.
     static QString textOf(const TraceEntry &entry)
     {
-        for (const char *tag : {"CINSSC  : ", "DINSSE  : ", "CVISCT  : "}) {
-            const int intPos = entry.strLine.indexOf(QLatin1String(tag));
-            if (intPos >= 0)
-                return entry.strLine.mid(intPos);
-        }
-        return entry.strLine;
+        const int intPos = entry.strLine.indexOf(QLatin1String("  "));
+        return intPos < 0 ? entry.strLine : entry.strLine.mid(intPos + 2);
     }
 
     QList<TraceEntry> m_entries;
 };
 
+// Fails with every collected line in the message when the line is missing.
 #define QVERIFY_TRACED(lines, kind, text)                                                                    \
     QVERIFY2((lines).has(kind, text),                                                                        \
              qPrintable(QStringLiteral("missing: ") + (text) + "\n" + (lines).dump()))
