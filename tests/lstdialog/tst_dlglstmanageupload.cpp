@@ -112,7 +112,8 @@ private slots:
         QCOMPARE(newCL.count(), 1);
         QFile ctrl(strCtrlPath);
         QVERIFY(ctrl.open(QIODevice::ReadOnly));
-        QTRY_COMPARE_WITH_TIMEOUT(stored(QStringLiteral("CtrlLists/upc.dm_iqc")), ctrl.readAll(), 10000);
+        const QByteArray baCtrl = ctrl.readAll(); // read once: the comparison below is retried
+        QTRY_COMPARE_WITH_TIMEOUT(stored(QStringLiteral("CtrlLists/upc.dm_iqc")), baCtrl, 10000);
         // The buttons are offered again for the next upload.
         QVERIFY(dlg.w<QPushButton>("btnDLFileTrans")->isEnabled());
         QVERIFY(dlg.w<QPushButton>("btnCLFileTrans")->isEnabled());
