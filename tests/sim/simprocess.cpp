@@ -14,18 +14,22 @@ bool SimProcess::start(const QStringList &arguments)
 {
     const QString build = QProcessEnvironment::systemEnvironment().value("LISTFORGE_BUILD_DIR");
     const QString program = build + "/listforge-sim";
-    if (!QFileInfo(program).isExecutable())
+    if (!QFileInfo(program).isExecutable()) {
+        m_error = QStringLiteral("simulator not built: %1").arg(program);
         return false;
+    }
     m_process.setProcessChannelMode(QProcess::SeparateChannels);
     m_process.start(program, arguments);
-    if (!m_process.waitForStarted(5000))
+    if (!m_process.waitForStarted(5000)) {
+        m_error = m_process.errorString();
         return false;
+    }
     QByteArray out;
     QElapsedTimer timer;
     timer.start();
     while (!out.contains("ready\n") && timer.elapsed() < 10000) {
         if (!m_process.waitForReadyRead(200) && m_process.state() != QProcess::Running)
-            return false;
+            break;
         out += m_process.readAllStandardOutput();
     }
     for (const QByteArray &line : out.split('\n')) {
@@ -40,7 +44,11 @@ bool SimProcess::start(const QStringList &arguments)
             m_vxi11Ports << quint16(f[6].toUInt());
         }
     }
-    return out.contains("ready\n") && !m_socketPorts.isEmpty();
+    if (out.contains("ready\n") && !m_socketPorts.isEmpty())
+        return true;
+    m_error = QStringLiteral("simulator did not get ready: %1 %2")
+                  .arg(QString::fromLocal8Bit(out), QString::fromLocal8Bit(m_process.readAllStandardError()));
+    return false;
 }
 
 void SimProcess::stop()

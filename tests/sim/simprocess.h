@@ -13,8 +13,10 @@ class SimProcess
 {
 public:
     ~SimProcess();
+    // False, with the reason in errorText(), unless the simulator reported "ready" in time.
     bool start(const QStringList &arguments);
     void stop();
+    QString errorText() const { return m_error; }
 
     quint16 socketPort(int instrument = 0) const { return m_socketPorts.value(instrument); }
     quint16 vxi11Port(int instrument = 0) const { return m_vxi11Ports.value(instrument); }
@@ -26,6 +28,7 @@ private:
     QList<quint16> m_socketPorts;
     QList<quint16> m_vxi11Ports;
     QStringList m_resources;
+    QString m_error;
 };
 
 // A plain raw-socket SCPI client: one line out, one line back.
