@@ -8,7 +8,9 @@ PACKAGES := cmake ninja-build g++ make pkg-config \
             qtbase5-dev qtbase5-dev-tools libqt5svg5-dev \
             libtirpc-dev rpcsvc-proto liblxi-dev lxi-tools \
             xvfb xauth imagemagick clang libclang-rt-14-dev \
-            iproute2 util-linux python3 procps
+            iproute2 util-linux python3 procps ccache \
+            python3-pyvisa python3-pyvisa-py rpcbind xdotool \
+            desktop-file-utils appstream lintian dpkg-dev fakeroot man-db
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
