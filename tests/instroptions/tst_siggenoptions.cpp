@@ -15,25 +15,6 @@ class TstSigGenOptions : public QObject
     Q_OBJECT
 
 private slots:
-    // Every row answers with its own description and category; the one code listed twice
-    // (checked with the tables) is left out here.
-    void lookupsAnswerEachRow()
-    {
-        for (int intModel = 0; intModel <= 4; ++intModel) {
-            const QVector<SigGenOptionRow> rows = Opt::tableRows(intModel);
-            const Opt options(intModel);
-            for (const SigGenOptionRow &row : rows) {
-                const QString strCode = QLatin1String(row.code);
-                const auto sameCode = [&](const SigGenOptionRow &other) { return strCode == other.code; };
-                if (std::count_if(rows.cbegin(), rows.cend(), sameCode) > 1)
-                    continue;
-                QVERIFY(options.hasOption(strCode));
-                QCOMPARE(options.getDescription(strCode), QString(row.description));
-                QCOMPARE(options.getCategory(strCode), Opt::categoryNumber(QLatin1String(row.categoryKey)));
-            }
-        }
-    }
-
     void unknownCodes_data()
     {
         QTest::addColumn<QString>("code");

@@ -44,7 +44,6 @@ private slots:
 
     void modulationTable();
     void symbolsForBits();
-    void sourceAndSequenceNames();
     void automaticComments();
 
     void patternFilter();
@@ -59,7 +58,6 @@ private slots:
     void oversizedFilesAreRefusedEarly();
     void decodeFileMessages();
 
-    void rangeCheck();
     void applyPrbsReplacesOrAppends();
     void applyPatternAndSequence();
     void emptyPatternAddsNothing();
@@ -101,15 +99,6 @@ void TstDataSources::symbolsForBits()
     QCOMPARE(ModTypes::symbolsForBits(5, 0), qint64(0));
 }
 
-void TstDataSources::sourceAndSequenceNames()
-{
-    QCOMPARE(DataSources::sourceNames().size(), 7);
-    QCOMPARE(DataSources::sourceNames().at(5), QStringLiteral("Binary-file Hex"));
-    QCOMPARE(DataSources::sequencePattern("11110000..."), QStringLiteral("11110000"));
-    QCOMPARE(DataFileDecoders::formatForSource("ASCII-file Bit"), DataFileFormat::AsciiBits);
-    QCOMPARE(DataFileDecoders::formatForSource("ASCII-file Hex"), DataFileFormat::AsciiHex);
-    QCOMPARE(DataFileDecoders::formatForSource("Binary-file Hex"), DataFileFormat::Binary);
-}
 
 void TstDataSources::automaticComments()
 {
@@ -265,18 +254,6 @@ void TstDataSources::decodeFileMessages()
     QCOMPARE(bits, QByteArray("01011"));
 }
 
-void TstDataSources::rangeCheck()
-{
-    QVERIFY(!DataList::isTotalInRange(0));
-    QVERIFY(DataList::isTotalInRange(1));
-    QVERIFY(DataList::isTotalInRange(250000000));
-    QVERIFY(!DataList::isTotalInRange(250000001));
-    QVERIFY(!DataList::isTotalInRange(-3));
-    DataList list;
-    QVERIFY(list.applyPattern("1", 7, false));
-    QCOMPARE(list.appendTotal(5, true), qint64(12));
-    QCOMPARE(list.appendTotal(5, false), qint64(5));
-}
 
 void TstDataSources::applyPrbsReplacesOrAppends()
 {

@@ -59,7 +59,6 @@ private slots:
     void firstBits_data();
     void firstBits();
     void seedRunOfOnes();
-    void orderTableAndLengths();
     void fastMatchesBitSerial_data();
     void fastMatchesBitSerial();
     void fullPeriodVisitsEveryState_data();
@@ -103,16 +102,6 @@ void TstPrbsGenerator::seedRunOfOnes()
     }
 }
 
-void TstPrbsGenerator::orderTableAndLengths()
-{
-    QCOMPARE(ClsPrbsGenerator::orders(), (QList<int>{9, 11, 15, 16, 20, 21, 23}));
-    QCOMPARE(ClsPrbsGenerator::sequenceLength(9), qint64(511));
-    QCOMPARE(ClsPrbsGenerator::sequenceLength(16), qint64(65535));
-    QCOMPARE(ClsPrbsGenerator::sequenceLength(23), qint64(8388607));
-    QCOMPARE(ClsPrbsGenerator::sequenceLength(10), qint64(0));
-    QCOMPARE(ClsPrbsGenerator::name(21), QStringLiteral("PRBS21"));
-    QVERIFY(ClsPrbsGenerator::name(7).isEmpty());
-}
 
 void TstPrbsGenerator::fastMatchesBitSerial_data()
 {
