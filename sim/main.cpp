@@ -229,7 +229,10 @@ int main(int argc, char *argv[])
     }
 
     for (const Served &s : served) {
-        const QString address = s.instrument->config().address;
+        // A wildcard listener is reached through loopback: print a name a client can open.
+        QString address = s.instrument->config().address;
+        if (QHostAddress(address) == QHostAddress(QHostAddress::AnyIPv4))
+            address = QStringLiteral("127.0.0.1");
         std::printf("TCPIP0::%s::%u::SOCKET\nTCPIP0::%s::INSTR\n", qPrintable(address), s.raw->port(),
                     qPrintable(address));
     }

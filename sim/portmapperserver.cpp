@@ -10,12 +10,6 @@
 namespace {
 constexpr qint64 MaxPortmapperRecordBytes = 64 * 1024;
 
-QByteArray universalAddress(const QHostAddress &address, quint16 port)
-{
-    return address.toString().toLatin1() + '.' + QByteArray::number(port >> 8) + '.' +
-           QByteArray::number(port & 0xFF);
-}
-
 class PortmapperConnection : public QObject
 {
 public:
@@ -66,59 +60,49 @@ QByteArray answerPortmapperCall(const QByteArray &message, const PortmapperEntry
     }
     if (call.program != Portmap::Program)
         return RpcReply::accepted(call.xid, RpcReply::ProgUnavail);
-    if (call.version < 2 || call.version > 4)
-        return RpcReply::progMismatch(call.xid, 2, 4);
+    // Only version 2 is served. libtirpc's clients (rpcinfo among them) try the rpcbind versions
+    // 4 and 3 first and fall back to 2 exactly when told so by PROG_MISMATCH.
+    if (call.version != Portmap::Version)
+        return RpcReply::progMismatch(call.xid, Portmap::Version, Portmap::Version);
     XdrReader args(message.constData() + call.argumentsOffset, message.size() - call.argumentsOffset);
     XdrWriter w = RpcReply::success(call.xid);
-    if (call.procedure == Portmap::Null)
+    switch (call.procedure) {
+    case Portmap::Null:
         return w.data();
-    if (call.version == 2) {
-        switch (call.procedure) {
-        case Portmap::GetPort: {
-            Portmap::Mapping m;
-            if (!Portmap::decodeMapping(args, m))
-                return RpcReply::accepted(call.xid, RpcReply::GarbageArgs);
-            const bool vxi = m.program == Vxi11::CoreProgram && m.version == Vxi11::CoreVersion &&
-                             m.protocol == Portmap::ProtocolTcp;
-            const bool self = m.program == Portmap::Program && m.version == Portmap::Version &&
-                              (m.protocol == Portmap::ProtocolTcp || m.protocol == Portmap::ProtocolUdp);
-            w.writeU32(vxi ? entry.vxi11Port : (self ? portmapperPort : 0));
-            return w.data();
-        }
-        case Portmap::Dump: {
-            const Portmap::Mapping mappings[] = {
-                {Portmap::Program, Portmap::Version, Portmap::ProtocolTcp, portmapperPort},
-                {Portmap::Program, Portmap::Version, Portmap::ProtocolUdp, portmapperPort},
-                {Vxi11::CoreProgram, Vxi11::CoreVersion, Portmap::ProtocolTcp, entry.vxi11Port}};
-            for (const Portmap::Mapping &m : mappings) {
-                w.writeU32(1);
-                w.writeU32(m.program);
-                w.writeU32(m.version);
-                w.writeU32(m.protocol);
-                w.writeU32(m.port);
-            }
-            w.writeU32(0);
-            return w.data();
-        }
-        case Portmap::Set:
-        case Portmap::Unset:
-            w.writeU32(0); // registrations are fixed
-            return w.data();
-        default:
-            return RpcReply::accepted(call.xid, RpcReply::ProcUnavail);
-        }
-    }
-    if (call.procedure == Portmap::RpcbGetAddr) {
-        Portmap::RpcbArgs a;
-        if (!Portmap::decodeRpcb(args, a))
+    case Portmap::GetPort: {
+        Portmap::Mapping m;
+        if (!Portmap::decodeMapping(args, m))
             return RpcReply::accepted(call.xid, RpcReply::GarbageArgs);
-        const bool vxi = a.program == Vxi11::CoreProgram && a.version == Vxi11::CoreVersion &&
-                         (a.netId == "tcp" || a.netId.isEmpty());
-        w.writeOpaque(vxi ? universalAddress(entry.address, entry.vxi11Port) : QByteArray());
+        const bool vxi = m.program == Vxi11::CoreProgram && m.version == Vxi11::CoreVersion &&
+                         m.protocol == Portmap::ProtocolTcp;
+        const bool self = m.program == Portmap::Program && m.version == Portmap::Version &&
+                          (m.protocol == Portmap::ProtocolTcp || m.protocol == Portmap::ProtocolUdp);
+        w.writeU32(vxi ? entry.vxi11Port : (self ? portmapperPort : 0));
         return w.data();
     }
-    Q_UNUSED(tcp)
-    return RpcReply::accepted(call.xid, RpcReply::ProcUnavail);
+    case Portmap::Dump: {
+        const Portmap::Mapping mappings[] = {
+            {Portmap::Program, Portmap::Version, Portmap::ProtocolTcp, portmapperPort},
+            {Portmap::Program, Portmap::Version, Portmap::ProtocolUdp, portmapperPort},
+            {Vxi11::CoreProgram, Vxi11::CoreVersion, Portmap::ProtocolTcp, entry.vxi11Port}};
+        for (const Portmap::Mapping &m : mappings) {
+            w.writeU32(1);
+            w.writeU32(m.program);
+            w.writeU32(m.version);
+            w.writeU32(m.protocol);
+            w.writeU32(m.port);
+        }
+        w.writeU32(0);
+        return w.data();
+    }
+    case Portmap::Set:
+    case Portmap::Unset:
+        w.writeU32(0); // registrations are fixed
+        return w.data();
+    default:
+        Q_UNUSED(tcp)
+        return RpcReply::accepted(call.xid, RpcReply::ProcUnavail);
+    }
 }
 
 PortmapperServer::PortmapperServer(QObject *parent) : QObject(parent)

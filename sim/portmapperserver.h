@@ -20,7 +20,7 @@ struct PortmapperEntry
 QByteArray answerPortmapperCall(const QByteArray &call, const PortmapperEntry &entry, quint16 portmapperPort,
                                 bool tcp);
 
-// The portmapper (program 100000 version 2, plus rpcbind 3/4 look-ups) on UDP and TCP for every
+// The portmapper (program 100000 version 2; rpcbind 3/4 calls get PROG_MISMATCH) on UDP and TCP for every
 // simulated instrument, and one socket on the wildcard address that hears broadcasts: each
 // instrument answers a broadcast call from its own address, so one broadcast finds them all.
 class PortmapperServer : public QObject

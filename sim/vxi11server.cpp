@@ -138,6 +138,9 @@ private:
         }
         XdrReader args(record.constData() + call.argumentsOffset, record.size() - call.argumentsOffset);
         switch (call.procedure) {
+        case 0: // NULL procedure: the ping of rpcinfo and other ONC-RPC tools
+            send(RpcReply::success(call.xid).data());
+            break;
         case Vxi11::CreateLink:
             createLink(call, args);
             break;

@@ -1,13 +1,16 @@
 // Matching of resource names against a VISA search expression ("?*INSTR", "TCPIP[0-9]*::?*",
-// "GPIB?*INSTR|USB?*INSTR"). Matching ignores case, as resource names do.
+// "GPIB?*INSTR|USB?*INSTR"). Matching ignores case, as resource names do. The expression is
+// compiled into a small automaton that is run over all its states at once, so that matching
+// takes time proportional to name length times expression length whatever the expression is:
+// a caller's "(?*)*Z" must not stall the process the way a backtracking matcher would.
 #pragma once
 
 #include "visalib/visa32.h"
 
-#include <memory>
-#include <regex>
+#include <bitset>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace visalib {
 
@@ -18,8 +21,23 @@ public:
     ViStatus compile(std::string_view expression);
     bool matches(const std::string &resourceName) const;
 
+    struct Step
+    {
+        enum Op
+        {
+            Char,  // consume one character of the set, go on with the next step
+            Split, // go on with both next and alt
+            Jump,  // go on with next only
+            Match
+        } op = Match;
+        int next = 0;
+        int alt = 0;
+        std::bitset<256> set;
+    };
+
 private:
-    std::regex m_regex;
+    std::vector<Step> m_steps;
+    int m_start = 0;
 };
 
 } // namespace visalib

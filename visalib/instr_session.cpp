@@ -95,6 +95,26 @@ ViStatus InstrSession::doControlRen(const SessionAttributes &a, ViUInt16 mode)
     return m_link.remote(!local, a.timeoutMs);
 }
 
+ViStatus InstrSession::doLock(const SessionAttributes &, ViAccessMode type, ViUInt32 timeoutMs,
+                              const std::string &)
+{
+    // VXI-11 locks are exclusive only; a shared lock stays between this process's sessions.
+    return type == VI_EXCLUSIVE_LOCK ? m_link.lock(timeoutMs) : VI_SUCCESS;
+}
+
+ViStatus InstrSession::doUnlock(const SessionAttributes &a, ViAccessMode type)
+{
+    return type == VI_EXCLUSIVE_LOCK ? m_link.unlock(a.timeoutMs) : VI_SUCCESS;
+}
+
+ViStatus InstrSession::doAssertTrigger(const SessionAttributes &a, ViUInt16 protocol)
+{
+    if (protocol != VI_TRIG_PROT_DEFAULT) {
+        return VI_ERROR_INV_PROT;
+    }
+    return m_link.trigger(a.timeoutMs);
+}
+
 void InstrSession::doRelease(const SessionAttributes &a)
 {
     ViUInt32 wait = a.timeoutMs < kShortestCloseWaitMs  ? kShortestCloseWaitMs

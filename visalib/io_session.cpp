@@ -1,5 +1,7 @@
 #include "visalib/io_session.h"
 
+#include "visalib/lock_table.h"
+
 namespace visalib {
 
 namespace {
@@ -44,8 +46,8 @@ ViStatus IoSession::read(ViPBuf buffer, ViUInt32 count, ViUInt32 &returned)
 {
     returned = 0;
     std::lock_guard<std::mutex> io(m_ioLock);
-    if (m_closed) {
-        return VI_ERROR_INV_OBJECT;
+    if (ViStatus status = usable(); status != VI_SUCCESS) {
+        return status;
     }
     return doRead(attributes(), buffer, count, returned);
 }
@@ -54,8 +56,8 @@ ViStatus IoSession::write(ViConstBuf buffer, ViUInt32 count, ViUInt32 &returned)
 {
     returned = 0;
     std::lock_guard<std::mutex> io(m_ioLock);
-    if (m_closed) {
-        return VI_ERROR_INV_OBJECT;
+    if (ViStatus status = usable(); status != VI_SUCCESS) {
+        return status;
     }
     return doWrite(attributes(), buffer, count, returned);
 }
@@ -63,8 +65,8 @@ ViStatus IoSession::write(ViConstBuf buffer, ViUInt32 count, ViUInt32 &returned)
 ViStatus IoSession::clear()
 {
     std::lock_guard<std::mutex> io(m_ioLock);
-    if (m_closed) {
-        return VI_ERROR_INV_OBJECT;
+    if (ViStatus status = usable(); status != VI_SUCCESS) {
+        return status;
     }
     return doClear(attributes());
 }
@@ -72,8 +74,8 @@ ViStatus IoSession::clear()
 ViStatus IoSession::readStatusByte(ViUInt16 &status)
 {
     std::lock_guard<std::mutex> io(m_ioLock);
-    if (m_closed) {
-        return VI_ERROR_INV_OBJECT;
+    if (ViStatus status = usable(); status != VI_SUCCESS) {
+        return status;
     }
     return doReadStatusByte(attributes(), status);
 }
@@ -84,10 +86,87 @@ ViStatus IoSession::controlRen(ViUInt16 mode)
         return VI_ERROR_INV_MODE;
     }
     std::lock_guard<std::mutex> io(m_ioLock);
+    if (ViStatus status = usable(); status != VI_SUCCESS) {
+        return status;
+    }
+    return doControlRen(attributes(), mode);
+}
+
+ViStatus IoSession::usable() const
+{
     if (m_closed) {
         return VI_ERROR_INV_OBJECT;
     }
-    return doControlRen(attributes(), mode);
+    return LockTable::instance().mayAccess(m_name.canonical, this);
+}
+
+ViStatus IoSession::assertTrigger(ViUInt16 protocol)
+{
+    std::lock_guard<std::mutex> io(m_ioLock);
+    if (ViStatus status = usable(); status != VI_SUCCESS) {
+        return status;
+    }
+    return doAssertTrigger(attributes(), protocol);
+}
+
+ViStatus IoSession::lock(ViAccessMode type, ViUInt32 timeoutMs, const char *requestedKey, ViChar *accessKey)
+{
+    if (type != VI_EXCLUSIVE_LOCK && type != VI_SHARED_LOCK) {
+        return VI_ERROR_INV_LOCK_TYPE;
+    }
+    // Waiting for other sessions happens without the I/O lock, so that viClose stays prompt.
+    LockTable &table = LockTable::instance();
+    LockGrant grant;
+    const std::string key = type == VI_SHARED_LOCK && requestedKey != nullptr ? requestedKey : "";
+    ViStatus status = table.acquire(m_name.canonical, this, type, timeoutMs, key, grant);
+    if (status < VI_SUCCESS) {
+        return status;
+    }
+    if (grant.firstOfKind) {
+        std::lock_guard<std::mutex> io(m_ioLock);
+        ViStatus device = m_closed ? VI_ERROR_INV_OBJECT : doLock(attributes(), type, timeoutMs, grant.key);
+        if (device != VI_SUCCESS) {
+            ViAccessMode released = VI_NO_LOCK;
+            table.release(m_name.canonical, this, released);
+            return device;
+        }
+    }
+    if (type == VI_SHARED_LOCK && accessKey != nullptr) {
+        copyToFindBuffer(accessKey, grant.key);
+    }
+    return status;
+}
+
+ViStatus IoSession::unlock()
+{
+    std::lock_guard<std::mutex> io(m_ioLock);
+    if (m_closed) {
+        return VI_ERROR_INV_OBJECT;
+    }
+    ViAccessMode released = VI_NO_LOCK;
+    ViStatus status = LockTable::instance().release(m_name.canonical, this, released);
+    if (status >= VI_SUCCESS && released != VI_NO_LOCK) {
+        ViStatus device = doUnlock(attributes(), released);
+        if (device != VI_SUCCESS) {
+            return device;
+        }
+    }
+    return status;
+}
+
+ViStatus IoSession::doLock(const SessionAttributes &, ViAccessMode, ViUInt32, const std::string &)
+{
+    return VI_SUCCESS;
+}
+
+ViStatus IoSession::doUnlock(const SessionAttributes &, ViAccessMode)
+{
+    return VI_SUCCESS;
+}
+
+ViStatus IoSession::doAssertTrigger(const SessionAttributes &, ViUInt16)
+{
+    return VI_ERROR_NSUP_OPER;
 }
 
 ViStatus IoSession::setBuffer(ViUInt16 mask, ViUInt32 size)
@@ -120,8 +199,8 @@ ViStatus IoSession::flush(ViUInt16 mask)
         return VI_ERROR_INV_MASK;
     }
     std::lock_guard<std::mutex> io(m_ioLock);
-    if (m_closed) {
-        return VI_ERROR_INV_OBJECT;
+    if (ViStatus status = usable(); status != VI_SUCCESS) {
+        return status;
     }
     // Writes always leave at once, so the output buffers are empty; received bytes that were
     // not yet read are dropped for every input-side request.
@@ -141,6 +220,8 @@ void IoSession::close()
     if (!m_closed) {
         m_closed = true;
         doRelease(attributes());
+        // The instrument forgets the link's locks with the link; other sessions may go on.
+        LockTable::instance().releaseAll(m_name.canonical, this);
     }
 }
 
@@ -186,6 +267,8 @@ ViStatus IoSession::getAttribute(ViAttr attribute, void *value)
         return putAttribute<ViBoolean>(value, VI_FALSE);
     case VI_ATTR_MAX_QUEUE_LENGTH:
         return putAttribute<ViUInt32>(value, a.maxQueueLength);
+    case VI_ATTR_RSRC_LOCK_STATE:
+        return putAttribute<ViAccessMode>(value, LockTable::instance().state(m_name.canonical));
     default:
         break;
     }

@@ -42,6 +42,11 @@ public:
     ViStatus setBuffer(ViUInt16 mask, ViUInt32 size);
     ViStatus flush(ViUInt16 mask);
     ViStatus controlRen(ViUInt16 mode);
+    ViStatus assertTrigger(ViUInt16 protocol);
+    // viLock/viUnlock: the process-wide lock table decides between the sessions of this process;
+    // doLock/doUnlock carry the lock to the instrument where the protocol has one.
+    ViStatus lock(ViAccessMode type, ViUInt32 timeoutMs, const char *requestedKey, ViChar *accessKey);
+    ViStatus unlock();
     // Ends the session: waits for (or, if it blocks, interrupts) an operation of another thread,
     // then releases the connection.
     void close();
@@ -61,6 +66,13 @@ protected:
     virtual ViStatus doReadStatusByte(const SessionAttributes &a, ViUInt16 &status) = 0;
     virtual ViStatus doControlRen(const SessionAttributes &a, ViUInt16 mode) = 0;
     virtual void doDiscardInput() = 0;
+    // Called when the session gains its first lock of a type (key: the shared lock's access key)
+    // and when it gives up the last level of it. A failing doLock undoes the grant.
+    virtual ViStatus doLock(const SessionAttributes &a, ViAccessMode type, ViUInt32 timeoutMs,
+                            const std::string &key);
+    virtual ViStatus doUnlock(const SessionAttributes &a, ViAccessMode type);
+    // VI_ERROR_NSUP_OPER unless the transport has a trigger message.
+    virtual ViStatus doAssertTrigger(const SessionAttributes &a, ViUInt16 protocol);
     virtual void doRelease(const SessionAttributes &a) = 0;
     // Called without the I/O lock from another thread: make a blocked operation return now.
     virtual void interrupt() = 0;
@@ -69,6 +81,9 @@ protected:
     virtual void applySocketOptions(const SessionAttributes &) {}
 
 private:
+    // The I/O lock held and the session usable: VI_SUCCESS, or why the operation cannot run.
+    ViStatus usable() const;
+
     ResourceName m_name;
     mutable std::mutex m_attributeLock;
     SessionAttributes m_attributes;

@@ -200,6 +200,20 @@ ViStatus SocketSession::doReadStatusByte(const SessionAttributes &a, ViUInt16 &s
     return VI_SUCCESS;
 }
 
+ViStatus SocketSession::doAssertTrigger(const SessionAttributes &a, ViUInt16 protocol)
+{
+    // Like the status byte, a trigger exists on a raw socket only as the IEEE 488.2 command.
+    if (a.ioProtocol != VI_PROT_4882_STRS) {
+        return VI_ERROR_NSUP_OPER;
+    }
+    if (protocol != VI_TRIG_PROT_DEFAULT) {
+        return VI_ERROR_INV_PROT;
+    }
+    static const ViByte command[] = {'*', 'T', 'R', 'G', '\n'};
+    ViUInt32 written = 0;
+    return doWrite(a, command, sizeof command, written);
+}
+
 ViStatus SocketSession::doControlRen(const SessionAttributes &, ViUInt16)
 {
     return VI_ERROR_NSUP_OPER;

@@ -27,6 +27,7 @@ protected:
     ViStatus doReadStatusByte(const SessionAttributes &a, ViUInt16 &status) override;
     ViStatus doControlRen(const SessionAttributes &a, ViUInt16 mode) override;
     void doDiscardInput() override;
+    ViStatus doAssertTrigger(const SessionAttributes &a, ViUInt16 protocol) override;
     void doRelease(const SessionAttributes &a) override;
     void interrupt() override;
     ViStatus getTransportAttribute(ViAttr attribute, void *value) override;

@@ -74,6 +74,14 @@ typedef ViFindList *ViPFindList;
 typedef ViUInt32 ViAttr;
 typedef ViUInt32 ViAccessMode;
 typedef ViUInt32 ViEventType;
+typedef ViEventType *ViPEventType;
+typedef ViObject ViEvent;
+typedef ViEvent *ViPEvent;
+typedef ViUInt32 ViEventFilter;
+typedef ViString ViKeyId;
+typedef ViConstString ViConstKeyId;
+typedef ViString ViPKeyId;
+typedef ViInt32(_VI_FUNC *ViHndlr)(ViSession vi, ViEventType eventType, ViEvent event, ViAddr userHandle);
 
 /* Attribute values travel as a 64-bit quantity on 64-bit platforms, as the standard defines. */
 #if UINTPTR_MAX > 0xFFFFFFFFu
@@ -106,6 +114,24 @@ typedef ViAttrState *ViPAttrState;
 
 #define VI_TMO_IMMEDIATE 0UL
 #define VI_TMO_INFINITE 0xFFFFFFFFUL
+
+#define VI_TRIG_PROT_DEFAULT 0
+#define VI_TRIG_PROT_ON 1
+#define VI_TRIG_PROT_OFF 2
+#define VI_TRIG_PROT_SYNC 5
+
+#define VI_QUEUE 1
+#define VI_HNDLR 2
+#define VI_SUSPEND_HNDLR 4
+#define VI_ALL_MECH 0xFFFF
+
+#define VI_EVENT_IO_COMPLETION 0x3FFF2009UL
+#define VI_EVENT_TRIG 0xBFFF200AUL
+#define VI_EVENT_SERVICE_REQ 0x3FFF200BUL
+#define VI_EVENT_CLEAR 0x3FFF200DUL
+#define VI_EVENT_EXCEPTION 0xBFFF200EUL
+#define VI_EVENT_TCPIP_CONNECT 0x3FFF2036UL
+#define VI_ALL_ENABLED_EVENTS 0x3FFF7FFFUL
 
 #define VI_NO_LOCK 0
 #define VI_EXCLUSIVE_LOCK 1
@@ -303,6 +329,20 @@ _VI_EXPORT ViStatus _VI_FUNC viReadSTB(ViSession vi, ViPUInt16 status);
 _VI_EXPORT ViStatus _VI_FUNC viSetBuf(ViSession vi, ViUInt16 mask, ViUInt32 size);
 _VI_EXPORT ViStatus _VI_FUNC viFlush(ViSession vi, ViUInt16 mask);
 _VI_EXPORT ViStatus _VI_FUNC viGpibControlREN(ViSession vi, ViUInt16 mode);
+_VI_EXPORT ViStatus _VI_FUNC viAssertTrigger(ViSession vi, ViUInt16 protocol);
+_VI_EXPORT ViStatus _VI_FUNC viLock(ViSession vi, ViAccessMode lockType, ViUInt32 timeout,
+                                    ViConstKeyId requestedKey, ViChar accessKey[]);
+_VI_EXPORT ViStatus _VI_FUNC viUnlock(ViSession vi);
+_VI_EXPORT ViStatus _VI_FUNC viEnableEvent(ViSession vi, ViEventType eventType, ViUInt16 mechanism,
+                                           ViEventFilter context);
+_VI_EXPORT ViStatus _VI_FUNC viDisableEvent(ViSession vi, ViEventType eventType, ViUInt16 mechanism);
+_VI_EXPORT ViStatus _VI_FUNC viDiscardEvents(ViSession vi, ViEventType eventType, ViUInt16 mechanism);
+_VI_EXPORT ViStatus _VI_FUNC viWaitOnEvent(ViSession vi, ViEventType inEventType, ViUInt32 timeout,
+                                           ViPEventType outEventType, ViPEvent outContext);
+_VI_EXPORT ViStatus _VI_FUNC viInstallHandler(ViSession vi, ViEventType eventType, ViHndlr handler,
+                                              ViAddr userHandle);
+_VI_EXPORT ViStatus _VI_FUNC viUninstallHandler(ViSession vi, ViEventType eventType, ViHndlr handler,
+                                                ViAddr userHandle);
 
 #ifdef __cplusplus
 }

@@ -9,6 +9,7 @@
 #include "visalib/status_text.h"
 
 #include <cstdio>
+#include <cstring>
 #include <new>
 
 using namespace visalib;
@@ -66,6 +67,23 @@ ViStatus openSession(ViSession rm, const ResourceName &name, ViAccessMode mode, 
     }
     // GPIB, USB, serial, VXI and PXI hardware cannot be reached on this platform.
     return VI_ERROR_RSRC_NFOUND;
+}
+
+// The library raises no events: every event type the standard defines is valid to name but
+// none can be enabled. The result for the handle itself comes first.
+ViStatus checkEventCall(ViObject handle, ViEventType type, ViUInt16 mechanism, bool allowAll)
+{
+    if (!ObjectTable::instance().find(handle)) {
+        return VI_ERROR_INV_OBJECT;
+    }
+    constexpr ViUInt16 mechanisms = VI_QUEUE | VI_HNDLR | VI_SUSPEND_HNDLR;
+    if (mechanism != VI_ALL_MECH && (mechanism == 0 || (mechanism & ~mechanisms) != 0)) {
+        return VI_ERROR_INV_MECH;
+    }
+    if (type == VI_ALL_ENABLED_EVENTS && allowAll) {
+        return VI_SUCCESS;
+    }
+    return VI_ERROR_INV_EVENT;
 }
 
 } // namespace
@@ -400,6 +418,97 @@ ViStatus _VI_FUNC viParseRsrcEx(ViSession rmSesn, ViConstRsrc rsrcName, ViPUInt1
 ViStatus _VI_FUNC viParseRsrc(ViSession rmSesn, ViConstRsrc rsrcName, ViPUInt16 intfType, ViPUInt16 intfNum)
 {
     return viParseRsrcEx(rmSesn, rsrcName, intfType, intfNum, nullptr, nullptr, nullptr);
+}
+
+ViStatus _VI_FUNC viAssertTrigger(ViSession vi, ViUInt16 protocol)
+{
+    return guarded([&]() -> ViStatus {
+        ViStatus status;
+        std::shared_ptr<IoSession> session = ioSession(vi, status);
+        return session ? session->assertTrigger(protocol) : status;
+    });
+}
+
+ViStatus _VI_FUNC viLock(ViSession vi, ViAccessMode lockType, ViUInt32 timeout, ViConstKeyId requestedKey,
+                         ViChar accessKey[])
+{
+    return guarded([&]() -> ViStatus {
+        ViStatus status;
+        std::shared_ptr<IoSession> session = ioSession(vi, status);
+        if (!session) {
+            return status;
+        }
+        if (requestedKey != nullptr && std::strlen(requestedKey) >= VI_FIND_BUFLEN) {
+            return VI_ERROR_INV_ACCESS_KEY;
+        }
+        return session->lock(lockType, timeout, requestedKey, accessKey);
+    });
+}
+
+ViStatus _VI_FUNC viUnlock(ViSession vi)
+{
+    return guarded([&]() -> ViStatus {
+        ViStatus status;
+        std::shared_ptr<IoSession> session = ioSession(vi, status);
+        return session ? session->unlock() : status;
+    });
+}
+
+ViStatus _VI_FUNC viEnableEvent(ViSession vi, ViEventType eventType, ViUInt16 mechanism, ViEventFilter)
+{
+    return guarded([&]() -> ViStatus {
+        ViStatus status = checkEventCall(vi, eventType, mechanism, false);
+        // Enabling for a handler is refused the same way: there is nothing to call it for.
+        return status;
+    });
+}
+
+ViStatus _VI_FUNC viDisableEvent(ViSession vi, ViEventType eventType, ViUInt16 mechanism)
+{
+    return guarded([&]() -> ViStatus {
+        ViStatus status = checkEventCall(vi, eventType, mechanism, true);
+        return status == VI_SUCCESS ? VI_SUCCESS_EVENT_DIS : status;
+    });
+}
+
+ViStatus _VI_FUNC viDiscardEvents(ViSession vi, ViEventType eventType, ViUInt16 mechanism)
+{
+    return guarded([&]() -> ViStatus {
+        ViStatus status = checkEventCall(vi, eventType, mechanism, true);
+        return status == VI_SUCCESS ? VI_SUCCESS_QUEUE_EMPTY : status;
+    });
+}
+
+ViStatus _VI_FUNC viWaitOnEvent(ViSession vi, ViEventType inEventType, ViUInt32, ViPEventType outEventType,
+                                ViPEvent outContext)
+{
+    return guarded([&]() -> ViStatus {
+        if (outEventType != nullptr) {
+            *outEventType = 0;
+        }
+        if (outContext != nullptr) {
+            *outContext = VI_NULL;
+        }
+        ViStatus status = checkEventCall(vi, inEventType, VI_QUEUE, true);
+        // Waiting on "all enabled events" with none enabled would never end.
+        return status == VI_SUCCESS ? VI_ERROR_NENABLED : status;
+    });
+}
+
+ViStatus _VI_FUNC viInstallHandler(ViSession vi, ViEventType eventType, ViHndlr handler, ViAddr)
+{
+    return guarded([&]() -> ViStatus {
+        ViStatus status = checkEventCall(vi, eventType, VI_HNDLR, false);
+        if (status == VI_ERROR_INV_EVENT && handler == nullptr) {
+            return VI_ERROR_INV_HNDLR_REF;
+        }
+        return status;
+    });
+}
+
+ViStatus _VI_FUNC viUninstallHandler(ViSession vi, ViEventType eventType, ViHndlr, ViAddr)
+{
+    return guarded([&]() -> ViStatus { return checkEventCall(vi, eventType, VI_HNDLR, false); });
 }
 
 } // extern "C"

@@ -272,4 +272,36 @@ ViStatus Vxi11Link::remote(bool remote, ViUInt32 ioTimeoutMs)
     return status != VI_SUCCESS ? status : statusFromDeviceError(resp.error);
 }
 
+ViStatus Vxi11Link::trigger(ViUInt32 ioTimeoutMs)
+{
+    Device_GenericParms parms{m_linkId, 0, deviceTimeout(ioTimeoutMs), deviceTimeout(ioTimeoutMs)};
+    Device_Error resp{};
+    ViStatus status = call(device_trigger, asXdrProc(xdr_Device_GenericParms), &parms,
+                           asXdrProc(xdr_Device_Error), &resp, ioTimeoutMs);
+    return status != VI_SUCCESS ? status : statusFromDeviceError(resp.error);
+}
+
+ViStatus Vxi11Link::lock(ViUInt32 lockTimeoutMs)
+{
+    Device_LockParms parms{m_linkId, kFlagWaitLock, deviceTimeout(lockTimeoutMs)};
+    Device_Error resp{};
+    ViStatus status = call(device_lock, asXdrProc(xdr_Device_LockParms), &parms, asXdrProc(xdr_Device_Error),
+                           &resp, lockTimeoutMs);
+    if (status != VI_SUCCESS) {
+        return status;
+    }
+    // The device's "locked by another link" after waiting is the VISA lock time-out.
+    status = statusFromDeviceError(resp.error);
+    return status == VI_ERROR_RSRC_LOCKED ? VI_ERROR_TMO : status;
+}
+
+ViStatus Vxi11Link::unlock(ViUInt32 ioTimeoutMs)
+{
+    Device_Link link = m_linkId;
+    Device_Error resp{};
+    ViStatus status = call(device_unlock, asXdrProc(xdr_Device_Link), &link, asXdrProc(xdr_Device_Error),
+                           &resp, ioTimeoutMs);
+    return status != VI_SUCCESS ? status : statusFromDeviceError(resp.error);
+}
+
 } // namespace visalib

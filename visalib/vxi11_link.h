@@ -42,6 +42,10 @@ public:
     ViStatus clear(ViUInt32 ioTimeoutMs);
     ViStatus readStatusByte(ViUInt32 ioTimeoutMs, ViUInt16 &stb);
     ViStatus remote(bool remote, ViUInt32 ioTimeoutMs);
+    ViStatus trigger(ViUInt32 ioTimeoutMs);
+    // device_lock, waiting up to lockTimeoutMs for another link's lock; device_unlock.
+    ViStatus lock(ViUInt32 lockTimeoutMs);
+    ViStatus unlock(ViUInt32 ioTimeoutMs);
 
 private:
     ViStatus call(unsigned long procedure, xdrproc_t encode, void *arguments, xdrproc_t decode, void *result,

@@ -176,6 +176,37 @@ private slots:
                                     << "USB0::0x0AAD::0x0054::1::INSTR" << true;
         QTest::newRow("whole name only") << "TCPIP"
                                          << "TCPIP0::gen::inst0::INSTR" << false;
+        // The examples the VISA standard gives for viFindRsrc.
+        QTest::newRow("std gpib any") << "GPIB?*INSTR"
+                                      << "GPIB1::1::1::INSTR" << true;
+        QTest::newRow("std gpib board") << "GPIB[0-9]*::?*INSTR"
+                                        << "GPIB0::2::INSTR" << true;
+        QTest::newRow("std gpib not 0") << "GPIB[^0]::?*INSTR"
+                                        << "GPIB0::2::INSTR" << false;
+        QTest::newRow("std gpib-vxi") << "?*VXI[0-9]*::?*INSTR"
+                                      << "GPIB-VXI0::3::INSTR" << true;
+        QTest::newRow("std asrl") << "ASRL[0-9]*::?*INSTR"
+                                  << "ASRL1::INSTR" << true;
+        QTest::newRow("std group") << "(GPIB|VXI)?*INSTR"
+                                   << "VXI0::3::INSTR" << true;
+        QTest::newRow("std group miss") << "(GPIB|VXI)?*INSTR"
+                                        << "ASRL1::INSTR" << false;
+        QTest::newRow("std group 2") << "(GPIB0|VXI0)::1::INSTR"
+                                     << "GPIB0::1::INSTR" << true;
+        QTest::newRow("std everything") << "?*"
+                                        << "TCPIP0::gen::5025::SOCKET" << true;
+        QTest::newRow("escaped star") << "a\\*b"
+                                      << "A*B" << true;
+        QTest::newRow("repeated group") << "(ab)+c"
+                                        << "ABABc" << true;
+        QTest::newRow("repeated group miss") << "(ab)+c"
+                                             << "ABAc" << false;
+        QTest::newRow("nested repeat") << "(?*)*Z"
+                                       << "aaaz" << true;
+        QTest::newRow("empty-matching loop") << "(a*)*b"
+                                             << "aaac" << false;
+        QTest::newRow("range in negated set") << "x[^a-c]"
+                                              << "xB" << false;
     }
 
     void searchExpressions()
@@ -189,10 +220,29 @@ private slots:
 
     void badSearchExpressions()
     {
-        for (const char *bad : {"", "*abc", "[abc", "?*{VI_ATTR_INTF_NUM==0}", "abc\\", "(?*"}) {
+        for (const char *bad : {"", "*abc", "[abc", "?*{VI_ATTR_INTF_NUM==0}", "abc\\", "(?*", "a)", "a|",
+                                "a**", "[]", "[z-a]", "+"}) {
             FindExpression compiled;
             QVERIFY2(compiled.compile(bad) == VI_ERROR_INV_EXPR, bad);
         }
+    }
+
+    // Nested repeats against the longest names: a backtracking matcher takes minutes here.
+    void nestedRepeatsDecideQuickly()
+    {
+        const std::string name(256, 'a');
+        const std::string nested = std::string(40, '(') + "?*" + std::string(40, ')') + "*";
+        QElapsedTimer timer;
+        timer.start();
+        for (const std::string &expression :
+             {std::string("(?*)*Z"), std::string("((a|?)*a*)*(a+)+Z"), nested + nested + "Z",
+              std::string(120, 'a') + "(a*)*" + std::string(100, '?') + "*Z"}) {
+            FindExpression compiled;
+            QCOMPARE(compiled.compile(expression), VI_SUCCESS);
+            QVERIFY(!compiled.matches(name));
+            QVERIFY(compiled.matches(name + "Z"));
+        }
+        QVERIFY2(timer.elapsed() < 2000, "matching must not backtrack");
     }
 
     void statusTextsAreDistinct()
