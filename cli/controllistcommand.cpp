@@ -50,6 +50,10 @@ int runControlListCommand(const QStringList &args)
                                                  .arg(ControlList::MinLength)
                                                  .arg(ControlList::MaxLength));
         } else if (option == QLatin1String("--comment")) {
+            // Stored as given or not at all: a script must not find another comment in the file.
+            if (ControlList::fileSafeComment(value) != value)
+                return CliOutput::refuse(ListResult::refusal(
+                    QStringLiteral("A control list comment must not contain '}' or line breaks.")));
             data.strComment = value;
         } else if (option == QLatin1String("-o")) {
             output = value;

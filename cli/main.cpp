@@ -5,6 +5,8 @@
 
 #include <QCoreApplication>
 
+#include <csignal>
+
 namespace {
 
 // New commands (control lists, uploads, SCPI, discovery) add one row and one source file.
@@ -22,7 +24,7 @@ const CliCommand commands[] = {
      "            [--burst TAGS] [--levatt TAGS] [--cw TAGS] [--hop TAGS] [--comment TEXT] -o FILE\n"
      "    Writes a .dm_iqc control list of N symbols (1..20000000). TAGS are level changes such as\n"
      "    '10:1;20:0' (high from symbol 10, low from symbol 20); unset signals hold '0:0'. The\n"
-     "    extension is added when missing."},
+     "    comment cannot contain '}' or line breaks. The extension is added when missing."},
     {"info", runInfoCommand,
      "info [--bits] FILE\n"
      "    Header tags and bit count of a .dm_iqd file (bit count of a .dm_iqda file), or the\n"
@@ -58,6 +60,9 @@ void printUsage()
 
 int main(int argc, char *argv[])
 {
+    // A file size limit (ulimit -f) then fails the write like a full disk, and the tool reports
+    // it, instead of the process being killed half-way through a file.
+    std::signal(SIGXFSZ, SIG_IGN);
     QCoreApplication app(argc, argv);
     QStringList args = QCoreApplication::arguments();
     args.removeFirst();

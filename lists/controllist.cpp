@@ -4,6 +4,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include "lists/savefile.h"
+
 namespace ControlList {
 
 namespace {
@@ -18,19 +20,41 @@ QString bareName(const QString &strPath)
 ListResult slopeRefusal(const QString &strTags, const QString &strSlopeLine)
 {
     return ListResult::refusal(
-        strSlopeLine, strSlopeLine + QLatin1Char('\n') +
-                          QStringLiteral("Any slope of tag string '%1' does not comply with the specification!")
-                              .arg(strTags));
+        strSlopeLine,
+        strSlopeLine + QLatin1Char('\n') +
+            QStringLiteral("Any slope of tag string '%1' does not comply with the specification!")
+                .arg(strTags));
+}
+
+// The first "{COMMENT:" is the real field: TYPE, the only field before it, cannot hold one.
+// Returns the range of its content (end exclusive, the closing "}" or the end of the line).
+QPair<int, int> commentContent(const QString &strLine)
+{
+    static const QString strKey = QStringLiteral("{COMMENT:");
+    const int intStart = strLine.indexOf(strKey);
+    if (intStart < 0)
+        return {-1, -1};
+    const int intContent = intStart + strKey.size();
+    const int intEnd = strLine.indexOf(QLatin1Char('}'), intContent);
+    return {intContent, intEnd < 0 ? strLine.size() : intEnd};
 }
 
 } // namespace
 
+QString fileSafeComment(const QString &strComment)
+{
+    QString strSafe = strComment;
+    for (const QChar ch : CommentStoppers)
+        strSafe.remove(ch);
+    return strSafe;
+}
+
 const QStringList &signalFileTags()
 {
-    static const QStringList tags = {
-        QStringLiteral("MARKER LIST 1"), QStringLiteral("MARKER LIST 2"), QStringLiteral("MARKER LIST 3"),
-        QStringLiteral("MARKER LIST 4"), QStringLiteral("BURST LIST"),    QStringLiteral("LEVATT LIST 1"),
-        QStringLiteral("CW MODE LIST"),  QStringLiteral("HOP LIST")};
+    static const QStringList tags = {QStringLiteral("MARKER LIST 1"), QStringLiteral("MARKER LIST 2"),
+                                     QStringLiteral("MARKER LIST 3"), QStringLiteral("MARKER LIST 4"),
+                                     QStringLiteral("BURST LIST"),    QStringLiteral("LEVATT LIST 1"),
+                                     QStringLiteral("CW MODE LIST"),  QStringLiteral("HOP LIST")};
     return tags;
 }
 
@@ -38,7 +62,8 @@ ListResult validateTagString(const QString &strTags)
 {
     for (const QChar ch : strTags) {
         if (!AllowedCharacters.contains(ch)) {
-            const QString strLine = QStringLiteral("Tag string '%1' contains unsupported characters!").arg(strTags);
+            const QString strLine =
+                QStringLiteral("Tag string '%1' contains unsupported characters!").arg(strTags);
             return ListResult::refusal(strLine, strLine);
         }
     }
@@ -48,8 +73,8 @@ ListResult validateTagString(const QString &strTags)
     const QStringList slopes = strTags.split(QLatin1Char(';'), Qt::KeepEmptyParts);
     for (const QString &strSlope : slopes) {
         if (strSlope.count(QLatin1Char(':')) != 1)
-            return slopeRefusal(strTags,
-                                QStringLiteral("Certain tag slop '%1' contains not only one ':'!").arg(strSlope));
+            return slopeRefusal(
+                strTags, QStringLiteral("Certain tag slop '%1' contains not only one ':'!").arg(strSlope));
         const int intColon = strSlope.indexOf(QLatin1Char(':'));
         if (intColon != strSlope.size() - 2)
             return slopeRefusal(
@@ -58,11 +83,12 @@ ListResult validateTagString(const QString &strTags)
                     .arg(strSlope));
         const QChar level = strSlope.at(intColon + 1);
         if (level != QLatin1Char('0') && level != QLatin1Char('1'))
-            return slopeRefusal(strTags, QStringLiteral("Certain tag slop '%1' contains unspecified level value '%2'!")
-                                             .arg(strSlope, QString(level)));
-        if (intColon == 0)
             return slopeRefusal(strTags,
-                                QStringLiteral("Certain tag slop '%1' contains no symbol index!").arg(strSlope));
+                                QStringLiteral("Certain tag slop '%1' contains unspecified level value '%2'!")
+                                    .arg(strSlope, QString(level)));
+        if (intColon == 0)
+            return slopeRefusal(
+                strTags, QStringLiteral("Certain tag slop '%1' contains no symbol index!").arg(strSlope));
     }
     return ListResult::success();
 }
@@ -93,7 +119,7 @@ QString composeFileLine(const ControlListData &data)
 {
     const QString field = QStringLiteral("{%1:%2}");
     QString strLine = field.arg(QStringLiteral("TYPE"), data.strType) +
-                      field.arg(QStringLiteral("COMMENT"), data.strComment) +
+                      field.arg(QStringLiteral("COMMENT"), fileSafeComment(data.strComment)) +
                       field.arg(QStringLiteral("COPYRIGHT"), QStringLiteral("Tarvik GmbH & Co. KG")) +
                       field.arg(QStringLiteral("DATE"), data.strDateTime) +
                       field.arg(QStringLiteral("CONTROL LENGTH"), data.strLength);
@@ -104,14 +130,14 @@ QString composeFileLine(const ControlListData &data)
 
 ListResult writeFile(const QString &strPath, const ControlListData &data)
 {
-    const ListResult failure = ListResult::refusal(
-        QStringLiteral("Unable to create and open control list file '%1'!").arg(bareName(strPath)));
+    const QString strName = bareName(strPath);
     QSaveFile file(strPath);
     if (!file.open(QIODevice::WriteOnly))
-        return failure;
-    file.write(composeFileLine(data).toLocal8Bit());
-    if (!file.commit())
-        return failure;
+        return ListResult::refusal(
+            QStringLiteral("Unable to create and open control list file '%1'!").arg(strName));
+    const QByteArray baLine = composeFileLine(data).toLocal8Bit();
+    if (!finishSave(file, file.write(baLine) == baLine.size()))
+        return ListResult::refusal(QStringLiteral("Unable to write control list file '%1'!").arg(strName));
     return ListResult::success();
 }
 
@@ -123,17 +149,19 @@ QString lookupTag(const QString &strLine, const QString &strTag, const QString &
             traces->append(strTrace);
         return strDefault;
     };
-    // A field starts the line or follows the previous field's "}"; this keeps a comment that
-    // mentions "{TAG:" from being taken for that tag.
+    // A comment that mentions "{TAG:" must not be taken for that tag, so the COMMENT field's
+    // content is skipped; anything else between fields (blanks) does not matter.
     const QString strKey = QLatin1Char('{') + strTag + QLatin1Char(':');
+    const QPair<int, int> comment = commentContent(strLine);
     int intStart = strLine.indexOf(strKey);
-    while (intStart > 0 && strLine.at(intStart - 1) != QLatin1Char('}'))
-        intStart = strLine.indexOf(strKey, intStart + 1);
+    while (intStart >= comment.first && intStart < comment.second)
+        intStart = strLine.indexOf(strKey, comment.second);
     if (intStart < 0)
         return fallback(QStringLiteral("Tag '%1' was not found in control list file").arg(strTag));
     const int intContent = intStart + strKey.size();
     const int intEnd = strLine.indexOf(QLatin1Char('}'), intContent);
-    const QString strContent = intEnd < 0 ? strLine.mid(intContent) : strLine.mid(intContent, intEnd - intContent);
+    const QString strContent =
+        intEnd < 0 ? strLine.mid(intContent) : strLine.mid(intContent, intEnd - intContent);
     if (strContent.isEmpty())
         return fallback(QStringLiteral("No content assigned to tag '%1'").arg(strTag));
     if (bolValidate) {
@@ -153,14 +181,16 @@ ReadResult readFile(const QString &strPath)
     const QString strName = bareName(strPath);
     QFile file(strPath);
     if (!file.open(QIODevice::ReadOnly)) {
-        read.result = ListResult::refusal(QStringLiteral("Unable to open control list file '%1'!").arg(strName));
+        read.result =
+            ListResult::refusal(QStringLiteral("Unable to open control list file '%1'!").arg(strName));
         return read;
     }
     // Only the first line counts; it is read with a bound so a huge or endless file cannot
     // exhaust memory.
     QByteArray bytes = file.readLine(MaxFileLineBytes + 2); // reads at most max - 1 bytes
     if (bytes.size() > MaxFileLineBytes) {
-        read.result = ListResult::refusal(QStringLiteral("Unable to open control list file '%1'!").arg(strName));
+        read.result =
+            ListResult::refusal(QStringLiteral("Unable to open control list file '%1'!").arg(strName));
         return read;
     }
     while (bytes.endsWith('\n') || bytes.endsWith('\r'))
@@ -177,7 +207,8 @@ ReadResult readFile(const QString &strPath)
     read.data.strComment = lookupTag(strLine, QStringLiteral("COMMENT"), QString(), false, &read.traces);
     // The date is informative only; its absence is not worth a trace line.
     read.data.strDateTime = lookupTag(strLine, QStringLiteral("DATE"), QString(), false);
-    read.data.strLength = lookupTag(strLine, QStringLiteral("CONTROL LENGTH"), QString(), false, &read.traces);
+    read.data.strLength =
+        lookupTag(strLine, QStringLiteral("CONTROL LENGTH"), QString(), false, &read.traces);
     for (int i = 0; i < SignalCount; ++i)
         read.data.tags[i] = lookupTag(strLine, signalFileTags().at(i), NeutralTags, true, &read.traces);
     read.result = ListResult::success();

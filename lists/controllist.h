@@ -27,6 +27,13 @@ const QString FileExtension = QStringLiteral(".dm_iqc");
 // instrument accepts, so it is refused instead of being read into memory.
 constexpr qint64 MaxFileLineBytes = 64 * 1024 * 1024;
 
+// Characters a comment cannot carry into the one-line file: "}" ends the COMMENT field (what
+// followed would be read as further fields, so a comment could plant tags) and a line break
+// ends the line (every tag after it would be lost).
+const QString CommentStoppers = QStringLiteral("}\r\n");
+// The comment without those characters; every writer stores this form.
+QString fileSafeComment(const QString &strComment);
+
 // File tag names of signals 1..8 ("MARKER LIST 1" ... "HOP LIST"), index 0 = signal 1.
 const QStringList &signalFileTags();
 
@@ -45,7 +52,7 @@ struct ControlListData
 {
     QString strType = FileType;
     QString strComment;
-    QString strDateTime;           // "yyyy-MM-dd;hh:mm:ss"
+    QString strDateTime;                       // "yyyy-MM-dd;hh:mm:ss"
     QString strLength = QStringLiteral("100"); // as written in or read from the file
     std::array<QString, SignalCount> tags{NeutralTags, NeutralTags, NeutralTags, NeutralTags,
                                           NeutralTags, NeutralTags, NeutralTags, NeutralTags};
@@ -54,16 +61,19 @@ struct ControlListData
 // Indexes of the signals whose tags do not fit `length` (0-based); empty when all fit.
 QList<int> signalsOutOfRange(const ControlListData &data, qint64 length);
 
-// The thirteen "{TAG:value}" fields in file order, without line end.
+// The thirteen "{TAG:value}" fields in file order, without line end; the comment in its
+// file-safe form.
 QString composeFileLine(const ControlListData &data);
 
 // Writes the file through a temporary file that replaces the target only when complete, so a
-// failed save leaves the previous file intact. Refusals: "Unable to create and open control list
-// file '%1'!" (%1 = bare file name).
+// failed save leaves the previous file intact. Refusals (%1 = bare file name): "Unable to create
+// and open control list file '%1'!" when it cannot be created, "Unable to write control list file
+// '%1'!" when writing or the final replace fails.
 ListResult writeFile(const QString &strPath, const ControlListData &data);
 
-// Tag lookup in a file line: the content of the first "{TAG:" field (at the start of the line or
-// right after a "}") up to its closing "}" (or the end of the line when it is not closed). Absent or empty content gives `strDefault`; with
+// Tag lookup in a file line: the content of the first "{TAG:" field up to its closing "}" (or the
+// end of the line when it is not closed). Fields may be separated by blanks; a "{TAG:" inside the
+// COMMENT field's content is not a field. Absent or empty content gives `strDefault`; with
 // `bolValidate` so does content that is not a valid tag string. Every fallback adds its trace
 // line (without prefix) to `traces` when given.
 QString lookupTag(const QString &strLine, const QString &strTag, const QString &strDefault, bool bolValidate,

@@ -2,6 +2,7 @@
 
 #include "app/tracer.h"
 #include "lists/listmessages.h"
+#include "lists/savefile.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -75,6 +76,15 @@ int bytesOfLeadingChars(const QByteArray &text, int chars)
     return text.size();
 }
 
+// The first `count` characters (code points, as the reader counts them) of `text`.
+QString leadingCharacters(const QString &text, int count)
+{
+    int units = 0;
+    for (int chars = 0; chars < count && units < text.size(); ++chars)
+        units += text.at(units).isHighSurrogate() && units + 1 < text.size() ? 2 : 1;
+    return text.left(units);
+}
+
 // Offset just behind the "#" that ends the header, or -1. The writer's last field is
 // "{DATA LIST-m:#"; its "#" is the real end even when a comment before it holds a "#". Files
 // without that field end at their first "#".
@@ -90,14 +100,6 @@ int headerEnd(const QByteArray &head)
     }
     const int hash = head.indexOf('#');
     return hash < 0 ? -1 : hash + 1;
-}
-
-// QSaveFile::commit() can report success after a short write (a full disk, a size limit) and
-// then replace the old file with the truncated one; an explicit flush surfaces the error while
-// the old file is still there.
-bool flushedCleanly(QSaveFile &file)
-{
-    return file.flush() && file.error() == QFileDevice::NoError;
 }
 
 } // namespace
@@ -174,12 +176,7 @@ ListResult writeBinary(const QString &path, const char *bits, qint64 count, cons
         ok = file.write(packed.constData(), chunkBytes) == chunkBytes;
         byte += chunkBytes;
     }
-    ok = ok && file.write("}", 1) == 1 && flushedCleanly(file);
-    if (!ok) {
-        file.cancelWriting();
-        return ListMessages::dataListWrite(fileName);
-    }
-    if (!file.commit())
+    if (!finishSave(file, ok && file.write("}", 1) == 1))
         return ListMessages::dataListWrite(fileName);
     return ListResult::success(count);
 }
@@ -198,12 +195,7 @@ ListResult writeAscii(const QString &path, const char *bits, qint64 count, const
         if (progress)
             progress(pos);
     }
-    ok = ok && flushedCleanly(file);
-    if (!ok) {
-        file.cancelWriting();
-        return ListMessages::asciiDataListWrite(fileName);
-    }
-    if (!file.commit())
+    if (!finishSave(file, ok))
         return ListMessages::asciiDataListWrite(fileName);
     return ListResult::success(count);
 }
@@ -221,12 +213,18 @@ QStringList DataListHeader::fields() const
     if (isEmpty())
         return QStringList{QString(), QString(), QString(), QString(), QString(), QString()};
     const QString field = QStringLiteral("{%1:%2}");
-    return {field.arg(TagType, QStringLiteral("GKR-DL")),
-            field.arg(TagComment, m_comment),
-            field.arg(TagCopyright, QStringLiteral("Tarvik GmbH & Co. KG")),
-            QStringLiteral("{%1:%2;%3}").arg(TagDate, m_date, m_time),
-            field.arg(TagBitLength, QString::number(m_bitCount)),
-            QStringLiteral("{%1-%2:#").arg(TagDataList, QString::number((m_bitCount + 7) / 8 + 1))};
+    QStringList fields{
+        field.arg(TagType, QStringLiteral("GKR-DL")),
+        field.arg(TagComment, QString()),
+        field.arg(TagCopyright, QStringLiteral("Tarvik GmbH & Co. KG")),
+        QStringLiteral("{%1:%2;%3}").arg(TagDate, m_date, m_time),
+        field.arg(TagBitLength, QString::number(m_bitCount)),
+        QStringLiteral("{%1-%2:#").arg(TagDataList, QString::number((m_bitCount + 7) / 8 + 1))};
+    // Readers (the instrument's as well) look for the "#" that ends the header within its first
+    // MaxHeaderChars characters, so the comment gets what the other fields leave of them.
+    const int budget = DataListFiles::MaxHeaderChars - int(fields.join(QString()).toUcs4().size());
+    fields[1] = field.arg(TagComment, leadingCharacters(m_comment, budget));
+    return fields;
 }
 
 QString DataListHeader::text() const
@@ -243,6 +241,14 @@ DataListHeader DataListHeader::withBitCount(qint64 bitCount) const
 {
     DataListHeader copy = *this;
     copy.m_bitCount = bitCount;
+    return copy;
+}
+
+DataListHeader DataListHeader::withComment(const QString &comment) const
+{
+    DataListHeader copy = *this;
+    if (!isEmpty())
+        copy.m_comment = comment;
     return copy;
 }
 

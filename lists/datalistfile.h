@@ -54,7 +54,8 @@ public:
     DataListHeader(const QString &comment, const QDateTime &stamp, qint64 bitCount);
 
     // "{TYPE:GKR-DL}", "{COMMENT:c}", "{COPYRIGHT:Tarvik GmbH & Co. KG}", "{DATE:d;t}",
-    // "{DATA BITLENGTH:n}", "{DATA LIST-m:#"; all empty for a default-constructed header.
+    // "{DATA BITLENGTH:n}", "{DATA LIST-m:#"; all empty for a default-constructed header. A
+    // comment too long for the header's 400 characters is cut to the characters that fit.
     QStringList fields() const;
     QString text() const;     // the fields concatenated
     QByteArray bytes() const; // text() in UTF-8
@@ -63,6 +64,8 @@ public:
     QString comment() const { return m_comment; }
     qint64 bitCount() const { return m_bitCount; }
     DataListHeader withBitCount(qint64 bitCount) const;
+    // The same header with another comment; an empty header stays empty.
+    DataListHeader withComment(const QString &comment) const;
 
 private:
     QString m_comment;

@@ -17,16 +17,6 @@ namespace {
 const QString CoupledMode = QStringLiteral("Coupled");
 const QString ControlListSource = QStringLiteral("Control list");
 const QString LocalFileToolTip = QStringLiteral("Control list file name (PC and signal generator)");
-
-// A "}" ends the COMMENT field of the file; whatever followed it would be read back as further
-// fields (a comment could overrule the marker tags). A line break would end the one-line file.
-QString fileSafeComment(QString strComment)
-{
-    strComment.remove(QLatin1Char('}'));
-    strComment.remove(QLatin1Char('\n'));
-    strComment.remove(QLatin1Char('\r'));
-    return strComment;
-}
 } // namespace
 
 void DlgLstManage::setupControlTab()
@@ -55,8 +45,9 @@ void DlgLstManage::setupControlTab()
         label->setSizePolicy(policy);
     }
 
-    ui->ledCLComment->setValidator(
-        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[^}\\r\\n]*")), ui->ledCLComment));
+    // The writer drops these characters anyway; refusing them while typing shows it at once.
+    ui->ledCLComment->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[^%1]*").arg(ControlList::CommentStoppers)), ui->ledCLComment));
 
     ui->sbxCLLength->setRange(int(ControlList::MinLength), int(ControlList::MaxLength));
     ui->sbxCLLength->setToolTip(QStringLiteral("Control list length [symbols] (Range: %1..%2)")
@@ -394,7 +385,7 @@ void DlgLstManage::saveCLFile()
     const QDateTime now = QDateTime::currentDateTime();
     const int intLength = ui->sbxCLLength->value();
     m_clData.strType = ControlList::FileType;
-    m_clData.strComment = fileSafeComment(ui->ledCLComment->text());
+    m_clData.strComment = ControlList::fileSafeComment(ui->ledCLComment->text());
     m_clData.strDateTime = QStringLiteral("%1;%2").arg(now.toString(QStringLiteral("yyyy-MM-dd")),
                                                        now.toString(QStringLiteral("hh:mm:ss")));
     m_clData.strLength = QString::number(intLength);

@@ -1,7 +1,7 @@
 # Widget-free data list engine: modulation table, PRBS generator, sources, data file decoders and
 # the data list file formats. QtCore only, so the command-line tool and the fuzzers can use it.
 add_library(lf_lists STATIC
-    ${CMAKE_CURRENT_LIST_DIR}/listresult.h
+    ${CMAKE_CURRENT_LIST_DIR}/listresult.h ${CMAKE_CURRENT_LIST_DIR}/savefile.h
     ${CMAKE_CURRENT_LIST_DIR}/listmessages.h ${CMAKE_CURRENT_LIST_DIR}/listmessages.cpp
     ${CMAKE_CURRENT_LIST_DIR}/modtypeinfo.h ${CMAKE_CURRENT_LIST_DIR}/modtypeinfo.cpp
     ${CMAKE_CURRENT_LIST_DIR}/prbsgenerator.h ${CMAKE_CURRENT_LIST_DIR}/prbsgenerator.cpp

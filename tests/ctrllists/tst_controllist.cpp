@@ -1,4 +1,5 @@
 #include "lists/controllist.h"
+#include "tests/common/filesizelimit.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -19,20 +20,28 @@ private slots:
         QTest::newRow("example") << "10:1;20:0;70:1;75:0" << QString() << false;
         QTest::newRow("neutral") << "0:0" << QString() << false;
         QTest::newRow("unordered and repeated") << "20:1;5:0;5:1" << QString() << false;
-        QTest::newRow("trailing semicolon")
-            << "10:1;" << "Certain tag slop '' contains not only one ':'!" << true;
-        QTest::newRow("empty") << "" << "Certain tag slop '' contains not only one ':'!" << true;
-        QTest::newRow("no index") << ":1" << "Certain tag slop ':1' contains no symbol index!" << true;
-        QTest::newRow("level 2") << "10:2" << "Certain tag slop '10:2' contains unspecified level value '2'!" << true;
+        QTest::newRow("trailing semicolon") << "10:1;"
+                                            << "Certain tag slop '' contains not only one ':'!" << true;
+        QTest::newRow("empty") << ""
+                               << "Certain tag slop '' contains not only one ':'!" << true;
+        QTest::newRow("no index") << ":1"
+                                  << "Certain tag slop ':1' contains no symbol index!" << true;
+        QTest::newRow("level 2") << "10:2"
+                                 << "Certain tag slop '10:2' contains unspecified level value '2'!" << true;
         QTest::newRow("two digit level")
-            << "10:11" << "Certain tag slop '10:11' contains no level value or level with to many digits!" << true;
+            << "10:11"
+            << "Certain tag slop '10:11' contains no level value or level with to many digits!" << true;
         QTest::newRow("no level")
-            << "10:" << "Certain tag slop '10:' contains no level value or level with to many digits!" << true;
-        QTest::newRow("dash") << "10-1" << "Tag string '10-1' contains unsupported characters!" << false;
-        QTest::newRow("blank") << "10: 1" << "Tag string '10: 1' contains unsupported characters!" << false;
-        QTest::newRow("two colons") << "10:1:0" << "Certain tag slop '10:1:0' contains not only one ':'!" << true;
-        QTest::newRow("second slope bad")
-            << "0:1;;5:0" << "Certain tag slop '' contains not only one ':'!" << true;
+            << "10:"
+            << "Certain tag slop '10:' contains no level value or level with to many digits!" << true;
+        QTest::newRow("dash") << "10-1"
+                              << "Tag string '10-1' contains unsupported characters!" << false;
+        QTest::newRow("blank") << "10: 1"
+                               << "Tag string '10: 1' contains unsupported characters!" << false;
+        QTest::newRow("two colons") << "10:1:0"
+                                    << "Certain tag slop '10:1:0' contains not only one ':'!" << true;
+        QTest::newRow("second slope bad") << "0:1;;5:0"
+                                          << "Certain tag slop '' contains not only one ':'!" << true;
     }
 
     void tagStringRules()
@@ -49,7 +58,8 @@ private slots:
         QCOMPARE(lines.size(), slopeSummary ? 2 : 1);
         if (slopeSummary)
             QCOMPARE(lines.at(1),
-                     QStringLiteral("Any slope of tag string '%1' does not comply with the specification!").arg(tags));
+                     QStringLiteral("Any slope of tag string '%1' does not comply with the specification!")
+                         .arg(tags));
     }
 
     void indexesAgainstLength()
@@ -90,7 +100,8 @@ private slots:
         QTemporaryDir dir;
         const QString strPath = dir.filePath(QStringLiteral("ctrl.dm_iqc"));
         ControlListData data;
-        data.strComment = QStringLiteral("mentions {HOP LIST:5:1} in passing");
+        // "}" and line breaks would plant fields or end the line: the writer drops them.
+        data.strComment = QStringLiteral("mentions\r\n{HOP LIST:5:1} in passing");
         data.strDateTime = QStringLiteral("2026-12-06;10:11:12");
         data.strLength = QStringLiteral("2000");
         for (int i = 0; i < SignalCount; ++i)
@@ -108,8 +119,7 @@ private slots:
         for (int i = 0; i < SignalCount; ++i)
             QCOMPARE(read.data.tags[i], data.tags[i]);
         QVERIFY(read.traces.isEmpty());
-        // The comment contains "}", so it ends at the first one, as in every reader of this format.
-        QCOMPARE(read.data.strComment, QStringLiteral("mentions {HOP LIST:5:1"));
+        QCOMPARE(read.data.strComment, QStringLiteral("mentions{HOP LIST:5:1 in passing"));
     }
 
     void readerFallbacks()
@@ -124,7 +134,8 @@ private slots:
 
         ReadResult read = readFile(writeRaw(QStringLiteral("dl.dm_iqc"), "{TYPE:GKR-DL}{CONTROL LENGTH:5}"));
         QVERIFY(!read.result.ok);
-        QCOMPARE(read.result.message, QStringLiteral("Control list file 'dl.dm_iqc' has wrong type 'GKR-DL' tag!"));
+        QCOMPARE(read.result.message,
+                 QStringLiteral("Control list file 'dl.dm_iqc' has wrong type 'GKR-DL' tag!"));
 
         read = readFile(dir.filePath(QStringLiteral("missing.dm_iqc")));
         QCOMPARE(read.result.message, QStringLiteral("Unable to open control list file 'missing.dm_iqc'!"));
@@ -141,14 +152,43 @@ private slots:
         QCOMPARE(read.data.tags[7], QStringLiteral("7:1;9:0"));
         QVERIFY(read.traces.contains(QStringLiteral("No content assigned to tag 'MARKER LIST 1'")));
         QVERIFY(read.traces.contains(QStringLiteral("Unspecified content assigned to tag 'MARKER LIST 2'")));
-        QVERIFY(read.traces.contains(QStringLiteral("Tag 'MARKER LIST 3' was not found in control list file")));
-        QVERIFY(read.traces.contains(QStringLiteral("Certain tag slop '5:7' contains unspecified level value '7'!")));
+        QVERIFY(
+            read.traces.contains(QStringLiteral("Tag 'MARKER LIST 3' was not found in control list file")));
+        QVERIFY(read.traces.contains(
+            QStringLiteral("Certain tag slop '5:7' contains unspecified level value '7'!")));
 
         // A huge single line is refused without being read whole.
         QByteArray huge("{TYPE:GKR-CL}{COMMENT:");
         huge.append(QByteArray(MaxFileLineBytes, 'x'));
         read = readFile(writeRaw(QStringLiteral("huge.dm_iqc"), huge));
         QVERIFY(!read.result.ok);
+    }
+
+    void readsFieldsOfForeignLines_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<int>("signal");
+        QTest::addColumn<QString>("tags");
+        QTest::newRow("blank between fields")
+            << "{TYPE:GKR-CL} {CONTROL LENGTH:50} {MARKER LIST 1:0:1;10:0}" << 0 << "0:1;10:0";
+        QTest::newRow("tab and blanks") << "{TYPE:GKR-CL}\t{BURST LIST:3:1}  {HOP LIST:4:1}" << 7 << "4:1";
+        QTest::newRow("comment posing as a tag")
+            << "{TYPE:GKR-CL}{COMMENT:see {MARKER LIST 2:5:1 here}{MARKER LIST 2:0:1}" << 1 << "0:1";
+        QTest::newRow("only inside the comment") << "{TYPE:GKR-CL} {COMMENT:{HOP LIST:5:1}" << 7 << "0:0";
+    }
+
+    void readsFieldsOfForeignLines()
+    {
+        QTemporaryDir dir;
+        QFETCH(QString, line);
+        QFile file(dir.filePath(QStringLiteral("foreign.dm_iqc")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(line.toLatin1());
+        file.close();
+        const ReadResult read = readFile(file.fileName());
+        QVERIFY(read.result.ok);
+        QFETCH(int, signal);
+        QTEST(read.data.tags[signal], "tags");
     }
 
     void failedSaveKeepsPreviousFile()
@@ -170,6 +210,15 @@ private slots:
         QVERIFY(!failed.ok);
         QCOMPARE(failed.message, QStringLiteral("Unable to create and open control list file 'x.dm_iqc'!"));
         QVERIFY(!writeFile(dir.filePath(QStringLiteral("no/such/dir/y.dm_iqc")), data).ok);
+        // A write that fails half-way (a full disk) is reported and replaces nothing.
+        ListResult truncated;
+        {
+            const FileSizeLimit limit(16);
+            QVERIFY(limit.isActive());
+            truncated = writeFile(strPath, data);
+        }
+        QCOMPARE(truncated.message, QStringLiteral("Unable to write control list file 'keep.dm_iqc'!"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("keep.dm_iqc")});
         QFile f(strPath);
         f.open(QIODevice::ReadOnly);
         QCOMPARE(f.readAll(), before);

@@ -19,11 +19,16 @@ class TstControlListCli : public QObject
         QString err;
     };
 
-    Run cli(const QStringList &args)
+    // `limit`: a shell command run before the tool (e.g. a file size limit).
+    Run cli(const QStringList &args, const QString &limit = QStringLiteral(":"))
     {
         QProcess process;
         process.setWorkingDirectory(m_dir.path());
-        process.start(qEnvironmentVariable("LISTFORGE_BUILD_DIR") + QStringLiteral("/listforge-cli"), args);
+        process.start(
+            QStringLiteral("/bin/sh"),
+            QStringList{"-c", limit + QStringLiteral("; exec \"$0\" \"$@\""),
+                        qEnvironmentVariable("LISTFORGE_BUILD_DIR") + QStringLiteral("/listforge-cli")} +
+                args);
         if (!process.waitForFinished(30000))
             return {-1, {}, {}};
         return {process.exitCode(), QString::fromLocal8Bit(process.readAllStandardOutput()),
@@ -36,7 +41,8 @@ private slots:
         const Run run = cli({"controllist", "--length", "200", "--marker2", "0:1;199:0", "--cw", "10:1;20:0",
                              "--comment", "cli made", "-o", "made"});
         QCOMPARE(run.exitCode, 0);
-        const ControlList::ReadResult read = ControlList::readFile(m_dir.filePath(QStringLiteral("made.dm_iqc")));
+        const ControlList::ReadResult read =
+            ControlList::readFile(m_dir.filePath(QStringLiteral("made.dm_iqc")));
         QVERIFY(read.result.ok);
         QCOMPARE(read.data.strLength, QStringLiteral("200"));
         QCOMPARE(read.data.strComment, QStringLiteral("cli made"));
@@ -64,9 +70,15 @@ private slots:
                                        << "Certain tag slop '3' contains not only one ':'!";
         QTest::newRow("letters") << QStringList{"--length", "100", "--levatt", "a:1"} << 1
                                  << "Tag string 'a:1' contains unsupported characters!";
+        QTest::newRow("comment planting a tag")
+            << QStringList{"--length", "100", "--comment", "x}{MARKER LIST 1:50:1"} << 1
+            << "A control list comment must not contain '}' or line breaks.";
+        QTest::newRow("comment with a line break")
+            << QStringList{"--length", "100", "--comment", "two\nlines"} << 1 << "must not contain";
         QTest::newRow("length too big") << QStringList{"--length", "20000001"} << 2 << "--length";
         QTest::newRow("no length") << QStringList{"--hop", "0:1"} << 2 << "--length is required";
-        QTest::newRow("unknown option") << QStringList{"--length", "5", "--marker5", "0:1"} << 2 << "--marker5";
+        QTest::newRow("unknown option")
+            << QStringList{"--length", "5", "--marker5", "0:1"} << 2 << "--marker5";
     }
 
     void refusalsWriteNothing()
@@ -80,6 +92,23 @@ private slots:
         QVERIFY(!QFile::exists(m_dir.filePath(strOut + QStringLiteral(".dm_iqc"))));
     }
 
+    void failedWriteKeepsTheOldFile()
+    {
+        QCOMPARE(cli({"controllist", "--length", "60", "--hop", "5:1", "-o", "keep"}).exitCode, 0);
+        const ControlList::ReadResult before =
+            ControlList::readFile(m_dir.filePath(QStringLiteral("keep.dm_iqc")));
+        const Run run = cli({"controllist", "--length", "70", "-o", "keep"}, QStringLiteral("ulimit -f 0"));
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.err.contains(QStringLiteral("Unable to write control list file 'keep.dm_iqc'!")),
+                 qPrintable(run.err));
+        QVERIFY(!run.out.contains(QStringLiteral("written")));
+        const ControlList::ReadResult after =
+            ControlList::readFile(m_dir.filePath(QStringLiteral("keep.dm_iqc")));
+        QVERIFY(after.result.ok);
+        QCOMPARE(after.data.strLength, before.data.strLength);
+        QCOMPARE(after.data.tags[7], QStringLiteral("5:1"));
+    }
+
     void wrongTypeIsRefused()
     {
         QFile file(m_dir.filePath(QStringLiteral("data.dm_iqc")));
@@ -88,7 +117,8 @@ private slots:
         file.close();
         const Run run = cli({"info", "data.dm_iqc"});
         QCOMPARE(run.exitCode, 1);
-        QVERIFY(run.err.contains(QStringLiteral("Control list file 'data.dm_iqc' has wrong type 'GKR-DL' tag!")));
+        QVERIFY(
+            run.err.contains(QStringLiteral("Control list file 'data.dm_iqc' has wrong type 'GKR-DL' tag!")));
     }
 };
 

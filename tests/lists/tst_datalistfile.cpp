@@ -1,12 +1,10 @@
 #include "lists/datalist.h"
 #include "lists/datalistfile.h"
+#include "tests/common/filesizelimit.h"
 
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
-
-#include <csignal>
-#include <sys/resource.h>
 
 namespace {
 
@@ -65,6 +63,8 @@ private slots:
     void commentWithClosingBraceIsCut();
     void commentWithHashOrTagNamesReadsBack();
     void nonAsciiCommentIsSkippedByBytes();
+    void longCommentsAreCutToFit_data();
+    void longCommentsAreCutToFit();
     void headerSearchStopsAt400Characters();
     void wrongTypeIsRefused();
     void badBitLengthIsRefused_data();
@@ -166,19 +166,15 @@ void TstDataListFile::failedWriteKeepsThePreviousFile()
     QVERIFY(writeFile(file, "previous contents"));
     const QByteArray bits(200000, '1');
 
-    // A file size limit makes every write past 4 KiB fail, as a full disk would.
-    struct rlimit old;
-    QCOMPARE(getrlimit(RLIMIT_FSIZE, &old), 0);
-    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit small = old;
-    small.rlim_cur = 4096;
-    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const ListResult binary =
-        DataListFiles::writeBinary(file, bits.constData(), bits.size(), DataListHeader("x", stamp, 1));
     const QByteArray asciiBits(10000, '0');
-    const ListResult ascii = DataListFiles::writeAscii(file, asciiBits.constData(), asciiBits.size());
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
+    ListResult binary, ascii;
+    {
+        const FileSizeLimit limit(4096);
+        QVERIFY(limit.isActive());
+        binary =
+            DataListFiles::writeBinary(file, bits.constData(), bits.size(), DataListHeader("x", stamp, 1));
+        ascii = DataListFiles::writeAscii(file, asciiBits.constData(), asciiBits.size());
+    }
 
     QVERIFY(!binary.ok);
     QCOMPARE(binary.message, QStringLiteral("Unable to write data list file 'keep.dm_iqd'!"));
@@ -277,6 +273,40 @@ void TstDataListFile::commentWithHashOrTagNamesReadsBack()
         QVERIFY2(r.ok, qPrintable(comment + ": " + r.message));
         QCOMPARE(list.bits(), bits);
     }
+}
+
+void TstDataListFile::longCommentsAreCutToFit_data()
+{
+    QTest::addColumn<QString>("comment");
+    QTest::addColumn<qint64>("bitCount");
+    QTest::newRow("one character too many") << QString(287, QLatin1Char('c')) << qint64(10);
+    QTest::newRow("long, long list") << QString(2000, 'c') << qint64(250000000);
+    QTest::newRow("four-byte characters")
+        << QString(300, 'e').replace('e', QStringLiteral("\U0001F4E1")) << qint64(17);
+    QTest::newRow("file name with #")
+        << QStringLiteral("16QAM, Data list file: #%1").arg(QString(300, QLatin1Char('n'))) << qint64(9);
+}
+
+void TstDataListFile::longCommentsAreCutToFit()
+{
+    QFETCH(QString, comment);
+    QFETCH(qint64, bitCount);
+    const DataListHeader header(comment, stamp, bitCount);
+    QCOMPARE(header.text().toUcs4().size(), DataListFiles::MaxHeaderChars);
+    if (bitCount > 100000)
+        return; // the header is the point; such a list is written elsewhere
+
+    QRandomGenerator rng(7);
+    const QByteArray bits = randomBits(rng, int(bitCount));
+    const QString file = path("long.dm_iqd");
+    QVERIFY(DataListFiles::writeBinary(file, bits.constData(), bits.size(), header));
+    DataListFileReader reader;
+    const ListResult opened = reader.open(file);
+    QVERIFY2(opened.ok, qPrintable(opened.message));
+    QVERIFY(comment.startsWith(reader.info().comment));
+    QByteArray read(bits.size(), '?');
+    QVERIFY(reader.readBits(read.data()));
+    QCOMPARE(read, bits);
 }
 
 void TstDataListFile::nonAsciiCommentIsSkippedByBytes()
