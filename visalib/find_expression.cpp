@@ -312,4 +312,56 @@ bool FindExpression::matches(const std::string &resourceName) const
     return false;
 }
 
+bool FindExpression::canMatchSome(std::string_view prefix, std::string_view suffix) const
+{
+    if (m_steps.empty()) {
+        return false;
+    }
+    // Reachability in the product of the automaton with "prefix, anything, suffix": states are
+    // (step, position) with position < P in the prefix, P anywhere in the middle, P + 1 + k at
+    // suffix character k and P + 1 + S at the end.
+    const int P = static_cast<int>(prefix.size());
+    const int end = P + 1 + static_cast<int>(suffix.size());
+    const size_t width = static_cast<size_t>(end + 1);
+    std::vector<char> visited(m_steps.size() * width, 0);
+    std::vector<std::pair<int, int>> pending;
+    std::vector<size_t> seen(m_steps.size(), 0);
+    std::vector<int> closure, stack;
+    size_t generation = 0;
+    auto enter = [&](int from, int position) {
+        closure.clear();
+        follow(m_steps, from, closure, seen, ++generation, stack);
+        for (int at : closure) {
+            for (int p : {position, position == P ? P + 1 : -1}) {
+                if (p >= 0 && !visited[at * width + p]) {
+                    visited[at * width + p] = 1;
+                    pending.emplace_back(at, p);
+                }
+            }
+        }
+    };
+    enter(m_start, 0);
+    while (!pending.empty()) {
+        auto [at, position] = pending.back();
+        pending.pop_back();
+        const Step &s = m_steps[at];
+        if (s.op == Step::Match) {
+            if (position == end) {
+                return true;
+            }
+            continue;
+        }
+        if (position == end) {
+            continue;
+        }
+        bool takes = position == P  ? s.set.any()
+                     : position < P ? s.set.test(static_cast<unsigned char>(prefix[position]))
+                                    : s.set.test(static_cast<unsigned char>(suffix[position - P - 1]));
+        if (takes) {
+            enter(s.next, position == P ? P : position + 1);
+        }
+    }
+    return false;
+}
+
 } // namespace visalib

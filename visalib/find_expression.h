@@ -20,6 +20,9 @@ public:
     // VI_SUCCESS, or VI_ERROR_INV_EXPR when the expression is not a valid VISA expression.
     ViStatus compile(std::string_view expression);
     bool matches(const std::string &resourceName) const;
+    // Whether some name that starts with prefix and ends with suffix matches ("TCPIP", "::INSTR":
+    // is it worth looking for LAN instruments at all).
+    bool canMatchSome(std::string_view prefix, std::string_view suffix) const;
 
     struct Step
     {

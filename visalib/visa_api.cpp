@@ -4,10 +4,12 @@
 
 #include "visalib/find_expression.h"
 #include "visalib/instr_session.h"
+#include "visalib/lan_discovery.h"
 #include "visalib/object_table.h"
 #include "visalib/socket_session.h"
 #include "visalib/status_text.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -337,9 +339,17 @@ ViStatus _VI_FUNC viFindRsrc(ViSession sesn, ViConstString expr, ViPFindList vi,
         if (status != VI_SUCCESS) {
             return status;
         }
+        // LAN instruments answer a broadcast; other interfaces cannot be enumerated here, so
+        // for them only what this process has opened is known.
+        std::vector<std::string> candidates = ObjectTable::instance().knownResources();
+        if (expression.canMatchSome("TCPIP0::", "::inst0::INSTR")) {
+            for (const std::string &host : discoverVxi11Hosts(discoveryWindowMs())) {
+                candidates.push_back("TCPIP0::" + host + "::inst0::INSTR");
+            }
+        }
         std::vector<std::string> found;
-        for (const std::string &name : ObjectTable::instance().knownResources()) {
-            if (expression.matches(name)) {
+        for (const std::string &name : candidates) {
+            if (expression.matches(name) && std::find(found.begin(), found.end(), name) == found.end()) {
                 found.push_back(name);
             }
         }

@@ -227,6 +227,26 @@ private slots:
         }
     }
 
+    // Whether viFindRsrc has to broadcast for LAN instruments at all.
+    void expressionsThatCanNameLanInstruments()
+    {
+        const std::pair<const char *, bool> cases[] = {{"?*INSTR", true},
+                                                       {"?*", true},
+                                                       {"tcpip0::?*::inst0::instr", true},
+                                                       {"(GPIB|TCPIP)?*INSTR", true},
+                                                       {"TCPIP[0-9]*::?*", true},
+                                                       {"GPIB?*INSTR", false},
+                                                       {"?*SOCKET", false},
+                                                       {"USB[0-9]::0x0AAD::?*INSTR", false},
+                                                       {"TCPIP[^0-9]?*INSTR", false},
+                                                       {"TCPIP0::?*::5025::SOCKET", false}};
+        for (const auto &c : cases) {
+            FindExpression compiled;
+            QCOMPARE(compiled.compile(c.first), VI_SUCCESS);
+            QVERIFY2(compiled.canMatchSome("TCPIP0::", "::inst0::INSTR") == c.second, c.first);
+        }
+    }
+
     // Nested repeats against the longest names: a backtracking matcher takes minutes here.
     void nestedRepeatsDecideQuickly()
     {
