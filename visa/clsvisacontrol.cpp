@@ -6,6 +6,7 @@
 #include "visa/visaresource.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QMutexLocker>
 #include <QRecursiveMutex>
 
@@ -491,8 +492,9 @@ bool ClsVisaControl::sendText(const QString &strCmd, bool bolTrace, const QStrin
     return true;
 }
 
-bool ClsVisaControl::readReply(QString &strReply, ViStatus &status)
+bool ClsVisaControl::readReply(QString &strReply, ViStatus &status, bool &bolReported)
 {
+    bolReported = false;
     const auto viRead = ClsVisaLibrary::resolve<FnViRead>("viRead");
     if (!viRead) {
         status = VI_ERROR_LIBRARY_NFOUND;
@@ -511,12 +513,13 @@ bool ClsVisaControl::readReply(QString &strReply, ViStatus &status)
         if (status != VI_SUCCESS_MAX_CNT)
             break;
         if (baReply.size() >= MaxReplyBytes) {
-            // Throw the rest away at the device so that the session stays in step.
-            const auto viClear = ClsVisaLibrary::resolve<FnViClear>("viClear");
-            if (viClear)
-                viClear(m_session);
+            bolReported = true;
             traceError(
                 QStringLiteral("Reply from instrument longer than %1 bytes discarded!").arg(MaxReplyBytes));
+            if (!discardRestOfReply(buffer, status)) {
+                traceError(QStringLiteral("Unable to read the end of the discarded reply (VISA status: %1)!")
+                               .arg(statusText(status)));
+            }
             return false;
         }
     }
@@ -526,6 +529,31 @@ bool ClsVisaControl::readReply(QString &strReply, ViStatus &status)
     strReply = QString::fromLatin1(baReply).simplified();
     status = VI_SUCCESS;
     return true;
+}
+
+bool ClsVisaControl::discardRestOfReply(unsigned char *buffer, ViStatus &status)
+{
+    // A device clear empties the instrument's output queue, but on a raw socket it cannot reach
+    // what is still on its way: read on to the end of the message (termination character or
+    // END) and drop it, within a bound for a device that never stops talking.
+    constexpr qint64 LongestDiscardMs = 60000;
+    const auto viRead = ClsVisaLibrary::resolve<FnViRead>("viRead");
+    QElapsedTimer timer;
+    timer.start();
+    bool bolEnded = false;
+    while (!bolEnded && timer.elapsed() < LongestDiscardMs) {
+        quint32 u32Read = 0;
+        status = viRead(m_session, buffer, ReadChunk, &u32Read);
+        if (status < VI_SUCCESS)
+            break;
+        bolEnded = status != VI_SUCCESS_MAX_CNT;
+    }
+    const auto viClear = ClsVisaLibrary::resolve<FnViClear>("viClear");
+    if (viClear)
+        viClear(m_session);
+    if (!bolEnded && status >= VI_SUCCESS)
+        status = VI_ERROR_TMO;
+    return bolEnded;
 }
 
 bool ClsVisaControl::writeCommand(const QString &strCmd, bool bolTrace)
@@ -538,9 +566,11 @@ bool ClsVisaControl::writeCommand(const QString &strCmd, bool bolTrace)
 
     QString strAnswer;
     ViStatus status = VI_SUCCESS;
-    if (!readReply(strAnswer, status)) {
-        traceError(QStringLiteral("Unable to read OPC status from instrument! (VISA status: %2)!")
-                       .arg(statusText(status)));
+    bool bolReported = false;
+    if (!readReply(strAnswer, status, bolReported)) {
+        if (!bolReported)
+            traceError(QStringLiteral("Unable to read OPC status from instrument! (VISA status: %2)!")
+                           .arg(statusText(status)));
         return false;
     }
     bool bolNumber = false;
@@ -557,9 +587,11 @@ bool ClsVisaControl::queryCommand(const QString &strCmd, QString &strReply, bool
                   QStringLiteral("Sent 'Read' command: %1")))
         return false;
     ViStatus status = VI_SUCCESS;
-    if (!readReply(strReply, status)) {
-        traceError(
-            QStringLiteral("Unable to read data from instrument (VISA status: %1)!").arg(statusText(status)));
+    bool bolReported = false;
+    if (!readReply(strReply, status, bolReported)) {
+        if (!bolReported)
+            traceError(QStringLiteral("Unable to read data from instrument (VISA status: %1)!")
+                           .arg(statusText(status)));
         return false;
     }
     if (bolTrace) {

@@ -89,7 +89,9 @@ private:
     bool setBufferMode(Visa::ViAttr attr, quint16 mode);
     bool sendText(const QString &strCmd, bool bolTrace, const QString &strNoCmdMsg,
                   const QString &strSentMsg);
-    bool readReply(QString &strReply, Visa::ViStatus &status);
+    // A failure with bolReported set was traced already and needs no VISA status line.
+    bool readReply(QString &strReply, Visa::ViStatus &status, bool &bolReported);
+    bool discardRestOfReply(unsigned char *buffer, Visa::ViStatus &status);
 
     Visa::ViSession m_session = 0;
     bool m_sessionOpen = false;

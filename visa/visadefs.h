@@ -23,6 +23,7 @@ constexpr ViStatus VI_SUCCESS_TERM_CHAR = 0x3FFF0005;
 constexpr ViStatus VI_SUCCESS_MAX_CNT = 0x3FFF0006;
 constexpr ViStatus VI_ERROR_RSRC_NFOUND = static_cast<ViStatus>(0xBFFF0011u);
 constexpr ViStatus VI_ERROR_LIBRARY_NFOUND = static_cast<ViStatus>(0xBFFF009Eu);
+constexpr ViStatus VI_ERROR_TMO = static_cast<ViStatus>(0xBFFF0015u);
 
 constexpr ViAttr VI_ATTR_SEND_END_EN = 0x3FFF0016;
 constexpr ViAttr VI_ATTR_TERMCHAR = 0x3FFF0018;

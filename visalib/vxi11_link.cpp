@@ -21,6 +21,8 @@ constexpr ViUInt32 kLongestWaitMs = 24u * 3600u * 1000u;
 constexpr ViUInt32 kMinimumRecvSize = 1024;
 // Cap for one write chunk regardless of what the server announces.
 constexpr ViUInt32 kLargestWriteChunk = 1u << 20;
+// How long device_clear and destroy_link wait for a server that already failed to answer.
+constexpr ViUInt32 kUnresponsiveWaitMs = 900;
 
 timeval rpcTimeout(ViUInt32 ioTimeoutMs)
 {
@@ -142,7 +144,7 @@ void Vxi11Link::close(ViUInt32 timeoutMs)
             Device_Link link = m_linkId;
             Device_Error resp{};
             call(destroy_link, asXdrProc(xdr_Device_Link), &link, asXdrProc(xdr_Device_Error), &resp,
-                 timeoutMs);
+                 timeoutMs, true);
         }
         clnt_destroy(m_client);
         m_client = nullptr;
@@ -153,6 +155,7 @@ void Vxi11Link::close(ViUInt32 timeoutMs)
     }
     m_linkId = 0;
     m_broken = false;
+    m_unresponsive = false;
 }
 
 void Vxi11Link::interrupt()
@@ -165,18 +168,23 @@ void Vxi11Link::interrupt()
 }
 
 ViStatus Vxi11Link::call(unsigned long procedure, xdrproc_t encode, void *arguments, xdrproc_t decode,
-                         void *result, ViUInt32 ioTimeoutMs)
+                         void *result, ViUInt32 ioTimeoutMs, bool housekeeping)
 {
     if (m_client == nullptr || m_broken) {
         return VI_ERROR_CONN_LOST;
     }
+    timeval limit = rpcTimeout(ioTimeoutMs);
+    if (housekeeping && m_unresponsive) {
+        limit = timeval{0, static_cast<suseconds_t>(kUnresponsiveWaitMs * 1000)};
+    }
     enum clnt_stat rc;
     {
         SigpipeGuard noSigpipe;
-        rc = clnt_call(m_client, procedure, encode, arguments, decode, result, rpcTimeout(ioTimeoutMs));
+        rc = clnt_call(m_client, procedure, encode, arguments, decode, result, limit);
         if (rc != RPC_SUCCESS)
             noSigpipe.callFailed();
     }
+    m_unresponsive = rc == RPC_TIMEDOUT;
     switch (rc) {
     case RPC_SUCCESS:
         return VI_SUCCESS;
@@ -246,7 +254,7 @@ ViStatus Vxi11Link::clear(ViUInt32 ioTimeoutMs)
     Device_GenericParms parms{m_linkId, 0, deviceTimeout(ioTimeoutMs), deviceTimeout(ioTimeoutMs)};
     Device_Error resp{};
     ViStatus status = call(device_clear, asXdrProc(xdr_Device_GenericParms), &parms,
-                           asXdrProc(xdr_Device_Error), &resp, ioTimeoutMs);
+                           asXdrProc(xdr_Device_Error), &resp, ioTimeoutMs, true);
     return status != VI_SUCCESS ? status : statusFromDeviceError(resp.error);
 }
 

@@ -49,7 +49,7 @@ public:
 
 private:
     ViStatus call(unsigned long procedure, xdrproc_t encode, void *arguments, xdrproc_t decode, void *result,
-                  ViUInt32 ioTimeoutMs);
+                  ViUInt32 ioTimeoutMs, bool housekeeping = false);
 
     CLIENT *m_client = nullptr;
     std::atomic<int> m_fd{-1};
@@ -57,6 +57,9 @@ private:
     ViUInt32 m_maxRecvSize = 0;
     uint16_t m_corePort = 0;
     std::atomic<bool> m_broken{false}; // the connection is gone: fail at once instead of waiting
+    // A call got no answer at all within its time: the server is hung or gone. Clearing and
+    // closing then wait only briefly, so that giving up on a dead device stays quick.
+    bool m_unresponsive = false;
     SocketAddress m_peer;
 };
 

@@ -6,12 +6,14 @@
 #include "visa/clsvisacontrol.h"
 #include "visa/visalibrary.h"
 
+#include <QDir>
 #include <QProcess>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
+#include <signal.h>
 
 namespace {
 
@@ -42,6 +44,8 @@ private slots:
     void otherMaker();
     void unreachableTargets();
     void searchesWithoutHardware();
+    void overlongSocketReplyOnASlowLink();
+    void closingADeadVxi11Link();
 
 private:
     void startSim(const QStringList &lstArgs);
@@ -213,6 +217,57 @@ void TestVisaControlSim::searchesWithoutHardware()
     QVERIFY(m_trace.contains("Unable to search for instrument(s) connected to interface USB[0-9]::0x"));
     QVERIFY(lstFound.isEmpty());
     QCOMPARE(ClsVisaControl::poolSize(), 1);
+}
+
+void TestVisaControlSim::overlongSocketReplyOnASlowLink()
+{
+    // Loopback slowed to 4 Mbit/s: most of a long reply is still on its way when the library's
+    // read bound is reached. The namespace is the suite's own, and dies with it.
+    if (QProcess::execute(QStringLiteral("tc"), {"qdisc", "add", "dev", "lo", "root", "tbf", "rate", "4mbit",
+                                                 "burst", "80kb", "latency", "500ms"}) != 0)
+        QSKIP("tc may not shape the loopback interface here");
+    const QString strStorage = m_tmp.filePath(QStringLiteral("storage"));
+    QVERIFY(QDir().mkpath(strStorage));
+    QFile big(strStorage + QStringLiteral("/big.bin"));
+    QVERIFY(big.open(QIODevice::WriteOnly));
+    big.write(QByteArray(ClsVisaControl::MaxReplyBytes + 300000, 'x'));
+    big.close();
+    startSim({QStringLiteral("--model"), QStringLiteral("ZOY550X"), QStringLiteral("--storage"), strStorage});
+    ClsVisaControl visa;
+    const bool bolOpened = visa.openSession(SocketResource, true);
+    QString strReply;
+    const bool bolRefused =
+        bolOpened && !visa.queryCommand(QStringLiteral("MMEM:DATA? 'big.bin'"), strReply, false);
+    // The next query gets its own reply, not the tail of the long one.
+    const bool bolInStep = bolOpened && visa.queryCommand(QStringLiteral("*IDN?"), strReply, false);
+    QProcess::execute(QStringLiteral("tc"), {"qdisc", "del", "dev", "lo", "root"});
+    QVERIFY2(bolOpened && bolRefused, qPrintable(m_trace.dump()));
+    QVERIFY2(
+        m_trace.hasError(QStringLiteral("CVISCT  : Reply from instrument longer than %1 bytes discarded!")
+                             .arg(ClsVisaControl::MaxReplyBytes)),
+        qPrintable(m_trace.dump()));
+    QVERIFY(!m_trace.contains("VI_SUCCESS_MAX_CNT"));
+    QVERIFY2(bolInStep, qPrintable(m_trace.dump()));
+    QCOMPARE(strReply, visa.getIdnReply());
+    QVERIFY(visa.closeSession());
+}
+
+void TestVisaControlSim::closingADeadVxi11Link()
+{
+    startSim({QStringLiteral("--model"), QStringLiteral("ZOY550X")});
+    ClsVisaControl visa;
+    QVERIFY(visa.openSession(Vxi11Resource, true));
+    // The instrument stops answering but keeps its connections: the query runs into the time-out,
+    // after which clearing and closing must not wait a full time-out each again.
+    ::kill(static_cast<pid_t>(m_sim->processId()), SIGSTOP);
+    QString strReply;
+    QVERIFY(!visa.queryCommand(QStringLiteral("*IDN?"), strReply, false));
+    QElapsedTimer timer;
+    timer.start();
+    visa.closeSession();
+    const qint64 intClosingMs = timer.elapsed();
+    ::kill(static_cast<pid_t>(m_sim->processId()), SIGCONT);
+    QVERIFY2(intClosingMs <= 2500, qPrintable(QString::number(intClosingMs)));
 }
 
 QTEST_GUILESS_MAIN(TestVisaControlSim)
