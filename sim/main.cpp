@@ -9,7 +9,8 @@
 //
 //   TCPIP0::127.0.0.1::5025::SOCKET
 //   TCPIP0::127.0.0.1::INSTR
-//   # 127.0.0.1 ZOY550X socket 5025 vxi11 40123 portmapper 111
+//   TCPIP0::127.0.0.1::hislip0::INSTR
+//   # 127.0.0.1 ZOY550X socket 5025 vxi11 40123 portmapper 111 hislip 4880
 //   ready
 //
 // Options:
@@ -21,6 +22,9 @@
 //   --address IP          address to serve on (default 127.0.0.1)
 //   --port N              raw SCPI socket port (default 5025, 0 = any free port)
 //   --vxi11-port N        VXI-11 core channel port (default 0 = any free port)
+//   --hislip-port N       HiSLIP port (default 4880, 0 = off). When the default port is taken
+//                         (another simulator runs), any free port is used and its resource says
+//                         which, e.g. TCPIP0::127.0.0.1::hislip0,40125::INSTR.
 //   --portmapper-port N   portmapper on UDP and TCP (default 111; 0 turns it off). When it cannot
 //                         be opened (no privileges, port taken) the simulator warns and goes on.
 //   --storage DIR         mass memory folder (default: a temporary folder removed at exit)
@@ -38,6 +42,7 @@
 //
 // SIGTERM and SIGINT end the simulator cleanly (the temporary storage is removed).
 
+#include "sim/hislipserver.h"
 #include "sim/messagelog.h"
 #include "sim/portmapperserver.h"
 #include "sim/rawsocketserver.h"
@@ -103,7 +108,16 @@ struct Served
     SimInstrument *instrument;
     RawSocketServer *raw;
     Vxi11Server *vxi11;
+    HislipServer *hislip; // null when off
 };
+
+constexpr quint16 HislipDefaultPort = 4880;
+
+QString hislipResource(const QString &address, quint16 port)
+{
+    return port == HislipDefaultPort ? QStringLiteral("TCPIP0::%1::hislip0::INSTR").arg(address)
+                                     : QStringLiteral("TCPIP0::%1::hislip0,%2::INSTR").arg(address).arg(port);
+}
 } // namespace
 
 int main(int argc, char *argv[])
@@ -113,7 +127,7 @@ int main(int argc, char *argv[])
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        "Simulated Tarvik signal generator (raw SCPI socket, VXI-11, portmapper)");
+        "Simulated Tarvik signal generator (raw SCPI socket, VXI-11, HiSLIP, portmapper)");
     parser.addHelpOption();
     parser.addOptions({
         {"model", "Generator model: " + simModelNames().join(", ") + ".", "name", "ZOY550X"},
@@ -123,6 +137,7 @@ int main(int argc, char *argv[])
         {"address", "IPv4 address to serve on.", "ip", "127.0.0.1"},
         {"port", "Raw SCPI socket port (0: any).", "port", "5025"},
         {"vxi11-port", "VXI-11 core port (0: any).", "port", "0"},
+        {"hislip-port", "HiSLIP port (0: off).", "port", "4880"},
         {"portmapper-port", "Portmapper port (0: off).", "port", "111"},
         {"storage", "Mass memory folder.", "dir"},
         {"log", "Log every received message to this file.", "file"},
@@ -146,9 +161,9 @@ int main(int argc, char *argv[])
         if (!faults.parse(fault, &error))
             return fail(error);
     }
-    quint16 rawPort = 5025, vxiPort = 0, pmPort = 111;
+    quint16 rawPort = 5025, vxiPort = 0, pmPort = 111, hislipPort = HislipDefaultPort;
     if (!readPort(parser, "port", &rawPort) || !readPort(parser, "vxi11-port", &vxiPort) ||
-        !readPort(parser, "portmapper-port", &pmPort))
+        !readPort(parser, "portmapper-port", &pmPort) || !readPort(parser, "hislip-port", &hislipPort))
         return fail("a port must be a number from 0 to 65535");
     bool presetOk = false;
     const int presetMs = parser.value("preset-time").toInt(&presetOk);
@@ -225,7 +240,20 @@ int main(int argc, char *argv[])
             std::fprintf(stderr, "listforge-sim: warning: portmapper off (%s)\n", qPrintable(error));
             portmapperUp = false;
         }
-        served.append({instrument, raw, vxi11});
+        HislipServer *hislip = nullptr;
+        if (hislipPort != 0) {
+            hislip = new HislipServer(instrument, &log, "HISLIP" + suffix, &app);
+            bool up = hislip->listen(wanted[i].second, hislipPort, &error);
+            if (!up && !parser.isSet("hislip-port")) {
+                std::fprintf(stderr, "listforge-sim: warning: HiSLIP port %u not free (%s), using another\n",
+                             hislipPort, qPrintable(error));
+                up = hislip->listen(wanted[i].second, 0, &error);
+            }
+            if (!up)
+                return fail(
+                    QStringLiteral("HiSLIP %1:%2: %3").arg(config.address).arg(hislipPort).arg(error));
+        }
+        served.append({instrument, raw, vxi11, hislip});
     }
 
     for (const Served &s : served) {
@@ -235,11 +263,14 @@ int main(int argc, char *argv[])
             address = QStringLiteral("127.0.0.1");
         std::printf("TCPIP0::%s::%u::SOCKET\nTCPIP0::%s::INSTR\n", qPrintable(address), s.raw->port(),
                     qPrintable(address));
+        if (s.hislip)
+            std::printf("%s\n", qPrintable(hislipResource(address, s.hislip->port())));
     }
     for (const Served &s : served) {
-        std::printf("# %s %s socket %u vxi11 %u portmapper %u\n", qPrintable(s.instrument->config().address),
+        std::printf("# %s %s socket %u vxi11 %u portmapper %u hislip %u\n",
+                    qPrintable(s.instrument->config().address),
                     qPrintable(s.instrument->config().model->name), s.raw->port(), s.vxi11->port(),
-                    portmapperUp ? pmPort : 0u);
+                    portmapperUp ? pmPort : 0u, s.hislip ? s.hislip->port() : 0u);
     }
     std::printf("ready\n");
     std::fflush(stdout);
@@ -249,6 +280,7 @@ int main(int argc, char *argv[])
     for (const Served &s : served) {
         delete s.raw;
         delete s.vxi11;
+        delete s.hislip;
     }
     for (const Served &s : served)
         delete s.instrument;

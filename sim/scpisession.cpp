@@ -13,7 +13,7 @@ ScpiSession::ScpiSession(SimInstrument *instrument, MessageLog *log, const QStri
     connect(instrument, &SimInstrument::operationsComplete, this, &ScpiSession::run);
 }
 
-void ScpiSession::submit(const ScpiMessage &message)
+void ScpiSession::submit(const ScpiMessage &message, quint32 tag)
 {
     if (m_log)
         m_log->write(m_transport, message);
@@ -25,6 +25,7 @@ void ScpiSession::submit(const ScpiMessage &message)
     }
     Pending pending;
     pending.message = message;
+    pending.tag = tag;
     pending.units = parseScpiMessage(message.text);
     m_queue.append(pending);
     run();
@@ -33,6 +34,7 @@ void ScpiSession::submit(const ScpiMessage &message)
 void ScpiSession::clear()
 {
     m_queue.clear();
+    ++m_generation;
 }
 
 void ScpiSession::run()
@@ -57,12 +59,12 @@ void ScpiSession::run()
             break;
         const Pending done = m_queue.takeFirst();
         if (!done.responses.isEmpty())
-            deliver(done.responses.join(';') + '\n');
+            deliver(done.responses.join(';') + '\n', done.tag);
     }
     m_running = false;
 }
 
-void ScpiSession::deliver(QByteArray response)
+void ScpiSession::deliver(QByteArray response, quint32 tag)
 {
     const SimFaults &faults = m_instrument->faults();
     if (faults.noReplies)
@@ -79,11 +81,12 @@ void ScpiSession::deliver(QByteArray response)
     }
     if (faults.replyDelayMs > 0) {
         QPointer<ScpiSession> self(this);
-        QTimer::singleShot(faults.replyDelayMs, this, [self, response] {
-            if (self)
-                emit self->responseReady(response);
+        const quint32 generation = m_generation;
+        QTimer::singleShot(faults.replyDelayMs, this, [self, response, tag, generation] {
+            if (self && self->m_generation == generation)
+                emit self->responseReady(response, tag);
         });
         return;
     }
-    emit responseReady(response);
+    emit responseReady(response, tag);
 }

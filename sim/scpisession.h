@@ -22,13 +22,14 @@ public:
     ScpiSession(SimInstrument *instrument, MessageLog *log, const QString &transport,
                 QObject *parent = nullptr);
 
-    void submit(const ScpiMessage &message);
-    // Device clear: drops waiting messages and forgets the current one.
+    // The tag comes back with the message's reply (HiSLIP answers with the sender's MessageID).
+    void submit(const ScpiMessage &message, quint32 tag = 0);
+    // Device clear: drops waiting messages, forgets the current one and any reply still delayed.
     void clear();
     bool idle() const { return m_queue.isEmpty(); }
 
 signals:
-    void responseReady(const QByteArray &response);
+    void responseReady(const QByteArray &response, quint32 tag);
 
 private:
     struct Pending
@@ -39,10 +40,11 @@ private:
         QByteArray path;
         QByteArrayList responses;
         bool hadQuery = false;
+        quint32 tag = 0;
     };
 
     void run();
-    void deliver(QByteArray response);
+    void deliver(QByteArray response, quint32 tag);
 
     SimInstrument *m_instrument;
     MessageLog *m_log;
@@ -50,6 +52,7 @@ private:
     QList<Pending> m_queue;
     bool m_running = false;
     quint32 m_garbageSeed = 0x1234567;
+    quint32 m_generation = 0; // counts device clears
 };
 
 #endif

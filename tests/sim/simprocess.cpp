@@ -38,10 +38,11 @@ bool SimProcess::start(const QStringList &arguments)
         if (!line.startsWith("# "))
             continue;
         const QList<QByteArray> f = line.split(' ');
-        // "# <ip> <model> socket <port> vxi11 <port> portmapper <port>"
+        // "# <ip> <model> socket <port> vxi11 <port> portmapper <port> hislip <port>"
         if (f.size() >= 9) {
             m_socketPorts << quint16(f[4].toUInt());
             m_vxi11Ports << quint16(f[6].toUInt());
+            m_hislipPorts << quint16(f.value(10).toUInt());
         }
     }
     if (out.contains("ready\n") && !m_socketPorts.isEmpty())

@@ -20,6 +20,7 @@ public:
 
     quint16 socketPort(int instrument = 0) const { return m_socketPorts.value(instrument); }
     quint16 vxi11Port(int instrument = 0) const { return m_vxi11Ports.value(instrument); }
+    quint16 hislipPort(int instrument = 0) const { return m_hislipPorts.value(instrument); }
     QStringList resources() const { return m_resources; }
     QProcess &process() { return m_process; }
 
@@ -27,6 +28,7 @@ private:
     QProcess m_process;
     QList<quint16> m_socketPorts;
     QList<quint16> m_vxi11Ports;
+    QList<quint16> m_hislipPorts;
     QStringList m_resources;
     QString m_error;
 };

@@ -255,7 +255,7 @@ void TstSimNetwork::discoveryFindsEveryInstrument()
     SimProcess several;
     QVERIFY(several.start({"--instrument", "GKR550X@127.0.0.2", "--instrument", "ZOY550X@127.0.0.3",
                            "--instrument", "HERN330X@127.0.0.4"}));
-    QCOMPARE(several.resources().size(), 6);
+    QCOMPARE(several.resources().size(), 9); // SOCKET, INSTR and HiSLIP of each
     g_found.clear();
     lxi_info_t info = {};
     info.device = onDevice;
