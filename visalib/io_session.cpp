@@ -29,6 +29,23 @@ bool isReadOnlySessionAttribute(ViAttr attribute)
     }
 }
 
+// Attributes the standard defines for one TCPIP resource class only; the other class answers
+// VI_ERROR_NSUP_ATTR for them, as for any attribute it does not have.
+bool belongsToOtherClass(ViAttr attribute, bool socket)
+{
+    switch (attribute) {
+    case VI_ATTR_TCPIP_PORT:
+    case VI_ATTR_TCPIP_NODELAY:
+    case VI_ATTR_TCPIP_KEEPALIVE:
+        return !socket;
+    case VI_ATTR_TCPIP_DEVICE_NAME:
+    case VI_ATTR_TCPIP_IS_HISLIP:
+        return socket;
+    default:
+        return false;
+    }
+}
+
 } // namespace
 
 IoSession::IoSession(ViSession owner, ResourceName name)
@@ -227,6 +244,9 @@ void IoSession::close()
 
 ViStatus IoSession::getAttribute(ViAttr attribute, void *value)
 {
+    if (belongsToOtherClass(attribute, m_name.isTcpipSocket())) {
+        return VI_ERROR_NSUP_ATTR;
+    }
     SessionAttributes a = attributes();
     switch (attribute) {
     case VI_ATTR_RSRC_CLASS:
@@ -281,6 +301,9 @@ ViStatus IoSession::getAttribute(ViAttr attribute, void *value)
 
 ViStatus IoSession::setAttribute(ViAttr attribute, ViAttrState value)
 {
+    if (belongsToOtherClass(attribute, m_name.isTcpipSocket())) {
+        return VI_ERROR_NSUP_ATTR;
+    }
     if (isReadOnlySessionAttribute(attribute)) {
         return VI_ERROR_ATTR_READONLY;
     }

@@ -373,6 +373,68 @@ private slots:
         QCOMPARE(viClose(vi), VI_SUCCESS);
         QCOMPARE(viWrite(vi, reinterpret_cast<ViConstBuf>("x\n"), 2, &count), VI_ERROR_INV_OBJECT);
         QCOMPARE(viClose(vi), VI_ERROR_INV_OBJECT);
+        for (ViSession dead : {bogus, vi}) {
+            QCOMPARE(viLock(dead, VI_EXCLUSIVE_LOCK, 0, nullptr, nullptr), VI_ERROR_INV_OBJECT);
+            QCOMPARE(viUnlock(dead), VI_ERROR_INV_OBJECT);
+            QCOMPARE(viAssertTrigger(dead, VI_TRIG_PROT_DEFAULT), VI_ERROR_INV_OBJECT);
+            QCOMPARE(viDisableEvent(dead, VI_ALL_ENABLED_EVENTS, VI_ALL_MECH), VI_ERROR_INV_OBJECT);
+            QCOMPARE(viWaitOnEvent(dead, VI_ALL_ENABLED_EVENTS, 0, nullptr, nullptr), VI_ERROR_INV_OBJECT);
+        }
+        QCOMPARE(viLock(m_rm, VI_EXCLUSIVE_LOCK, 0, nullptr, nullptr), VI_ERROR_NSUP_OPER);
+        QCOMPARE(viReadSTB(m_rm, nullptr), VI_ERROR_NSUP_OPER);
+        QCOMPARE(viOpenDefaultRM(nullptr), VI_ERROR_USER_BUF);
+        QCOMPARE(viOpen(m_rm, "TCPIP0::127.0.0.1::5025::SOCKET", 0, 0, nullptr), VI_ERROR_USER_BUF);
+        QCOMPARE(viStatusDesc(m_rm, VI_SUCCESS, nullptr), VI_ERROR_USER_BUF);
+        QCOMPARE(viFindRsrc(m_rm, nullptr, nullptr, nullptr, nullptr), VI_ERROR_INV_EXPR);
+    }
+
+    // The library raises no events: switching them all off succeeds, asking for one does not.
+    void eventsLocksAndTriggerOnASocket()
+    {
+        TestServer server(lineServer);
+        ViSession vi = openLineSession(server);
+        QVERIFY(vi != VI_NULL);
+        QCOMPARE(viDisableEvent(vi, VI_ALL_ENABLED_EVENTS, VI_ALL_MECH), VI_SUCCESS_EVENT_DIS);
+        QCOMPARE(viDiscardEvents(vi, VI_ALL_ENABLED_EVENTS, VI_QUEUE), VI_SUCCESS_QUEUE_EMPTY);
+        QCOMPARE(viEnableEvent(vi, VI_EVENT_SERVICE_REQ, VI_QUEUE, 0), VI_ERROR_INV_EVENT);
+        QCOMPARE(viEnableEvent(vi, VI_EVENT_SERVICE_REQ, 0x40, 0), VI_ERROR_INV_MECH);
+        ViEventType type = 1;
+        ViEvent context = 1;
+        QCOMPARE(viWaitOnEvent(vi, VI_EVENT_IO_COMPLETION, 0, &type, &context), VI_ERROR_INV_EVENT);
+        QCOMPARE(type, ViEventType(0));
+        QCOMPARE(context, ViEvent(VI_NULL));
+        QCOMPARE(viWaitOnEvent(vi, VI_ALL_ENABLED_EVENTS, VI_TMO_INFINITE, nullptr, nullptr),
+                 VI_ERROR_NENABLED);
+        QCOMPARE(viInstallHandler(vi, VI_EVENT_SERVICE_REQ, nullptr, nullptr), VI_ERROR_INV_HNDLR_REF);
+        QCOMPARE(viUninstallHandler(vi, VI_EVENT_SERVICE_REQ, nullptr, nullptr), VI_ERROR_INV_EVENT);
+        // Attributes of the other TCPIP class.
+        char text[VI_FIND_BUFLEN];
+        ViBoolean flag = 0;
+        QCOMPARE(viGetAttribute(vi, VI_ATTR_TCPIP_IS_HISLIP, &flag), VI_ERROR_NSUP_ATTR);
+        QCOMPARE(viSetAttribute(vi, VI_ATTR_TCPIP_DEVICE_NAME, 1), VI_ERROR_NSUP_ATTR);
+        QCOMPARE(viGetAttribute(vi, VI_ATTR_RSRC_MANF_NAME, text), VI_SUCCESS);
+        // Locks nest and count down; shared keys must match; a trigger needs the 488.2 protocol.
+        ViAccessMode state = 9;
+        QCOMPARE(viLock(vi, 7, 0, nullptr, nullptr), VI_ERROR_INV_LOCK_TYPE);
+        QCOMPARE(viUnlock(vi), VI_ERROR_SESN_NLOCKED);
+        QCOMPARE(viLock(vi, VI_SHARED_LOCK, 0, "key", text), VI_SUCCESS);
+        QCOMPARE(QByteArray(text), QByteArray("key"));
+        QCOMPARE(viLock(vi, VI_SHARED_LOCK, 0, nullptr, text), VI_SUCCESS_NESTED_SHARED);
+        QCOMPARE(viLock(vi, VI_EXCLUSIVE_LOCK, 0, nullptr, nullptr), VI_SUCCESS);
+        QCOMPARE(viGetAttribute(vi, VI_ATTR_RSRC_LOCK_STATE, &state), VI_SUCCESS);
+        QCOMPARE(state, ViAccessMode(VI_EXCLUSIVE_LOCK));
+        QCOMPARE(viUnlock(vi), VI_SUCCESS_NESTED_SHARED);
+        QCOMPARE(viUnlock(vi), VI_SUCCESS_NESTED_SHARED);
+        QCOMPARE(viUnlock(vi), VI_SUCCESS);
+        QCOMPARE(viGetAttribute(vi, VI_ATTR_RSRC_LOCK_STATE, &state), VI_SUCCESS);
+        QCOMPARE(state, ViAccessMode(VI_NO_LOCK));
+        QCOMPARE(viAssertTrigger(vi, VI_TRIG_PROT_DEFAULT), VI_ERROR_NSUP_OPER);
+        QCOMPARE(viSetAttribute(vi, VI_ATTR_IO_PROT, VI_PROT_4882_STRS), VI_SUCCESS);
+        QCOMPARE(viAssertTrigger(vi, VI_TRIG_PROT_ON), VI_ERROR_INV_PROT);
+        QCOMPARE(viAssertTrigger(vi, VI_TRIG_PROT_DEFAULT), VI_SUCCESS);
+        ViStatus status;
+        QCOMPARE(readString(vi, 100, status), std::string("reply:*TRG\n"));
+        QCOMPARE(viClose(vi), VI_SUCCESS);
     }
 
     void closingTheResourceManagerClosesItsSessions()
