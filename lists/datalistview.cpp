@@ -1,6 +1,7 @@
 #include "lists/datalistview.h"
 
 #include <QHeaderView>
+#include <QStyle>
 #include <QTableWidget>
 
 #include <algorithm>
@@ -83,9 +84,22 @@ void fillDataListTable(QTableWidget &table, const QByteArray &bits, const DataLi
     table.setColumnCount(layout.cellColumns() + 1);
     table.setRowCount(layout.rows());
     table.setHorizontalHeaderLabels(layout.headerLabels());
-    table.horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    // The row index needs little room; the bit cells share the rest of the width.
-    table.horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    // The bit cells share the width, but none gets narrower than its widest text: wide symbols
+    // (up to 15 bits) then need more room than the table has and it scrolls sideways instead of
+    // cutting every cell at both ends. The row index needs little room.
+    QHeaderView *header = table.horizontalHeader();
+    header->setSectionResizeMode(QHeaderView::Stretch);
+    header->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    table.setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    table.setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    const QString widest = layout.mode() == DataListViewMode::BytesHex
+                               ? QStringLiteral("0x00")
+                               : QString(layout.cellWidth(), QLatin1Char('0'));
+    const int padding = 2 * table.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &table) + 12;
+    header->setMinimumSectionSize(
+        std::max(table.fontMetrics().horizontalAdvance(widest),
+                 header->fontMetrics().horizontalAdvance(layout.headerLabels().constLast())) +
+        padding);
     table.verticalHeader()->setVisible(false);
     table.verticalHeader()->setDefaultSectionSize(table.fontMetrics().height() + 6);
 

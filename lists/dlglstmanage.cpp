@@ -10,12 +10,19 @@
 #include <QFileDialog>
 #include <QLayout>
 #include <QMessageBox>
+#include <QPushButton>
 
 DlgLstManage::DlgLstManage(QWidget *parent)
     : QDialog(parent), ui(new Ui::DlgLstManageUI), m_modTypes(ModTypes::table())
 {
     ui->setupUi(this);
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
+    // Return belongs to the field being edited (a table cell, a comment, a tag): no button may
+    // take it as its click, which would throw the edit away or append another block of bits.
+    for (QPushButton *button : findChildren<QPushButton *>()) {
+        button->setAutoDefault(false);
+        button->setDefault(false);
+    }
 
     m_warningBox = new QMessageBox(QMessageBox::Warning, QStringLiteral("Tarvik ListForge"), QString(),
                                    QMessageBox::Ok, this);
@@ -71,6 +78,11 @@ void DlgLstManage::connectSignals()
     connect(ui->btnDLAppend, &QPushButton::clicked, this, &DlgLstManage::setDLAppend);
     connect(ui->cheDLCommentMan, &QCheckBox::stateChanged, this, &DlgLstManage::setDLComment);
     connect(ui->cheDLCommentMan, &QCheckBox::stateChanged, this, &DlgLstManage::updateDLComment);
+    // A typed comment goes into the next file; the known file no longer carries it.
+    connect(ui->ledDLComment, &QLineEdit::textEdited, this, [this](const QString &strComment) {
+        m_header = m_header.withComment(strComment);
+        forgetLocalFile();
+    });
     connect(ui->btnDLPRBSSelect, &QPushButton::clicked, this, &DlgLstManage::selectDLPRBSType);
     connect(ui->btnDLBitPattSelect, &QPushButton::clicked, this, &DlgLstManage::selectDLBitPatt);
     connect(ui->btnDLBitSequSelect, &QPushButton::clicked, this, &DlgLstManage::selectDLBitSequ);
@@ -213,9 +225,7 @@ void DlgLstManage::updateDLComment()
 
 void DlgLstManage::setDLFileFormat()
 {
-    ui->ledDLLocFileName->clear();
-    if (ui->cheDLFileFormat->isChecked())
-        ui->btnDLFileTrans->setEnabled(false);
+    forgetLocalFile();
 }
 
 void DlgLstManage::showWarning(const QString &strText)

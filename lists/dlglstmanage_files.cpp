@@ -69,14 +69,17 @@ void DlgLstManage::rememberLocalFile(const QString &strFileName, const QString &
 
 void DlgLstManage::forgetLocalFile()
 {
+    // What is uploaded is the file, so once the list or its comment differs from it (or no file
+    // is known) there is nothing to upload until the list is saved again.
     m_strDLLocFileName.clear();
     m_strDLLocFileDir.clear();
+    ui->ledDLLocFileName->clear();
+    ui->btnDLFileTrans->setEnabled(false);
 }
 
 void DlgLstManage::offerDLUpload()
 {
     // Only binary data lists go to the instrument; the ASCII form is for people and scripts.
-    const QString strShown = ui->ledDLLocFileName->text();
-    ui->btnDLFileTrans->setEnabled(m_instrument && !strShown.isEmpty() &&
-                                   !strShown.contains(QStringLiteral(".dm_iqda")));
+    ui->btnDLFileTrans->setEnabled(m_instrument && !m_strDLLocFileName.isEmpty() &&
+                                   !m_strDLLocFileName.contains(DataListFiles::AsciiExtension));
 }

@@ -141,7 +141,6 @@ void DlgLstManage::selectDLDataFile()
 void DlgLstManage::selectDLFile()
 {
     ui->ledDLImpFileName->clear();
-    ui->ledDLLocFileName->clear();
     forgetLocalFile();
 
     QString strDirectory;
@@ -184,8 +183,11 @@ void DlgLstManage::selectDLFile()
     }
     finishApply();
 
-    rememberLocalFile(strFileName, strDirectory);
-    offerDLUpload();
+    // Appended to other bits, the list is no longer the file.
+    if (m_dataList.size() == count) {
+        rememberLocalFile(strFileName, strDirectory);
+        offerDLUpload();
+    }
     LstManageTrace::info(
         QStringLiteral("%1 data list file (%2) bits put into data list").arg(count).arg(strFileName));
 }

@@ -46,8 +46,6 @@ void DlgLstManage::clearView(ClearMode mode)
     ui->btnDLReset->setEnabled(false);
     ui->btnDLFileSave->setEnabled(false);
     ui->cheDLFileFormat->setEnabled(false);
-    ui->ledDLLocFileName->clear();
-    ui->btnDLFileTrans->setEnabled(false);
     setLamp(StatusLamp::State::Error);
     ui->cbxDLModType->setEnabled(true);
 }
@@ -158,6 +156,8 @@ void DlgLstManage::processChangedDLCell(int intRow, int intColumn)
 
     if (!bolValid || !m_dataList.replaceBits(firstBit, strNew.toLatin1()))
         restoreCell(intRow, intColumn, strOld);
+    else if (strNew != strOld)
+        forgetLocalFile();
 }
 
 void DlgLstManage::restoreCell(int intRow, int intColumn, const QString &strText)

@@ -1,5 +1,6 @@
 #include "lists/datalistview.h"
 
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QtTest>
 
@@ -16,6 +17,7 @@ private slots:
     void cellTextInEachView_data();
     void cellTextInEachView();
     void filledTableMatchesTheBits();
+    void wideSymbolsAreShownWhole();
 };
 
 void TestDataListView::columnsFollowTheModulationWidth_data()
@@ -142,6 +144,29 @@ void TestDataListView::filledTableMatchesTheBits()
     QVERIFY(!(table.item(0, 0)->flags() & Qt::ItemIsEditable));
     QVERIFY(!(table.item(1, 3)->flags() & Qt::ItemIsEditable));
     QVERIFY(table.item(1, 3)->text().isEmpty());
+}
+
+void TestDataListView::wideSymbolsAreShownWhole()
+{
+    // USER modulation counts 2 bits per symbol (7 columns) while the user may set 15.
+    const QByteArray bits(500, '1');
+    QTableWidget table;
+    table.resize(480, 300);
+    table.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&table));
+    fillDataListTable(table, bits, DataListTableLayout(bits.size(), DataListViewMode::Symbols, 15, 2, 0));
+    QCoreApplication::processEvents();
+    for (int column = 1; column < table.columnCount(); ++column)
+        QVERIFY2(table.columnWidth(column) >
+                     table.fontMetrics().horizontalAdvance(table.item(0, column)->text()),
+                 qPrintable(QString::number(table.columnWidth(column))));
+    QVERIFY(table.horizontalScrollBar()->maximum() > 0);
+
+    // Narrow cells still share the whole width.
+    fillDataListTable(table, bits, DataListTableLayout(bits.size(), DataListViewMode::Symbols, 1, 1, 0));
+    QCoreApplication::processEvents();
+    QCOMPARE(table.horizontalScrollBar()->maximum(), 0);
+    QVERIFY(table.columnWidth(1) > 3 * table.fontMetrics().horizontalAdvance(QStringLiteral("0")));
 }
 
 QTEST_MAIN(TestDataListView)

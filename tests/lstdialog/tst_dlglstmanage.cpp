@@ -51,6 +51,7 @@ private slots:
     void byteViewsAndOffset();
     void viewChangeRefreshesHeaderAndDisablesUpload();
     void cellEditsAcceptedAndRejected();
+    void returnInAFieldClicksNoButton();
 
     void dataFilesAreImported();
     void badFilesLeaveTheListUntouched();
@@ -63,6 +64,39 @@ private slots:
 private:
     QTemporaryDir m_dir;
 };
+
+void TestDlgLstManage::returnInAFieldClicksNoButton()
+{
+    ScriptedDlgLstManage dlg;
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    dlg.applyPrbs(511);
+    // A count typed but not applied: any apply button taking the Return would use it.
+    dlg.w<QSpinBox>("sbxDLBitCount")->setValue(1000);
+    dlg.w<QCheckBox>("cheDLCommentMan")->setChecked(true);
+    auto *comment = dlg.w<QLineEdit>("ledDLComment");
+    comment->setFocus();
+    QTest::keyClicks(comment, QStringLiteral(" edited"));
+    QTest::keyClick(comment, Qt::Key_Return);
+
+    auto *table = dlg.w<QTableWidget>("tawDL");
+    const QString strFlipped = table->item(0, 1)->text() == QLatin1String("1111111") ? "0000000" : "1111111";
+    table->setFocus();
+    table->setCurrentCell(0, 1);
+    table->editItem(table->item(0, 1));
+    QWidget *editor = QApplication::focusWidget();
+    QVERIFY(qobject_cast<QLineEdit *>(editor));
+    qobject_cast<QLineEdit *>(editor)->selectAll();
+    QTest::keyClicks(editor, strFlipped);
+    QTest::keyClick(editor, Qt::Key_Return);
+    QCoreApplication::processEvents();
+
+    QCOMPARE(dlg.bits().size(), 511);
+    QCOMPARE(dlg.bits().left(7), strFlipped.toLatin1());
+    QVERIFY(comment->text().endsWith(QLatin1String(" edited")));
+    QVERIFY(!dlg.isAppendMode());
+    QVERIFY(dlg.fileDialogTitles.isEmpty());
+}
 
 void TestDlgLstManage::initTestCase()
 {

@@ -4,8 +4,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
 #include <QtTest>
 
 #include <memory>
@@ -74,6 +77,47 @@ private slots:
         QVERIFY(btnDL->isEnabled());
         QVERIFY(btnCL->isEnabled());
 
+        // Whatever makes the list or its comment differ from the file takes the upload away
+        // until the list is saved again.
+        auto saveAgain = [&](const char *name) {
+            dlg.saveAnswers << m_dir.filePath(QLatin1String(name));
+            dlg.w<QPushButton>("btnDLFileSave")->click();
+            return btnDL->isEnabled();
+        };
+        dlg.w<QCheckBox>("cheDLCommentMan")->setChecked(true);
+        QTest::keyClicks(dlg.w<QLineEdit>("ledDLComment"), QStringLiteral(" typed"));
+        QVERIFY(!btnDL->isEnabled());
+        QVERIFY(saveAgain("typed"));
+        DataListFileReader reader;
+        QVERIFY(reader.open(m_dir.filePath(QStringLiteral("typed.dm_iqd"))));
+        QVERIFY(reader.info().comment.endsWith(QLatin1String(" typed")));
+        auto *cell = dlg.w<QTableWidget>("tawDL")->item(0, 1);
+        QString strCell = cell->text();
+        strCell[0] = strCell[0] == QLatin1Char('0') ? QLatin1Char('1') : QLatin1Char('0');
+        cell->setText(strCell);
+        QVERIFY(!btnDL->isEnabled());
+        QVERIFY(saveAgain("edited"));
+        dlg.w<QPushButton>("btnDLAppend")->click();
+        dlg.chooseSource(QStringLiteral("Data-list"));
+        dlg.openAnswers << m_dir.filePath(QStringLiteral("edited.dm_iqd"));
+        dlg.w<QPushButton>("btnDLFileSelect")->click();
+        QCOMPARE(dlg.bits().size(), 1022);
+        QVERIFY(!btnDL->isEnabled());
+        dlg.w<QPushButton>("btnDLReset")->click();
+        // A cancelled or refused import leaves no file behind the button.
+        dlg.chooseSource(QStringLiteral("Data-list"));
+        dlg.openAnswers << m_dir.filePath(QStringLiteral("edited.dm_iqd"));
+        dlg.w<QPushButton>("btnDLFileSelect")->click();
+        QVERIFY(btnDL->isEnabled());
+        dlg.w<QPushButton>("btnDLFileSelect")->click(); // cancelled
+        QVERIFY(!btnDL->isEnabled());
+        QVERIFY(saveAgain("edited"));
+        dlg.openAnswers << m_dir.filePath(QStringLiteral("ctrl.dm_iqc"));
+        dlg.w<QPushButton>("btnDLFileSelect")->click(); // wrong type
+        QCOMPARE(dlg.warnings.size(), 1);
+        QVERIFY(!btnDL->isEnabled());
+        QVERIFY(saveAgain("prbs9"));
+
         // ASCII data lists are never uploaded.
         dlg.w<QCheckBox>("cheDLFileFormat")->setChecked(true);
         dlg.saveAnswers << m_dir.filePath(QStringLiteral("prbs9.dm_iqda"));
@@ -117,6 +161,82 @@ private slots:
         // The buttons are offered again for the next upload.
         QVERIFY(dlg.w<QPushButton>("btnDLFileTrans")->isEnabled());
         QVERIFY(dlg.w<QPushButton>("btnCLFileTrans")->isEnabled());
+    }
+
+    void progressWindowNeverShowsEmpty()
+    {
+        ScriptedDlgLstManage dlg;
+        dlg.setInstrument(m_instr.get());
+        dlg.applyPrbs(511);
+        dlg.saveAnswers << m_dir.filePath(QStringLiteral("twice.dm_iqd"));
+        dlg.w<QPushButton>("btnDLFileSave")->click();
+        dlg.w<QPushButton>("btnDLFileTrans")->click();
+        // The second upload asks before replacing the file, and the user takes a while.
+        QStringList shownEmpty;
+        ClsInstrControl::setConfirmHandler([&](const QString &, const QString &) {
+            QTest::qWait(1300);
+            for (QWidget *window : QApplication::topLevelWidgets()) {
+                for (QLabel *label : window->findChildren<QLabel *>())
+                    if (window->isVisible() && (label->text().isEmpty() || window->width() < label->width()))
+                        shownEmpty << window->windowTitle();
+            }
+            return true;
+        });
+        dlg.w<QPushButton>("btnDLFileTrans")->click();
+        ClsInstrControl::setConfirmHandler([](const QString &, const QString &) { return true; });
+        QVERIFY2(shownEmpty.isEmpty(), qPrintable(shownEmpty.join(QLatin1Char(','))));
+    }
+
+    // Real X clicks: run under tests/xvfb-run.sh.
+    void clicksWaitForTheUpload()
+    {
+        if (QGuiApplication::platformName() != QLatin1String("xcb"))
+            QSKIP("needs an X server and xdotool");
+        ScriptedDlgLstManage dlg;
+        dlg.setInstrument(m_instr.get());
+        dlg.setGeometry(0, 0, 520, 580);
+        dlg.show();
+        QPushButton other(QStringLiteral("Main window"));
+        other.setGeometry(900, 700, 200, 80);
+        other.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg) && QTest::qWaitForWindowExposed(&other));
+        bool bolUploading = false;
+        bool bolClickedDuringUpload = false;
+        int intClicks = 0;
+        connect(&other, &QPushButton::clicked, [&] {
+            ++intClicks;
+            bolClickedDuringUpload |= bolUploading;
+        });
+        dlg.applyPrbs(2000000);
+        dlg.saveAnswers << m_dir.filePath(QStringLiteral("long.dm_iqd"));
+        dlg.w<QPushButton>("btnDLFileSave")->click();
+
+        // Runs whenever the transfer lets events through: slows it to a few seconds, and once
+        // the progress window is up, clicks the other window with the real mouse.
+        QString strShownText;
+        QTimer slow;
+        connect(&slow, &QTimer::timeout, [&] {
+            if (!bolUploading || !strShownText.isEmpty())
+                return;
+            QThread::msleep(8);
+            for (QWidget *window : QApplication::topLevelWidgets()) {
+                if (!window->isVisible() || window->windowTitle() != QLatin1String("Upload"))
+                    continue;
+                strShownText = window->findChild<QLabel *>()->text();
+                const QPoint centre = other.mapToGlobal(other.rect().center());
+                QProcess::execute(QStringLiteral("xdotool"),
+                                  {"mousemove", "--sync", QString::number(centre.x()),
+                                   QString::number(centre.y()), "click", "1"});
+                QThread::msleep(300); // lets the X server hand the click over
+            }
+        });
+        slow.start(0);
+        bolUploading = true;
+        dlg.w<QPushButton>("btnDLFileTrans")->click();
+        bolUploading = false;
+        QVERIFY(strShownText.startsWith(QLatin1String("Uploading 'long.dm_iqd' to the instrument: ")));
+        QTRY_COMPARE(intClicks, 1); // delivered once the transfer is over
+        QVERIFY(!bolClickedDuringUpload);
     }
 
     void transferProgressCountsEveryChunk()
