@@ -8,8 +8,9 @@ namespace visalib {
 namespace {
 
 constexpr size_t kMaxExpressionLength = 512;
-// Groups nest at most this deep: the parser recurses once per level.
-constexpr int kMaxNesting = 64;
+// Groups nest at most this deep (any expression of the longest length fits): the parser and the
+// builder recurse once per level.
+constexpr int kMaxNesting = 256;
 
 using Step = FindExpression::Step;
 

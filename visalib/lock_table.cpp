@@ -54,6 +54,10 @@ ViStatus LockTable::acquire(const std::string &resource, const void *session, Vi
     if (timeoutMs == VI_TMO_INFINITE) {
         m_changed.wait(guard, ready);
     } else if (!m_changed.wait_for(guard, std::chrono::milliseconds(timeoutMs), ready)) {
+        auto it = m_resources.find(resource);
+        if (it != m_resources.end() && it->second.unused()) {
+            m_resources.erase(it);
+        }
         return VI_ERROR_TMO;
     }
     Locks &now = m_resources[resource];
