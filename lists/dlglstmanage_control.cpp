@@ -74,6 +74,7 @@ void DlgLstManage::connectControlSignals()
         connect(controlSignal(intSignal).edit, &QLineEdit::editingFinished, this,
                 [this, intSignal] { checkTagContent(intSignal); });
     }
+    connect(ui->ledCLComment, &QLineEdit::textEdited, this, &DlgLstManage::forgetCLLocalFile);
     connect(ui->btnCLFileSave, &QPushButton::clicked, this, &DlgLstManage::saveCLFile);
     connect(ui->btnCLFileTrans, &QPushButton::clicked, this, &DlgLstManage::uploadCLFile);
 }
@@ -168,6 +169,8 @@ void DlgLstManage::toggleCLTag(int intSignal)
     signal.edit->setText(ControlList::NeutralTags);
     // The neutral text is what will be saved, so it is also what the length is checked against;
     // an icon left over from the old text would block saving for a signal that is switched off.
+    if (m_clData.tags[std::size_t(intSignal - 1)] != ControlList::NeutralTags)
+        forgetCLLocalFile();
     m_clData.tags[std::size_t(intSignal - 1)] = ControlList::NeutralTags;
     setCLAttention(signal.attention, false);
     hideCLLengthAttentionIfAllFit();
@@ -195,6 +198,8 @@ void DlgLstManage::checkTagContent(int intSignal)
         setCLAttention(signal.attention, true);
         setCLAttention(ui->lblCLLengthAtt, true);
     }
+    if (strAccepted != strTags)
+        forgetCLLocalFile();
     strAccepted = strTags;
 }
 
@@ -218,6 +223,10 @@ void DlgLstManage::setCLChecksFromTexts()
 
 void DlgLstManage::setCLLength(int intLength)
 {
+    // Like every change of the list below: the known file no longer is what the user sees, so
+    // it is not offered for upload until the list is saved again.
+    if (m_clData.strLength != QString::number(intLength))
+        forgetCLLocalFile();
     m_clData.strLength = QString::number(intLength);
     if (!checkAllCLTags(intLength, true))
         LstManageTrace::debug(

@@ -66,6 +66,18 @@ private slots:
         dlg.saveAnswers << m_dir.filePath(QStringLiteral("ctrl"));
         dlg.w<QPushButton>("btnCLFileSave")->click();
         QVERIFY(btnCL->isEnabled());
+        auto *tags = dlg.w<QLineEdit>("ledCLHop");
+        dlg.w<QCheckBox>("cheCLHop")->setChecked(true);
+        tags->setText(QStringLiteral("5:1"));
+        emit tags->editingFinished();
+        QVERIFY(!btnCL->isEnabled());
+        dlg.saveAnswers << m_dir.filePath(QStringLiteral("ctrl"));
+        dlg.w<QPushButton>("btnCLFileSave")->click();
+        QVERIFY(btnCL->isEnabled());
+        dlg.w<QSpinBox>("sbxCLLength")->setValue(99);
+        QVERIFY(!btnCL->isEnabled());
+        dlg.saveAnswers << m_dir.filePath(QStringLiteral("ctrl"));
+        dlg.w<QPushButton>("btnCLFileSave")->click();
 
         dlg.releaseInstrument();
         QVERIFY(!btnDL->isEnabled());
