@@ -247,6 +247,14 @@ void TstSimNetwork::vxi11ErrorsAndRefusedLink()
     r.m_socket.connectToHost("127.0.0.5", refusing.vxi11Port());
     QVERIFY(r.m_socket.waitForConnected(2000));
     QCOMPARE(result(r.call(10, xdrWords({0, 0, 0}) + xdrOpaque("inst0"))).value(0), 3u);
+
+    // Served on the wildcard address, the printed names are ones a client can open.
+    SimProcess wildcard;
+    QVERIFY(wildcard.start({"--address", "0.0.0.0", "--port", "0", "--vxi11-port", "0", "--portmapper-port",
+                            "0", "--hislip-port", "0"}));
+    QVERIFY(!wildcard.resources().isEmpty());
+    for (const QString &name : wildcard.resources())
+        QVERIFY2(name.startsWith("TCPIP0::127.0.0.1::"), qPrintable(name));
 }
 
 void TstSimNetwork::discoveryFindsEveryInstrument()
