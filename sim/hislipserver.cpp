@@ -17,7 +17,9 @@ constexpr qint64 ReadChunk = 256 * 1024;
 // rest of a long reply unsent and can drop it.
 constexpr qint64 SocketBacklog = 1024 * 1024;
 constexpr qint64 MaxQueuedReplyBytes = 64 * 1024 * 1024;
+// The client's maximum message size, taken within sane bounds.
 constexpr quint64 MinClientMessageSize = 256;
+constexpr quint64 MaxClientMessageSize = quint64(1) << 30;
 
 QByteArray u64Payload(quint64 value)
 {
@@ -362,7 +364,7 @@ void HislipSession::data(const Hislip::Header &header, const char *bytes, qint64
     const bool dropped = m_framer.blockByteLimitReached();
     if (dropped)
         messages.append(m_framer.takePartialMessage());
-    for (const ScpiMessage &message : messages)
+    for (const ScpiMessage &message : qAsConst(messages)) // no detach: most pieces complete nothing
         submit(message);
     if (dropped)
         end();
@@ -400,7 +402,8 @@ void HislipSession::asyncMessage(const Hislip::Header &header, const QByteArray 
             m_async->error(Hislip::ErrorUnidentified, "AsyncMaximumMessageSize needs an 8-byte size");
             return;
         }
-        m_clientMaxMessage = qMax(Hislip::readU64(payload.constData()), MinClientMessageSize);
+        m_clientMaxMessage =
+            qBound(MinClientMessageSize, Hislip::readU64(payload.constData()), MaxClientMessageSize);
         m_async->send(Hislip::AsyncMaximumMessageSizeResponse, 0, 0,
                       u64Payload(HislipServer::MaxMessageSize));
         return;
@@ -446,6 +449,7 @@ void HislipSession::deviceClear()
     m_outputBytes = 0;
     m_replyUnread = false;
     m_async->send(Hislip::AsyncDeviceClearAcknowledge, 0, 0);
+    resume(); // input held back by another client's lock is now to be dropped
 }
 
 void HislipSession::lockRequest(const Hislip::Header &header, const QByteArray &payload)

@@ -11,11 +11,12 @@
 //
 //   <TRANSPORT> <TERMINATION> <message>
 //
-// TRANSPORT is SOCKET or VXI11, followed by "@<address>" when the process plays several
-// instruments. TERMINATION is END (VXI-11 END flag, or the line feed that ends a message on the
-// raw socket), NOEND (VXI-11 message ended by a line feed without END) or CUT (the connection
-// went away, or the link was cleared, before the message was complete). The message is written as
-// received, except that the data of a definite-length block is replaced by its byte count, e.g.
+// TRANSPORT is SOCKET, VXI11 or HISLIP, followed by "@<address>" when the process plays several
+// instruments. TERMINATION is END (VXI-11 END flag, HiSLIP DataEnd, or the line feed that ends a
+// message on the raw socket), NOEND (a VXI-11 or HiSLIP message ended by a line feed without END)
+// or CUT (the connection went away, or the link was cleared, before the message was complete).
+// A HiSLIP Trigger is logged as "*TRG". The message is written as received, except that the
+// data of a definite-length block is replaced by its byte count, e.g.
 //
 //   SOCKET END :MMEM:DATA 'x.dm_iqd',#41500 <1500 bytes>
 //

@@ -12,7 +12,7 @@ struct SimFaults
     bool garbageReplies = false;     // garbage: queries are answered with junk
     bool noReplies = false;          // no-reply: queries are never answered
     bool endlessErrors = false;      // endless-errors: SYSTem:ERRor? never reaches "No error"
-    bool refuseLink = false;         // refuse-link: VXI-11 create_link fails
+    bool refuseLink = false;         // refuse-link: VXI-11 create_link and HiSLIP Initialize fail
     bool opcNeverComplete = false;   // opc-never: "*OPC" never sets the bit, "*OPC?" never answers
 
     // Parses one NAME[=VALUE]; returns false with a message for an unknown name or bad value.

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Simulator throughput: VXI-11 "*IDN?" round trips per second with lxi-tools' own benchmark
 # (through the portmapper on port 111, hence a private network namespace), and the time to store
-# a 31 MB block over the raw socket and over VXI-11. Each figure is the median of five runs.
+# a 31 MB block over the raw socket, VXI-11 and HiSLIP. Each figure is the median of five runs.
 # Usage: bench-sim.sh BUILD_DIR
 set -euo pipefail
 build=$(realpath "${1:-build}")
@@ -27,6 +27,7 @@ pid=$!
 trap 'kill $pid 2>/dev/null; wait $pid 2>/dev/null; rm -rf "$storage" "$out"' EXIT
 for _ in $(seq 50); do grep -q '^ready' "$out" && break; sleep 0.1; done
 vxi11_port=$(awk '/^# /{print $7; exit}' "$out")
+hislip_port=$(awk '/^# /{print $11; exit}' "$out")
 
 if command -v lxi >/dev/null; then
     rates=$(for _ in 1 2 3 4 5; do
@@ -42,9 +43,10 @@ else
 fi
 
 size=$((31 * 1000 * 1000))
-for transport in socket vxi11; do
+for transport in socket vxi11 hislip; do
     port=5025
     [ "$transport" = vxi11 ] && port=$vxi11_port
+    [ "$transport" = hislip ] && port=$hislip_port
     times=$(for _ in 1 2 3 4 5; do python3 "$here/blockupload.py" "$transport" 127.0.0.1 "$port" "$size"; done)
     echo "31 MB block stored over $transport, median of 5: $(echo "$times" | median) s"
 done

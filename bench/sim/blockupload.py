@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Stores one large file in the simulator's mass memory with ":MMEM:DATA" and prints the seconds
-it took until "*OPC?" confirmed it. Usage: blockupload.py socket|vxi11 HOST PORT SIZE_BYTES"""
+it took until "*OPC?" confirmed it. Usage: blockupload.py socket|vxi11|hislip HOST PORT SIZE_BYTES
+Over HiSLIP the message goes out in 1024-byte Data messages, the chunks ListForge writes."""
 import socket
 import struct
 import sys
@@ -71,12 +72,59 @@ def vxi11_upload(host, port, header, payload):
     return elapsed
 
 
+def hislip_message(kind, control, parameter, payload=b""):
+    return b"HS" + struct.pack(">BBIQ", kind, control, parameter, len(payload)) + payload
+
+
+def hislip_read(s):
+    def read(n):
+        data = b""
+        while len(data) < n:
+            chunk = s.recv(n - len(data))
+            if not chunk:
+                raise RuntimeError("connection closed")
+            data += chunk
+        return data
+    header = read(16)
+    assert header[:2] == b"HS", header
+    kind, _control, parameter, length = struct.unpack(">BBIQ", header[2:])
+    return kind, parameter, read(length)
+
+
+def hislip_upload(host, port, header, payload, chunk=1024):
+    sync = socket.create_connection((host, port))
+    sync.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
+    sync.sendall(hislip_message(0, 0, 0x01000000, b"hislip0"))
+    kind, parameter, _ = hislip_read(sync)
+    assert kind == 1, kind
+    asynchronous = socket.create_connection((host, port))
+    asynchronous.sendall(hislip_message(17, 0, parameter & 0xFFFF))
+    assert hislip_read(asynchronous)[0] == 18
+    message = header + payload
+    parts = []
+    message_id = 0xFFFFFF00
+    for at in range(0, len(message), chunk):
+        last = at + chunk >= len(message)
+        parts.append(hislip_message(7 if last else 6, 0, message_id, message[at:at + chunk]))
+        message_id = (message_id + 2) & 0xFFFFFFFF
+    parts.append(hislip_message(7, 0, message_id, b"*OPC?\n"))
+    stream = b"".join(parts)
+    start = time.perf_counter()
+    sync.sendall(stream)
+    kind, parameter, reply = hislip_read(sync)
+    elapsed = time.perf_counter() - start
+    assert kind == 7 and parameter == message_id and reply == b"1\n", (kind, parameter, reply)
+    sync.close()
+    asynchronous.close()
+    return elapsed
+
+
 def main():
     transport, host, port, size = sys.argv[1], sys.argv[2], int(sys.argv[3]), int(sys.argv[4])
     payload = bytes((i * 37 + 11) % 256 for i in range(256)) * (size // 256) + b"x" * (size % 256)
     length = str(len(payload)).encode()
     header = b":MMEM:DATA '/var/user/bench.dm_iqd',#" + str(len(length)).encode() + length
-    upload = raw_upload if transport == "socket" else vxi11_upload
+    upload = {"socket": raw_upload, "vxi11": vxi11_upload, "hislip": hislip_upload}[transport]
     print("%.3f" % upload(host, port, header, payload))
 
 

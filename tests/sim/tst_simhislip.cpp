@@ -1,0 +1,405 @@
+// The simulator's HiSLIP server, driven by a hand-made client: what a VISA library relies on
+// (sessions, MessageIDs, splitting at the negotiated size, device clear, status byte, locks,
+// trigger) and what a hostile or broken client gets: the right Error or FatalError, the
+// connection closed where the protocol demands it, and the simulator serving the next client.
+#include "simprocess.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtEndian>
+#include <QtTest>
+
+namespace {
+enum : quint8
+{
+    Initialize = 0,
+    InitializeResponse = 1,
+    FatalError = 2,
+    Error = 3,
+    AsyncLock = 4,
+    AsyncLockResponse = 5,
+    Data = 6,
+    DataEnd = 7,
+    DeviceClearComplete = 8,
+    DeviceClearAcknowledge = 9,
+    RemoteLocal = 10,
+    RemoteLocalResponse = 11,
+    Trigger = 12,
+    MaxSize = 15,
+    MaxSizeResponse = 16,
+    AsyncInitialize = 17,
+    AsyncInitializeResponse = 18,
+    AsyncDeviceClear = 19,
+    StatusQuery = 21,
+    StatusResponse = 22,
+    AsyncDeviceClearAcknowledge = 23,
+    LockInfo = 24,
+    LockInfoResponse = 25,
+    None = 0xFF
+};
+constexpr quint32 FirstId = 0xFFFFFF00u;
+
+QByteArray hs(quint8 type, quint8 control, quint32 parameter, const QByteArray &payload = {},
+              quint64 length = ~quint64(0))
+{
+    QByteArray out("HS");
+    out += char(type);
+    out += char(control);
+    char numbers[12];
+    qToBigEndian(parameter, numbers);
+    qToBigEndian(length == ~quint64(0) ? quint64(payload.size()) : length, numbers + 4);
+    return out + QByteArray(numbers, 12) + payload;
+}
+
+QByteArray u64(quint64 value)
+{
+    char bytes[8];
+    qToBigEndian(value, bytes);
+    return QByteArray(bytes, 8);
+}
+
+struct Msg
+{
+    quint8 type = None;
+    quint8 control = 0;
+    quint32 parameter = 0;
+    QByteArray payload;
+};
+
+struct Channel
+{
+    QTcpSocket socket;
+    QByteArray buffer;
+
+    bool connectTo(quint16 port)
+    {
+        socket.connectToHost("127.0.0.1", port);
+        return socket.waitForConnected(3000);
+    }
+    void send(const QByteArray &bytes)
+    {
+        socket.write(bytes);
+        socket.waitForBytesWritten(3000);
+    }
+    // type None on time-out or a closed connection
+    Msg read(int timeoutMs = 3000)
+    {
+        QElapsedTimer timer;
+        timer.start();
+        Msg m;
+        for (;;) {
+            buffer += socket.readAll();
+            if (buffer.size() >= 16) {
+                const quint64 length = qFromBigEndian<quint64>(buffer.constData() + 8);
+                if (quint64(buffer.size()) >= 16 + length) {
+                    m.type = quint8(buffer[2]);
+                    m.control = quint8(buffer[3]);
+                    m.parameter = qFromBigEndian<quint32>(buffer.constData() + 4);
+                    m.payload = buffer.mid(16, int(length));
+                    buffer.remove(0, int(16 + length));
+                    return m;
+                }
+            }
+            if (timer.elapsed() > timeoutMs || socket.state() != QAbstractSocket::ConnectedState)
+                return m;
+            socket.waitForReadyRead(50);
+        }
+    }
+    bool closes()
+    {
+        return socket.state() != QAbstractSocket::ConnectedState || socket.waitForDisconnected(3000);
+    }
+};
+
+struct Session
+{
+    Channel sync, async;
+    Msg init;
+    quint16 id = 0;
+    quint32 next = FirstId;
+
+    bool open(quint16 port)
+    {
+        if (!sync.connectTo(port))
+            return false;
+        sync.send(hs(Initialize, 0, 0x01004C54, "hislip0"));
+        init = sync.read();
+        id = quint16(init.parameter);
+        if (init.type != InitializeResponse || init.parameter >> 16 != 0x0100 || !async.connectTo(port))
+            return false;
+        async.send(hs(AsyncInitialize, 0, id));
+        return async.read().type == AsyncInitializeResponse;
+    }
+    void write(const QByteArray &text, bool end = true)
+    {
+        sync.send(hs(end ? DataEnd : Data, 0, next, text));
+        next += 2;
+    }
+    // The reply to the last message: its Data pieces up to DataEnd, all with the sender's ID.
+    QByteArray query(const QByteArray &text, int *pieces = nullptr)
+    {
+        write(text);
+        QByteArray reply;
+        for (int n = 1;; ++n) {
+            const Msg m = sync.read();
+            if ((m.type != Data && m.type != DataEnd) || m.parameter != next - 2)
+                return "<unexpected " + QByteArray::number(m.type) + ">";
+            reply += m.payload;
+            if (pieces)
+                *pieces = n;
+            if (m.type == DataEnd)
+                return reply;
+        }
+    }
+    Msg ask(quint8 type, quint8 control, quint32 parameter, const QByteArray &payload = {})
+    {
+        async.send(hs(type, control, parameter, payload));
+        return async.read();
+    }
+};
+
+QStringList args(const QStringList &more = {})
+{
+    return QStringList{"--port", "0", "--portmapper-port", "0"} + more;
+}
+} // namespace
+
+class TstSimHislip : public QObject
+{
+    Q_OBJECT
+private slots:
+    void sessionsQueriesAndSizes();
+    void deviceClearDropsInputAndOutput();
+    void statusRemoteAndTrigger();
+    void locksBetweenClients();
+    void hostileClient_data();
+    void hostileClient();
+    void slowAndVanishingClients();
+
+private:
+    SimProcess m_sim;
+};
+
+void TstSimHislip::sessionsQueriesAndSizes()
+{
+    QTemporaryDir storage;
+    SimProcess sim;
+    QVERIFY2(sim.start(args({"--storage", storage.path()})), qPrintable(sim.errorText()));
+    const quint16 port = sim.hislipPort();
+    QVERIFY(sim.resources().contains(port == 4880
+                                         ? QString("TCPIP0::127.0.0.1::hislip0::INSTR")
+                                         : QString("TCPIP0::127.0.0.1::hislip0,%1::INSTR").arg(port)));
+    Session a, b;
+    QVERIFY(a.open(port) && b.open(port));
+    QVERIFY(a.id != b.id);
+    QCOMPARE(a.query("*IDN?"), QByteArray("Tarvik,ZOY550X,1430.8002K02/106070,5.00.122.24\n"));
+    const Msg size = a.ask(MaxSize, 0, 0, u64(272));
+    QCOMPARE(size.type, quint8(MaxSizeResponse));
+    QCOMPARE(size.payload, u64(1024 * 1024));
+
+    // A block streamed in 1024-byte Data messages comes back split at the client's maximum.
+    QByteArray data;
+    for (int i = 0; i < 300000; ++i)
+        data += char(i * 7 % 251);
+    const QByteArray command = ":MMEM:DATA 'x.bin',#6300000" + data + '\n';
+    for (int at = 0; at < command.size(); at += 1024)
+        a.write(command.mid(at, 1024), at + 1024 >= command.size());
+    QCOMPARE(b.query("*OPC?"), QByteArray("1\n")); // the other session is not held up
+    int pieces = 0;
+    QCOMPARE(a.query(":MMEM:DATA? 'x.bin'", &pieces), "#6300000" + data + '\n');
+    QCOMPARE(pieces, (300009 + 255) / 256);
+}
+
+void TstSimHislip::deviceClearDropsInputAndOutput()
+{
+    SimProcess sim;
+    QVERIFY(sim.start(args({"--fault", "reply-delay=300"})));
+    Session s;
+    QVERIFY(s.open(sim.hislipPort()));
+    s.write("*IDN?");                      // its reply is still delayed,
+    s.write(":SOUR1:FREQ 1e9;*ID", false); // and half a message waits for its end
+    QCOMPARE(s.ask(AsyncDeviceClear, 0, 0).type, quint8(AsyncDeviceClearAcknowledge));
+    s.sync.send(hs(DeviceClearComplete, 0, 0));
+    QCOMPARE(s.sync.read().type, quint8(DeviceClearAcknowledge));
+    s.next = FirstId;
+    QVERIFY(s.query("*OPT?;SYST:ERR?").endsWith(";0,\"No error\"\n"));
+    QCOMPARE(s.sync.read(600).type, quint8(None)); // the dropped reply never comes
+}
+
+void TstSimHislip::statusRemoteAndTrigger()
+{
+    QTemporaryDir dir;
+    SimProcess sim;
+    QVERIFY(sim.start(args({"--log", dir.path() + "/log"})));
+    Session s;
+    QVERIFY(s.open(sim.hislipPort()));
+    QCOMPARE(s.ask(StatusQuery, 0, 0).control, quint8(0));
+    s.write("BOGUS");
+    QCOMPARE(s.query("*OPC?"), QByteArray("1\n"));
+    QCOMPARE(s.ask(StatusQuery, 0, 0).control, quint8(0x14)); // error queue and reply available
+    QCOMPARE(s.ask(StatusQuery, 1, 0).control, quint8(0x04)); // the reply was read
+    QCOMPARE(s.ask(RemoteLocal, 5, 7).type, quint8(RemoteLocalResponse));
+    s.sync.send(hs(Trigger, 0, s.next));
+    QCOMPARE(s.query("*OPC?"), QByteArray("1\n"));
+    QFile log(dir.path() + "/log");
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    QCOMPARE(log.readAll(),
+             QByteArray("HISLIP END BOGUS\nHISLIP END *OPC?\nHISLIP END *TRG\nHISLIP END *OPC?\n"));
+}
+
+void TstSimHislip::locksBetweenClients()
+{
+    SimProcess sim;
+    QVERIFY(sim.start(args()));
+    Session a, b;
+    QVERIFY(a.open(sim.hislipPort()) && b.open(sim.hislipPort()));
+    QCOMPARE(a.ask(AsyncLock, 1, 0).control, quint8(1));
+    QCOMPARE(b.ask(AsyncLock, 1, 0).control, quint8(0)); // no waiting: refused at once
+    const Msg info = b.ask(LockInfo, 0, 0);
+    QVERIFY(info.type == LockInfoResponse && info.control == 1 && info.parameter == 1);
+    b.write("*IDN?"); // held until the lock is gone
+    QCOMPARE(b.sync.read(300).type, quint8(None));
+    b.async.send(hs(AsyncLock, 1, 3000));
+    QCOMPARE(b.async.read(200).type, quint8(None));
+    QCOMPARE(a.ask(AsyncLock, 0, 0).control, quint8(1));
+    QCOMPARE(b.async.read().control, quint8(1));
+    QCOMPARE(b.sync.read().type, quint8(DataEnd));
+    QCOMPARE(a.ask(AsyncLock, 1, 100).control, quint8(0)); // timed out
+    QCOMPARE(b.ask(AsyncLock, 0, 0).control, quint8(1));
+    // Shared locks: one key for all holders; an exclusive request waits for them.
+    QCOMPARE(a.ask(AsyncLock, 1, 0, "key").control, quint8(1));
+    QCOMPARE(b.ask(AsyncLock, 1, 0, "other").control, quint8(0));
+    QCOMPARE(b.ask(AsyncLock, 1, 0, "key").control, quint8(1));
+    QCOMPARE(a.query("*OPC?"), QByteArray("1\n"));
+    QCOMPARE(a.ask(AsyncLock, 1, 50).control, quint8(0));
+    QCOMPARE(a.ask(AsyncLock, 0, 0).control, quint8(2));
+    QCOMPARE(a.ask(AsyncLock, 0, 0).control, quint8(3)); // nothing held
+    b.sync.socket.abort();                               // a vanishing holder releases its locks
+    QCOMPARE(a.ask(AsyncLock, 1, 2000).control, quint8(1));
+}
+
+void TstSimHislip::hostileClient_data()
+{
+    QTest::addColumn<int>("setup"); // 0 fresh connection, 1 synchronous channel only, 2 session
+    QTest::addColumn<bool>("onAsync");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("type");
+    QTest::addColumn<int>("code");
+
+    QByteArray badPrologue = hs(DataEnd, 0, FirstId, "*IDN?");
+    badPrologue[0] = 'X';
+    QTest::newRow("wrong prologue first") << 0 << false << badPrologue << 2 << 1;
+    QTest::newRow("wrong prologue in session") << 2 << false << badPrologue << 2 << 1;
+    QTest::newRow("data before any init") << 0 << false << hs(DataEnd, 0, FirstId, "*IDN?") << 2 << 2;
+    QTest::newRow("data without async channel") << 1 << false << hs(DataEnd, 0, FirstId, "*IDN?") << 2 << 2;
+    QTest::newRow("async init of no session") << 0 << false << hs(AsyncInitialize, 0, 0xBEEF) << 2 << 3;
+    QTest::newRow("unknown sub-address") << 0 << false << hs(Initialize, 0, 0x01000000, "inst0") << 2 << 3;
+    QTest::newRow("initialize twice") << 2 << false << hs(Initialize, 0, 0x01000000, "hislip0") << 2 << 3;
+    QTest::newRow("reserved type") << 2 << false << hs(77, 0, 0) << 3 << 1;
+    QTest::newRow("vendor type") << 2 << true << hs(200, 0, 0, "x") << 3 << 3;
+    QTest::newRow("reply type from client") << 2 << true << hs(InitializeResponse, 0, 0) << 3 << 1;
+    QTest::newRow("data on async channel") << 2 << true << hs(DataEnd, 0, FirstId, "*IDN?") << 3 << 1;
+    QTest::newRow("async message on sync") << 2 << false << hs(StatusQuery, 0, 0) << 3 << 1;
+    QTest::newRow("bad remote code") << 2 << true << hs(RemoteLocal, 9, 0) << 3 << 2;
+    QTest::newRow("size 2^64-1") << 2 << true << hs(MaxSize, 0, 0, u64(~quint64(0))) << 16 << 0;
+    QTest::newRow("short size payload") << 2 << true << hs(MaxSize, 0, 0, "abc") << 3 << 0;
+    QTest::newRow("payload 2^63") << 2 << false << hs(DataEnd, 0, FirstId, "*IDN?", quint64(1) << 63) << 3
+                                  << 4;
+    QTest::newRow("lock string 2^63") << 2 << true << hs(AsyncLock, 1, 0, "", quint64(1) << 63) << 3 << 4;
+}
+
+void TstSimHislip::hostileClient()
+{
+    QFETCH(int, setup);
+    QFETCH(bool, onAsync);
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, type);
+    QFETCH(int, code);
+    // One simulator for all rows: each must leave it serving.
+    if (m_sim.process().state() != QProcess::Running)
+        QVERIFY(m_sim.start(args()));
+    const quint16 port = m_sim.hislipPort();
+    Session s;
+    if (setup == 2) {
+        QVERIFY(s.open(port));
+    } else {
+        QVERIFY(s.sync.connectTo(port));
+        if (setup == 1) {
+            s.sync.send(hs(Initialize, 0, 0x01000000, "hislip0"));
+            QCOMPARE(s.sync.read().type, quint8(InitializeResponse));
+        }
+    }
+    Channel &channel = onAsync ? s.async : s.sync;
+    channel.send(bytes);
+    const Msg answer = channel.read();
+    QCOMPARE(int(answer.type), type);
+    QCOMPARE(int(answer.control), code);
+    if (type == FatalError) {
+        QVERIFY(s.sync.closes());
+        if (setup == 2)
+            QVERIFY(s.async.closes());
+    } else if (code != 4 || onAsync) {
+        QCOMPARE(s.query("*OPC?"), QByteArray("1\n")); // the session goes on
+    }
+    Session next;
+    QVERIFY(next.open(port));
+    QCOMPARE(next.query("*OPC?"), QByteArray("1\n"));
+}
+
+void TstSimHislip::slowAndVanishingClients()
+{
+    QTemporaryDir dir;
+    SimProcess sim;
+    QVERIFY(sim.start(args({"--log", dir.path() + "/log", "--fault", "drop-block=100"})));
+    const quint16 port = sim.hislipPort();
+
+    // One byte every 200 ms: the message is understood, and nobody else waits for it.
+    Session slow, quick;
+    QVERIFY(slow.open(port) && quick.open(port));
+    const QByteArray frequency = quick.query("SOUR1:FREQ?");
+    const QByteArray message = hs(DataEnd, 0, FirstId, "*OPC?\n");
+    for (int i = 0; i < message.size(); ++i) {
+        slow.sync.send(message.mid(i, 1));
+        QTest::qWait(200);
+        if (i == 4)
+            QCOMPARE(quick.query("*OPC?"), QByteArray("1\n"));
+    }
+    QCOMPARE(slow.sync.read().payload, QByteArray("1\n"));
+
+    // A channel closed in the middle of a message ends the session; the fragment is not run.
+    Session cut;
+    QVERIFY(cut.open(port));
+    cut.sync.send(hs(DataEnd, 0, FirstId, "", 40) + ":SOUR1:FREQ 2e9");
+    cut.sync.socket.disconnectFromHost();
+    QVERIFY(cut.async.closes());
+    // A block beyond the drop-block limit ends the session as on the other transports.
+    Session dropped;
+    QVERIFY(dropped.open(port));
+    dropped.write(":MMEM:DATA 'a.bin',#3200" + QByteArray(200, 'x'));
+    QVERIFY(dropped.sync.closes() && dropped.async.closes());
+
+    // Too many clients: the one past the limit hears so, and a freed place can be taken again.
+    QList<Session *> sessions;
+    do
+        sessions << new Session;
+    while (sessions.last()->open(port) && sessions.size() < 40);
+    QCOMPARE(sessions.size(), 32 - 2 + 1); // slow and quick hold two places
+    QCOMPARE(sessions.last()->init.type, quint8(FatalError));
+    QCOMPARE(sessions.last()->init.control, quint8(4));
+    qDeleteAll(sessions);
+    bool reopened = false; // the server learns of the closed sessions soon, not at once
+    for (int attempt = 0; attempt < 30 && !reopened; ++attempt) {
+        QTest::qWait(100);
+        reopened = Session().open(port);
+    }
+    QVERIFY(reopened);
+    QCOMPARE(quick.query("SOUR1:FREQ?"), frequency);
+    QFile log(dir.path() + "/log");
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    const QByteArray lines = log.readAll();
+    QVERIFY(lines.contains("HISLIP CUT :SOUR1:FREQ 2e9\n"));
+    QVERIFY(lines.contains("HISLIP CUT :MMEM:DATA 'a.bin',#3200 <100 bytes>\n"));
+}
+
+QTEST_MAIN(TstSimHislip)
+#include "tst_simhislip.moc"
