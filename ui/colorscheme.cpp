@@ -25,8 +25,12 @@ struct RoleDefault
 // slate text, and a steel blue for selection that stays readable with white text on top.
 const RoleDefault DefaultColors[] = {
     {"Window", "#eef1f4"}, {"Base", "#ffffff"},      {"Text", "#1f2933"},
-    {"Button", "#dfe4ea"}, {"Highlight", "#2f6fab"}, {"Accent", "#1b7f8e"},
+    {"Button", "#dfe4ea"}, {"Highlight", "#2f6fab"}, {"Accent", "#187584"},
 };
+
+// The roles text is drawn on in the text colour.
+const QStringList TextBackgroundRoles = {QStringLiteral("Window"), QStringLiteral("Base"),
+                                         QStringLiteral("Button")};
 
 int clampPercent(int intValue)
 {
@@ -61,12 +65,61 @@ QColor mix(const QColor &a, const QColor &b, qreal t)
                             a.blueF() + (b.blueF() - a.blueF()) * t);
 }
 
-// Perceived luminance decides whether white or black text reads better on a background.
+// Text must stand out from what it is drawn on by at least this ratio of relative luminances
+// (the WCAG figure for normal text). A hair above, so that rounding in the check of a caller or a
+// tool never sees 4.4999.
+constexpr qreal MinTextContrast = 4.5;
+constexpr qreal ContrastMargin = 1e-6;
+
+// WCAG relative luminance of an 8-bit sRGB colour.
+qreal luminance(const QColor &color)
+{
+    const auto linear = [](int intChannel) {
+        const qreal c = intChannel / 255.0;
+        return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(color.red()) + 0.7152 * linear(color.green()) + 0.0722 * linear(color.blue());
+}
+
+// Only colours as the style sheet will carry them (8 bits per channel) are judged.
+QColor withLightness(const QColor &hsl, qreal lightness)
+{
+    const QColor rgb = QColor::fromHslF(hsl.hslHueF(), hsl.hslSaturationF(), lightness).toRgb();
+    return QColor(rgb.red(), rgb.green(), rgb.blue());
+}
+
+// The colour of the same hue and saturation, as close as possible to the given one, whose
+// luminance is at most (bolAtMost) or at least the limit. Luminance grows with HSL lightness at
+// fixed hue and saturation, and black and white meet every limit in [0, 1], so a bisection on
+// the lightness finds it. A colour that already meets the limit is returned untouched.
+QColor limitLuminance(const QColor &color, qreal limit, bool bolAtMost)
+{
+    const auto meets = [limit, bolAtMost](const QColor &c) {
+        return bolAtMost ? luminance(c) <= limit : luminance(c) >= limit;
+    };
+    if (meets(color))
+        return color;
+    const QColor hsl = color.toHsl();
+    qreal good = bolAtMost ? 0.0 : 1.0;
+    qreal bad = hsl.lightnessF();
+    for (int i = 0; i < 40; ++i) {
+        const qreal middle = (good + bad) / 2;
+        (meets(withLightness(hsl, middle)) ? good : bad) = middle;
+    }
+    return withLightness(hsl, good);
+}
+
+// White or a near-black, whichever reads on the background; pure black where neither
+// near-black nor white reaches the ratio (mid greys).
 QColor textOn(const QColor &background)
 {
-    const qreal luminance =
-        0.299 * background.redF() + 0.587 * background.greenF() + 0.114 * background.blueF();
-    return luminance < 0.55 ? QColor(Qt::white) : QColor(QStringLiteral("#101418"));
+    const qreal bg = luminance(background) + 0.05;
+    if (1.05 / bg >= MinTextContrast + ContrastMargin)
+        return QColor(Qt::white);
+    const QColor nearBlack(QStringLiteral("#101418"));
+    if (bg / (luminance(nearBlack) + 0.05) >= MinTextContrast + ContrastMargin)
+        return nearBlack;
+    return QColor(Qt::black);
 }
 
 // QSettings parses leniently and caches parsed files, so its status reports a broken file only
@@ -134,7 +187,7 @@ void ClsColorScheme::setColor(const QString &strRole, const QColor &color)
     m_colors[strRole] = color.toRgb();
 }
 
-QColor ClsColorScheme::effectiveColor(const QString &strRole) const
+QColor ClsColorScheme::adjustedColor(const QString &strRole) const
 {
     const QColor base = color(strRole);
     if (!base.isValid())
@@ -163,6 +216,85 @@ QColor ClsColorScheme::effectiveColor(const QString &strRole) const
     return QColor::fromHslF(hsl.hslHueF(), hsl.hslSaturationF(), lightness, hsl.alphaF()).toRgb();
 }
 
+ClsColorScheme::Readability ClsColorScheme::readability() const
+{
+    // Which side the text is on comes from the chosen colours, so that no slider can turn a
+    // light scheme into a dark one half way.
+    Readability r;
+    r.bolDarkText = luminance(color(QStringLiteral("Text"))) <= luminance(color(QStringLiteral("Window")));
+
+    // Brightness and contrast may bring text and backgrounds too close (at the ends of the
+    // brightness range everything would be one colour). Then both give way, by the same factor
+    // of luminance, around their geometric middle; where one of them hits black or white the
+    // other takes the rest.
+    const QColor text = adjustedColor(QStringLiteral("Text"));
+    qreal fg = luminance(text) + 0.05;
+    qreal bg = r.bolDarkText ? 2.0 : 0.0;
+    for (const QString &strRole : TextBackgroundRoles) {
+        const qreal value = luminance(adjustedColor(strRole)) + 0.05;
+        bg = r.bolDarkText ? std::min(bg, value) : std::max(bg, value);
+    }
+    const qreal needed = MinTextContrast + ContrastMargin;
+    const qreal ratio = r.bolDarkText ? bg / fg : fg / bg;
+    r.text = text;
+    if (ratio < needed) {
+        const qreal middle = std::sqrt(fg * bg);
+        const qreal step = std::sqrt(needed);
+        const qreal target = r.bolDarkText ? std::clamp(middle / step, 0.05, 1.05 / needed)
+                                           : std::clamp(middle * step, 0.05 * needed, 1.05);
+        r.text = limitLuminance(text, target - 0.05, r.bolDarkText);
+    }
+    // Every background of text is held beyond this limit, so any of them reads with the text.
+    const qreal textLum = luminance(r.text) + 0.05;
+    r.backgroundLimit = r.bolDarkText ? textLum * needed - 0.05 : textLum / needed - 0.05;
+    return r;
+}
+
+QColor ClsColorScheme::readableBackground(const Readability &r, const QColor &color)
+{
+    return limitLuminance(color, r.backgroundLimit, !r.bolDarkText);
+}
+
+QColor ClsColorScheme::effectiveColor(const QString &strRole) const
+{
+    return effectiveColor(strRole, readability());
+}
+
+QColor ClsColorScheme::effectiveColor(const QString &strRole, const Readability &r) const
+{
+    if (!m_colors.contains(strRole))
+        return QColor();
+    if (strRole == QLatin1String("Text"))
+        return r.text;
+    if (TextBackgroundRoles.contains(strRole))
+        return readableBackground(r, adjustedColor(strRole));
+    if (strRole == QLatin1String("Accent")) {
+        // Group box titles are written in it on the window background.
+        const qreal window = luminance(effectiveColor(QStringLiteral("Window"), r)) + 0.05;
+        const qreal needed = MinTextContrast + ContrastMargin;
+        return limitLuminance(adjustedColor(strRole),
+                              r.bolDarkText ? window / needed - 0.05 : window * needed - 0.05, r.bolDarkText);
+    }
+    return adjustedColor(strRole); // the highlight brings its own text colour
+}
+
+QString ClsColorScheme::readabilityProblem() const
+{
+    const QColor text = color(QStringLiteral("Text"));
+    for (const QString &strRole : TextBackgroundRoles) {
+        const qreal a = luminance(text) + 0.05;
+        const qreal b = luminance(color(strRole)) + 0.05;
+        const qreal ratio = std::max(a, b) / std::min(a, b);
+        if (ratio < MinTextContrast)
+            return QStringLiteral(
+                       "text color %1 on %2 color %3 has a contrast of %4:1, at least %5:1 is needed")
+                .arg(hex(text), strRole, hex(color(strRole)))
+                .arg(ratio, 0, 'f', 2)
+                .arg(MinTextContrast, 0, 'f', 1);
+    }
+    return QString();
+}
+
 void ClsColorScheme::setBrightness(int intValue)
 {
     m_intBrightness = clampPercent(intValue);
@@ -184,23 +316,25 @@ void ClsColorScheme::resetToDefaults()
 
 QString ClsColorScheme::styleSheet() const
 {
-    const QColor window = effectiveColor(QStringLiteral("Window"));
-    const QColor base = effectiveColor(QStringLiteral("Base"));
-    const QColor text = effectiveColor(QStringLiteral("Text"));
-    const QColor button = effectiveColor(QStringLiteral("Button"));
-    const QColor highlight = effectiveColor(QStringLiteral("Highlight"));
-    const QColor accent = effectiveColor(QStringLiteral("Accent"));
+    const Readability r = readability();
+    const QColor window = effectiveColor(QStringLiteral("Window"), r);
+    const QColor base = effectiveColor(QStringLiteral("Base"), r);
+    const QColor text = effectiveColor(QStringLiteral("Text"), r);
+    const QColor button = effectiveColor(QStringLiteral("Button"), r);
+    const QColor highlight = effectiveColor(QStringLiteral("Highlight"), r);
+    const QColor accent = effectiveColor(QStringLiteral("Accent"), r);
 
     // Derived shades are blends of the roles rather than fixed darker()/lighter() steps, so
-    // they keep their relation to the text colour for dark and light schemes alike.
+    // they keep their relation to the text colour for dark and light schemes alike. Blends that
+    // text is drawn on are held as readable as the roles themselves.
     const QColor border = mix(window, text, 0.28);
     const QColor disabledText = mix(window, text, 0.45);
     const QColor disabledBack = mix(window, button, 0.5);
-    const QColor buttonHover = mix(button, highlight, 0.12);
-    const QColor buttonPressed = mix(button, text, 0.18);
-    const QColor alternateBase = mix(base, window, 0.5);
+    const QColor buttonHover = readableBackground(r, mix(button, highlight, 0.12));
+    const QColor buttonPressed = readableBackground(r, mix(button, text, 0.18));
+    const QColor alternateBase = readableBackground(r, mix(base, window, 0.5));
     const QColor highlightText = textOn(highlight);
-    const QColor tabInactive = mix(window, button, 0.6);
+    const QColor tabInactive = readableBackground(r, mix(window, button, 0.6));
 
     QString strSheet = QStringLiteral(
         "QWidget { background-color: %1; color: %3; selection-background-color: %5;"
@@ -340,6 +474,10 @@ bool ClsColorScheme::loadFile(const QString &strPath, QString *strError)
                             .arg(strPath, settings.value(strKey).toString(), it.key()));
         it.value() = color;
     }
+    const QString strProblem = loaded.readabilityProblem();
+    if (!strProblem.isEmpty())
+        return fail(QStringLiteral("The color set file '%1' would make text unreadable: %2.")
+                        .arg(strPath, strProblem));
 
     *this = loaded;
     return true;
@@ -354,6 +492,10 @@ bool ClsColorScheme::saveFile(const QString &strPath, QString *strError) const
     };
     const QString strFailure = QStringLiteral("The color set file '%1' cannot be written.").arg(strPath);
 
+    // Only what loadFile() takes back is written.
+    const QString strProblem = readabilityProblem();
+    if (!strProblem.isEmpty())
+        return fail(QStringLiteral("The color set file '%1' is not written: %2.").arg(strPath, strProblem));
     const QFileInfo info(strPath);
     if (info.exists() && !info.isFile())
         return fail(strFailure);

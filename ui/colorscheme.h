@@ -21,7 +21,13 @@ public:
 
     QColor color(const QString &strRole) const; // as chosen by the user
     void setColor(const QString &strRole, const QColor &color);
-    QColor effectiveColor(const QString &strRole) const; // with brightness and contrast applied
+    // With brightness and contrast applied, and text kept readable: whatever the sliders say,
+    // text and the accent stand out from their backgrounds by a contrast ratio of at least
+    // 4.5:1 (WCAG relative luminance); where the sliders would bring them closer, both give way.
+    QColor effectiveColor(const QString &strRole) const;
+    // Empty when the chosen text colour reads on every background role at neutral settings,
+    // otherwise why not. A colour-set file with such colours is refused.
+    QString readabilityProblem() const;
 
     int brightness() const { return m_intBrightness; } // -100 .. 100
     int contrast() const { return m_intContrast; }     // -100 .. 100
@@ -42,6 +48,17 @@ public:
     bool operator!=(const ClsColorScheme &other) const { return !(*this == other); }
 
 private:
+    struct Readability
+    {
+        bool bolDarkText = true;   // dark text on light backgrounds
+        QColor text;               // the effective text colour
+        qreal backgroundLimit = 0; // the least (dark text) or greatest luminance of a background
+    };
+    QColor adjustedColor(const QString &strRole) const; // brightness and contrast only
+    Readability readability() const;
+    QColor effectiveColor(const QString &strRole, const Readability &r) const;
+    static QColor readableBackground(const Readability &r, const QColor &color);
+
     QMap<QString, QColor> m_colors;
     int m_intBrightness = 0;
     int m_intContrast = 0;

@@ -79,6 +79,11 @@ public:
 DlgColors::DlgColors(ClsColorScheme *scheme, QWidget *parent)
     : QDialog(parent), d(new Private), m_scheme(scheme)
 {
+    m_fileNameProvider = [this](bool bolSave, const QString &strCaption, const QString &strDir,
+                                const QString &strFilter) {
+        return bolSave ? QFileDialog::getSaveFileName(this, strCaption, strDir, strFilter)
+                       : QFileDialog::getOpenFileName(this, strCaption, strDir, strFilter);
+    };
     setWindowTitle(QStringLiteral("Colors"));
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
     setObjectName(QStringLiteral("DlgColors"));
@@ -245,14 +250,14 @@ void DlgColors::chooseColor(const QString &strRole)
 void DlgColors::loadColorSet()
 {
     const QString strPath =
-        QFileDialog::getOpenFileName(this, QStringLiteral("Load color set"), QDir::currentPath(), FileFilter);
+        m_fileNameProvider(false, QStringLiteral("Load color set"), QDir::currentPath(), FileFilter);
     if (strPath.isEmpty())
         return;
     QDir::setCurrent(QFileInfo(strPath).absolutePath());
 
     QString strError;
     if (!m_scheme->loadFile(strPath, &strError)) {
-        Tracer::traceDebug(QStringLiteral("UICOLR  : ") + strError);
+        Tracer::traceWarning(QStringLiteral("UICOLR  : ") + strError);
         QMessageBox::warning(this, QStringLiteral("Colors"), strError);
         return;
     }
@@ -264,7 +269,7 @@ void DlgColors::loadColorSet()
 void DlgColors::saveColorSet()
 {
     QString strPath =
-        QFileDialog::getSaveFileName(this, QStringLiteral("Save color set"), QDir::currentPath(), FileFilter);
+        m_fileNameProvider(true, QStringLiteral("Save color set"), QDir::currentPath(), FileFilter);
     if (strPath.isEmpty())
         return;
     if (!strPath.endsWith(FileSuffix, Qt::CaseInsensitive)) {
@@ -280,7 +285,7 @@ void DlgColors::saveColorSet()
 
     QString strError;
     if (!m_scheme->saveFile(strPath, &strError)) {
-        Tracer::traceDebug(QStringLiteral("UICOLR  : ") + strError);
+        Tracer::traceWarning(QStringLiteral("UICOLR  : ") + strError);
         QMessageBox::warning(this, QStringLiteral("Colors"), strError);
         return;
     }

@@ -6,6 +6,8 @@
 #include <QDialog>
 #include <QSettings>
 
+#include <functional>
+
 // Modeless colour settings dialog. It edits the scheme it is given (owned by the program
 // entry, which loads it before the main window exists and saves it after the event loop) and
 // tells the world through colorsChanged() whenever the effective colours change.
@@ -22,6 +24,12 @@ public:
     QStringList registeredRoles() const;
 
     ClsColorScheme *scheme() const { return m_scheme; }
+
+    // The file dialogs of "Load..." and "Save..."; tests replace them. Arguments: whether a file
+    // is to be written, caption, folder, filter; returns the chosen path or an empty text.
+    using FileNameProvider = std::function<QString(bool bolSave, const QString &strCaption,
+                                                   const QString &strDir, const QString &strFilter)>;
+    void setFileNameProvider(FileNameProvider provider) { m_fileNameProvider = std::move(provider); }
 
     // The dialog's own group ("Colors") in the program settings: position and size.
     void loadSettings(QSettings &settings);
@@ -40,6 +48,7 @@ private:
     class Private;
     Private *d;
     ClsColorScheme *m_scheme;
+    FileNameProvider m_fileNameProvider;
 };
 
 #endif

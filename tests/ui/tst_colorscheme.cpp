@@ -4,26 +4,84 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QVBoxLayout>
 #include <QtTest>
 
+#include <cmath>
+
 namespace {
 
 // A scheme that differs from the defaults everywhere, so that "unchanged" checks are
-// not fooled by a fall-back to the defaults.
+// not fooled by a fall-back to the defaults: a dark one, its text readable on every background.
 ClsColorScheme customScheme()
 {
     ClsColorScheme scheme;
-    int intStep = 0;
-    for (const QString &strRole : ClsColorScheme::roleKeys()) {
-        scheme.setColor(strRole, QColor::fromRgb(20 + 30 * intStep, 200 - 25 * intStep, 90 + 11 * intStep));
-        ++intStep;
-    }
+    const char *colors[][2] = {{"Window", "#1e2a36"}, {"Base", "#121820"},      {"Text", "#e8dcc4"},
+                               {"Button", "#34404c"}, {"Highlight", "#c05a1a"}, {"Accent", "#f2b233"}};
+    for (const auto &entry : colors)
+        scheme.setColor(QLatin1String(entry[0]), QColor(QLatin1String(entry[1])));
     scheme.setBrightness(-20);
     scheme.setContrast(35);
     return scheme;
+}
+
+qreal contrastRatio(const QColor &first, const QColor &second)
+{
+    const auto lum = [](const QColor &c) {
+        qreal sum = 0;
+        const qreal weights[] = {0.2126, 0.7152, 0.0722};
+        const int channels[] = {c.red(), c.green(), c.blue()};
+        for (int i = 0; i < 3; ++i) {
+            const qreal v = channels[i] / 255.0;
+            sum += weights[i] * (v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4));
+        }
+        return sum + 0.05;
+    };
+    return std::max(lum(first), lum(second)) / std::min(lum(first), lum(second));
+}
+
+// Every text/background pair the style sheet states for an enabled widget, plus the group box
+// titles in the accent colour on the window background, with the lowest contrast found.
+QString worstTextPair(const QString &strSheet, qreal *pdblRatio)
+{
+    static const QRegularExpression rule(QStringLiteral("([^{}]+)\\{([^}]*)\\}"));
+    static const QRegularExpression back(QStringLiteral("(?<![-\\w])background-color: (#\\w{6})"));
+    static const QRegularExpression fore(QStringLiteral("(?<![-\\w])color: (#\\w{6})"));
+    static const QRegularExpression selBack(QStringLiteral("selection-background-color: (#\\w{6})"));
+    static const QRegularExpression selFore(QStringLiteral("selection-color: (#\\w{6})"));
+    QList<QStringList> pairs; // selector, text, background
+    QString strWindow, strTitle;
+    for (auto it = rule.globalMatch(strSheet); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        const QString strSelector = m.captured(1).trimmed();
+        const QString strBody = m.captured(2);
+        if (strSelector == QLatin1String("QWidget"))
+            strWindow = back.match(strBody).captured(1);
+        if (strSelector == QLatin1String("QGroupBox::title"))
+            strTitle = fore.match(strBody).captured(1);
+        if (strSelector.contains(QLatin1String("disabled")))
+            continue; // inactive widgets are told apart by their faded text
+        if (back.match(strBody).hasMatch() && fore.match(strBody).hasMatch())
+            pairs << QStringList{strSelector, fore.match(strBody).captured(1),
+                                 back.match(strBody).captured(1)};
+        if (selBack.match(strBody).hasMatch())
+            pairs << QStringList{strSelector + " selection", selFore.match(strBody).captured(1),
+                                 selBack.match(strBody).captured(1)};
+    }
+    pairs << QStringList{"QGroupBox::title", strTitle, strWindow};
+    QString strWorst;
+    *pdblRatio = 100;
+    for (const QStringList &pair : pairs) {
+        const qreal ratio = contrastRatio(QColor(pair[1]), QColor(pair[2]));
+        if (!QColor(pair[1]).isValid() || !QColor(pair[2]).isValid() || ratio < *pdblRatio) {
+            *pdblRatio = QColor(pair[1]).isValid() && QColor(pair[2]).isValid() ? ratio : 0;
+            strWorst = pair.join(QLatin1Char(' '));
+        }
+    }
+    return strWorst;
 }
 
 void writeFile(const QString &strPath, const QByteArray &data)
@@ -56,6 +114,8 @@ private slots:
     void contrastScalesDistanceFromMidGrey();
     void extremesNeverProduceInvalidColors_data();
     void extremesNeverProduceInvalidColors();
+    void textStaysReadableAtEverySliderPosition_data();
+    void textStaysReadableAtEverySliderPosition();
     void styleSheetFollowsEffectiveColors();
     void styleSheetParsesCleanly();
     void settingsRoundTrip();
@@ -196,6 +256,49 @@ void TstColorScheme::extremesNeverProduceInvalidColors()
             QVERIFY(QColor::isValidColor(effective.name()));
             for (int intComponent : {effective.red(), effective.green(), effective.blue()})
                 QVERIFY(intComponent >= 0 && intComponent <= 255);
+        }
+    }
+}
+
+void TstColorScheme::textStaysReadableAtEverySliderPosition_data()
+{
+    QTest::addColumn<QStringList>("colors"); // Window, Base, Text, Button, Highlight, Accent
+
+    QTest::newRow("defaults") << QStringList();
+    QTest::newRow("dark") << QStringList{"#1e2a36", "#121820", "#e8dcc4", "#34404c", "#c05a1a", "#f2b233"};
+    // Just readable at neutral settings: any change of contrast brings text and background
+    // closer on one side.
+    QTest::newRow("mid greys") << QStringList{"#9a9a9a", "#b0b0b0", "#000000",
+                                              "#a0a0a0", "#808080", "#303030"};
+    QTest::newRow("saturated") << QStringList{"#ffff00", "#00ffff", "#0000ff",
+                                              "#ff00ff", "#00ff00", "#ff0000"};
+    // What a half-finished change in the colour dialog can leave: text the window's colour.
+    QTest::newRow("text as window") << QStringList{"#777777", "#777777", "#777777",
+                                                   "#777777", "#777777", "#777777"};
+}
+
+void TstColorScheme::textStaysReadableAtEverySliderPosition()
+{
+    QFETCH(QStringList, colors);
+    ClsColorScheme scheme;
+    const QStringList roles{"Window", "Base", "Text", "Button", "Highlight", "Accent"};
+    for (int i = 0; i < colors.size(); ++i)
+        scheme.setColor(roles[i], QColor(colors[i]));
+    // Every position of each slider, with the other one in steps of ten.
+    for (int intBrightness = -100; intBrightness <= 100; ++intBrightness) {
+        for (int intContrast = -100; intContrast <= 100; ++intContrast) {
+            if (intBrightness % 10 != 0 && intContrast % 10 != 0)
+                continue;
+            scheme.setBrightness(intBrightness);
+            scheme.setContrast(intContrast);
+            qreal ratio = 0;
+            const QString strWorst = worstTextPair(scheme.styleSheet(), &ratio);
+            if (ratio < 4.5)
+                QFAIL(qPrintable(QStringLiteral("brightness %1, contrast %2: %3 has %4:1")
+                                     .arg(intBrightness)
+                                     .arg(intContrast)
+                                     .arg(strWorst)
+                                     .arg(ratio)));
         }
     }
 }
@@ -371,6 +474,9 @@ void TstColorScheme::badColorSetFilesAreRejected_data()
                                      << "invalid value";
     QTest::newRow("contrast out of range") << header + "Contrast=500\n"
                                            << "invalid value";
+    // Dark text on the dark window of the scheme the file is loaded into.
+    QTest::newRow("unreadable text") << header + "[Color]\nText=#20303c\n"
+                                     << "would make text unreadable";
 }
 
 void TstColorScheme::badColorSetFilesAreRejected()

@@ -1,6 +1,11 @@
 #include "ui/dlgcolors.h"
 
+#include "tests/common/tracelines.h"
+
+#include <QApplication>
+#include <QFile>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSlider>
@@ -17,6 +22,8 @@ private slots:
     void slidersChangeSchemeAndNotify();
     void defaultsResetsSchemeAndSwatches();
     void settingsGroupRoundTrip();
+    void refusedFilesAreWarnedAbout_data();
+    void refusedFilesAreWarnedAbout();
 };
 
 void TstDlgColors::windowBasics()
@@ -152,6 +159,73 @@ void TstDlgColors::settingsGroupRoundTrip()
     QCOMPARE(dialog.size(), QSize(520, 410));
     QCOMPARE(dialog.pos(), QPoint(310, 205));
     QVERIFY(settings.group().isEmpty());
+}
+
+void TstDlgColors::refusedFilesAreWarnedAbout_data()
+{
+    QTest::addColumn<bool>("save");
+    QTest::addColumn<QByteArray>("content"); // of the file chosen for "Load..."
+    QTest::addColumn<QString>("textColor");  // of the scheme the dialog edits
+    QTest::addColumn<QString>("expected");   // part of the message
+
+    QTest::newRow("load garbage") << false << QByteArray("\x01\x02 junk") << "#1f2933"
+                                  << "is not a color set file";
+    QTest::newRow("load unreadable") << false
+                                     << QByteArray("Format=ListForge colour set 1\n[Color]\nText=#eeeeee\n")
+                                     << "#1f2933"
+                                     << "would make text unreadable";
+    QTest::newRow("save into a file") << true << QByteArray() << "#1f2933"
+                                      << "cannot be written";
+    QTest::newRow("save unreadable") << true << QByteArray() << "#eef1f4"
+                                     << "is not written";
+}
+
+// A refused or unwritable colour set is told to the user and traced once, as a warning.
+void TstDlgColors::refusedFilesAreWarnedAbout()
+{
+    QFETCH(bool, save);
+    QFETCH(QByteArray, content);
+    QFETCH(QString, textColor);
+    QFETCH(QString, expected);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QString strPath = dir.filePath(QStringLiteral("set.col"));
+    QFile file(strPath);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
+    file.close();
+    if (save && expected.contains(QLatin1String("cannot")))
+        strPath += QStringLiteral("/inside.col"); // a regular file in place of the folder
+
+    ClsColorScheme scheme;
+    scheme.setColor(QStringLiteral("Text"), QColor(textColor));
+    const ClsColorScheme before = scheme;
+    DlgColors dialog(&scheme);
+    dialog.setFileNameProvider(
+        [strPath](bool, const QString &, const QString &, const QString &) { return strPath; });
+    QStringList lstBoxes;
+    QTimer closer;
+    connect(&closer, &QTimer::timeout, [&lstBoxes] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            lstBoxes << box->text();
+            box->accept();
+        }
+    });
+    closer.start(10);
+    TraceLines traces;
+    QSignalSpy changed(&dialog, &DlgColors::colorsChanged);
+
+    dialog.findChild<QPushButton *>(save ? QStringLiteral("btnSave") : QStringLiteral("btnLoad"))->click();
+
+    QCOMPARE(lstBoxes.size(), 1);
+    QVERIFY2(lstBoxes[0].contains(expected), qPrintable(lstBoxes[0]));
+    QVERIFY(traces.has(TraceKindWarning, QStringLiteral("UICOLR  : ") + lstBoxes[0]));
+    QCOMPARE(traces.countText(QStringLiteral("UICOLR  : ") + lstBoxes[0]), 1);
+    QVERIFY(scheme == before);
+    QCOMPARE(changed.count(), 0);
+    QFile written(dir.filePath(QStringLiteral("set.col")));
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    QCOMPARE(written.readAll(), content); // the file chosen is left as it was
 }
 
 QTEST_MAIN(TstDlgColors)
