@@ -196,6 +196,8 @@ private:
 
     // Creates the model control object that fits the instrument box entry, or none.
     ClsInstrControl *createInstrControl(const QString &strEntry, const QString &strResource);
+    // assignInstr() without the deferral of pool updates that arrive meanwhile.
+    void assignCurrentEntry();
     void initInstrument();
     void setActiveState();
     void releaseInstr();
@@ -225,6 +227,9 @@ private:
 
     // The assigned instrument: exists exactly in the active state.
     ClsInstrControl *m_instr = nullptr;
+    // An assignment is running; pool updates that arrive meanwhile wait for its end.
+    bool m_bolAssigning = false;
+    bool m_bolPoolUpdatePending = false;
 
     // RF units per path (index 0 = path A, 1 = path B).
     QString m_strRFFreqUnit[2] = {QStringLiteral("MHz"), QStringLiteral("MHz")};

@@ -33,6 +33,13 @@ QString entryText(const InstrRecord &record)
 void AppMainWindow::updateInstrList()
 {
     Tracer::traceDebug(QStringLiteral("APMAIN  : Instrument management dialog updated"));
+    // The preset loop lets queued events through (a LAN scan finishing, for one). Rebuilding the
+    // box then would show another entry than the one being assigned, and the pool state it saw
+    // would be lost; the update is applied once the assignment has finished.
+    if (m_bolAssigning) {
+        m_bolPoolUpdatePending = true;
+        return;
+    }
     const QString strRemembered =
         m_intAppState == StateActive ? ui->cbxInstr->currentText() : QStringLiteral("None");
 
@@ -107,6 +114,17 @@ ClsInstrControl *AppMainWindow::createInstrControl(const QString &strEntry, cons
 void AppMainWindow::assignInstr()
 {
     Tracer::traceDebug(QStringLiteral("APMAIN  : Instrument selection changed"));
+    m_bolAssigning = true;
+    assignCurrentEntry();
+    m_bolAssigning = false;
+    if (m_bolPoolUpdatePending) {
+        m_bolPoolUpdatePending = false;
+        updateInstrList();
+    }
+}
+
+void AppMainWindow::assignCurrentEntry()
+{
     releaseInstr();
     setIdleState();
 

@@ -436,6 +436,48 @@ private slots:
         QCOMPARE(win->appState(), int(AppMainWindow::StateInitial));
         QVERIFY(m_rig.traces().contains(QStringLiteral("APMAIN  : Application reset to initial state")));
     }
+
+    // The pool changes while an instrument is being preset (a LAN scan finishing, say): the box
+    // keeps the entry being assigned, and the change is applied when the assignment ends.
+    void poolUpdateDuringThePresetWaitsForTheAssignment()
+    {
+        SimInstr *gkr = m_rig.startSim(QStringLiteral("GKR550X"), QStringLiteral("102030"), QString(), 900);
+        SimInstr *dvt = m_rig.startSim(QStringLiteral("DVT330X"), QStringLiteral("104050"), QString(), 900);
+        QVERIFY(gkr && dvt);
+        m_rig.storePool({WindowRig::poolEntry(gkr),
+                         WindowRig::poolEntry(dvt),
+                         {QStringLiteral("FOO123"), QStringLiteral("77"),
+                          QStringLiteral("TCPIP0::127.0.0.1::1::SOCKET"), false}});
+        AppMainWindow *win = m_rig.makeWindow();
+        const QString strFoo = QStringLiteral("FOO123, 77 (TCPIP0)");
+        // Fires at the first event round of the assignment (opening the session or the preset
+        // loop): the pool changes mid-assignment.
+        bool bolDuringPreset = false;
+        const auto whilePresetting = [&](const QString &strType, const QString &strSerial, bool bolOn) {
+            QTimer::singleShot(0, win, [&, strType, strSerial, bolOn] {
+                bolDuringPreset = m_rig.statusMessage().startsWith(QLatin1String("Assign and initialize"));
+                m_rig.poolItem(strType, strSerial)->setCheckState(0, bolOn ? Qt::Checked : Qt::Unchecked);
+            });
+        };
+
+        // Another instrument enters the pool: the one being assigned stays shown and assigned.
+        whilePresetting(QStringLiteral("FOO123"), QStringLiteral("77"), true);
+        QVERIFY(m_rig.activateEntry(dvt->entryText()));
+        QVERIFY(bolDuringPreset);
+        QCOMPARE(m_rig.boxEntries(), QStringList({gkr->entryText(), dvt->entryText(), strFoo}));
+        QCOMPARE(win->appState(), int(AppMainWindow::StateActive));
+        QCOMPARE(m_rig.instrBox()->currentText(), dvt->entryText());
+        QCOMPARE(win->instrument()->getResource(), dvt->strResource);
+
+        // The instrument being assigned leaves the pool: released when its preset ends.
+        whilePresetting(QStringLiteral("DVT330X"), QStringLiteral("104050"), false);
+        QVERIFY(m_rig.activateEntry(dvt->entryText()));
+        QVERIFY(bolDuringPreset);
+        QCOMPARE(m_rig.boxEntries(), QStringList({gkr->entryText(), strFoo}));
+        QCOMPARE(win->appState(), int(AppMainWindow::StateIdle));
+        QVERIFY(!win->instrument());
+        QVERIFY(m_rig.traces().contains(QStringLiteral("APMAIN  : Application reset to idle state")));
+    }
 };
 
 QTEST_MAIN(TstInstrAssign)
