@@ -23,6 +23,9 @@ bool isReadOnlySessionAttribute(ViAttr attribute)
     case VI_ATTR_TCPIP_PORT:
     case VI_ATTR_TCPIP_DEVICE_NAME:
     case VI_ATTR_TCPIP_IS_HISLIP:
+    case VI_ATTR_TCPIP_HISLIP_VERSION:
+    case VI_ATTR_TCPIP_HISLIP_MAX_MESSAGE_KB:
+    case VI_ATTR_TCPIP_HISLIP_OVERLAP_EN:
         return true;
     default:
         return false;
@@ -258,7 +261,7 @@ ViStatus IoSession::getAttribute(ViAttr attribute, void *value)
     case VI_ATTR_INTF_NUM:
         return putAttribute<ViUInt16>(value, m_name.board);
     case VI_ATTR_INTF_INST_NAME:
-        return putStringAttribute(value, "TCPIP" + std::to_string(m_name.board) + " (VXI-11 and raw socket)");
+        return putStringAttribute(value, "TCPIP" + std::to_string(m_name.board) + " (VXI-11, HiSLIP and raw socket)");
     case VI_ATTR_TMO_VALUE:
         return putAttribute<ViUInt32>(value, a.timeoutMs);
     case VI_ATTR_TERMCHAR:
@@ -284,7 +287,7 @@ ViStatus IoSession::getAttribute(ViAttr attribute, void *value)
     case VI_ATTR_TCPIP_KEEPALIVE:
         return putAttribute<ViBoolean>(value, a.keepAlive);
     case VI_ATTR_TCPIP_IS_HISLIP:
-        return putAttribute<ViBoolean>(value, VI_FALSE);
+        return putAttribute<ViBoolean>(value, m_name.hislip ? VI_TRUE : VI_FALSE);
     case VI_ATTR_MAX_QUEUE_LENGTH:
         return putAttribute<ViUInt32>(value, a.maxQueueLength);
     case VI_ATTR_RSRC_LOCK_STATE:

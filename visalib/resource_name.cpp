@@ -118,6 +118,26 @@ constexpr InterfaceKeyword kInterfaces[] = {
     {"USB", VI_INTF_USB},           {"VXI", VI_INTF_VXI},   {"PXI", VI_INTF_PXI},
 };
 
+// "hislip", "hislipN" or "hislipN,port" (the word in any case): a HiSLIP sub-address. The port
+// is not part of the sub-address the server is given. A name that starts with the word but does
+// not have this form is refused rather than taken for a VXI-11 device name.
+bool parseHislipDevice(std::string_view text, ResourceName &out)
+{
+    const size_t comma = text.find(',');
+    std::string_view index =
+        text.substr(6, comma == std::string_view::npos ? std::string_view::npos : comma - 6);
+    unsigned long number = 0, port = kHislipDefaultPort;
+    if ((!index.empty() && !parseDecimal(index, 0xFFFFFFFFul, number)) ||
+        (comma != std::string_view::npos &&
+         (!parseDecimal(text.substr(comma + 1), 65535, port) || port == 0))) {
+        return false;
+    }
+    out.hislip = true;
+    out.port = static_cast<ViUInt16>(port);
+    out.deviceName = "hislip" + std::string(index);
+    return true;
+}
+
 ViStatus parseTcpip(const std::vector<std::string_view> &f, ResourceName &out)
 {
     const std::string prefix = "TCPIP" + std::to_string(out.board) + "::";
@@ -151,6 +171,15 @@ ViStatus parseTcpip(const std::vector<std::string_view> &f, ResourceName &out)
         out.deviceName = std::string(f[2]);
     }
     out.resourceClass = "INSTR";
+    if (deviceFields == 1 && startsWithNoCase(f[2], "hislip")) {
+        if (!parseHislipDevice(f[2], out)) {
+            return VI_ERROR_INV_RSRC_NAME;
+        }
+        out.canonical = prefix + out.host + "::" + out.deviceName +
+                        (out.port == kHislipDefaultPort ? std::string() : "," + std::to_string(out.port)) +
+                        "::INSTR";
+        return VI_SUCCESS;
+    }
     out.canonical = prefix + out.host + "::" + out.deviceName + "::INSTR";
     return VI_SUCCESS;
 }

@@ -3,7 +3,7 @@
  *
  * Types, completion and error codes, attribute identifiers and operation prototypes of the VISA
  * I/O interface, written from the published standard for the subset this library implements
- * (TCPIP INSTR over VXI-11 and TCPIP SOCKET over raw TCP). Self-contained and usable from C and
+ * (TCPIP INSTR over VXI-11 or HiSLIP and TCPIP SOCKET over raw TCP). Self-contained and usable from C and
  * C++; callers that load the library at run time can use the typedefs below for their pointers.
  */
 #ifndef LISTFORGE_VISA32_H
@@ -304,6 +304,9 @@ typedef ViAttrState *ViPAttrState;
 #define VI_ATTR_TCPIP_DEVICE_NAME 0xBFFF0199UL
 #define VI_ATTR_TCPIP_NODELAY 0x3FFF019AUL
 #define VI_ATTR_TCPIP_KEEPALIVE 0x3FFF019BUL
+#define VI_ATTR_TCPIP_HISLIP_OVERLAP_EN 0x3FFF0300UL
+#define VI_ATTR_TCPIP_HISLIP_VERSION 0x3FFF0301UL
+#define VI_ATTR_TCPIP_HISLIP_MAX_MESSAGE_KB 0x3FFF0302UL
 #define VI_ATTR_TCPIP_IS_HISLIP 0x3FFF0303UL
 
 /* ---- operations ----------------------------------------------------------------------------- */

@@ -3,6 +3,7 @@
 #include "visalib/visa32.h"
 
 #include "visalib/find_expression.h"
+#include "visalib/hislip_session.h"
 #include "visalib/instr_session.h"
 #include "visalib/lan_discovery.h"
 #include "visalib/object_table.h"
@@ -59,6 +60,12 @@ ViStatus openSession(ViSession rm, const ResourceName &name, ViAccessMode mode, 
         auto socket = std::make_shared<SocketSession>(rm, name);
         ViStatus status = socket->connect();
         session = socket;
+        return status;
+    }
+    if (name.isHislipInstr()) {
+        auto hislip = std::make_shared<HislipSession>(rm, name);
+        ViStatus status = hislip->connect((mode & VI_EXCLUSIVE_LOCK) != 0, openTimeout);
+        session = hislip;
         return status;
     }
     if (name.isTcpipInstr()) {

@@ -61,6 +61,20 @@ private slots:
             << "TCPIP0::gen::inst1::INSTR"
             << "gen"
             << "inst1" << 0;
+        QTest::newRow("hislip") << "TCPIP0::gen::hislip0::INSTR" << VI_INTF_TCPIP << 0 << "INSTR"
+                                << "TCPIP0::gen::hislip0::INSTR"
+                                << "gen"
+                                << "hislip0" << 4880;
+        QTest::newRow("hislip, port, no class")
+            << "tcpip2::gen::HiSLIP1,4881" << VI_INTF_TCPIP << 2 << "INSTR"
+            << "TCPIP2::gen::hislip1,4881::INSTR"
+            << "gen"
+            << "hislip1" << 4881;
+        QTest::newRow("hislip, default port given")
+            << "TCPIP::gen::hislip,4880::INSTR" << VI_INTF_TCPIP << 0 << "INSTR"
+            << "TCPIP0::gen::hislip::INSTR"
+            << "gen"
+            << "hislip" << 4880;
         QTest::newRow("gpib") << "GPIB0::20::INSTR" << VI_INTF_GPIB << 0 << "INSTR"
                               << "GPIB0::20::INSTR"
                               << ""
@@ -123,6 +137,9 @@ private slots:
         QTest::newRow("blank in host") << QByteArray("TCPIP0::my host::INSTR");
         QTest::newRow("too many fields") << QByteArray("TCPIP0::host::a::b::INSTR");
         QTest::newRow("unknown class") << QByteArray("TCPIP0::host::inst0::BACKPLANE");
+        QTest::newRow("hislip port zero") << QByteArray("TCPIP0::host::hislip0,0::INSTR");
+        QTest::newRow("hislip port junk") << QByteArray("TCPIP0::host::hislip0,x::INSTR");
+        QTest::newRow("hislip index junk") << QByteArray("TCPIP0::host::hislipA::INSTR");
         QTest::newRow("board not a number") << QByteArray("TCPIPx::host::INSTR");
         QTest::newRow("board too big") << QByteArray("TCPIP99999999::host::INSTR");
         QTest::newRow("gpib address too big") << QByteArray("GPIB0::31::INSTR");

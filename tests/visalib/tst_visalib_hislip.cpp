@@ -1,0 +1,428 @@
+// HiSLIP sessions of the library against a scripted server on the loopback interface: what the
+// client puts on each channel, and what it makes of replies no well-behaved server would send.
+#include "testserver.h"
+#include "visaio.h"
+
+#include <QElapsedTimer>
+#include <QtTest>
+
+#include <arpa/inet.h>
+#include <mutex>
+#include <sys/socket.h>
+
+namespace {
+
+constexpr uint32_t kFirstId = 0xFFFFFF00u;
+
+struct Message
+{
+    int type = -1;
+    int control = 0;
+    uint32_t parameter = 0;
+    std::string payload;
+};
+
+std::string frame(int type, int control, uint32_t parameter, const std::string &payload = {},
+                  uint64_t length = ~0ull)
+{
+    if (length == ~0ull) {
+        length = payload.size();
+    }
+    std::string out = "HS";
+    out += char(type);
+    out += char(control);
+    for (int shift = 24; shift >= 0; shift -= 8) {
+        out += char(parameter >> shift);
+    }
+    for (int shift = 56; shift >= 0; shift -= 8) {
+        out += char(length >> shift);
+    }
+    return out + payload;
+}
+
+std::string payload64(uint64_t value)
+{
+    return frame(0, 0, 0, {}, value).substr(8);
+}
+
+bool readMessage(int fd, Message &m)
+{
+    unsigned char h[16];
+    if (!receiveExactly(fd, h, sizeof h) || h[0] != 'H' || h[1] != 'S') {
+        return false;
+    }
+    m.type = h[2];
+    m.control = h[3];
+    m.parameter = ntohl(*reinterpret_cast<uint32_t *>(h + 4));
+    uint64_t length = 0;
+    for (int i = 8; i < 16; ++i) {
+        length = length << 8 | h[i];
+    }
+    m.payload.assign(length < (1u << 22) ? length : 0, '\0');
+    return length < (1u << 22) && receiveExactly(fd, &m.payload[0], m.payload.size());
+}
+
+// One HiSLIP server: both channels on one port, a log of every client message, and a script that
+// answers the client's DataEnd messages.
+class ScriptedServer
+{
+public:
+    std::string reply;   // sent for every DataEnd of the client; empty: "1\n" with its MessageID
+    int byteDelayMs = 0; // > 0: the reply dribbles out one byte at a time
+    bool closeAfter = false;
+    uint64_t maxMessage = 1 << 20;
+    uint32_t version = 0x0100;
+    int lockAnswer = 1;
+    std::string initializeAnswer; // replaces the InitializeResponse when set
+
+    // A test that failed half-way leaves its session open: hang up, so that no handler waits.
+    ~ScriptedServer()
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        for (int fd : m_fds) {
+            shutdown(fd, SHUT_RDWR);
+        }
+    }
+
+    int port() const { return m_server.port(); }
+    std::string resource() const
+    {
+        return "TCPIP0::127.0.0.1::hislip0," + std::to_string(m_server.port()) + "::INSTR";
+    }
+    std::vector<Message> log()
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        return m_log;
+    }
+    std::vector<Message> logOf(const std::vector<int> &types)
+    {
+        std::vector<Message> out;
+        for (const Message &m : log()) {
+            if (std::find(types.begin(), types.end(), m.type) != types.end()) {
+                out.push_back(m);
+            }
+        }
+        return out;
+    }
+
+private:
+    void record(const Message &m)
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        m_log.push_back(m);
+    }
+
+    void serve(int fd)
+    {
+        {
+            std::lock_guard<std::mutex> guard(m_lock);
+            m_fds.push_back(fd);
+        }
+        converse(fd);
+        std::lock_guard<std::mutex> guard(m_lock);
+        m_fds.erase(std::find(m_fds.begin(), m_fds.end(), fd));
+    }
+
+    void converse(int fd)
+    {
+        Message m;
+        if (!readMessage(fd, m)) {
+            return;
+        }
+        record(m);
+        if (m.type == 0) {
+            sendText(fd, initializeAnswer.empty() ? frame(1, 0, version << 16 | 7) : initializeAnswer);
+        } else if (m.type == 17) {
+            sendText(fd, frame(18, 0, 'S' << 8 | 'V'));
+        }
+        while (readMessage(fd, m)) {
+            record(m);
+            switch (m.type) {
+            case 7:
+                answer(fd, m.parameter);
+                break;
+            case 8:
+                sendText(fd, frame(9, 0, 0));
+                break;
+            case 15:
+                sendText(fd, frame(16, 0, 0, payload64(maxMessage)));
+                break;
+            case 19:
+                // A service request on the way must not be taken for the answer.
+                sendText(fd, frame(20, 0x40, 0) + frame(23, 0, 0));
+                break;
+            case 21:
+                sendText(fd, frame(22, 0x51, 0));
+                break;
+            case 10:
+                sendText(fd, frame(11, 0, 0));
+                break;
+            case 4:
+                sendText(fd, frame(5, m.control == 1 ? lockAnswer : 1, 0));
+                break;
+            default:
+                break;
+            }
+        }
+    }
+
+    void answer(int fd, uint32_t id)
+    {
+        if (reply.empty()) {
+            sendText(fd, frame(7, 0, id, "1\n"));
+        } else if (byteDelayMs == 0) {
+            sendText(fd, reply);
+        }
+        for (size_t i = 0; byteDelayMs > 0 && i < reply.size(); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(byteDelayMs));
+            if (!sendBytes(fd, &reply[i], 1)) {
+                return;
+            }
+        }
+        if (closeAfter) {
+            shutdown(fd, SHUT_RDWR);
+        }
+    }
+
+    std::mutex m_lock;
+    std::vector<Message> m_log;
+    std::vector<int> m_fds;
+    TestServer m_server{[this](int fd) { serve(fd); }};
+};
+
+} // namespace
+
+class TestVisalibHislip : public QObject
+{
+    Q_OBJECT
+
+    ViSession m_rm = VI_NULL;
+
+    ViSession open(ScriptedServer &server, ViUInt32 timeoutMs = 2000)
+    {
+        ViSession vi = VI_NULL;
+        const ViStatus status = viOpen(m_rm, server.resource().c_str(), VI_NO_LOCK, 0, &vi);
+        if (status != VI_SUCCESS) {
+            qWarning("viOpen: 0x%08X", unsigned(status));
+            return VI_NULL;
+        }
+        viSetAttribute(vi, VI_ATTR_TMO_VALUE, timeoutMs);
+        return vi;
+    }
+
+private slots:
+    void init() { QCOMPARE(viOpenDefaultRM(&m_rm), VI_SUCCESS); }
+    void cleanup() { QCOMPARE(viClose(m_rm), VI_SUCCESS); }
+
+    void openNegotiatesBothChannels()
+    {
+        ScriptedServer server;
+        server.version = 0x0200; // a 2.0 server talks 1.0 to a 1.0 client
+        server.maxMessage = 4096;
+        ViSession vi = open(server);
+        QVERIFY(vi != VI_NULL);
+        const std::vector<Message> log = server.log();
+        QCOMPARE(log.size(), size_t(3));
+        QCOMPARE(log[0].type, 0);
+        QCOMPARE(log[0].parameter >> 16, 0x0100u);
+        QCOMPARE(log[0].payload, std::string("hislip0"));
+        QCOMPARE(log[1].type, 17);
+        QCOMPARE(log[1].parameter, 7u); // the session ID the server gave
+        QCOMPARE(log[2].type, 15);
+        QCOMPARE(log[2].payload, payload64(1 << 20));
+        ViBoolean isHislip = VI_FALSE;
+        ViUInt16 port = 0;
+        ViUInt32 maxKb = 0;
+        char device[VI_FIND_BUFLEN];
+        QCOMPARE(viGetAttribute(vi, VI_ATTR_TCPIP_IS_HISLIP, &isHislip), VI_SUCCESS);
+        QCOMPARE(viGetAttribute(vi, VI_ATTR_TCPIP_PORT, &port), VI_SUCCESS);
+        QCOMPARE(viGetAttribute(vi, VI_ATTR_TCPIP_HISLIP_MAX_MESSAGE_KB, &maxKb), VI_SUCCESS);
+        QCOMPARE(viGetAttribute(vi, VI_ATTR_TCPIP_DEVICE_NAME, device), VI_SUCCESS);
+        QCOMPARE(isHislip, ViBoolean(VI_TRUE));
+        QCOMPARE(int(port), server.port());
+        QCOMPARE(maxKb, 4u);
+        QCOMPARE(QByteArray(device), QByteArray("hislip0"));
+        QCOMPARE(viClose(vi), VI_SUCCESS);
+    }
+
+    void openFailures_data()
+    {
+        QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<int>("version");
+        QTest::addColumn<int>("maxMessage");
+        QTest::addColumn<int>("status");
+        QTest::newRow("FatalError instead of InitializeResponse")
+            << QByteArray::fromStdString(frame(2, 4, 0, "too many clients")) << 0x0100 << 4096
+            << int(VI_ERROR_IO);
+        QTest::newRow("wrong prologue")
+            << QByteArray("HX") + QByteArray(14, '\0') << 0x0100 << 4096 << int(VI_ERROR_IO);
+        QTest::newRow("version 0.9") << QByteArray() << 0x0009 << 4096 << int(VI_ERROR_IO);
+        QTest::newRow("maximum message size below a header")
+            << QByteArray() << 0x0100 << 16 << int(VI_ERROR_IO);
+        QTest::newRow("silence") << QByteArray("HS") << 0x0100 << 4096 << int(VI_ERROR_TMO);
+    }
+
+    void openFailures()
+    {
+        QFETCH(QByteArray, answer);
+        ScriptedServer server;
+        server.initializeAnswer = answer.toStdString();
+        QFETCH(int, version);
+        QFETCH(int, maxMessage);
+        server.version = uint32_t(version);
+        server.maxMessage = uint64_t(maxMessage);
+        ViSession vi = 0x1234;
+        QElapsedTimer clock;
+        clock.start();
+        QTEST(int(viOpen(m_rm, server.resource().c_str(), VI_NO_LOCK, 0, &vi)), "status");
+        QCOMPARE(vi, ViSession(VI_NULL));
+        QVERIFY(clock.elapsed() < 4000);
+    }
+
+    void writesCarryEndAndIds_data()
+    {
+        QTest::addColumn<int>("size");
+        QTest::addColumn<bool>("sendEnd");
+        QTest::addColumn<QList<int>>("types"); // 6 Data, 7 DataEnd
+        QTest::addColumn<QList<int>>("sizes");
+        // The server takes at most 1024 payload bytes per message.
+        QTest::newRow("1500 bytes") << 1500 << true << QList<int>{6, 7} << QList<int>{1024, 476};
+        QTest::newRow("9 bytes") << 9 << true << QList<int>{7} << QList<int>{9};
+        QTest::newRow("1024 bytes") << 1024 << true << QList<int>{7} << QList<int>{1024};
+        QTest::newRow("1025 bytes") << 1025 << true << QList<int>{6, 7} << QList<int>{1024, 1};
+        QTest::newRow("1025 bytes, END off") << 1025 << false << QList<int>{6, 6} << QList<int>{1024, 1};
+        QTest::newRow("END alone") << 0 << true << QList<int>{7} << QList<int>{0};
+        QTest::newRow("nothing") << 0 << false << QList<int>{} << QList<int>{};
+    }
+
+    void writesCarryEndAndIds()
+    {
+        QFETCH(int, size);
+        QFETCH(bool, sendEnd);
+        QFETCH(QList<int>, types);
+        QFETCH(QList<int>, sizes);
+        ScriptedServer server;
+        server.maxMessage = 1024 + 16;
+        ViSession vi = open(server);
+        QVERIFY(vi != VI_NULL);
+        QCOMPARE(viSetAttribute(vi, VI_ATTR_SEND_END_EN, sendEnd ? VI_TRUE : VI_FALSE), VI_SUCCESS);
+        ViUInt32 written = 0;
+        QCOMPARE(writeString(vi, std::string(size_t(size), 'q'), &written), VI_SUCCESS);
+        QCOMPARE(int(written), size);
+        QCOMPARE(viClose(vi), VI_SUCCESS);
+        QTRY_COMPARE(int(server.logOf({6, 7}).size()), types.size());
+        const std::vector<Message> data = server.logOf({6, 7});
+        for (int i = 0; i < types.size(); ++i) {
+            QCOMPARE(data[size_t(i)].type, types[i]);
+            QCOMPARE(int(data[size_t(i)].payload.size()), sizes[i]);
+            QCOMPARE(data[size_t(i)].parameter, kFirstId + 2 * uint32_t(i));
+        }
+    }
+
+    void clearStatusRemoteAndMessageIds()
+    {
+        ScriptedServer server;
+        ViSession vi = open(server);
+        QVERIFY(vi != VI_NULL);
+        ViStatus status;
+        for (const char *command : {"A", "B", "C"}) {
+            QCOMPARE(writeString(vi, command), VI_SUCCESS);
+            if (command[0] != 'B') {
+                QCOMPARE(readString(vi, 100, status), std::string("1\n")); // B's answer is dropped as stale
+                QCOMPARE(status, VI_SUCCESS);
+            }
+        }
+        ViUInt16 stb = 0;
+        QCOMPARE(viReadSTB(vi, &stb), VI_SUCCESS);
+        QCOMPARE(stb, ViUInt16(0x51));
+        QCOMPARE(viClear(vi), VI_SUCCESS);
+        QCOMPARE(writeString(vi, "D"), VI_SUCCESS);
+        QCOMPARE(readString(vi, 100, status), std::string("1\n"));
+        for (ViUInt16 mode = VI_GPIB_REN_DEASSERT; mode <= VI_GPIB_REN_ADDRESS_GTL; ++mode) {
+            QCOMPARE(viGpibControlREN(vi, mode), VI_SUCCESS);
+        }
+        QCOMPARE(viClose(vi), VI_SUCCESS);
+
+        // Control bit 0 tells the server that a whole response was read before this message.
+        const std::vector<Message> sent = server.logOf({7, 21, 19, 8, 10});
+        const std::vector<std::vector<uint32_t>> expected = {
+            {7, 0, kFirstId},      {7, 1, kFirstId + 2}, {7, 0, kFirstId + 4},
+            {21, 1, kFirstId + 4}, {19, 0, 0},           {8, 0, 0},
+            {7, 0, kFirstId},      {10, 0, kFirstId},    {10, 1, kFirstId},
+            {10, 2, kFirstId},     {10, 3, kFirstId},    {10, 4, kFirstId},
+            {10, 5, kFirstId},     {10, 6, kFirstId}};
+        QCOMPARE(sent.size(), expected.size());
+        for (size_t i = 0; i < sent.size(); ++i) {
+            QCOMPARE(uint32_t(sent[i].type), expected[i][0]);
+            QCOMPARE(uint32_t(sent[i].control), expected[i][1]);
+            QCOMPARE(sent[i].parameter, expected[i][2]);
+        }
+    }
+
+    void hostileReplies_data()
+    {
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<int>("byteDelayMs");
+        QTest::addColumn<bool>("closeAfter");
+        QTest::addColumn<int>("timeoutMs");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("data");
+        QTest::addColumn<int>("statusByteAfter"); // the session afterwards
+        auto bytes = [](const std::string &text) { return QByteArray::fromStdString(text); };
+        const uint32_t id = kFirstId; // the query is the session's first message
+        QTest::newRow("split over Data messages")
+            << bytes(frame(6, 0, id, "AB") + frame(6, 0, 0xFFFFFFFF, "CD") + frame(7, 0, id, "E\n")) << 0
+            << false << 2000 << int(VI_SUCCESS) << QByteArray("ABCDE\n") << int(VI_SUCCESS);
+        QTest::newRow("stale MessageID")
+            << bytes(frame(7, 0, id - 2, "OLD\n") + frame(7, 0, id, "NEW\n")) << 0 << false << 2000
+            << int(VI_SUCCESS) << QByteArray("NEW\n") << int(VI_SUCCESS);
+        QTest::newRow("unknown type, Interrupted")
+            << bytes(frame(99, 0, 0, "junk") + frame(13, 0, id) + frame(7, 0, id, "OK\n")) << 0 << false
+            << 2000 << int(VI_SUCCESS) << QByteArray("OK\n") << int(VI_SUCCESS);
+        QTest::newRow("Error") << bytes(frame(3, 0, 0, "confused")) << 0 << false << 2000 << int(VI_ERROR_IO)
+                               << QByteArray() << int(VI_SUCCESS);
+        QTest::newRow("FatalError") << bytes(frame(2, 1, 0, "bye")) << 0 << false << 2000 << int(VI_ERROR_IO)
+                                    << QByteArray() << int(VI_ERROR_CONN_LOST);
+        QTest::newRow("wrong prologue")
+            << bytes("XS" + frame(7, 0, id, "OK\n").substr(2)) << 0 << false << 2000 << int(VI_ERROR_IO)
+            << QByteArray() << int(VI_ERROR_CONN_LOST);
+        QTest::newRow("payload length 2^63") << bytes(frame(7, 0, id, {}, 1ull << 63)) << 0 << false << 2000
+                                             << int(VI_ERROR_IO) << QByteArray() << int(VI_ERROR_CONN_LOST);
+        QTest::newRow("closed mid-message")
+            << bytes(frame(7, 0, id, {}, 100) + "0123456789") << 0 << true << 2000 << int(VI_ERROR_CONN_LOST)
+            << QByteArray("0123456789") << int(VI_ERROR_CONN_LOST);
+        QTest::newRow("one byte every 200 ms") << bytes(frame(7, 0, id, "OK\n")) << 200 << false << 6000
+                                               << int(VI_SUCCESS) << QByteArray("OK\n") << int(VI_SUCCESS);
+        QTest::newRow("one byte every 200 ms, 1 s time-out")
+            << bytes(frame(7, 0, id, "OK\n")) << 200 << false << 1000 << int(VI_ERROR_TMO) << QByteArray()
+            << int(VI_SUCCESS);
+    }
+
+    void hostileReplies()
+    {
+        QFETCH(QByteArray, reply);
+        QFETCH(int, timeoutMs);
+        ScriptedServer server;
+        server.reply = reply.toStdString();
+        QFETCH(int, byteDelayMs);
+        server.byteDelayMs = byteDelayMs;
+        QFETCH(bool, closeAfter);
+        server.closeAfter = closeAfter;
+        ViSession vi = open(server, ViUInt32(timeoutMs));
+        QVERIFY(vi != VI_NULL);
+        QCOMPARE(writeString(vi, "*IDN?"), VI_SUCCESS);
+        QElapsedTimer clock;
+        clock.start();
+        ViStatus status;
+        const std::string got = readString(vi, 1000, status);
+        QVERIFY2(clock.elapsed() < timeoutMs + 1000, qPrintable(QString::number(clock.elapsed())));
+        QTEST(int(status), "status");
+        QTEST(QByteArray::fromStdString(got), "data");
+        ViUInt16 stb = 0;
+        QTEST(int(viReadSTB(vi, &stb)), "statusByteAfter");
+        QCOMPARE(viClose(vi), VI_SUCCESS);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestVisalibHislip)
+#include "tst_visalib_hislip.moc"
