@@ -39,6 +39,10 @@ bool ClsInstrPool::isSameInstrument(const InstrRecord &first, const InstrRecord 
 
 QString ClsInstrPool::manualResource(const QString &strText)
 {
+    // "host::hislip0" names a HiSLIP server on a host: it lacks only the interface and the class.
+    const QStringList lstFields = strText.split(QStringLiteral("::"));
+    if (lstFields.size() == 2 && lstFields.at(1).startsWith(QLatin1String("hislip"), Qt::CaseInsensitive))
+        return QStringLiteral("TCPIP0::") + strText + QStringLiteral("::INSTR");
     if (strText.contains(QLatin1String("::")))
         return strText;
     return QStringLiteral("TCPIP0::") + strText + QStringLiteral("::INSTR");

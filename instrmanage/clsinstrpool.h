@@ -29,7 +29,8 @@ public:
     static bool isSupportedType(const QString &strType);
     // Same instrument: type, serial number and interface all equal.
     static bool isSameInstrument(const InstrRecord &first, const InstrRecord &second);
-    // A typed host becomes "TCPIP0::<host>::INSTR"; text holding "::" is a resource already.
+    // A typed host becomes "TCPIP0::<host>::INSTR" and "<host>::hislip0" becomes
+    // "TCPIP0::<host>::hislip0::INSTR"; other text holding "::" is a resource already.
     static QString manualResource(const QString &strText);
     // A LAN scan result as pool record (interface "TCPIP", comment "LAN Scan", enabled).
     static InstrRecord recordFromScanHost(const InstrScanHost &host);

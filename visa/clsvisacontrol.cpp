@@ -269,6 +269,12 @@ bool ClsVisaControl::testTcpipResource(const QString &strResource)
             return false;
         }
         traceDebug(QStringLiteral("Socket port number '%1' determined").arg(target.port));
+    } else if (target.hislip) {
+        if (!target.portValid) {
+            traceError(QStringLiteral("Invalid HiSLIP port number in VISA resource %1!").arg(strResource));
+            return false;
+        }
+        traceDebug(QStringLiteral("HiSLIP port number '%1' determined").arg(target.port));
     } else {
         traceDebug(QStringLiteral("VXI-11 port number '%1' determined").arg(target.port));
     }

@@ -6,7 +6,8 @@ namespace VisaResource {
 
 namespace {
 constexpr quint16 PortmapperPort = 111;
-}
+constexpr quint16 HislipPort = 4880;
+} // namespace
 
 QString interfaceName(const QString &strResource)
 {
@@ -29,6 +30,15 @@ TcpipTarget parseTcpip(const QString &strResource)
         bool bolOk = false;
         const quint16 port = lstFields.size() >= 4 ? lstFields.at(2).toUShort(&bolOk, 10) : 0;
         // Port 0 cannot be connected to, so it counts as missing like a non-numeric field.
+        target.portValid = bolOk && port != 0;
+        target.port = target.portValid ? port : 0;
+    } else if (lstFields.size() >= 3 &&
+               lstFields.at(2).startsWith(QLatin1String("hislip"), Qt::CaseInsensitive)) {
+        // A HiSLIP-only instrument may serve no portmapper: test the port the session will use.
+        target.hislip = true;
+        const int intComma = lstFields.at(2).indexOf(QLatin1Char(','));
+        bool bolOk = intComma < 0;
+        const quint16 port = bolOk ? HislipPort : lstFields.at(2).mid(intComma + 1).toUShort(&bolOk, 10);
         target.portValid = bolOk && port != 0;
         target.port = target.portValid ? port : 0;
     } else {

@@ -19,8 +19,9 @@ struct TcpipTarget
 {
     bool isTcpip = false;    // first field contains "TCPIP" in any case
     bool socketMode = false; // last field contains "SOCKET": raw socket, line-feed terminated
+    bool hislip = false;     // third field "hislip[N][,port]": HiSLIP, which needs no portmapper
     QString host;            // second field; empty when the resource has none
-    quint16 port = 0;        // socket port, or 111 (ONC-RPC portmapper) for VXI-11 resources
+    quint16 port = 0;        // socket port, HiSLIP port (4880 unless given) or 111 for VXI-11
     bool portValid = false;  // false for a SOCKET resource without a usable port number
 };
 TcpipTarget parseTcpip(const QString &strResource);

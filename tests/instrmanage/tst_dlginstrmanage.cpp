@@ -198,6 +198,10 @@ void TstDlgInstrManage::poolRules()
              QStringLiteral("TCPIP0::tvzoy101::INSTR"));
     QCOMPARE(ClsInstrPool::manualResource(QStringLiteral("TCPIP0::h::5025::SOCKET")),
              QStringLiteral("TCPIP0::h::5025::SOCKET"));
+    QCOMPARE(ClsInstrPool::manualResource(QStringLiteral("h::hislip0,4881")),
+             QStringLiteral("TCPIP0::h::hislip0,4881::INSTR"));
+    QCOMPARE(ClsInstrPool::manualResource(QStringLiteral("TCPIP0::h::hislip0::INSTR")),
+             QStringLiteral("TCPIP0::h::hislip0::INSTR"));
 
     // The same instrument under another resource is still the same instrument; another
     // interface makes it another entry.

@@ -106,6 +106,10 @@ void TestVisaResource::tcpipTarget_data()
     QTest::newRow("socket with port 0") << "TCPIP0::host::0::SOCKET" << true << true << "host" << 0 << false;
     QTest::newRow("socket port too big")
         << "TCPIP0::host::65536::SOCKET" << true << true << "host" << 0 << false;
+    QTest::newRow("hislip") << "TCPIP0::host::hislip0::INSTR" << true << false << "host" << 4880 << true;
+    QTest::newRow("hislip, port") << "TCPIP::host::HiSLIP1,4881" << true << false << "host" << 4881 << true;
+    QTest::newRow("hislip, bad port")
+        << "TCPIP::host::hislip0,x::INSTR" << true << false << "host" << 0 << false;
     QTest::newRow("no host") << "TCPIP0" << true << false << "" << 111 << true;
     QTest::newRow("gpib") << "GPIB0::20::INSTR" << false << false << "" << 0 << false;
     QTest::newRow("usb") << "USB0::0x3D7A::0x0042::1::INSTR" << false << false << "" << 0 << false;
