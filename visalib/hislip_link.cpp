@@ -607,7 +607,8 @@ ViStatus HislipLink::unlock(ViUInt32 timeoutMs)
     if (status != VI_SUCCESS) {
         return status;
     }
-    return header.control == 1 ? VI_SUCCESS : VI_ERROR_SESN_NLOCKED;
+    // 1 and 2: an exclusive or a shared lock was released; 3: this session held none.
+    return header.control == 1 || header.control == 2 ? VI_SUCCESS : VI_ERROR_SESN_NLOCKED;
 }
 
 } // namespace visalib

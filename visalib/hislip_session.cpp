@@ -71,6 +71,23 @@ ViStatus HislipSession::doControlRen(const SessionAttributes &a, ViUInt16 mode)
     return m_link.remoteLocal(static_cast<ViUInt8>(mode), a.timeoutMs);
 }
 
+ViStatus HislipSession::doLock(const SessionAttributes &a, ViAccessMode type, ViUInt32 timeoutMs,
+                               const std::string &key)
+{
+    // The server keeps the lock against every client: a shared lock travels with its key.
+    return m_link.lock(type == VI_SHARED_LOCK ? key : std::string(), timeoutMs, a.timeoutMs);
+}
+
+ViStatus HislipSession::doUnlock(const SessionAttributes &a, ViAccessMode)
+{
+    return m_link.unlock(a.timeoutMs);
+}
+
+ViStatus HislipSession::doAssertTrigger(const SessionAttributes &a, ViUInt16 protocol)
+{
+    return protocol == VI_TRIG_PROT_DEFAULT ? m_link.trigger(a.timeoutMs) : VI_ERROR_INV_PROT;
+}
+
 ViStatus HislipSession::getTransportAttribute(ViAttr attribute, void *value)
 {
     switch (attribute) {

@@ -22,6 +22,10 @@ protected:
     ViStatus doReadStatusByte(const SessionAttributes &a, ViUInt16 &status) override;
     ViStatus doControlRen(const SessionAttributes &a, ViUInt16 mode) override;
     void doDiscardInput() override { m_link.discardInput(); }
+    ViStatus doLock(const SessionAttributes &a, ViAccessMode type, ViUInt32 timeoutMs,
+                    const std::string &key) override;
+    ViStatus doUnlock(const SessionAttributes &a, ViAccessMode type) override;
+    ViStatus doAssertTrigger(const SessionAttributes &a, ViUInt16 protocol) override;
     void doRelease(const SessionAttributes &) override { m_link.close(); }
     void interrupt() override { m_link.interrupt(); }
     ViStatus getTransportAttribute(ViAttr attribute, void *value) override;

@@ -341,22 +341,50 @@ private slots:
         for (ViUInt16 mode = VI_GPIB_REN_DEASSERT; mode <= VI_GPIB_REN_ADDRESS_GTL; ++mode) {
             QCOMPARE(viGpibControlREN(vi, mode), VI_SUCCESS);
         }
+        // The trigger travels on the synchronous channel: a query after it keeps the log in order.
+        QCOMPARE(viAssertTrigger(vi, VI_TRIG_PROT_DEFAULT), VI_SUCCESS);
+        QCOMPARE(writeString(vi, "E"), VI_SUCCESS);
+        QCOMPARE(readString(vi, 100, status), std::string("1\n"));
+        QCOMPARE(viLock(vi, VI_EXCLUSIVE_LOCK, 1500, VI_NULL, VI_NULL), VI_SUCCESS);
+        QCOMPARE(viUnlock(vi), VI_SUCCESS);
+        ViChar key[VI_FIND_BUFLEN];
+        QCOMPARE(viLock(vi, VI_SHARED_LOCK, 0, "bench", key), VI_SUCCESS);
+        QCOMPARE(QByteArray(key), QByteArray("bench"));
+        QCOMPARE(viUnlock(vi), VI_SUCCESS);
+        server.lockAnswer = 0; // not granted within the lock time-out
+        QCOMPARE(viLock(vi, VI_EXCLUSIVE_LOCK, 100, VI_NULL, VI_NULL), VI_ERROR_TMO);
         QCOMPARE(viClose(vi), VI_SUCCESS);
 
         // Control bit 0 tells the server that a whole response was read before this message.
-        const std::vector<Message> sent = server.logOf({7, 21, 19, 8, 10});
-        const std::vector<std::vector<uint32_t>> expected = {
-            {7, 0, kFirstId},      {7, 1, kFirstId + 2}, {7, 0, kFirstId + 4},
-            {21, 1, kFirstId + 4}, {19, 0, 0},           {8, 0, 0},
-            {7, 0, kFirstId},      {10, 0, kFirstId},    {10, 1, kFirstId},
-            {10, 2, kFirstId},     {10, 3, kFirstId},    {10, 4, kFirstId},
-            {10, 5, kFirstId},     {10, 6, kFirstId}};
+        const std::vector<Message> sent = server.logOf({7, 21, 19, 8, 10, 12, 4});
+        const std::vector<std::vector<uint32_t>> expected = {{7, 0, kFirstId},
+                                                             {7, 1, kFirstId + 2},
+                                                             {7, 0, kFirstId + 4},
+                                                             {21, 1, kFirstId + 4},
+                                                             {19, 0, 0},
+                                                             {8, 0, 0},
+                                                             {7, 0, kFirstId},
+                                                             {10, 0, kFirstId},
+                                                             {10, 1, kFirstId},
+                                                             {10, 2, kFirstId},
+                                                             {10, 3, kFirstId},
+                                                             {10, 4, kFirstId},
+                                                             {10, 5, kFirstId},
+                                                             {10, 6, kFirstId},
+                                                             {12, 1, kFirstId + 2},
+                                                             {7, 0, kFirstId + 4},
+                                                             {4, 1, 1500},
+                                                             {4, 0, kFirstId + 4},
+                                                             {4, 1, 0},
+                                                             {4, 0, kFirstId + 4},
+                                                             {4, 1, 100}};
         QCOMPARE(sent.size(), expected.size());
         for (size_t i = 0; i < sent.size(); ++i) {
             QCOMPARE(uint32_t(sent[i].type), expected[i][0]);
             QCOMPARE(uint32_t(sent[i].control), expected[i][1]);
             QCOMPARE(sent[i].parameter, expected[i][2]);
         }
+        QCOMPARE(sent[18].payload, std::string("bench")); // a shared lock carries its key
     }
 
     void hostileReplies_data()

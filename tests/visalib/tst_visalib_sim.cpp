@@ -1,10 +1,12 @@
-// The library against listforge-sim: VXI-11 INSTR and raw SOCKET sessions as the program uses
-// them, the END handling of VXI-11, device clear, and the failures a real link shows. Runs in
-// its own network namespace (portmapper on 111, SCPI socket on 5025).
+// The library against listforge-sim: VXI-11 and HiSLIP INSTR and raw SOCKET sessions as the
+// program uses them, END handling, device clear, and the failures a real link shows. Runs in its
+// own network namespace (portmapper on 111, HiSLIP on 4880, SCPI socket on 5025).
 #include "simprocess.h"
-#include "visalib/visa32.h"
+#include "visaio.h"
 
+#include <QDirIterator>
 #include <QElapsedTimer>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <atomic>
@@ -16,26 +18,7 @@ namespace {
 
 const char *const kInstr = "TCPIP0::127.0.0.1::inst0::INSTR";
 const char *const kSocket = "TCPIP0::127.0.0.1::5025::SOCKET";
-
-ViStatus writeString(ViSession vi, const std::string &text, ViUInt32 *written = nullptr)
-{
-    ViUInt32 count = 0;
-    ViStatus status =
-        viWrite(vi, reinterpret_cast<ViConstBuf>(text.data()), static_cast<ViUInt32>(text.size()), &count);
-    if (written != nullptr) {
-        *written = count;
-    }
-    return status;
-}
-
-std::string readString(ViSession vi, ViUInt32 count, ViStatus &status)
-{
-    std::string buffer(count, '\0');
-    ViUInt32 got = 0;
-    status = viRead(vi, reinterpret_cast<ViPBuf>(&buffer[0]), count, &got);
-    buffer.resize(got);
-    return buffer;
-}
+const char *const kHislip = "TCPIP0::127.0.0.1::hislip0::INSTR";
 
 } // namespace
 
@@ -74,6 +57,13 @@ private:
         QVERIFY2(sim.start(QStringList{"--model", "ZOY550X"} + extra), qPrintable(sim.errorText()));
     }
 
+    static void instrRows()
+    {
+        QTest::addColumn<QString>("resource");
+        QTest::newRow("VXI-11") << kInstr;
+        QTest::newRow("HiSLIP") << kHislip;
+    }
+
 private slots:
     void init() { QCOMPARE(viOpenDefaultRM(&m_rm), VI_SUCCESS); }
     void cleanup() { QCOMPARE(viClose(m_rm), VI_SUCCESS); }
@@ -86,6 +76,8 @@ private slots:
         QTest::newRow("INSTR, short name") << "tcpip::localhost::INSTR" << false;
         QTest::newRow("SOCKET") << kSocket << true;
         QTest::newRow("SOCKET, host name") << "TCPIP::localhost::5025::SOCKET" << true;
+        QTest::newRow("HiSLIP") << kHislip << false;
+        QTest::newRow("HiSLIP, host name, port") << "TCPIP::localhost::hislip0,4880" << false;
     }
 
     void identificationOverBothTransports()
@@ -111,11 +103,14 @@ private slots:
         QCOMPARE(viClose(vi), VI_SUCCESS);
     }
 
+    void messageEndsOnlyWithEnd_data() { instrRows(); }
+
     void messageEndsOnlyWithEnd()
     {
+        QFETCH(QString, resource);
         SimProcess sim;
         startSim(sim);
-        ViSession vi = open(kInstr, false);
+        ViSession vi = open(resource.toLatin1().constData(), false);
         QVERIFY(vi != VI_NULL);
         QCOMPARE(viSetAttribute(vi, VI_ATTR_TMO_VALUE, 500), VI_SUCCESS);
         // Three writes without END form one message; only the last one carries END.
@@ -135,11 +130,14 @@ private slots:
         viClose(vi);
     }
 
+    void longMessagesAreSplitAtTheLinkLimit_data() { instrRows(); }
+
     void longMessagesAreSplitAtTheLinkLimit()
     {
+        QFETCH(QString, resource);
         SimProcess sim;
         startSim(sim);
-        ViSession vi = open(kInstr, false);
+        ViSession vi = open(resource.toLatin1().constData(), false);
         QVERIFY(vi != VI_NULL);
         // A command far longer than any device_write may carry still arrives as one message.
         std::string command = "*IDN?" + std::string(300000, ' ');
@@ -152,11 +150,14 @@ private slots:
         viClose(vi);
     }
 
+    void readEndsAtCountOrTerminationCharacter_data() { instrRows(); }
+
     void readEndsAtCountOrTerminationCharacter()
     {
+        QFETCH(QString, resource);
         SimProcess sim;
         startSim(sim);
-        ViSession vi = open(kInstr, false);
+        ViSession vi = open(resource.toLatin1().constData(), false);
         QVERIFY(vi != VI_NULL);
         QCOMPARE(writeString(vi, "*IDN?"), VI_SUCCESS);
         ViStatus status;
@@ -181,6 +182,7 @@ private slots:
         QTest::addColumn<bool>("socketMode");
         QTest::newRow("INSTR") << kInstr << false;
         QTest::newRow("SOCKET") << kSocket << true;
+        QTest::newRow("HiSLIP") << kHislip << false;
     }
 
     void clearDiscardsAPendingReply()
@@ -232,6 +234,7 @@ private slots:
         QTest::addColumn<bool>("socketMode");
         QTest::newRow("INSTR") << kInstr << false;
         QTest::newRow("SOCKET") << kSocket << true;
+        QTest::newRow("HiSLIP") << kHislip << false;
     }
 
     void silentInstrumentTimesOut()
@@ -260,6 +263,7 @@ private slots:
         QTest::addColumn<bool>("socketMode");
         QTest::newRow("INSTR") << kInstr << false;
         QTest::newRow("SOCKET") << kSocket << true;
+        QTest::newRow("HiSLIP") << kHislip << false;
     }
 
     void connectionLostDuringABlockWrite()
@@ -327,11 +331,11 @@ private slots:
         startSim(sim);
         std::atomic<int> failures{0};
         std::vector<std::thread> threads;
-        for (int t = 0; t < 4; ++t) {
-            threads.emplace_back([&, t] {
+        for (const char *resource : {kInstr, kSocket, kHislip, kHislip}) {
+            threads.emplace_back([&, resource] {
                 ViSession vi = VI_NULL;
-                const bool socketMode = t % 2 == 1;
-                if (viOpen(m_rm, socketMode ? kSocket : kInstr, VI_NO_LOCK, 0, &vi) != VI_SUCCESS) {
+                const bool socketMode = resource == kSocket;
+                if (viOpen(m_rm, resource, VI_NO_LOCK, 0, &vi) != VI_SUCCESS) {
                     ++failures;
                     return;
                 }
@@ -350,6 +354,130 @@ private slots:
             t.join();
         }
         QCOMPARE(failures.load(), 0);
+    }
+
+    void blockEndsWithTheLastChunk_data()
+    {
+        QTest::addColumn<QString>("resource");
+        QTest::addColumn<QString>("tag");
+        QTest::addColumn<int>("size");
+        for (int size : {1500, 9, 1024, 1025}) {
+            QTest::addRow("HiSLIP, %d bytes", size) << kHislip << "HISLIP" << size;
+            QTest::addRow("VXI-11, %d bytes", size) << kInstr << "VXI11" << size;
+        }
+    }
+
+    // A block as the program sends it: header and 1024-byte pieces, END with the last piece only.
+    void blockEndsWithTheLastChunk()
+    {
+        QFETCH(QString, resource);
+        QFETCH(QString, tag);
+        QFETCH(int, size);
+        QTemporaryDir dir;
+        SimProcess sim;
+        startSim(sim, {"--log", dir.filePath("log")});
+        ViSession vi = open(resource.toLatin1().constData(), false);
+        QVERIFY(vi != VI_NULL);
+        const QByteArray header = ":MMEM:DATA 'f.bin',#" +
+                                  QByteArray::number(QByteArray::number(size).size()) +
+                                  QByteArray::number(size);
+        QCOMPARE(viSetAttribute(vi, VI_ATTR_SEND_END_EN, VI_FALSE), VI_SUCCESS);
+        QCOMPARE(writeString(vi, header.toStdString()), VI_SUCCESS);
+        for (int sent = 0; sent < size; sent += 1024) {
+            const int piece = std::min(1024, size - sent);
+            QCOMPARE(viSetAttribute(vi, VI_ATTR_SEND_END_EN, sent + piece == size ? VI_TRUE : VI_FALSE),
+                     VI_SUCCESS);
+            QCOMPARE(writeString(vi, std::string(size_t(piece), 'z')), VI_SUCCESS);
+        }
+        QCOMPARE(writeString(vi, "*OPC?"), VI_SUCCESS);
+        ViStatus status;
+        QCOMPARE(readString(vi, 100, status), std::string("1\n"));
+        viClose(vi);
+        QFile log(dir.filePath("log"));
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QCOMPARE(log.readAll(), QString("%1 END %2 <%3 bytes>\n%1 END *OPC?\n")
+                                    .arg(tag, QString::fromLatin1(header))
+                                    .arg(size)
+                                    .toLatin1());
+    }
+
+    // Two sessions under different names of the same instrument: only the server's lock is
+    // between them. A trigger reaches the instrument as a group execute trigger.
+    void hislipLocksAndTrigger()
+    {
+        QTemporaryDir dir;
+        SimProcess sim;
+        startSim(sim, {"--log", dir.filePath("log")});
+        ViSession a = open(kHislip, false);
+        ViSession b = open("TCPIP0::localhost::hislip0::INSTR", false);
+        QVERIFY(a != VI_NULL && b != VI_NULL);
+        QCOMPARE(viLock(a, VI_EXCLUSIVE_LOCK, 0, VI_NULL, VI_NULL), VI_SUCCESS);
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(viLock(b, VI_EXCLUSIVE_LOCK, 300, VI_NULL, VI_NULL), VI_ERROR_TMO);
+        QVERIFY(clock.elapsed() >= 250);
+        QCOMPARE(viUnlock(a), VI_SUCCESS);
+        QCOMPARE(viLock(b, VI_EXCLUSIVE_LOCK, 300, VI_NULL, VI_NULL), VI_SUCCESS);
+        QCOMPARE(viUnlock(b), VI_SUCCESS);
+        QCOMPARE(viUnlock(b), VI_ERROR_SESN_NLOCKED);
+        QCOMPARE(viAssertTrigger(a, VI_TRIG_PROT_DEFAULT), VI_SUCCESS);
+        QCOMPARE(writeString(a, "*OPC?"), VI_SUCCESS);
+        ViStatus status;
+        QCOMPARE(readString(a, 100, status), std::string("1\n"));
+        QFile log(dir.filePath("log"));
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QVERIFY2(log.readAll().contains("HISLIP END *TRG\n"), "no trigger in the log");
+        viClose(a);
+        viClose(b);
+    }
+
+    // A 31 MB block goes out in one write, split at the server's message size, and comes back in
+    // reads that end at the count in the middle of Data messages; a device clear in the middle of
+    // that response leaves the session ready; the simulator's end is a lost connection.
+    void hislipBlockClearAndLostConnection()
+    {
+        QTemporaryDir storage;
+        SimProcess sim;
+        startSim(sim, {"--storage", storage.path()});
+        ViSession vi = open(kHislip, false);
+        QVERIFY(vi != VI_NULL);
+        std::string block(31250130, '\0');
+        for (size_t i = 0; i < block.size(); ++i) {
+            block[i] = char((i * 2654435761u) >> 13);
+        }
+        QCOMPARE(writeString(vi, ":MMEM:DATA 'big.bin',#831250130" + block), VI_SUCCESS);
+        QCOMPARE(writeString(vi, "*OPC?"), VI_SUCCESS);
+        ViStatus status;
+        QCOMPARE(readString(vi, 100, status), std::string("1\n"));
+        QDirIterator stored(storage.path(), {"big.bin"}, QDir::Files, QDirIterator::Subdirectories);
+        QVERIFY(stored.hasNext());
+        QFile file(stored.next());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.readAll() == QByteArray::fromStdString(block));
+
+        QCOMPARE(writeString(vi, ":MMEM:DATA? 'big.bin'"), VI_SUCCESS);
+        std::string back;
+        do {
+            back += readString(vi, 1000003, status);
+        } while (status == VI_SUCCESS_MAX_CNT);
+        QCOMPARE(status, VI_SUCCESS);
+        QCOMPARE(back.size(), block.size() + 11);
+        QCOMPARE(back.substr(0, 10), std::string("#831250130"));
+        QVERIFY(back.compare(10, block.size(), block) == 0);
+
+        QCOMPARE(writeString(vi, ":MMEM:DATA? 'big.bin'"), VI_SUCCESS);
+        QCOMPARE(readString(vi, 5000, status).size(), size_t(5000));
+        QCOMPARE(status, VI_SUCCESS_MAX_CNT);
+        QCOMPARE(viClear(vi), VI_SUCCESS);
+        QCOMPARE(writeString(vi, "*OPC?"), VI_SUCCESS);
+        QCOMPARE(readString(vi, 100, status), std::string("1\n"));
+
+        sim.process().kill();
+        sim.process().waitForFinished();
+        readString(vi, 100, status);
+        QCOMPARE(status, VI_ERROR_CONN_LOST);
+        QCOMPARE(writeString(vi, "*IDN?"), VI_ERROR_CONN_LOST);
+        QCOMPARE(viClose(vi), VI_SUCCESS);
     }
 };
 
