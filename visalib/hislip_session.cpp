@@ -95,8 +95,6 @@ ViStatus HislipSession::getTransportAttribute(ViAttr attribute, void *value)
         return putStringAttribute(value, m_link.peer().text);
     case VI_ATTR_TCPIP_HOSTNAME:
         return putStringAttribute(value, resourceName().host);
-    case VI_ATTR_TCPIP_PORT:
-        return putAttribute<ViUInt16>(value, resourceName().port);
     case VI_ATTR_TCPIP_DEVICE_NAME:
         return putStringAttribute(value, resourceName().deviceName);
     case VI_ATTR_TCPIP_HISLIP_VERSION:

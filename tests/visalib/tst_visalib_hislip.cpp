@@ -231,15 +231,12 @@ private slots:
         QCOMPARE(log[2].type, 15);
         QCOMPARE(log[2].payload, payload64(1 << 20));
         ViBoolean isHislip = VI_FALSE;
-        ViUInt16 port = 0;
         ViUInt32 maxKb = 0;
         char device[VI_FIND_BUFLEN];
         QCOMPARE(viGetAttribute(vi, VI_ATTR_TCPIP_IS_HISLIP, &isHislip), VI_SUCCESS);
-        QCOMPARE(viGetAttribute(vi, VI_ATTR_TCPIP_PORT, &port), VI_SUCCESS);
         QCOMPARE(viGetAttribute(vi, VI_ATTR_TCPIP_HISLIP_MAX_MESSAGE_KB, &maxKb), VI_SUCCESS);
         QCOMPARE(viGetAttribute(vi, VI_ATTR_TCPIP_DEVICE_NAME, device), VI_SUCCESS);
         QCOMPARE(isHislip, ViBoolean(VI_TRUE));
-        QCOMPARE(int(port), server.port());
         QCOMPARE(maxKb, 4u);
         QCOMPARE(QByteArray(device), QByteArray("hislip0"));
         QCOMPARE(viClose(vi), VI_SUCCESS);
