@@ -203,6 +203,32 @@ private slots:
         QCOMPARE(lstLog.value(1), QStringLiteral("Perform instrument preset"));
     }
 
+    // The same window over HiSLIP: assignment, then a data list upload through the model control.
+    void assignAndUploadOverHislip()
+    {
+        SimInstr *sim =
+            m_rig.startSim(QStringLiteral("ZOY550X"), QStringLiteral("106071"), QString(), 50, true);
+        QVERIFY(sim);
+        m_rig.storePool({WindowRig::poolEntry(sim)});
+        AppMainWindow *win = m_rig.makeWindow();
+        QVERIFY(m_rig.activateEntry(sim->entryText()));
+        QCOMPARE(win->appState(), int(AppMainWindow::StateActive));
+        QCOMPARE(win->instrument()->getResource(), sim->strResource);
+        QVERIFY(inOrder(sim->received(), {"*ESE 1", "*CLS", "SYSTem:PRESet", "*OPC"}));
+
+        QTemporaryDir dir;
+        QFile file(dir.filePath(QStringLiteral("hs.dm_iqd")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(5000, 'h'));
+        file.close();
+        QVERIFY(
+            win->instrument()->uploadDataList(dir.path() + QLatin1Char('/'), QStringLiteral("hs.dm_iqd")));
+        const QStringList lstBlocks = sim->received().filter(QStringLiteral(":MMEM:DATA"));
+        QCOMPARE(lstBlocks.size(), 1);
+        QVERIFY2(lstBlocks.first().endsWith(QStringLiteral("hs.dm_iqd',#45000 <5000 bytes>")),
+                 qPrintable(lstBlocks.first()));
+    }
+
     void optionTreeOfTheDefaultGkr()
     {
         SimInstr *sim = m_rig.startSim(QStringLiteral("GKR550X"), QStringLiteral("102030"));

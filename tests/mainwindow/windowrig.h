@@ -86,9 +86,10 @@ public:
         Tracer::takeTraceData();
     }
 
-    // Short presets keep every assignment at one or two progress steps.
+    // Short presets keep every assignment at one or two progress steps. The pool reaches the
+    // instrument over its raw socket, or over HiSLIP.
     SimInstr *startSim(const QString &strModel, const QString &strSerial,
-                       const QString &strOptions = QString(), int intPresetMs = 50)
+                       const QString &strOptions = QString(), int intPresetMs = 50, bool bolHislip = false)
     {
         auto sim = std::make_unique<SimInstr>();
         sim->strModel = strModel;
@@ -112,7 +113,9 @@ public:
             args << "--options" << strOptions;
         if (!sim->process->start(args))
             return nullptr;
-        sim->strResource = QStringLiteral("TCPIP0::127.0.0.1::%1::SOCKET").arg(sim->process->socketPort());
+        sim->strResource =
+            bolHislip ? QStringLiteral("TCPIP0::127.0.0.1::hislip0,%1::INSTR").arg(sim->process->hislipPort())
+                      : QStringLiteral("TCPIP0::127.0.0.1::%1::SOCKET").arg(sim->process->socketPort());
         sims.push_back(std::move(sim));
         return sims.back().get();
     }
