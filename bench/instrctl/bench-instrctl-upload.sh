@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Upload of the largest data list (31,250,130 bytes) to listforge-sim with
 # "listforge-cli upload --overwrite", i.e. through ClsInstrControl, ClsVisaControl and libvisa32,
-# over raw SOCKET and over VXI-11. Reports the median throughput of RUNS runs (whole command:
+# over raw SOCKET, HiSLIP and VXI-11. Reports the median throughput of RUNS runs (whole command:
 # start, identification, catalog, deletion of the previous copy and the transfer) and the peak
 # resident memory of the uploading process. Runs in a private network namespace, because the
 # VXI-11 connection test needs the portmapper on port 111.
@@ -52,6 +52,7 @@ measure() { # label resource
 
 echo "Upload of $size bytes, $runs runs, listforge-sim on 127.0.0.1"
 measure "SOCKET" "TCPIP0::127.0.0.1::5025::SOCKET"
+measure "HiSLIP INSTR" "TCPIP0::127.0.0.1::hislip0::INSTR"
 measure "VXI-11 INSTR" "TCPIP0::127.0.0.1::inst0::INSTR"
 # For scale: the same command with a 9-byte file shows the fixed cost of start-up and identification.
 head -c 9 /dev/urandom >"$work/small.dm_iqd"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# "*IDN?" round trips per second through libvisa32 (VXI-11 INSTR and raw SOCKET), side by side
-# with `lxi benchmark` against the same listforge-sim. Runs everything in a private network
-# namespace (the simulator needs ports 111 and 5025) and reports the median of RUNS runs.
+# "*IDN?" round trips per second through libvisa32 (HiSLIP and VXI-11 INSTR, raw SOCKET), side
+# by side with `lxi benchmark` against the same listforge-sim. Runs everything in a private
+# network namespace (the simulator needs ports 111, 4880 and 5025) and reports the median of RUNS
+# runs.
 #   bench-visalib-idn.sh BUILD_DIR [COUNT] [RUNS]
 set -euo pipefail
 build=$(realpath "${1:-build}")
@@ -38,6 +39,7 @@ measure() { # label command...
 }
 
 echo "*IDN? round trips, $count per run, $runs runs, listforge-sim on 127.0.0.1"
+measure "libvisa32 HiSLIP INSTR" "$build/visalib-idn-bench" "$build/libvisa32.so" "TCPIP0::127.0.0.1::hislip0::INSTR" "$count"
 measure "libvisa32 VXI-11 INSTR" "$build/visalib-idn-bench" "$build/libvisa32.so" "TCPIP0::127.0.0.1::inst0::INSTR" "$count"
 [ $have_lxi = 1 ] && measure "lxi benchmark VXI-11" lxi benchmark -a 127.0.0.1 -c "$count"
 measure "libvisa32 SOCKET" "$build/visalib-idn-bench" "$build/libvisa32.so" "TCPIP0::127.0.0.1::5025::SOCKET" "$count"
