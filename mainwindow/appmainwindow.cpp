@@ -154,6 +154,12 @@ void AppMainWindow::initMenuBar()
     connect(ui->actionColors, &QAction::triggered, this, &AppMainWindow::showColorSettingsDlg);
     connect(ui->actionTraceLog, &QAction::triggered, this, &AppMainWindow::showTraceLogDlg);
     connect(ui->actionAbout, &QAction::triggered, this, &AppMainWindow::showAboutInfo);
+    // X11 and Wayland keymaps turn Ctrl+Alt+F1 into the console switch, so on Linux that key
+    // rarely reaches the window; the menu entry and its shortcut are the way that always works.
+    connect(ui->actionRemotePanel, &QAction::toggled, this, [this](bool bolShow) {
+        if (bolShow != isRemoteTabShown())
+            toggleRemoteTab();
+    });
 }
 
 void AppMainWindow::registerColorEntries()
@@ -282,6 +288,7 @@ void AppMainWindow::toggleRemoteTab()
         ui->tabWidget->removeTab(RemoteTabIndex);
         m_wdgRemoteTab->hide();
     }
+    ui->actionRemotePanel->setChecked(isRemoteTabShown());
 }
 
 void AppMainWindow::keyPressEvent(QKeyEvent *event)

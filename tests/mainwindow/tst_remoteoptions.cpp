@@ -1,17 +1,46 @@
 // The remote control tab (free commands with their completion check, reply, error lists,
 // history) and the option list export of the main window, offscreen against a simulated
-// generator.
+// generator; on an X server of its own (tst_remoteoptions_x) the ways to the tab with real key
+// presses and clicks, and the panels of a path at the window's default size.
 
 #include "mainwindow/optionlistexport.h"
 #include "windowrig.h"
 
+#include <QAction>
 #include <QDir>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QTabWidget>
 #include <QtTest>
+
+namespace {
+
+// Real input through the XTEST extension, as from a keyboard and a mouse.
+bool xdotool(const QStringList &lstArgs)
+{
+    return QProcess::execute(QStringLiteral("xdotool"), lstArgs) == 0;
+}
+
+bool clickAt(QWidget *wdg, const QPoint &pos)
+{
+    const QPoint global = wdg->mapToGlobal(pos);
+    return xdotool(
+        {"mousemove", "--sync", QString::number(global.x()), QString::number(global.y()), "click", "1"});
+}
+
+bool onX11()
+{
+    return QGuiApplication::platformName() == QLatin1String("xcb");
+}
+
+} // namespace
 
 class TstRemoteOptions : public QObject
 {
@@ -64,6 +93,13 @@ class TstRemoteOptions : public QObject
     {
         const int intAt = lstSent.indexOf(QStringLiteral("SYSTem:SERRor?"));
         return intAt < 0 ? lstSent : QStringList(lstSent.mid(0, intAt));
+    }
+
+    AppMainWindow *activeWindow()
+    {
+        AppMainWindow *win = m_rig.makeWindow();
+        win->activateWindow();
+        return QTest::qWaitForWindowActive(win) ? win : nullptr;
     }
 
     static QByteArray readFile(const QString &strPath)
@@ -354,6 +390,41 @@ private slots:
                                    "ABCDEFGHIJKLMNfourteen\n\r"
                                    "ABCDEFGHIJKLM thirteen\n\r"
                                    "\n\r"));
+    }
+
+    // X keymaps turn Ctrl+Alt+F1 into the console switch; the menu entry and its shortcut reach
+    // the panel, and all three ways keep the entry's tick in step with the panel.
+    void remotePanelByShortcutAndMenu()
+    {
+        if (!onX11())
+            QSKIP("real X input: runs as tst_remoteoptions_x");
+        m_rig.storePool({});
+        AppMainWindow *win = activeWindow();
+        QVERIFY(win);
+        auto *action = win->findChild<QAction *>(QStringLiteral("actionRemotePanel"));
+        auto *menu = win->findChild<QMenu *>(QStringLiteral("menuSettings"));
+        QVERIFY(action && menu && action->isCheckable());
+        QCOMPARE(action->text(), QStringLiteral("Remote Control Panel"));
+        QVERIFY(menu->actions().contains(action));
+        QVERIFY(!win->isRemoteTabShown() && !action->isChecked());
+
+        QVERIFY(xdotool({"key", action->shortcut()
+                                    .toString()
+                                    .replace(QLatin1String("Ctrl"), QLatin1String("ctrl"))
+                                    .replace(QLatin1String("Shift"), QLatin1String("shift"))}));
+        QTRY_VERIFY(win->isRemoteTabShown());
+        QVERIFY(action->isChecked());
+
+        QMenuBar *bar = win->menuBar();
+        QVERIFY(clickAt(bar, bar->actionGeometry(menu->menuAction()).center()));
+        QTRY_VERIFY(menu->isVisible());
+        QVERIFY(clickAt(menu, menu->actionGeometry(action).center()));
+        QTRY_VERIFY(!win->isRemoteTabShown());
+        QVERIFY(!action->isChecked());
+
+        QTest::keyClick(win, Qt::Key_F1, Qt::ControlModifier | Qt::AltModifier);
+        QVERIFY(win->isRemoteTabShown());
+        QVERIFY(action->isChecked());
     }
 };
 
