@@ -13,6 +13,10 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QScreen>
+#include <QTimer>
+
+#include <algorithm>
 
 #include <new>
 
@@ -235,6 +239,7 @@ void AppMainWindow::setIdleState()
 
 void AppMainWindow::loadProgramSettings(QSettings &settings)
 {
+    m_bolFitSizeOnShow = !settings.contains(QStringLiteral("size"));
     resize(settings.value(QStringLiteral("size"), QSize(700, 500)).toSize());
     move(settings.value(QStringLiteral("pos"), QPoint(50, 50)).toPoint());
 
@@ -301,6 +306,35 @@ void AppMainWindow::keyPressEvent(QKeyEvent *event)
         return;
     }
     QMainWindow::keyPressEvent(event);
+}
+
+void AppMainWindow::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (m_bolFitSizeOnShow) {
+        m_bolFitSizeOnShow = false;
+        // Once the shown window is laid out.
+        QTimer::singleShot(0, this, &AppMainWindow::fitDefaultSize);
+    }
+}
+
+void AppMainWindow::fitDefaultSize()
+{
+    // A path page scrolls when the window is small; at the default size it should not have to,
+    // also not once a control list brings the Ramp/Marker tabs (hidden until then, so the page's
+    // layout does not count them yet). Every page of the tab widget gets the same height.
+    QWidget *page = ui->wdgPathA;
+    const int intNeeded =
+        page->layout()->sizeHint().height() +
+        (ui->tabCtrlParamsA->isHidden() ? ui->tabCtrlParamsA->sizeHint().height() + page->layout()->spacing()
+                                        : 0);
+    const int intMissing = intNeeded - ui->tabWidget->currentWidget()->height();
+    if (intMissing <= 0)
+        return;
+    // The splitter shares added height with the instrument log by its stretch factors (3:1).
+    const int intGrow = (intMissing * 4 + 2) / 3;
+    const int intMaxHeight = screen() ? screen()->availableGeometry().height() : height() + intGrow;
+    resize(width(), std::min(intMaxHeight, height() + intGrow));
 }
 
 void AppMainWindow::hideEvent(QHideEvent *event)

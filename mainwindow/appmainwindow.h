@@ -181,10 +181,13 @@ public slots:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // Without a stored size: grows the window so that a path shows every panel without scrolling.
+    void fitDefaultSize();
     void initMenuBar();
     void registerColorEntries();
     void connectSignalsAndSlots();
@@ -242,6 +245,9 @@ private:
     QWidget *m_wdgRemoteTab = nullptr;
     QString m_strRemoteTabTitle;
     QIcon m_icoRemoteTab;
+
+    // No size was stored: the first show fits the window to the path panels.
+    bool m_bolFitSizeOnShow = false;
 };
 
 #endif

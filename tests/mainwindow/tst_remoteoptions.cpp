@@ -426,6 +426,49 @@ private slots:
         QVERIFY(win->isRemoteTabShown());
         QVERIFY(action->isChecked());
     }
+
+    // A chosen control list brings the Ramp/Marker tabs; at the default size the window shows
+    // them whole, next to everything else of the path.
+    void defaultSizeShowsEveryPanelOfAPath()
+    {
+        if (!onX11())
+            QSKIP("a real screen: runs as tst_remoteoptions_x");
+        QTemporaryDir storage;
+        QVERIFY(QDir(storage.path()).mkpath(QStringLiteral("CtrlLists")));
+        QFile list(storage.filePath(QStringLiteral("CtrlLists/ctrl1.dm_iqc")));
+        QVERIFY(list.open(QIODevice::WriteOnly) && list.write("x") == 1);
+        list.close();
+        SimInstr *sim = m_rig.startSim(QStringLiteral("ZOY550X"), QStringLiteral("106070"), QString(), 0,
+                                       false, storage.path());
+        QVERIFY(sim);
+        m_rig.storePool({WindowRig::poolEntry(sim)});
+        AppMainWindow *win = activeWindow();
+        QVERIFY(win);
+        QVERIFY(m_rig.activateEntry(sim->entryText()));
+        QCOMPARE(m_rig.w<QTabWidget>(QStringLiteral("tabWidget"))->currentIndex(), 1);
+        auto *cbx = m_rig.w<QComboBox>(QStringLiteral("cbxCLFileA"));
+        cbx->setCurrentIndex(cbx->findText(QStringLiteral("ctrl1")));
+        emit cbx->activated(cbx->currentIndex());
+        auto *tabs = m_rig.w<QTabWidget>(QStringLiteral("tabCtrlParamsA"));
+        QTRY_VERIFY(tabs->isVisible());
+        QTest::qWait(200); // layouts and the scroll area settle
+
+        const QString strShot = QDir::home().filePath(QStringLiteral("default-size.png"));
+        QVERIFY(win->screen()->grabWindow(0).save(strShot));
+        qInfo("screenshot: %s", qPrintable(strShot));
+        // Every panel of the path lies whole in the visible part of the scroll area: the RF
+        // and CDM groups and the tab page with its controls, not only the tab headers.
+        auto *viewport = m_rig.w<QScrollArea>(QStringLiteral("scaPathA"))->viewport();
+        const QRect visible(viewport->mapToGlobal(QPoint()), viewport->size());
+        for (const char *strName : {"grpRFA", "grpCDMA", "tabCtrlParamsA", "tabRampA"}) {
+            auto *wdg = m_rig.w<QWidget>(strName);
+            const QRect rect(wdg->mapToGlobal(QPoint()), wdg->size());
+            QVERIFY2(visible.contains(rect), qPrintable(strName));
+            QVERIFY2(wdg->height() >= wdg->minimumSizeHint().height(), qPrintable(strName));
+        }
+        auto *page = m_rig.w<QWidget>(QStringLiteral("tabRampA"));
+        QVERIFY(page->height() >= page->sizeHint().height());
+    }
 };
 
 QTEST_MAIN(TstRemoteOptions)

@@ -89,7 +89,8 @@ public:
     // Short presets keep every assignment at one or two progress steps. The pool reaches the
     // instrument over its raw socket, or over HiSLIP.
     SimInstr *startSim(const QString &strModel, const QString &strSerial,
-                       const QString &strOptions = QString(), int intPresetMs = 50, bool bolHislip = false)
+                       const QString &strOptions = QString(), int intPresetMs = 50, bool bolHislip = false,
+                       const QString &strStorage = QString())
     {
         auto sim = std::make_unique<SimInstr>();
         sim->strModel = strModel;
@@ -111,6 +112,8 @@ public:
                          QString::number(intPresetMs)};
         if (!strOptions.isEmpty())
             args << "--options" << strOptions;
+        if (!strStorage.isEmpty())
+            args << "--storage" << strStorage;
         if (!sim->process->start(args))
             return nullptr;
         sim->strResource =
