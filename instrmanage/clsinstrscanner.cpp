@@ -6,13 +6,20 @@
 #include "instrmanage/vxi11idnclient.h"
 #include "visa/visaresource.h"
 
-#include <QCoreApplication>
 #include <QHostInfo>
 #include <QNetworkDatagram>
 #include <QNetworkProxy>
 #include <QTcpSocket>
 #include <QTimer>
 #include <QUdpSocket>
+
+namespace {
+
+// Datagrams read per readyRead(): a peer that floods the port must not keep the event loop (and
+// with it the end of the collection window) from running.
+constexpr int DatagramsPerRead = 64;
+
+} // namespace
 
 ClsInstrScanner::ClsInstrScanner(QObject *parent) : QObject(parent)
 {
@@ -22,6 +29,11 @@ ClsInstrScanner::ClsInstrScanner(QObject *parent) : QObject(parent)
     m_replyTimer->setSingleShot(true);
     // A coarse timer may fire up to 5 % early; the collection window is a promise to the peers.
     m_replyTimer->setTimerType(Qt::PreciseTimer);
+    connect(m_replyTimer, &QTimer::timeout, this, &ClsInstrScanner::abortLanInstrScan);
+    // Queued: identification blocks and processes events, so it must not run inside the
+    // readyRead() handler that found the host.
+    connect(this, &ClsInstrScanner::newUdpRpcReplys, this, &ClsInstrScanner::getVxiInstrIdn,
+            Qt::QueuedConnection);
     m_localHostName = QHostInfo::localHostName();
     ScanTrace::info(QStringLiteral("Local host name is '%1'").arg(m_localHostName));
 }
@@ -33,34 +45,31 @@ ClsInstrScanner::~ClsInstrScanner()
 
 void ClsInstrScanner::startLanScan(const QString &strExpression)
 {
-    if (m_readDepth > 0 || m_phase == Phase::Identifying) {
-        // Replies are being read or hosts identified right now: both hold the sockets this
-        // would replace, and the running scan ends with its own signal.
+    if (isScanning()) {
         ScanTrace::warning(QStringLiteral("LAN scan is still in progress; new scan request ignored"));
         return;
     }
-    m_replyTimer->stop();
     releaseUdpSockets();
-
     m_xid = 1000;
     bindUdpSockets();
 
-    connect(this, &ClsInstrScanner::newUdpRpcReplys, this, &ClsInstrScanner::getVxiInstrIdn,
-            Qt::UniqueConnection);
-    connect(m_replyTimer, &QTimer::timeout, this, &ClsInstrScanner::abortLanInstrScan, Qt::UniqueConnection);
-
     m_hosts.clear();
+    m_heard.clear();
+    m_waiting.clear();
+    m_names.clear();
+    m_datagrams = 0;
     m_searchExpression = QRegExp(strExpression, Qt::CaseInsensitive, QRegExp::Wildcard);
 
     m_xid = ScanRpc::nextXid(m_xid);
+    m_broadcastXid = m_xid;
     const QByteArray baCall = ScanRpc::buildGetPortCall(m_xid);
     ScanTrace::debug(QStringLiteral("RPC (Portmapper-GetPort) call message (Xid: %1, size: %2 byte) setup")
                          .arg(m_xid)
                          .arg(baCall.size()));
 
-    m_phase = Phase::Collecting;
+    m_windowOpen = true;
     broadcastGetPort(baCall);
-    m_replyTimer->start(CollectTimeoutMs);
+    m_replyTimer->start(m_collectWindowMs);
 }
 
 void ClsInstrScanner::releaseUdpSockets()
@@ -73,39 +82,37 @@ void ClsInstrScanner::releaseUdpSockets()
         socket->deleteLater();
     }
     m_udpSockets.clear();
-    m_awaitingReply.clear();
+    m_endpoints.clear();
     m_boundAddresses.clear();
 }
 
 void ClsInstrScanner::bindUdpSockets()
 {
-    const QHostInfo hostInfo = QHostInfo::fromName(m_localHostName);
-    QList<QHostAddress> lstAddresses;
-    for (const QHostAddress &address : hostInfo.addresses()) {
-        // A host listed twice would give two sockets on one address and port.
-        if (address.protocol() != QAbstractSocket::IPv4Protocol || lstAddresses.contains(address))
-            continue;
-        ScanTrace::info(
-            QStringLiteral("LAN scan UDP socket binding to IPv4 address %1").arg(address.toString()));
-        lstAddresses.append(address);
-    }
+    QList<QHostAddress> lstHostNameAddresses;
+    for (const QHostAddress &address : QHostInfo::fromName(m_localHostName).addresses())
+        if (address.protocol() == QAbstractSocket::IPv4Protocol)
+            lstHostNameAddresses.append(address);
 
-    for (const QHostAddress &address : qAsConst(lstAddresses)) {
+    const QList<ScanEndpoints::Endpoint> lstEndpoints =
+        ScanEndpoints::choose(ScanEndpoints::localInterfaces(), lstHostNameAddresses);
+    for (const ScanEndpoints::Endpoint &endpoint : lstEndpoints) {
+        const QString strAddress = endpoint.local.toString();
+        ScanTrace::info(QStringLiteral("LAN scan UDP socket binding to IPv4 address %1").arg(strAddress));
         auto *socket = new QUdpSocket(this);
         socket->setProxy(QNetworkProxy::NoProxy);
-        if (!socket->bind(address, LocalUdpPort)) {
+        if (!socket->bind(endpoint.local, LocalUdpPort)) {
             // An unbound socket would send from a random port on every interface, and the replies
             // could not be told apart: such an address takes no part in the scan.
             ScanTrace::warning(QStringLiteral("Unable to bind UDP socket to IPv4 address %1:%2 (%3)")
-                                   .arg(address.toString())
+                                   .arg(strAddress)
                                    .arg(LocalUdpPort)
                                    .arg(socket->errorString()));
             delete socket;
             continue;
         }
         m_udpSockets.append(socket);
-        m_boundAddresses.append(address.toString());
-        m_awaitingReply.append(false);
+        m_endpoints.append(endpoint);
+        m_boundAddresses.append(strAddress);
     }
 }
 
@@ -117,11 +124,8 @@ void ClsInstrScanner::broadcastGetPort(const QByteArray &baCall)
     }
     for (int intIndex = 0; intIndex < m_udpSockets.size(); ++intIndex) {
         QUdpSocket *socket = m_udpSockets.at(intIndex);
-        while (socket->hasPendingDatagrams())
-            socket->receiveDatagram();
-        m_awaitingReply[intIndex] = true;
         const QString strLocal = m_boundAddresses.at(intIndex);
-        if (socket->writeDatagram(baCall, QHostAddress::Broadcast, PortmapperPort) == -1)
+        if (socket->writeDatagram(baCall, m_endpoints.at(intIndex).broadcast, PortmapperPort) == -1)
             ScanTrace::warning(QStringLiteral("Unable to broadcast RPC message via UDP socket: %1:%2")
                                    .arg(strLocal)
                                    .arg(PortmapperPort));
@@ -146,42 +150,34 @@ void ClsInstrScanner::getUdpRpcReplyMsgs()
         ScanTrace::error(QStringLiteral("Invalid UDP socket pointer"));
         return;
     }
-    if (m_phase != Phase::Collecting)
-        return; // the collection window closed before this signal was handled
+    if (m_windowOpen)
+        readDatagrams(socket);
+}
 
-    ++m_readDepth;
-    while (socket->hasPendingDatagrams()) {
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        // The timer may have ended the collection while events were processed.
-        if (m_phase != Phase::Collecting)
-            break;
+void ClsInstrScanner::readDatagrams(QUdpSocket *socket)
+{
+    // What is not read now announces itself with the next readyRead().
+    for (int intCount = 0; intCount < DatagramsPerRead && socket->hasPendingDatagrams(); ++intCount) {
         const QNetworkDatagram datagram = socket->receiveDatagram();
         if (!datagram.isValid())
             break;
+        ++m_datagrams;
         handleDatagram(datagram.data(), datagram.senderAddress(), quint16(datagram.senderPort()));
     }
-    --m_readDepth;
-    if (m_phase != Phase::Collecting)
-        return;
-
-    m_awaitingReply[m_udpSockets.indexOf(socket)] = false;
-    disconnect(socket, &QUdpSocket::readyRead, this, &ClsInstrScanner::getUdpRpcReplyMsgs);
-    if (m_awaitingReply.contains(true))
-        return;
-    finishCollection();
+    scheduleIdentification();
 }
 
 void ClsInstrScanner::handleDatagram(const QByteArray &baDatagram, const QHostAddress &sender,
                                      quint16 u16SenderPort)
 {
-    const ScanRpc::GetPortReply reply = ScanRpc::parseGetPortReply(baDatagram, m_xid);
+    const ScanRpc::GetPortReply reply = ScanRpc::parseGetPortReply(baDatagram, m_broadcastXid);
     switch (reply.header.status) {
     case ScanRpc::HeaderStatus::Ok:
         break;
     case ScanRpc::HeaderStatus::Outdated:
         ScanTrace::debug(QStringLiteral("Outdated (Xid:%1 (%2)) RPC reply message received from Server!")
                              .arg(reply.header.xid)
-                             .arg(m_xid));
+                             .arg(m_broadcastXid));
         return;
     case ScanRpc::HeaderStatus::Rejected:
         ScanTrace::debug(QStringLiteral("Server has rejected RPC call message!"));
@@ -208,7 +204,7 @@ void ClsInstrScanner::handleDatagram(const QByteArray &baDatagram, const QHostAd
     InstrScanHost host;
     host.address = bolIsIpv4 ? address : sender;
     host.vxiPort = qint32(reply.port);
-    host.hostName = HostNaming::hostNameFor(strAddress);
+    host.hostName = hostNameOf(strAddress);
     host.resource = QStringLiteral("TCPIP::%1::INSTR").arg(host.hostName);
     ScanTrace::debug(
         QStringLiteral("RPC portmapper reply message received from: %1:%2 (Hostname: %3) (VXI-11 port: %4)")
@@ -220,74 +216,94 @@ void ClsInstrScanner::handleDatagram(const QByteArray &baDatagram, const QHostAd
             QStringLiteral("Hostname '%1' does not fit with provided search expression!").arg(host.hostName));
         return;
     }
-    for (const InstrScanHost &known : qAsConst(m_hosts)) {
+    for (const InstrScanHost &known : qAsConst(m_heard)) {
         if (known.hostName == host.hostName) {
+            // The same host on another local network, or a second reply to the same call.
             ScanTrace::debug(QStringLiteral("Hostname '%1' already in use by %2!")
                                  .arg(host.hostName, known.address.toString()));
             return;
         }
     }
-    m_hosts.append(host);
-}
-
-void ClsInstrScanner::finishCollection()
-{
-    m_replyTimer->stop();
-    disconnect(m_replyTimer, &QTimer::timeout, this, &ClsInstrScanner::abortLanInstrScan);
-    if (m_hosts.isEmpty()) {
-        ScanTrace::info(QStringLiteral("LAN search did not discover any instrument"));
-        m_phase = Phase::Idle;
-        emit noVxiInstrs();
+    if (m_heard.size() >= MaxHosts) {
+        ScanTrace::warning(
+            QStringLiteral("More than %1 hosts replied; host %2 is ignored").arg(MaxHosts).arg(strAddress));
         return;
     }
-    ScanTrace::info(QStringLiteral("LAN search discovered %1 VXI-11 instrument(s)").arg(m_hosts.size()));
-    m_phase = Phase::Identifying;
+    m_heard.append(host);
+    m_waiting.append(host);
+}
+
+QString ClsInstrScanner::hostNameOf(const QString &strAddress)
+{
+    // A reverse look-up can take seconds where it fails; one per host and scan is enough.
+    auto found = m_names.constFind(strAddress);
+    if (found != m_names.constEnd())
+        return found.value();
+    const QString strName = HostNaming::hostNameFor(strAddress);
+    m_names.insert(strAddress, strName);
+    return strName;
+}
+
+void ClsInstrScanner::scheduleIdentification()
+{
+    if (m_waiting.isEmpty() || m_identifying || m_identifyScheduled)
+        return; // a running identification takes the new hosts in turn
+    m_identifyScheduled = true;
     emit newUdpRpcReplys();
 }
 
 void ClsInstrScanner::abortLanInstrScan()
 {
-    if (m_phase != Phase::Collecting)
+    if (!m_windowOpen)
         return;
-    for (int intIndex = 0; intIndex < m_udpSockets.size(); ++intIndex) {
-        disconnect(m_udpSockets.at(intIndex), &QUdpSocket::readyRead, this,
-                   &ClsInstrScanner::getUdpRpcReplyMsgs);
-        m_awaitingReply[intIndex] = false;
-    }
+    // Replies that arrived before the window closed count, even if not yet handled.
+    for (QUdpSocket *socket : qAsConst(m_udpSockets))
+        readDatagrams(socket);
+    m_windowOpen = false;
     m_replyTimer->stop();
-    disconnect(m_replyTimer, &QTimer::timeout, this, &ClsInstrScanner::abortLanInstrScan);
-    if (!m_hosts.isEmpty()) {
-        ScanTrace::info(QStringLiteral("LAN search discovered %1 VXI-11 instrument(s)").arg(m_hosts.size()));
-        m_phase = Phase::Identifying;
-        emit newUdpRpcReplys();
-        return;
-    }
-    // Also without any UDP socket: the scan has to end with a signal so that no caller waits
-    // for ever.
-    ScanTrace::info(QStringLiteral("No VXI-11 instrument replied!"));
-    m_phase = Phase::Idle;
-    emit noVxiInstrs();
+    for (QUdpSocket *socket : qAsConst(m_udpSockets))
+        disconnect(socket, &QUdpSocket::readyRead, this, &ClsInstrScanner::getUdpRpcReplyMsgs);
+
+    if (!m_heard.isEmpty())
+        ScanTrace::info(QStringLiteral("LAN search discovered %1 VXI-11 instrument(s)").arg(m_heard.size()));
+    else if (m_datagrams > 0)
+        ScanTrace::info(QStringLiteral("LAN search did not discover any instrument"));
+    else
+        ScanTrace::info(QStringLiteral("No VXI-11 instrument replied!"));
+    finishIfDone();
 }
 
 void ClsInstrScanner::getVxiInstrIdn()
 {
+    m_identifyScheduled = false;
+    if (m_identifying)
+        return;
     if (!m_tcpSocket) {
         ScanTrace::debug(QStringLiteral("TCP socket not available"));
         return;
     }
     ScanTrace::debug(QStringLiteral("Analyzing discovered instruments..."));
-    disconnect(this, &ClsInstrScanner::newUdpRpcReplys, this, &ClsInstrScanner::getVxiInstrIdn);
-    m_phase = Phase::Identifying;
-
-    for (int intIndex = 0; intIndex < m_hosts.size();) {
-        if (identifyHost(m_hosts[intIndex]))
-            ++intIndex;
-        else
-            m_hosts.removeAt(intIndex);
+    m_identifying = true;
+    // Hosts heard while one is being asked (events are processed during the waits) join the
+    // queue and are asked in turn.
+    while (!m_waiting.isEmpty()) {
+        InstrScanHost host = m_waiting.takeFirst();
+        if (identifyHost(host) && !isKnownInstrument(host))
+            m_hosts.append(host);
     }
+    m_identifying = false;
+    finishIfDone();
+}
 
+void ClsInstrScanner::finishIfDone()
+{
+    if (isScanning())
+        return;
+    if (m_heard.isEmpty()) {
+        emit noVxiInstrs();
+        return;
+    }
     ScanTrace::info(QStringLiteral("%1 VXI-11 instruments found").arg(m_hosts.size()));
-    m_phase = Phase::Idle;
     emit newVxiInstrs();
 }
 
@@ -320,4 +336,23 @@ bool ClsInstrScanner::identifyHost(InstrScanHost &host)
         return false;
     }
     return true;
+}
+
+bool ClsInstrScanner::isKnownInstrument(const InstrScanHost &host) const
+{
+    // Without a serial number two instruments of one type cannot be told apart: both stay.
+    if (host.serialNumber.isEmpty())
+        return false;
+    for (const InstrScanHost &known : m_hosts) {
+        if (known.manufacturer == host.manufacturer && known.instrType == host.instrType &&
+            known.serialNumber == host.serialNumber) {
+            // One instrument under two addresses (two LAN ports, or a second address on one).
+            ScanTrace::debug(
+                QStringLiteral("Removing host %1 from list. Instrument '%2-%3' already found at %4")
+                    .arg(host.address.toString(), host.instrType, host.serialNumber,
+                         known.address.toString()));
+            return true;
+        }
+    }
+    return false;
 }

@@ -1,5 +1,7 @@
 #include "instrmanage/hostnaming.h"
 
+#include "visa/visaresource.h"
+
 #include <QHostInfo>
 #include <QRegularExpression>
 
@@ -30,7 +32,8 @@ QString hostNameFor(const QString &strAddress)
 {
     if (skipsNameLookup(strAddress))
         return strAddress;
-    const QString strShort = shortName(QHostInfo::fromName(strAddress).hostName());
+    // Names come from the hosts file or the name server, both outside this program's control.
+    const QString strShort = InstrIdent::printable(shortName(QHostInfo::fromName(strAddress).hostName()));
     // A name that is all domain (".lab") leaves nothing to connect to: keep the address then.
     return strShort.isEmpty() ? strAddress : strShort;
 }

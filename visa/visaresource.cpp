@@ -84,7 +84,7 @@ Identity parseIdn(const QString &strIdnReply)
 {
     const QStringList lstFields = strIdnReply.split(QLatin1Char(','));
     auto field = [&lstFields](int intIndex) {
-        return intIndex < lstFields.size() ? lstFields.at(intIndex).trimmed() : QString();
+        return intIndex < lstFields.size() ? printable(lstFields.at(intIndex).trimmed()) : QString();
     };
     Identity identity;
     identity.manufacturer = field(0);
@@ -92,6 +92,17 @@ Identity parseIdn(const QString &strIdnReply)
     identity.serialNumber = serialNumberFromField(field(2));
     identity.firmware = field(3);
     return identity;
+}
+
+QString printable(const QString &strText)
+{
+    QString strResult = strText;
+    for (QChar &chr : strResult) {
+        const ushort u16Code = chr.unicode();
+        if (u16Code < 0x20 || (u16Code >= 0x7F && u16Code <= 0x9F))
+            chr = QChar::ReplacementCharacter;
+    }
+    return strResult;
 }
 
 QString serialNumberFromField(const QString &strField)

@@ -44,8 +44,14 @@ struct Identity
     QString firmware;     // field 3
 };
 
-// Splits a "*IDN?" reply at ","; missing fields stay empty.
+// Splits a "*IDN?" reply at ","; missing fields stay empty. Each field is trimmed and then made
+// printable (see printable()).
 Identity parseIdn(const QString &strIdnReply);
+
+// Text that came from the network, with every control character (below 0x20, 0x7F and the C1
+// range 0x80 to 0x9F) replaced by U+FFFD: an instrument's answer is data, and must not move a
+// terminal's cursor, split a tab-separated line or a trace line, or end up in settings files.
+QString printable(const QString &strText);
 
 // The serial-number rule: the third "*IDN?" field is split at "/"; when the part before the "/"
 // holds a ".", it is an order number and the serial number follows the "/"; otherwise the part

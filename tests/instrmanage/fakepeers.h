@@ -29,6 +29,7 @@ public:
     {
         QHostAddress from;
         QByteArray datagram;
+        int delayMs = 0; // sent this much after the call was heard
     };
     using Script = std::function<QList<Reply>(quint32 xid)>;
 
@@ -53,11 +54,16 @@ private slots:
             calls.append(call);
             callerPorts.append(callerPort);
             const quint32 xid = call.size() >= 4 ? RpcBytes::wordAt(call, 0) : 0;
-            // All replies leave in one go, so the scanner reads them as one burst.
             for (const Reply &reply : m_script(xid)) {
-                QUdpSocket sender;
-                sender.bind(reply.from, 111, QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint);
-                sender.writeDatagram(reply.datagram, caller, callerPort);
+                auto send = [reply, caller, callerPort] {
+                    QUdpSocket sender;
+                    sender.bind(reply.from, 111, QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint);
+                    sender.writeDatagram(reply.datagram, caller, callerPort);
+                };
+                if (reply.delayMs > 0)
+                    QTimer::singleShot(reply.delayMs, this, send);
+                else
+                    send();
             }
         }
     }

@@ -1,6 +1,8 @@
-// The scanner's RPC encoders and decoders over canned bytes, and its host naming rules.
+// The scanner's RPC encoders and decoders over canned bytes, its host naming rules and its choice
+// of networks.
 
 #include "instrmanage/hostnaming.h"
+#include "instrmanage/scanendpoints.h"
 #include "instrmanage/scanrpc.h"
 #include "rpcbytes.h"
 
@@ -31,6 +33,8 @@ private slots:
     void deviceReadText();
     void hostNaming_data();
     void hostNaming();
+    void endpointChoice_data();
+    void endpointChoice();
 };
 
 void TstScanRpc::xidStaysBetween1000And1999()
@@ -287,6 +291,49 @@ void TstScanRpc::hostNaming()
     QCOMPARE(HostNaming::isDottedQuad(name), dottedQuad);
     QCOMPARE(HostNaming::skipsNameLookup(name), skipsLookup);
     QCOMPARE(HostNaming::shortName(name), shortName);
+}
+
+void TstScanRpc::endpointChoice_data()
+{
+    // Interfaces as "address broadcast flags" (broadcast "-" for none; flags "up" = up, running
+    // and broadcast-capable, "lo" = loopback, "down"), endpoints as "local>broadcast".
+    QTest::addColumn<QStringList>("interfaces");
+    QTest::addColumn<QStringList>("hostNameAddresses");
+    QTest::addColumn<QStringList>("endpoints");
+    const QString lo = QStringLiteral("127.0.0.1 - lo");
+    QTest::newRow("debian-host-name-on-127.0.1.1")
+        << QStringList{lo, "192.0.2.1 192.0.2.255 up"} << QStringList{"127.0.1.1"}
+        << QStringList{"192.0.2.1>192.0.2.255"};
+    QTest::newRow("two-networks-one-named")
+        << QStringList{lo, "192.0.2.1 192.0.2.255 up", "198.51.100.7 198.51.100.127 up"}
+        << QStringList{"198.51.100.7"} << QStringList{"192.0.2.1>192.0.2.255", "198.51.100.7>198.51.100.127"};
+    QTest::newRow("host-name-on-a-link-without-broadcast")
+        << QStringList{"192.0.2.1 192.0.2.255 up", "203.0.113.5 - up"} << QStringList{"203.0.113.5"}
+        << QStringList{"192.0.2.1>192.0.2.255", "203.0.113.5>255.255.255.255"};
+    QTest::newRow("interfaces-down-loopback-only")
+        << QStringList{lo, "192.0.2.1 192.0.2.255 down"} << QStringList{"127.0.1.1", "127.0.1.1"}
+        << QStringList{"127.0.1.1>255.255.255.255"};
+    QTest::newRow("nothing") << QStringList{lo} << QStringList{} << QStringList{};
+}
+
+void TstScanRpc::endpointChoice()
+{
+    QFETCH(QStringList, interfaces);
+    QFETCH(QStringList, hostNameAddresses);
+    QFETCH(QStringList, endpoints);
+    QList<ScanEndpoints::InterfaceAddress> lstInterfaces;
+    for (const QString &text : interfaces) {
+        const QStringList parts = text.split(QLatin1Char(' '));
+        lstInterfaces.append(
+            {QHostAddress(parts.at(0)), QHostAddress(parts.at(1)), parts.at(2) == "up", parts.at(2) == "lo"});
+    }
+    QList<QHostAddress> lstNamed;
+    for (const QString &text : hostNameAddresses)
+        lstNamed.append(QHostAddress(text));
+    QStringList chosen;
+    for (const ScanEndpoints::Endpoint &endpoint : ScanEndpoints::choose(lstInterfaces, lstNamed))
+        chosen << endpoint.local.toString() + ">" + endpoint.broadcast.toString();
+    QCOMPARE(chosen, endpoints);
 }
 
 QTEST_GUILESS_MAIN(TstScanRpc)
