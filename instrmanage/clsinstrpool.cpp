@@ -69,14 +69,6 @@ int ClsInstrPool::indexOfSame(const InstrRecord &record) const
     return -1;
 }
 
-int ClsInstrPool::indexOfResource(const QString &strResource) const
-{
-    for (int intIndex = 0; intIndex < m_records.size(); ++intIndex)
-        if (m_records.at(intIndex).resource == strResource)
-            return intIndex;
-    return -1;
-}
-
 ClsInstrPool::AddResult ClsInstrPool::addFound(const InstrRecord &record)
 {
     if (indexOfSame(record) >= 0) {
@@ -108,31 +100,37 @@ ClsInstrPool::AddResult ClsInstrPool::addWithoutContact(const InstrRecord &recor
     return AddResult::Added;
 }
 
-bool ClsInstrPool::setEnabled(const QString &strResource, bool bolEnabled)
+bool ClsInstrPool::setEnabled(const InstrRecord &which, bool bolEnabled)
 {
-    const int intIndex = indexOfResource(strResource);
+    const int intIndex = indexOfSame(which);
     if (intIndex < 0 || m_records.at(intIndex).enabled == bolEnabled)
         return false;
     m_records[intIndex].enabled = bolEnabled;
     return true;
 }
 
-bool ClsInstrPool::setComment(const QString &strResource, const QString &strComment)
+bool ClsInstrPool::setComment(const InstrRecord &which, const QString &strComment)
 {
-    const int intIndex = indexOfResource(strResource);
+    const int intIndex = indexOfSame(which);
     if (intIndex < 0 || m_records.at(intIndex).comment == strComment)
         return false;
     m_records[intIndex].comment = strComment;
     return true;
 }
 
-bool ClsInstrPool::removeByResource(const QString &strResource)
+bool ClsInstrPool::remove(const InstrRecord &which)
 {
-    const int intIndex = indexOfResource(strResource);
+    const int intIndex = indexOfSame(which);
     if (intIndex < 0)
         return false;
     m_records.removeAt(intIndex);
     return true;
+}
+
+void ClsInstrPool::clear()
+{
+    m_records.clear();
+    m_setAside.clear();
 }
 
 QList<InstrRecord> ClsInstrPool::takeAll()
@@ -142,10 +140,21 @@ QList<InstrRecord> ClsInstrPool::takeAll()
     return lstRecords;
 }
 
+QList<InstrRecord> ClsInstrPool::takeSetAside()
+{
+    QList<InstrRecord> lstRecords;
+    lstRecords.swap(m_setAside);
+    return lstRecords;
+}
+
 void ClsInstrPool::save(QSettings &settings) const
 {
+    QList<InstrRecord> lstStored = m_records;
+    for (const InstrRecord &record : m_setAside)
+        if (indexOfSame(record) < 0)
+            lstStored.append(record);
     int intIndex = 0;
-    for (const InstrRecord &record : m_records) {
+    for (const InstrRecord &record : qAsConst(lstStored)) {
         settings.setValue(key("VisaResource", intIndex), record.resource);
         settings.setValue(key("Type", intIndex), record.instrType);
         settings.setValue(key("SerialNum", intIndex), record.serialNumber);

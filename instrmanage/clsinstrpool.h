@@ -39,7 +39,6 @@ public:
     int size() const { return m_records.size(); }
     bool isEmpty() const { return m_records.isEmpty(); }
     int indexOfSame(const InstrRecord &record) const;
-    int indexOfResource(const QString &strResource) const;
 
     // An instrument that just answered: refused when already pooled or of an unsupported type.
     AddResult addFound(const InstrRecord &record);
@@ -47,20 +46,28 @@ public:
     // or when type, serial number, interface or resource is empty.
     AddResult addWithoutContact(const InstrRecord &record);
 
-    // Each returns true when the entry with this resource existed and changed.
-    bool setEnabled(const QString &strResource, bool bolEnabled);
-    bool setComment(const QString &strResource, const QString &strComment);
-    bool removeByResource(const QString &strResource);
-    void clear() { m_records.clear(); }
+    // Each works on the entry that is the same instrument as `which` (type, serial number and
+    // interface; two entries may share a resource) and returns true when it existed and changed.
+    bool setEnabled(const InstrRecord &which, bool bolEnabled);
+    bool setComment(const InstrRecord &which, const QString &strComment);
+    bool remove(const InstrRecord &which);
+    void clear();
     QList<InstrRecord> takeAll();
 
-    // The indexed keys "VisaResource%1", ... in the settings' current group; saving ends the list
-    // with an empty "VisaResource%1", loading stops at the first empty one.
+    // Entries handed to a LAN scan to be found again: no longer offered, but still part of the
+    // pool until the scan gives them back, so saving keeps them.
+    void setAside(const InstrRecord &record) { m_setAside.append(record); }
+    QList<InstrRecord> takeSetAside();
+
+    // The indexed keys "VisaResource%1", ... in the settings' current group; saving (the entries,
+    // then those set aside) ends the list with an empty "VisaResource%1", loading stops at the
+    // first empty one.
     void save(QSettings &settings) const;
     static QList<InstrRecord> load(QSettings &settings);
 
 private:
     QList<InstrRecord> m_records;
+    QList<InstrRecord> m_setAside;
 };
 
 #endif

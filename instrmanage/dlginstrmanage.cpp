@@ -7,6 +7,7 @@
 
 #include <QHeaderView>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QSettings>
 #include <QTimer>
 
@@ -18,6 +19,8 @@ void traceInfo(const QString &strText)
 }
 
 constexpr int StateRole = Qt::UserRole + 1;
+// Type, serial number and interface of the entry an item shows: what tells entries apart.
+constexpr int InstrumentRole = Qt::UserRole + 2;
 const QString ResourceChildText = QStringLiteral("VISA resource");
 const QString LanScanComment = QStringLiteral("LAN Scan");
 
@@ -43,6 +46,16 @@ DlgInstrManage::DlgInstrManage(QWidget *parent)
     m_ui->setupUi(this);
     for (QLabel *ptrIndicator : {m_ui->lblScanGpib, m_ui->lblScanUsb, m_ui->lblScanLan, m_ui->lblRefresh})
         ptrIndicator->setVisible(false);
+    m_ui->lblScanLan->setToolTip(QStringLiteral("LAN scan running: scans and refresh wait for it"));
+    // Return belongs to the field it is typed in: no button may catch it as the dialog's default
+    // (the first one would start a GPIB scan).
+    for (QPushButton *ptrButton : findChildren<QPushButton *>()) {
+        ptrButton->setAutoDefault(false);
+        ptrButton->setDefault(false);
+    }
+    // The history is kept by addInstrManually(), which puts the newest host first.
+    m_ui->cbxInstr->setInsertPolicy(QComboBox::NoInsert);
+    connect(m_ui->cbxInstr->lineEdit(), &QLineEdit::returnPressed, this, &DlgInstrManage::addInstrManually);
 
     QHeaderView *ptrHeader = m_ui->trwInstrList->header();
     ptrHeader->setStretchLastSection(true);
@@ -121,7 +134,15 @@ void DlgInstrManage::scanLanForInstr()
 {
     if (m_scanner->isScanning())
         return; // the running scan reports through getLanInstr / abortLanInstrScan
+    startLanScan();
+}
+
+void DlgInstrManage::startLanScan()
+{
     startIndicator(m_ui->lblScanLan);
+    // The other scans block the window thread and would stall this one's identification; a
+    // refresh would set aside entries this scan is about to bring back.
+    setScanButtonsEnabled(false);
     m_scanner->startLanScan(m_ui->ledScanLan->text());
 }
 
@@ -129,30 +150,40 @@ void DlgInstrManage::getLanInstr()
 {
     for (const InstrScanHost &host : m_scanner->hosts())
         addFoundInstr(ClsInstrPool::recordFromScanHost(host));
-    restorePendingLanRecords();
+    restoreSetAsideLanRecords();
     emit instrListUpdated();
-    stopIndicator();
+    endLanScan();
 }
 
 void DlgInstrManage::abortLanInstrScan()
 {
-    if (!m_pendingLanRecords.isEmpty()) {
-        restorePendingLanRecords();
+    if (restoreSetAsideLanRecords())
         emit instrListUpdated();
-    }
-    stopIndicator();
+    endLanScan();
 }
 
-void DlgInstrManage::restorePendingLanRecords()
+void DlgInstrManage::endLanScan()
 {
-    const QList<InstrRecord> lstPending = m_pendingLanRecords;
-    m_pendingLanRecords.clear();
-    for (InstrRecord record : lstPending) {
+    stopIndicator();
+    setScanButtonsEnabled(true);
+}
+
+void DlgInstrManage::setScanButtonsEnabled(bool bolEnabled)
+{
+    for (QPushButton *ptrButton : {m_ui->btnScanGpib, m_ui->btnScanUsb, m_ui->btnScanLan, m_ui->btnRefresh})
+        ptrButton->setEnabled(bolEnabled);
+}
+
+bool DlgInstrManage::restoreSetAsideLanRecords()
+{
+    const QList<InstrRecord> lstSetAside = m_pool.takeSetAside();
+    for (InstrRecord record : lstSetAside) {
         if (m_pool.indexOfSame(record) >= 0)
             continue; // found again by the scan
         record.enabled = false;
         addInstrWithoutContact(record, InstrState::Offline);
     }
+    return !lstSetAside.isEmpty();
 }
 
 // ---- manual add and host history ------------------------------------------------------------
@@ -200,8 +231,7 @@ void DlgInstrManage::changeInstrState(QTreeWidgetItem *ptrInstrListItem, int int
 {
     if (!ptrInstrListItem || intColumn != 0 || ptrInstrListItem->parent())
         return;
-    const QString strResource = resourceOfItem(ptrInstrListItem);
-    if (m_pool.setEnabled(strResource, ptrInstrListItem->checkState(0) == Qt::Checked))
+    if (m_pool.setEnabled(instrumentOfItem(ptrInstrListItem), ptrInstrListItem->checkState(0) == Qt::Checked))
         emit instrListUpdated();
 }
 
@@ -215,7 +245,7 @@ void DlgInstrManage::addInstrComment(QTreeWidgetItem *ptrInstrListItem, int intC
         return;
     const QSignalBlocker blocker(m_ui->trwInstrList);
     ptrInstrListItem->setText(2, strComment);
-    m_pool.setComment(resourceOfItem(ptrInstrListItem), strComment);
+    m_pool.setComment(instrumentOfItem(ptrInstrListItem), strComment);
 }
 
 bool DlgInstrManage::askComment(const QString &strCurrent, QString &strComment)
@@ -232,7 +262,7 @@ void DlgInstrManage::deleteInstr()
     QTreeWidgetItem *ptrItem = topLevelItemOf(m_ui->trwInstrList->currentItem());
     if (!ptrItem)
         return;
-    m_pool.removeByResource(resourceOfItem(ptrItem));
+    m_pool.remove(instrumentOfItem(ptrItem));
     delete ptrItem;
     emit instrListUpdated();
 }
@@ -240,7 +270,6 @@ void DlgInstrManage::deleteInstr()
 void DlgInstrManage::deleteInstrList()
 {
     m_pool.clear();
-    m_pendingLanRecords.clear();
     m_ui->trwInstrList->clear();
     emit instrListUpdated();
 }
@@ -254,7 +283,7 @@ void DlgInstrManage::refreshInstrList()
     startIndicator(m_ui->lblRefresh);
     const QList<InstrRecord> lstRecords = m_pool.takeAll();
     m_ui->trwInstrList->clear();
-    m_pendingLanRecords.clear();
+    bool bolSetAside = false;
 
     for (InstrRecord record : lstRecords) {
         if (!record.enabled) {
@@ -267,7 +296,8 @@ void DlgInstrManage::refreshInstrList()
             continue;
         }
         if (record.comment == LanScanComment) {
-            m_pendingLanRecords.append(record);
+            m_pool.setAside(record);
+            bolSetAside = true;
             continue;
         }
         if (visa.openSession(record.resource, true)) {
@@ -279,12 +309,13 @@ void DlgInstrManage::refreshInstrList()
         }
     }
 
-    if (!m_pendingLanRecords.isEmpty()) {
-        startIndicator(m_ui->lblScanLan);
-        m_scanner->startLanScan(m_ui->ledScanLan->text());
+    if (bolSetAside) {
+        startLanScan();
         // A scan that could not start gives its entries back at once.
-        if (!m_scanner->isScanning())
-            restorePendingLanRecords();
+        if (!m_scanner->isScanning()) {
+            restoreSetAsideLanRecords();
+            endLanScan();
+        }
     } else {
         stopIndicator();
     }
@@ -355,6 +386,8 @@ void DlgInstrManage::appendTreeItem(const InstrRecord &record, InstrState state)
     ptrItem->setCheckState(0, record.enabled ? Qt::Checked : Qt::Unchecked);
     ptrItem->setIcon(0, stateIcon(state));
     ptrItem->setData(0, StateRole, int(state));
+    ptrItem->setData(0, InstrumentRole,
+                     QStringList{record.instrType, record.serialNumber, record.interfaceName});
     ptrItem->addChild(new QTreeWidgetItem({ResourceChildText, record.resource}));
     if (state == InstrState::Connected)
         ptrItem->addChild(new QTreeWidgetItem({QStringLiteral("Firmware"), record.firmware}));
@@ -376,6 +409,16 @@ QString DlgInstrManage::resourceOfItem(const QTreeWidgetItem *ptrItem)
             return ptrChild->text(1);
     }
     return QString();
+}
+
+InstrRecord DlgInstrManage::instrumentOfItem(const QTreeWidgetItem *ptrItem)
+{
+    const QStringList lstKey = ptrItem->data(0, InstrumentRole).toStringList();
+    InstrRecord record;
+    record.instrType = lstKey.value(0);
+    record.serialNumber = lstKey.value(1);
+    record.interfaceName = lstKey.value(2);
+    return record;
 }
 
 void DlgInstrManage::startIndicator(QLabel *ptrIndicator)

@@ -76,7 +76,12 @@ private:
     void appendTreeItem(const InstrRecord &record, InstrState state);
     QTreeWidgetItem *topLevelItemOf(QTreeWidgetItem *ptrItem) const;
     static QString resourceOfItem(const QTreeWidgetItem *ptrItem);
-    void restorePendingLanRecords();
+    static InstrRecord instrumentOfItem(const QTreeWidgetItem *ptrItem);
+    void startLanScan();
+    void endLanScan();
+    void setScanButtonsEnabled(bool bolEnabled);
+    // Gives back what a refresh set aside and the scan did not find (offline); true if any.
+    bool restoreSetAsideLanRecords();
     void startIndicator(QLabel *ptrIndicator);
     void stopIndicator();
 
@@ -84,10 +89,9 @@ private:
     ClsInstrScanner *m_scanner;
     QTimer *m_indicatorTimer;
     QLabel *m_activeIndicator = nullptr;
+    // LAN-scanned entries that a refresh leaves to a new LAN scan are set aside in the pool;
+    // those the scan does not find again come back offline instead of vanishing.
     ClsInstrPool m_pool;
-    // LAN-scanned entries a refresh left to a new LAN scan; those it does not find again come
-    // back offline instead of vanishing from the pool.
-    QList<InstrRecord> m_pendingLanRecords;
 };
 
 #endif

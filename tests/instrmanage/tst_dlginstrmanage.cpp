@@ -110,6 +110,9 @@ private slots:
     void settingsRoundTrip();
     void entriesAfterEmptyResourceIgnored();
     void enableCommentAndDelete();
+    void entriesSharingAResourceKeepTheirOwnEdits();
+    void returnInHostFieldAddsManually();
+    void savingDuringStartupScanKeepsLanEntries();
     void refreshShowsBusyForHeldInstrument();
     void gpibAndUsbScansFindNothingCleanly();
     void lanScanAndRefreshOfLanEntries();
@@ -495,6 +498,73 @@ void TstDlgInstrManage::enableCommentAndDelete()
     QCOMPARE(updated.size(), 4);
 }
 
+void TstDlgInstrManage::entriesSharingAResourceKeepTheirOwnEdits()
+{
+    // The instrument at GPIB address 20 was swapped: the old one stays in the pool, disabled.
+    QSettings settings(settingsPath("shared"), QSettings::IniFormat);
+    writePool(settings, {makeRecord("ZOY550X", "1", "GPIB0::20::INSTR", false, "old"),
+                         makeRecord("ZOY550X", "2", "GPIB0::20::INSTR", false, "new")});
+    ScriptedDialog dialog;
+    dialog.loadSettings(settings);
+    auto *tree = child<QTreeWidget>(dialog, "trwInstrList");
+    QTreeWidgetItem *second = tree->findItems(QStringLiteral("ZOY550X, 2"), Qt::MatchExactly).value(0);
+    QVERIFY(second);
+
+    second->setCheckState(0, Qt::Checked);
+    dialog.answer = QStringLiteral("bench 5");
+    dialog.addInstrComment(second, 0);
+    QCOMPARE(dialog.asked, QStringLiteral("new"));
+    QList<InstrRecord> records = dialog.instrRecords();
+    QCOMPARE(records.at(0).enabled, false);
+    QCOMPARE(records.at(0).comment, QStringLiteral("old"));
+    QCOMPARE(records.at(1).enabled, true);
+    QCOMPARE(records.at(1).comment, QStringLiteral("bench 5"));
+
+    tree->setCurrentItem(second);
+    dialog.deleteInstr();
+    records = dialog.instrRecords();
+    QCOMPARE(records.size(), 1);
+    QCOMPARE(records.at(0).serialNumber, QStringLiteral("1"));
+}
+
+void TstDlgInstrManage::returnInHostFieldAddsManually()
+{
+    DlgInstrManage dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    auto *hosts = child<QComboBox>(dialog, "cbxInstr");
+    hosts->setFocus();
+    hosts->setEditText(QStringLiteral("127.0.0.77"));
+    QTest::keyClick(hosts->lineEdit(), Qt::Key_Return);
+    QVERIFY_TRACED(m_trace, TraceKindInfo,
+                   dinsse("Trying to open the LAN connection to instrument 'TCPIP0::127.0.0.77::INSTR'..."));
+    // No button took the key: no GPIB scan ran, and the host was added to the history once.
+    QVERIFY2(!m_trace.contains(QStringLiteral("Unable to search for instrument(s)")),
+             qPrintable(m_trace.dump()));
+    QCOMPARE(hosts->count(), 1);
+}
+
+void TstDlgInstrManage::savingDuringStartupScanKeepsLanEntries()
+{
+    // Loading ends with a refresh that hands LAN-scanned entries to a LAN scan; settings saved
+    // before that scan ends (the program closed right after start) must still hold them.
+    const QList<InstrRecord> stored{makeRecord("ZOY550X", "7", "TCPIP::zoy-7::INSTR", true, "LAN Scan"),
+                                    makeRecord("GKR550X", "8", "GPIB0::8::INSTR", false, "GPIB Scan")};
+    QSettings input(settingsPath("startup"), QSettings::IniFormat);
+    writePool(input, stored);
+    DlgInstrManage dialog;
+    dialog.loadSettings(input);
+    QVERIFY(dialog.scanner().isScanning());
+
+    QSettings output(settingsPath("startup-saved"), QSettings::IniFormat);
+    dialog.saveSettings(output);
+    output.beginGroup(QStringLiteral("InstrManage"));
+    const QList<InstrRecord> saved = ClsInstrPool::load(output);
+    QCOMPARE(saved.size(), 2);
+    QVERIFY(saved.contains(stored.at(0)));
+    QVERIFY(saved.contains(stored.at(1)));
+}
+
 void TstDlgInstrManage::refreshShowsBusyForHeldInstrument()
 {
     m_sim =
@@ -548,9 +618,21 @@ void TstDlgInstrManage::lanScanAndRefreshOfLanEntries()
 
     DlgInstrManage dialog;
     QSignalSpy updated(&dialog, &DlgInstrManage::instrListUpdated);
+    const QList<QPushButton *> blocked{
+        child<QPushButton>(dialog, "btnScanGpib"), child<QPushButton>(dialog, "btnScanUsb"),
+        child<QPushButton>(dialog, "btnScanLan"), child<QPushButton>(dialog, "btnRefresh")};
+    dialog.show();
     dialog.scanLanForInstr();
     QVERIFY(dialog.scanner().isScanning());
+    // While it runs, the scans and the refresh cannot be started, and the indicator says why.
+    for (QPushButton *button : blocked)
+        QVERIFY2(!button->isEnabled(), qPrintable(button->objectName()));
+    auto *indicator = child<QLabel>(dialog, "lblScanLan");
+    QVERIFY(indicator->isVisible());
+    QVERIFY(indicator->toolTip().contains(QLatin1String("LAN scan running")));
     QVERIFY(waitFor([&] { return !updated.isEmpty(); }, 15000));
+    for (QPushButton *button : blocked)
+        QVERIFY2(button->isEnabled(), qPrintable(button->objectName()));
     QCOMPARE(dialog.instrRecords().size(), 1);
     const InstrRecord record = dialog.instrRecords().at(0);
     QCOMPARE(record.resource, QStringLiteral("TCPIP::127.0.0.2::INSTR"));
