@@ -31,7 +31,8 @@
 //   --log FILE            log of every received message; format described in sim/messagelog.h
 //   --preset-time MS      how long SYSTem:PRESet keeps the instrument busy (default 500)
 //   --fault NAME[=VALUE]  repeatable: drop-block=N, reply-delay=MS, garbage, no-reply,
-//                         endless-errors, refuse-link, opc-never (see sim/simfaults.h)
+//                         endless-errors, refuse-link, opc-never, portmapper-delay=MS,
+//                         portmapper-junk (see sim/simfaults.h)
 //   --instrument MODEL@IP repeatable: play several instruments, each on its own address (e.g.
 //                         127.0.0.2, 127.0.0.3), with the same ports and one shared portmapper;
 //                         replaces --model/--address. Each gets its own storage subfolder.
@@ -214,6 +215,7 @@ int main(int argc, char *argv[])
     const bool several = wanted.size() > 1;
     QList<Served> served;
     PortmapperServer portmapper;
+    portmapper.setUdpFaults(faults.portmapperDelayMs, faults.portmapperJunk);
     bool portmapperUp = pmPort != 0;
     for (int i = 0; i < wanted.size(); ++i) {
         SimInstrumentConfig config;

@@ -6,6 +6,7 @@
 
 #include <QNetworkDatagram>
 #include <QTcpSocket>
+#include <QTimer>
 
 namespace {
 constexpr qint64 MaxPortmapperRecordBytes = 64 * 1024;
@@ -113,8 +114,8 @@ PortmapperServer::PortmapperServer(QObject *parent) : QObject(parent)
             for (const Endpoint &endpoint : qAsConst(m_endpoints)) {
                 const QByteArray reply = answerPortmapperCall(datagram.data(), endpoint.entry, m_port, false);
                 if (!reply.isEmpty())
-                    endpoint.udp->writeDatagram(reply, datagram.senderAddress(),
-                                                quint16(datagram.senderPort()));
+                    sendUdpReply(endpoint.udp, reply, datagram.senderAddress(),
+                                 quint16(datagram.senderPort()));
             }
         }
     });
@@ -159,7 +160,7 @@ void PortmapperServer::readDatagrams(QUdpSocket *socket, int endpointIndex)
         const QByteArray reply =
             answerPortmapperCall(datagram.data(), m_endpoints[endpointIndex].entry, m_port, false);
         if (!reply.isEmpty())
-            socket->writeDatagram(reply, datagram.senderAddress(), quint16(datagram.senderPort()));
+            sendUdpReply(socket, reply, datagram.senderAddress(), quint16(datagram.senderPort()));
     }
 }
 
@@ -168,4 +169,20 @@ void PortmapperServer::acceptConnections(int endpointIndex)
     QTcpServer *server = m_endpoints[endpointIndex].tcp;
     while (QTcpSocket *socket = server->nextPendingConnection())
         new PortmapperConnection(socket, m_endpoints[endpointIndex].entry, m_port);
+}
+
+void PortmapperServer::sendUdpReply(QUdpSocket *socket, const QByteArray &reply, const QHostAddress &to,
+                                    quint16 port)
+{
+    if (m_udpJunkFirst && reply.size() >= 4) {
+        QByteArray stale = reply;
+        stale[3] = char(stale[3] ^ 0x5A); // another xid: a reply to some earlier call
+        socket->writeDatagram(stale, to, port);
+    }
+    if (m_udpDelayMs <= 0) {
+        socket->writeDatagram(reply, to, port);
+        return;
+    }
+    QTimer::singleShot(m_udpDelayMs, socket,
+                       [socket, reply, to, port] { socket->writeDatagram(reply, to, port); });
 }

@@ -32,6 +32,12 @@ public:
     // Serves entry.address; the first call also tries to open the broadcast listener.
     bool listen(const PortmapperEntry &entry, quint16 port, QString *error);
     bool hearsBroadcasts() const { return m_broadcastSocket.state() == QAbstractSocket::BoundState; }
+    // A slow portmapper (replies on UDP leave delayMs late) and one that sends a stale reply first.
+    void setUdpFaults(int delayMs, bool junkFirst)
+    {
+        m_udpDelayMs = delayMs;
+        m_udpJunkFirst = junkFirst;
+    }
 
 private:
     struct Endpoint
@@ -42,10 +48,13 @@ private:
     };
     void readDatagrams(QUdpSocket *socket, int endpointIndex);
     void acceptConnections(int endpointIndex);
+    void sendUdpReply(QUdpSocket *socket, const QByteArray &reply, const QHostAddress &to, quint16 port);
 
     quint16 m_port = 0;
     QList<Endpoint> m_endpoints;
     QUdpSocket m_broadcastSocket;
+    int m_udpDelayMs = 0;
+    bool m_udpJunkFirst = false;
 };
 
 #endif

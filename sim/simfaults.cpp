@@ -31,6 +31,13 @@ bool SimFaults::parse(const QString &text, QString *error)
         refuseLink = true;
     } else if (name == QLatin1String("opc-never")) {
         opcNeverComplete = true;
+    } else if (name == QLatin1String("portmapper-delay")) {
+        qint64 ms = 0;
+        needNumber(&ms);
+        ok = ok && ms <= 600000;
+        portmapperDelayMs = int(ms);
+    } else if (name == QLatin1String("portmapper-junk")) {
+        portmapperJunk = true;
     } else {
         *error = QStringLiteral("unknown fault '%1' (known: %2)").arg(name, help());
         return false;
@@ -43,5 +50,6 @@ bool SimFaults::parse(const QString &text, QString *error)
 QString SimFaults::help()
 {
     return QStringLiteral(
-        "drop-block=N, reply-delay=MS, garbage, no-reply, endless-errors, refuse-link, opc-never");
+        "drop-block=N, reply-delay=MS, garbage, no-reply, endless-errors, refuse-link, opc-never, "
+        "portmapper-delay=MS, portmapper-junk");
 }

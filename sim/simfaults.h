@@ -14,6 +14,8 @@ struct SimFaults
     bool endlessErrors = false;      // endless-errors: SYSTem:ERRor? never reaches "No error"
     bool refuseLink = false;         // refuse-link: VXI-11 create_link and HiSLIP Initialize fail
     bool opcNeverComplete = false;   // opc-never: "*OPC" never sets the bit, "*OPC?" never answers
+    int portmapperDelayMs = 0;       // portmapper-delay=MS: UDP portmapper replies leave this much later
+    bool portmapperJunk = false;     // portmapper-junk: a reply with a stale xid goes out first
 
     // Parses one NAME[=VALUE]; returns false with a message for an unknown name or bad value.
     bool parse(const QString &text, QString *error);
