@@ -32,6 +32,10 @@ const QByteArray ZoyIdn = "Tarvik,ZOY550X,1234.5678k02/100200,2.10\n";
 // The collection window of this suite's scans: its peers answer at once or after a set delay,
 // so the full five seconds would only make the suite slow.
 constexpr int WindowMs = 1500;
+struct QuickScanner : ClsInstrScanner
+{
+    QuickScanner() { setCollectWindowMs(WindowMs); }
+};
 const QByteArray GkrIdn = "Tarvik,GKR550X,100300,1.05\n";
 
 QString tagged(const QString &text)
@@ -43,6 +47,19 @@ FakeVxiServer::Script standardScript(const QByteArray &idn)
 {
     return [idn](quint32 proc, quint32 xid) { return FakeVxiServer::standard(proc, xid, idn); };
 }
+
+// A fake instrument at 127.0.0.2 whose portmapper answers the broadcast at once.
+struct AnsweringInstrument
+{
+    explicit AnsweringInstrument(FakeVxiServer::Script script)
+        : server(Instr2, std::move(script)), responder([port = server.port()](quint32 xid) {
+              return QList<UdpResponder::Reply>{{Instr2, getPortReply(xid, port)}};
+          })
+    {
+    }
+    FakeVxiServer server;
+    UdpResponder responder;
+};
 
 } // namespace
 
@@ -82,8 +99,7 @@ void TstInstrScanner::broadcastsFromEveryAddressAndPortZeroAddsNothing()
         return QList<UdpResponder::Reply>{{Instr2, getPortReply(xid, 0)}};
     });
     QVERIFY(responder.isListening());
-    ClsInstrScanner scanner;
-    scanner.setCollectWindowMs(WindowMs);
+    QuickScanner scanner;
     QVERIFY_TRACED(m_trace, TraceKindInfo, tagged("Local host name is 'listforge-two'"));
 
     const ScanOutcome outcome = runScan(scanner, QString());
@@ -155,8 +171,7 @@ void TstInstrScanner::badDatagramsAreDroppedWithTheirMessages()
         return replies;
     });
 
-    ClsInstrScanner scanner;
-    scanner.setCollectWindowMs(WindowMs);
+    QuickScanner scanner;
     const ScanOutcome outcome = runScan(scanner, QString());
     QCOMPARE(outcome.end, ScanEnd::Instruments);
     QCOMPARE(scanner.hosts().size(), 1);
@@ -189,13 +204,9 @@ void TstInstrScanner::badDatagramsAreDroppedWithTheirMessages()
 
 void TstInstrScanner::identifiesAndTracesTheConversation()
 {
-    FakeVxiServer server(Instr2, standardScript(ZoyIdn));
-    const quint32 port = server.port();
-    UdpResponder responder([port](quint32 xid) {
-        return QList<UdpResponder::Reply>{{Instr2, getPortReply(xid, port)}};
-    });
-    ClsInstrScanner scanner;
-    scanner.setCollectWindowMs(WindowMs);
+    AnsweringInstrument instrument(standardScript(ZoyIdn));
+    const quint32 port = instrument.server.port();
+    QuickScanner scanner;
     const ScanOutcome outcome = runScan(scanner, QStringLiteral("*ZOY*"));
     QCOMPARE(outcome.end, ScanEnd::Instruments);
     QCOMPARE(outcome.udpPhaseSignals, 1);
@@ -211,9 +222,10 @@ void TstInstrScanner::identifiesAndTracesTheConversation()
     QCOMPARE(host.firmware, QStringLiteral("2.10"));
 
     // Create_Link reuses the broadcast's xid, the later calls advance it.
-    QCOMPARE(server.procs, QList<quint32>({10, 11, 12, 23}));
-    QCOMPARE(server.xids, QList<quint32>({1001, 1002, 1003, 1004}));
-    QCOMPARE(server.calls.at(1).mid(40), words({7, 2000, 2000, 8, 6}) + QByteArray("*IDN?\n\0\0", 8));
+    QCOMPARE(instrument.server.procs, QList<quint32>({10, 11, 12, 23}));
+    QCOMPARE(instrument.server.xids, QList<quint32>({1001, 1002, 1003, 1004}));
+    QCOMPARE(instrument.server.calls.at(1).mid(40),
+             words({7, 2000, 2000, 8, 6}) + QByteArray("*IDN?\n\0\0", 8));
     QCOMPARE(scanner.xid(), 1004u);
 
     QVERIFY_TRACED(
@@ -242,8 +254,7 @@ void TstInstrScanner::duplicatesAndHostNameFilter()
                                           {Instr5, getPortReply(xid, zoyPort)},
                                           {Instr6, getPortReply(xid, gkrPort)}};
     });
-    ClsInstrScanner scanner;
-    scanner.setCollectWindowMs(WindowMs);
+    QuickScanner scanner;
     QCOMPARE(runScan(scanner, QStringLiteral("*zoy*")).end, ScanEnd::Instruments);
 
     QCOMPARE(scanner.hosts().size(), 1);
@@ -267,8 +278,7 @@ void TstInstrScanner::lateReplyAfterJunkIsHeard()
         return QList<UdpResponder::Reply>{{Instr3, getPortReply(xid + 7, port)},
                                           {Instr2, getPortReply(xid, port), 300}};
     });
-    ClsInstrScanner scanner;
-    scanner.setCollectWindowMs(WindowMs);
+    QuickScanner scanner;
     QCOMPARE(runScan(scanner, QString()).end, ScanEnd::Instruments);
     QCOMPARE(scanner.hosts().size(), 1);
     QCOMPARE(scanner.hosts().at(0).address, Instr2);
@@ -295,8 +305,7 @@ void TstInstrScanner::instrumentOnTwoNetworksIsListedOnce()
                   : UdpResponder::Reply{Instr3, getPortReply(xid, secondPort), 200},
             {Instr6, getPortReply(xid, gkrPort), 100}};
     });
-    ClsInstrScanner scanner;
-    scanner.setCollectWindowMs(WindowMs);
+    QuickScanner scanner;
     QCOMPARE(runScan(scanner, QString()).end, ScanEnd::Instruments);
     QCOMPARE(calls, 2);
     QCOMPARE(scanner.hosts().size(), 2);
@@ -329,13 +338,8 @@ void TstInstrScanner::controlCharactersInIdentityAreReplaced()
 {
     QFETCH(QByteArray, idn);
     QFETCH(QStringList, fields);
-    FakeVxiServer server(Instr2, standardScript(idn));
-    const quint32 port = server.port();
-    UdpResponder responder([port](quint32 xid) {
-        return QList<UdpResponder::Reply>{{Instr2, getPortReply(xid, port)}};
-    });
-    ClsInstrScanner scanner;
-    scanner.setCollectWindowMs(WindowMs);
+    AnsweringInstrument instrument(standardScript(idn));
+    QuickScanner scanner;
     QCOMPARE(runScan(scanner, QString()).end, ScanEnd::Instruments);
     QCOMPARE(scanner.hosts().size(), 1);
     const InstrScanHost &host = scanner.hosts().at(0);
@@ -356,8 +360,7 @@ void TstInstrScanner::typeFilterRemovesOtherModels()
         return QList<UdpResponder::Reply>{{Instr3, getPortReply(xid, gkrPort)},
                                           {Instr2, getPortReply(xid, zoyPort)}};
     });
-    ClsInstrScanner scanner;
-    scanner.setCollectWindowMs(WindowMs);
+    QuickScanner scanner;
     QCOMPARE(runScan(scanner, QStringLiteral("*ZOY*")).end, ScanEnd::Instruments);
     // Dotted quads pass the host-name filter, so both were asked; only the type decides.
     QCOMPARE(gkr.connections, 1);
@@ -451,7 +454,7 @@ void TstInstrScanner::tcpFailuresRemoveTheHost()
     QFETCH(QStringList, expected);
     QFETCH(QList<quint32>, procs);
 
-    FakeVxiServer server(Instr2, [=](quint32 proc, quint32 xid) -> FakeVxiServer::Answer {
+    AnsweringInstrument instrument([=](quint32 proc, quint32 xid) -> FakeVxiServer::Answer {
         if (proc != failingProc)
             return FakeVxiServer::standard(proc, xid, ZoyIdn);
         switch (kind) {
@@ -475,12 +478,8 @@ void TstInstrScanner::tcpFailuresRemoveTheHost()
             return {};
         }
     });
-    const quint32 port = server.port();
-    UdpResponder responder([port](quint32 xid) {
-        return QList<UdpResponder::Reply>{{Instr2, getPortReply(xid, port)}};
-    });
-    ClsInstrScanner scanner;
-    scanner.setCollectWindowMs(WindowMs);
+    const quint32 port = instrument.server.port();
+    QuickScanner scanner;
     QCOMPARE(runScan(scanner, QString()).end, ScanEnd::Instruments);
     QVERIFY(scanner.hosts().isEmpty());
     for (QString text : expected)
@@ -490,14 +489,14 @@ void TstInstrScanner::tcpFailuresRemoveTheHost()
                    tagged("Removing host 127.0.0.2 from list. Error(s) during IDN Query"));
     QVERIFY_TRACED(m_trace, TraceKindInfo, tagged("0 VXI-11 instruments found"));
     // No Destroy_Link after a failed write or read.
-    QCOMPARE(server.procs, procs);
+    QCOMPARE(instrument.server.procs, procs);
 }
 
 void TstInstrScanner::repliesSplitAcrossSegmentsAreAssembled()
 {
     // Every reply arrives in three pieces, 50 ms apart; the "*IDN?" answer is also sent as two
     // record fragments.
-    FakeVxiServer server(Instr2, [](quint32 proc, quint32 xid) -> FakeVxiServer::Answer {
+    AnsweringInstrument instrument([](quint32 proc, quint32 xid) -> FakeVxiServer::Answer {
         QByteArray bytes;
         if (proc == 12) {
             const QByteArray message = acceptedHeader(xid) + words({0, 4}) + opaque(GkrIdn);
@@ -508,12 +507,7 @@ void TstInstrScanner::repliesSplitAcrossSegmentsAreAssembled()
         }
         return {{bytes.left(3), bytes.mid(3, 20), bytes.mid(23)}, false};
     });
-    const quint32 port = server.port();
-    UdpResponder responder([port](quint32 xid) {
-        return QList<UdpResponder::Reply>{{Instr2, getPortReply(xid, port)}};
-    });
-    ClsInstrScanner scanner;
-    scanner.setCollectWindowMs(WindowMs);
+    QuickScanner scanner;
     QCOMPARE(runScan(scanner, QStringLiteral("gkr550?")).end, ScanEnd::Instruments);
     QCOMPARE(scanner.hosts().size(), 1);
     QCOMPARE(scanner.hosts().at(0).serialNumber, QStringLiteral("100300"));
@@ -527,8 +521,7 @@ void TstInstrScanner::scanWithoutUdpSocketStillEnds()
     QVERIFY(blocker.bind(QHostAddress(QStringLiteral("127.0.0.1")), ClsInstrScanner::LocalUdpPort,
                          QUdpSocket::DontShareAddress));
     {
-        ClsInstrScanner scanner;
-        scanner.setCollectWindowMs(WindowMs);
+        QuickScanner scanner;
         const ScanOutcome outcome = runScan(scanner, QString());
         QCOMPARE(outcome.end, ScanEnd::Nothing);
         QVERIFY2(outcome.elapsedMs >= WindowMs - 50, qPrintable(QString::number(outcome.elapsedMs)));
@@ -541,8 +534,7 @@ void TstInstrScanner::scanWithoutUdpSocketStillEnds()
     // A host name without any address gives no socket either.
     m_trace.clear();
     QVERIFY(PrivateHosts::setHostName("listforge-nowhere"));
-    ClsInstrScanner scanner;
-    scanner.setCollectWindowMs(WindowMs);
+    QuickScanner scanner;
     const ScanOutcome outcome = runScan(scanner, QString());
     QCOMPARE(outcome.end, ScanEnd::Nothing);
     QCOMPARE(scanner.udpSocketCount(), 0);
