@@ -91,36 +91,24 @@ qint64 HislipParser::feed(const char *bytes, qint64 size, Handler &handler)
             m_state = State::Waiting;
             break;
         }
-        case State::Stream: {
+        default: {
+            // Payload states: take what is there of it.
+            const char *piece = bytes + pos;
             const qint64 take = qint64(std::min<quint64>(m_left, quint64(available)));
             m_left -= quint64(take);
             pos += take;
+            const State state = m_state;
             if (m_left == 0)
                 m_state = State::Header;
-            handler.data(m_header, bytes + pos - take, take, m_left == 0);
-            break;
-        }
-        case State::Collect: {
-            const qint64 take = qint64(std::min<quint64>(m_left, quint64(available)));
-            m_payload.append(bytes + pos, int(take));
-            m_left -= quint64(take);
-            pos += take;
-            if (m_left == 0) {
-                m_state = State::Header;
-                handler.message(m_header, m_payload);
+            if (state == State::Stream) {
+                handler.data(m_header, piece, take, m_left == 0);
+            } else if (state == State::Collect) {
+                m_payload.append(piece, int(take));
+                if (m_left == 0)
+                    handler.message(m_header, m_payload);
             }
             break;
         }
-        case State::Skip: {
-            const qint64 take = qint64(std::min<quint64>(m_left, quint64(available)));
-            m_left -= quint64(take);
-            pos += take;
-            if (m_left == 0)
-                m_state = State::Header;
-            break;
-        }
-        case State::Waiting:
-            break;
         }
     }
     return pos;

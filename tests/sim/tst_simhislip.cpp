@@ -4,40 +4,18 @@
 // connection closed where the protocol demands it, and the simulator serving the next client.
 #include "simprocess.h"
 
+#include "sim/hislipcodec.h"
+
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <QtTest>
 
+using namespace Hislip;
+
 namespace {
-enum : quint8
-{
-    Initialize = 0,
-    InitializeResponse = 1,
-    FatalError = 2,
-    Error = 3,
-    AsyncLock = 4,
-    AsyncLockResponse = 5,
-    Data = 6,
-    DataEnd = 7,
-    DeviceClearComplete = 8,
-    DeviceClearAcknowledge = 9,
-    RemoteLocal = 10,
-    RemoteLocalResponse = 11,
-    Trigger = 12,
-    MaxSize = 15,
-    MaxSizeResponse = 16,
-    AsyncInitialize = 17,
-    AsyncInitializeResponse = 18,
-    AsyncDeviceClear = 19,
-    StatusQuery = 21,
-    StatusResponse = 22,
-    AsyncDeviceClearAcknowledge = 23,
-    LockInfo = 24,
-    LockInfoResponse = 25,
-    None = 0xFF
-};
-constexpr quint32 FirstId = 0xFFFFFF00u;
+constexpr quint8 None = 0xFF;
+constexpr quint32 FirstId = FirstMessageId;
 
 QByteArray hs(quint8 type, quint8 control, quint32 parameter, const QByteArray &payload = {},
               quint64 length = ~quint64(0))
@@ -193,8 +171,8 @@ void TstSimHislip::sessionsQueriesAndSizes()
     QVERIFY(a.open(port) && b.open(port));
     QVERIFY(a.id != b.id);
     QCOMPARE(a.query("*IDN?"), QByteArray("Tarvik,ZOY550X,1430.8002K02/106070,5.00.122.24\n"));
-    const Msg size = a.ask(MaxSize, 0, 0, u64(272));
-    QCOMPARE(size.type, quint8(MaxSizeResponse));
+    const Msg size = a.ask(AsyncMaximumMessageSize, 0, 0, u64(272));
+    QCOMPARE(size.type, quint8(AsyncMaximumMessageSizeResponse));
     QCOMPARE(size.payload, u64(1024 * 1024));
 
     // A block streamed in 1024-byte Data messages comes back split at the client's maximum.
@@ -233,12 +211,12 @@ void TstSimHislip::statusRemoteAndTrigger()
     QVERIFY(sim.start(args({"--log", dir.path() + "/log"})));
     Session s;
     QVERIFY(s.open(sim.hislipPort()));
-    QCOMPARE(s.ask(StatusQuery, 0, 0).control, quint8(0));
+    QCOMPARE(s.ask(AsyncStatusQuery, 0, 0).control, quint8(0));
     s.write("BOGUS");
     QCOMPARE(s.query("*OPC?"), QByteArray("1\n"));
-    QCOMPARE(s.ask(StatusQuery, 0, 0).control, quint8(0x14)); // error queue and reply available
-    QCOMPARE(s.ask(StatusQuery, 1, 0).control, quint8(0x04)); // the reply was read
-    QCOMPARE(s.ask(RemoteLocal, 5, 7).type, quint8(RemoteLocalResponse));
+    QCOMPARE(s.ask(AsyncStatusQuery, 0, 0).control, quint8(0x14)); // error queue and reply available
+    QCOMPARE(s.ask(AsyncStatusQuery, 1, 0).control, quint8(0x04)); // the reply was read
+    QCOMPARE(s.ask(AsyncRemoteLocalControl, 5, 7).type, quint8(AsyncRemoteLocalResponse));
     s.sync.send(hs(Trigger, 0, s.next));
     QCOMPARE(s.query("*OPC?"), QByteArray("1\n"));
     QFile log(dir.path() + "/log");
@@ -255,8 +233,8 @@ void TstSimHislip::locksBetweenClients()
     QVERIFY(a.open(sim.hislipPort()) && b.open(sim.hislipPort()));
     QCOMPARE(a.ask(AsyncLock, 1, 0).control, quint8(1));
     QCOMPARE(b.ask(AsyncLock, 1, 0).control, quint8(0)); // no waiting: refused at once
-    const Msg info = b.ask(LockInfo, 0, 0);
-    QVERIFY(info.type == LockInfoResponse && info.control == 1 && info.parameter == 1);
+    const Msg info = b.ask(AsyncLockInfo, 0, 0);
+    QVERIFY(info.type == AsyncLockInfoResponse && info.control == 1 && info.parameter == 1);
     b.write("*IDN?"); // held until the lock is gone
     QCOMPARE(b.sync.read(300).type, quint8(None));
     b.async.send(hs(AsyncLock, 1, 3000));
@@ -299,10 +277,11 @@ void TstSimHislip::hostileClient_data()
     QTest::newRow("vendor type") << 2 << true << hs(200, 0, 0, "x") << 3 << 3;
     QTest::newRow("reply type from client") << 2 << true << hs(InitializeResponse, 0, 0) << 3 << 1;
     QTest::newRow("data on async channel") << 2 << true << hs(DataEnd, 0, FirstId, "*IDN?") << 3 << 1;
-    QTest::newRow("async message on sync") << 2 << false << hs(StatusQuery, 0, 0) << 3 << 1;
-    QTest::newRow("bad remote code") << 2 << true << hs(RemoteLocal, 9, 0) << 3 << 2;
-    QTest::newRow("size 2^64-1") << 2 << true << hs(MaxSize, 0, 0, u64(~quint64(0))) << 16 << 0;
-    QTest::newRow("short size payload") << 2 << true << hs(MaxSize, 0, 0, "abc") << 3 << 0;
+    QTest::newRow("async message on sync") << 2 << false << hs(AsyncStatusQuery, 0, 0) << 3 << 1;
+    QTest::newRow("bad remote code") << 2 << true << hs(AsyncRemoteLocalControl, 9, 0) << 3 << 2;
+    QTest::newRow("size 2^64-1") << 2 << true << hs(AsyncMaximumMessageSize, 0, 0, u64(~quint64(0))) << 16
+                                 << 0;
+    QTest::newRow("short size payload") << 2 << true << hs(AsyncMaximumMessageSize, 0, 0, "abc") << 3 << 0;
     QTest::newRow("payload 2^63") << 2 << false << hs(DataEnd, 0, FirstId, "*IDN?", quint64(1) << 63) << 3
                                   << 4;
     QTest::newRow("lock string 2^63") << 2 << true << hs(AsyncLock, 1, 0, "", quint64(1) << 63) << 3 << 4;
