@@ -8,7 +8,6 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QFile>
-#include <QFileInfo>
 #include <QMutex>
 #include <QMutexLocker>
 #include <QThread>
@@ -440,14 +439,21 @@ bool ClsInstrControl::uploadFile(const QString &strLocalPath, const QString &str
         Tracer::traceError(QStringLiteral("CINSCT  : File descriptors are unsufficiant!"));
         return false;
     }
-    const QFileInfo info(strLocalPath);
-    if (info.exists() && info.size() == 0) {
-        Tracer::traceError(QStringLiteral("CINSCT  : Local file is empty!"));
-        return false;
-    }
     if (!isSendableName(strTargetPath)) {
         Tracer::traceError(
             QStringLiteral("CINSCT  : Target file name holds characters that cannot be sent!"));
+        return false;
+    }
+    // The local file is made sure of before the instrument is touched: the user may agree to
+    // delete the instrument's copy, and a file that cannot be sent must not cost it.
+    QFile file(strLocalPath);
+    if (!file.open(QIODevice::ReadOnly)) {
+        Tracer::traceError(QStringLiteral("CINSCT  : Unable to open local file!"));
+        return false;
+    }
+    const qint64 i64Size = file.size();
+    if (i64Size <= 0) {
+        Tracer::traceError(QStringLiteral("CINSCT  : Local file is empty!"));
         return false;
     }
 
@@ -463,17 +469,6 @@ bool ClsInstrControl::uploadFile(const QString &strLocalPath, const QString &str
             }
             break;
         }
-    }
-
-    QFile file(strLocalPath);
-    if (!file.open(QIODevice::ReadOnly)) {
-        Tracer::traceError(QStringLiteral("CINSCT  : Unable to open local file!"));
-        return false;
-    }
-    const qint64 i64Size = file.size();
-    if (i64Size <= 0) {
-        Tracer::traceError(QStringLiteral("CINSCT  : Local file is empty!"));
-        return false;
     }
 
     const QString strInterface = visa->getInterfaceName();
@@ -516,11 +511,11 @@ bool ClsInstrControl::sendFileBlocks(QFile &file, qint64 i64Size, const QString 
     }
 
     std::array<char, UploadChunkSize> buffer;
-    qint64 i64Remaining = i64Size;
+    qint64 i64Sent = 0;
     QString strFailure;
-    while (i64Remaining > 0 && strFailure.isEmpty()) {
-        const qint64 i64Chunk = qMin<qint64>(UploadChunkSize, i64Remaining);
-        if (i64Remaining <= UploadChunkSize)
+    while (i64Sent < i64Size && strFailure.isEmpty()) {
+        const qint64 i64Chunk = qMin<qint64>(UploadChunkSize, i64Size - i64Sent);
+        if (i64Size - i64Sent <= UploadChunkSize)
             visa->setSendEnd(true);
         if (file.read(buffer.data(), i64Chunk) != i64Chunk) {
             strFailure = QStringLiteral(
@@ -534,9 +529,9 @@ bool ClsInstrControl::sendFileBlocks(QFile &file, qint64 i64Size, const QString 
         else if (u32Count != static_cast<quint32>(i64Chunk))
             strFailure = QStringLiteral(
                 "CINSCT  : Unable to sent data block to instrument (receive byte count mismatch)!");
-        i64Remaining -= i64Chunk;
+        i64Sent += u32Count;
         if (transferProgress && strFailure.isEmpty())
-            transferProgress(i64Size - i64Remaining, i64Size);
+            transferProgress(i64Sent, i64Size);
     }
     // A raw socket has no END: the instrument takes the line feed after the block as the end of
     // the message. Without it the next command would be read as part of this one.
@@ -551,9 +546,37 @@ bool ClsInstrControl::sendFileBlocks(QFile &file, qint64 i64Size, const QString 
         return true;
 
     Tracer::traceError(strFailure);
+    if (visa->isSocketMode())
+        leaveSocketBlock(i64Size - i64Sent);
     resetInterface(bolSavedEnd, strInterfaceName);
     deleteFile(strTargetPath, false);
     return false;
+}
+
+void ClsInstrControl::leaveSocketBlock(qint64 i64Unsent)
+{
+    // Over a raw socket nothing but the announced byte count ends a definite-length block: the
+    // instrument would swallow the recovery sequence and every later command as block data.
+    // Filling the block up to its length and ending the message lets the instrument read on;
+    // the filler it stores is the partial file that the recovery deletes.
+    const std::array<char, UploadChunkSize> filler{};
+    bool bolOk = true;
+    while (bolOk && i64Unsent > 0) {
+        quint32 u32Count = static_cast<quint32>(qMin<qint64>(UploadChunkSize, i64Unsent));
+        bolOk = visa->writeData(filler.data(), u32Count) && u32Count > 0;
+        i64Unsent -= u32Count;
+        keepWindowAlive();
+    }
+    const char chLineFeed = '\n';
+    quint32 u32Count = 1;
+    if (bolOk && visa->writeData(&chLineFeed, u32Count) && u32Count == 1)
+        return;
+    // The link does not take the rest: only a new connection starts the instrument's input afresh.
+    visa->closeSession();
+    if (visa->openSession(resource, true))
+        Tracer::traceDebug(QStringLiteral("CINSCT  : Instrument session reopened after a broken block"));
+    else
+        Tracer::traceError(QStringLiteral("CINSCT  : Unable to reopen instrument session %1").arg(resource));
 }
 
 QStringList ClsInstrControl::splitCatalogReply(const QString &strReply)

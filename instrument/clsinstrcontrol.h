@@ -231,6 +231,8 @@ private:
                         const QString &strKindText);
     bool sendFileBlocks(QFile &file, qint64 i64Size, const QString &strTargetPath,
                         const QString &strInterfaceName, bool bolSavedEnd);
+    // Ends a block that broke off over a raw socket, with i64Unsent of its bytes not yet sent.
+    void leaveSocketBlock(qint64 i64Unsent);
     static void parseErrorEntries(const QStringList &lstEntries, QMap<QString, QString> &mapErrors);
     static QStringList splitCatalogReply(const QString &strReply);
 };

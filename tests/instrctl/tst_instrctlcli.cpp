@@ -108,6 +108,14 @@ void TestInstrCtlCli::uploadAsksBeforeReplacing()
                QStringLiteral("--overwrite"), strData});
     QVERIFY2(run.status == 0, qPrintable(run.err));
     QTRY_COMPARE_WITH_TIMEOUT(stored(QStringLiteral("DataLists/d.dm_iqd")), baSecond, 10000);
+
+    // A local file that is gone costs nothing on the instrument: no question, no deletion.
+    QVERIFY(QFile::remove(strData));
+    run = cli({QStringLiteral("upload"), QStringLiteral("--resource"), resource(),
+               QStringLiteral("--overwrite"), strData});
+    QCOMPARE(run.status, 1);
+    QVERIFY2(!run.out.contains(QStringLiteral("Delete it?")), qPrintable(run.out));
+    QCOMPARE(stored(QStringLiteral("DataLists/d.dm_iqd")), baSecond);
 }
 
 void TestInstrCtlCli::uploadRefusesBadArguments()
