@@ -192,9 +192,11 @@ QString fskDeviationHz(const QString &strKHz)
 {
     bool bolOk = false;
     const double dblKHz = strKHz.toDouble(&bolOk);
-    if (!bolOk || !std::isfinite(dblKHz))
+    if (!bolOk)
         return QString();
     const double dblHz = dblKHz * 1000.0;
+    if (!std::isfinite(dblHz)) // "1e306" kHz is a finite text, but no deviation in Hz
+        return QString();
     // The product carries the binary noise of the kHz text; a text that reads back within a
     // few parts in 10^12 is the value the user meant.
     for (int intDigits = 6; intDigits < 17; ++intDigits) {

@@ -3,6 +3,7 @@
 #include "app/tracer.h"
 #include "instrument/clssiggenoptions.h"
 #include "instrument/clsstopwatch.h"
+#include "instrument/scpitext.h"
 #include "visa/clsvisacontrol.h"
 
 #include <QCoreApplication>
@@ -23,19 +24,6 @@ void keepWindowAlive()
 {
     if (QCoreApplication::instance() != nullptr)
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-}
-
-// Names go into SCPI text as Latin-1 between quotes. A control character (a line feed above
-// all) would end the program message on a raw socket and let the rest run as a command of its
-// own, and a character outside Latin-1 would silently turn into another one on the way.
-bool isSendableName(const QString &strText)
-{
-    for (const QChar ch : strText) {
-        const ushort code = ch.unicode();
-        if (code < 0x20 || code == 0x7F || code > 0xFF)
-            return false;
-    }
-    return true;
 }
 
 } // namespace
@@ -394,7 +382,7 @@ bool ClsInstrControl::createDirectory(const QString &strParent, const QString &s
     const QString strDir = strHead + pathSeparator + strTail;
     if (strDir.size() < 2)
         return false;
-    if (!isSendableName(strDir)) {
+    if (!ScpiText::isSendable(strDir)) {
         Tracer::traceError(QStringLiteral("CINSCT  : Directory name holds characters that cannot be sent!"));
         emitError(QStringLiteral("Unable to create directory"));
         return false;
@@ -439,7 +427,7 @@ bool ClsInstrControl::uploadFile(const QString &strLocalPath, const QString &str
         Tracer::traceError(QStringLiteral("CINSCT  : File descriptors are unsufficiant!"));
         return false;
     }
-    if (!isSendableName(strTargetPath)) {
+    if (!ScpiText::isSendable(strTargetPath)) {
         Tracer::traceError(
             QStringLiteral("CINSCT  : Target file name holds characters that cannot be sent!"));
         return false;
@@ -597,7 +585,7 @@ QStringList ClsInstrControl::getFileCatalog(const QString &strDrive, const QStri
 {
     QString strReply;
     const QString strPattern = strDrive + strDir + QStringLiteral("*.") + strExt;
-    if (!isSendableName(strPattern) ||
+    if (!ScpiText::isSendable(strPattern) ||
         !queryCmd(QStringLiteral(":MMEM:CAT? '%1'").arg(quoteBody(strPattern)), strReply)) {
         Tracer::traceError(QStringLiteral("CINSCT  : Unable to request file catalog!"));
         return QStringList();
@@ -619,7 +607,7 @@ QList<FileCatalogEntry> ClsInstrControl::getDetailedCatalog(const QString &strDr
 {
     QString strReply;
     const QString strFull = strDrive + strDir + strPattern;
-    if (!isSendableName(strFull) ||
+    if (!ScpiText::isSendable(strFull) ||
         !queryCmd(QStringLiteral(":MMEM:CAT? '%1'").arg(quoteBody(strFull)), strReply)) {
         Tracer::traceError(QStringLiteral("CINSCT  : Unable to request detailed file catalog!"));
         return QList<FileCatalogEntry>();

@@ -5,9 +5,11 @@
 #include "instrument/cdmmnemonics.h"
 #include "instrument/clssiggenoptions.h"
 #include "instrument/instrdatabasebuilder.h"
+#include "instrument/scpitext.h"
 
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -85,36 +87,22 @@ void ClsModelControl::send(const QString &strCmd, const QString &strErrorLine)
         error(strErrorLine);
 }
 
-bool ClsModelControl::isSafeQuoted(const QString &strText)
+bool ClsModelControl::argumentsSendable(const QStringList &lstBare, const QStringList &lstTexts)
 {
-    for (const QChar ch : strText) {
-        if (ch.unicode() < 0x20 || ch.unicode() == 0x7F)
-            return false;
-    }
-    return true;
-}
-
-bool ClsModelControl::isSafeBare(const QString &strText)
-{
-    static const QString s_forbidden = QStringLiteral(";#'\"");
-    for (const QChar ch : strText) {
-        if (s_forbidden.contains(ch))
-            return false;
-    }
-    return isSafeQuoted(strText);
+    return std::all_of(lstBare.cbegin(), lstBare.cend(), ScpiText::isBareToken) &&
+           std::all_of(lstTexts.cbegin(), lstTexts.cend(), ScpiText::isSendable);
 }
 
 void ClsModelControl::runSetter(qint32 intPath, const QString &strInfo, const QStringList &lstBareArgs,
-                                const QString &strCmd, const QString &strErrorLine)
+                                const QString &strCmd, const QString &strErrorLine,
+                                const QStringList &lstNames)
 {
     if (!hasPath(intPath))
         return;
     info(strInfo);
-    for (const QString &strArg : lstBareArgs) {
-        if (!isSafeBare(strArg)) {
-            error(strErrorLine);
-            return;
-        }
+    if (!argumentsSendable(lstBareArgs, lstNames)) {
+        error(strErrorLine);
+        return;
     }
     send(strCmd, strErrorLine);
 }
@@ -151,7 +139,7 @@ void ClsModelControl::setCDMDataSource(const qint32 &intPath, const QString &str
     runSetter(intPath,
               QStringLiteral("Set CDM data source on path %1 to: %2").arg(pathText(intPath), strSource), {},
               QStringLiteral("SOURce%1:BB:DM:SOUR ").arg(intPath) + CdmMnemonics::dataSource(strSource),
-              QStringLiteral("Unable to set CDM data source"));
+              QStringLiteral("Unable to set CDM data source"), {strSource});
 }
 
 void ClsModelControl::setFileSelection(qint32 intPath, const QString &strFileName, qint32 intDirKind,
@@ -161,7 +149,7 @@ void ClsModelControl::setFileSelection(qint32 intPath, const QString &strFileNam
     if (!hasPath(intPath))
         return;
     info(strInfoTemplate.arg(pathText(intPath), strFileName));
-    if (!isSafeQuoted(strFileName)) {
+    if (!ScpiText::isSendable(strFileName)) {
         error(strErrorLine);
         return;
     }
@@ -194,7 +182,7 @@ void ClsModelControl::setCDMPRBSType(const qint32 &intPath, const QString &strPr
     if (!bolSend)
         return;
     const QString strError = QStringLiteral("Unable to set CDM PRBS type");
-    if (!isSafeBare(strLength)) {
+    if (!ScpiText::isBareToken(strLength)) {
         error(strError);
         return;
     }
@@ -208,7 +196,7 @@ void ClsModelControl::setCDMModType(const qint32 &intPath, const QString &strMod
               {},
               QStringLiteral("SOURce%1:BB:DM:FORMat ").arg(intPath) +
                   CdmMnemonics::modulation(strModType, m_model.qam4096),
-              QStringLiteral("Unable to set CDM modulation type"));
+              QStringLiteral("Unable to set CDM modulation type"), {strModType});
 }
 
 void ClsModelControl::setCDMModParam(const qint32 &intPath, const QString &strModType,
@@ -220,7 +208,9 @@ void ClsModelControl::setCDMModParam(const qint32 &intPath, const QString &strMo
              .arg(strModType, strParamLabel, pathText(intPath), strValue));
     const QString strError = QStringLiteral("Unable to set CDM modulation parameter");
     const bool bolUser = strModType == QString::fromUtf8(CdmNames::ModUser);
-    if (bolUser ? !isSafeQuoted(strValue) : !isSafeBare(strValue)) {
+    // The mapping file name goes between quotes, every other value unquoted.
+    if (!argumentsSendable(bolUser ? QStringList() : QStringList{strValue},
+                           {strModType, strParamLabel, strValue})) {
         error(strError);
         return;
     }
@@ -247,7 +237,7 @@ void ClsModelControl::setCDMCoding(const qint32 &intPath, const QString &strCodi
 {
     runSetter(intPath, QStringLiteral("Set CDM coding on path %1 to: %2").arg(pathText(intPath), strCoding),
               {}, QStringLiteral("SOURce%1:BB:DM:CODing ").arg(intPath) + CdmMnemonics::coding(strCoding),
-              QStringLiteral("Unable to set CDM coding"));
+              QStringLiteral("Unable to set CDM coding"), {strCoding});
 }
 
 void ClsModelControl::setCDMFilterType(const qint32 &intPath, const QString &strFilterType)
@@ -256,7 +246,7 @@ void ClsModelControl::setCDMFilterType(const qint32 &intPath, const QString &str
         intPath,
         QStringLiteral("Set CDM filter type on path %1 to: %2").arg(pathText(intPath), strFilterType), {},
         QStringLiteral("SOURce%1:BB:DM:FILTer:TYPE ").arg(intPath) + CdmMnemonics::filter(strFilterType),
-        QStringLiteral("Unable to set CDM filter type"));
+        QStringLiteral("Unable to set CDM filter type"), {strFilterType});
 }
 
 void ClsModelControl::setCDMFilterParam(const qint32 &intPath, const QString &strFilterType,
@@ -268,7 +258,8 @@ void ClsModelControl::setCDMFilterParam(const qint32 &intPath, const QString &st
              .arg(strFilterType, strParamLabel, pathText(intPath), strValue));
     const QString strError = QStringLiteral("Unable to set CDM filter parameter");
     const bool bolUser = strFilterType == QString::fromUtf8(CdmNames::FltUser);
-    if (bolUser ? !isSafeQuoted(strValue) : !isSafeBare(strValue)) {
+    if (!argumentsSendable(bolUser ? QStringList() : QStringList{strValue},
+                           {strFilterType, strParamLabel, strValue})) {
         error(strError);
         return;
     }
@@ -286,7 +277,7 @@ void ClsModelControl::setCDMRampFunction(const qint32 &intPath, const QString &s
         QStringLiteral("Set CDM ramp function on path %1 to: %2").arg(pathText(intPath), strRampFunction), {},
         QStringLiteral("SOURce%1:BB:DM:PRAMp:SHAPe ").arg(intPath) +
             CdmMnemonics::rampFunction(strRampFunction),
-        QStringLiteral("Unable to set CDM ramp function"));
+        QStringLiteral("Unable to set CDM ramp function"), {strRampFunction});
 }
 
 void ClsModelControl::setCDMRampTime(const qint32 &intPath, const QString &strValue)

@@ -67,15 +67,13 @@ private:
     void error(const QString &strText);
     // Writes the command; a failed write is answered by the error line.
     void send(const QString &strCmd, const QString &strErrorLine);
-    // Texts that go into a command unquoted: one holding a message or unit separator, a quote,
-    // a block header or a control character would change what the instrument executes.
-    static bool isSafeBare(const QString &strText);
-    // Texts between quotes only must not end the message.
-    static bool isSafeQuoted(const QString &strText);
+    // The one check of every argument: lstBare go into the command unquoted, lstTexts are
+    // names looked up in the tables or texts sent between quotes.
+    static bool argumentsSendable(const QStringList &lstBare, const QStringList &lstTexts);
 
     // The shared sequence of most setters: information line, argument check, command.
     void runSetter(qint32 intPath, const QString &strInfo, const QStringList &lstBareArgs,
-                   const QString &strCmd, const QString &strErrorLine);
+                   const QString &strCmd, const QString &strErrorLine, const QStringList &lstNames = {});
     void setFileSelection(qint32 intPath, const QString &strFileName, qint32 intDirKind,
                           const QString &strInfoTemplate, const QString &strCmdTemplate,
                           const QString &strErrorLine);

@@ -638,24 +638,42 @@ void TstModelControls::unsafeArgumentsAreRefused()
     h.takeCommands();
     h.takeMessages();
 
-    c->setRFFrequency(1, "1;*RST", "MHz");
-    c->setRFLevel(1, "0", "dBm\n*RST");
-    c->setCDMSymbolRate(1, "#9999999999");
-    c->setCDMModParam(1, "2FSK", "Freq. Dev. [kHz]:", "fast");
-    c->setCDMModParam(1, "4FSK", "Freq. Dev. [kHz]:", "inf");
-    c->setCDMDataList(1, "a\rb");
-    QCOMPARE(h.takeCommands(), QStringList());
-    QCOMPARE(h.takeMessages(),
-             QStringList({info("Set RF frequency on path 1 to: 1;*RSTMHz"), err("Unable to set RF frequency"),
-                          info("Set RF level on path 1 to: 0dBm\n*RST"), err("Unable to set RF level"),
-                          info("Set CDM symbol rate on path 1 to: #9999999999"),
-                          err("Unable to set CDM symbol rate"),
-                          info("Set CDM 2FSK modulation parameter 'Freq. Dev. [kHz]:' on path 1 to: fast"),
-                          err("Unable to set CDM modulation parameter"),
-                          info("Set CDM 4FSK modulation parameter 'Freq. Dev. [kHz]:' on path 1 to: inf"),
-                          err("Unable to set CDM modulation parameter"),
-                          info("Set CDM data list file on path 1 to: a\rb"),
-                          err("Unable to set CDM data list file")}));
+    // Separators, block headers and control characters would change what runs; numbers that
+    // are not finite and characters beyond Latin-1 would arrive as something else ("inf", "?").
+    const QList<QPair<std::function<void()>, QString>> lstRefused = {
+        {[c] { c->setRFFrequency(1, "1;*RST", "MHz"); }, "Unable to set RF frequency"},
+        {[c] { c->setRFLevel(1, "0", "dBm\n*RST"); }, "Unable to set RF level"},
+        {[c] { c->setCDMSymbolRate(1, "#9999999999"); }, "Unable to set CDM symbol rate"},
+        {[c] { c->setCDMModParam(1, "2FSK", "Freq. Dev. [kHz]:", "fast"); },
+         "Unable to set CDM modulation parameter"},
+        {[c] { c->setCDMModParam(1, "4FSK", "Freq. Dev. [kHz]:", "inf"); },
+         "Unable to set CDM modulation parameter"},
+        {[c] { c->setCDMModParam(1, "2FSK", "Freq. Dev. [kHz]:", "1e306"); },
+         "Unable to set CDM modulation parameter"},
+        {[c] { c->setRFFrequency(1, "1e999", "Hz"); }, "Unable to set RF frequency"},
+        {[c] { c->setCDMRampTime(1, "-Infinity"); }, "Unable to set CDM ramp time"},
+        {[c] { c->setCDMFilterParam(1, "Cosine", "Roll Off:", "NaN"); },
+         "Unable to set CDM filter parameter"},
+        {[c] { c->setCDMDataList(1, "a\rb"); }, "Unable to set CDM data list file"},
+        {[c] { c->setCDMDataList(1, QString::fromUtf8("\u03a9.dm")); }, "Unable to set CDM data list file"},
+        {[c] { c->setCDMModParam(1, "USER", "Map. File:", QString::fromUtf8("\u2013x")); },
+         "Unable to set CDM modulation parameter"},
+        {[c] { c->setCDMModType(1, QString::fromUtf8("\u03c0/4 QPSK")); },
+         "Unable to set CDM modulation type"},
+        {[c] { c->setCDMMarkerMode(1, 1, QString::fromUtf8("CLIS\u0442")); },
+         "Unable to set CDM marker mode"},
+    };
+    for (const auto &refused : lstRefused) {
+        refused.first();
+        QCOMPARE(h.takeCommands(), QStringList());
+        const QStringList lstMessages = h.takeMessages();
+        QCOMPARE(lstMessages.size(), 2);
+        QCOMPARE(lstMessages.last(), err(refused.second));
+    }
+    // The information line still shows what was asked for.
+    c->setCDMDataList(1, QString::fromUtf8("\u03a9.dm"));
+    QCOMPARE(h.takeMessages().first(),
+             info(QString::fromUtf8("Set CDM data list file on path 1 to: \u03a9.dm")));
 
     // Quotes inside file names are doubled, so the name cannot end its string.
     c->setCDMControlList(1, "it's;x");
