@@ -7,8 +7,6 @@
 #include "instrument/instrdatabasebuilder.h"
 #include "instrument/scpitext.h"
 
-#include <QRegularExpression>
-
 #include <algorithm>
 #include <cmath>
 
@@ -360,20 +358,6 @@ MarkerRoute *ClsModelControl::markerRoute(qint32 intPath, qint32 intMarker)
     return &lstRoutes[intMarker - 1];
 }
 
-void ClsModelControl::releaseOutput(MarkerRoute &route)
-{
-    const QString strOld = route.assignedOutput;
-    if (strOld == s_none)
-        return;
-    database.outputUse.insert(strOld, false);
-    route.assignedOutput = s_none;
-    // The connector would otherwise go on carrying the marker while the table offers it as free.
-    const QString strCmd = m_model.markerRouting == ModelDescription::MarkerRoutingDirectionSignal
-                               ? QStringLiteral("OUTPut:%1:SIGNal NONE")
-                               : QStringLiteral("OUTPut:%1:SOURce NONE");
-    send(strCmd.arg(strOld), QStringLiteral("Unable to release output %1").arg(strOld));
-}
-
 void ClsModelControl::setMarkerOutput(const qint32 &intPath, const qint32 &intMarker,
                                       const QString &strOutput)
 {
@@ -397,24 +381,27 @@ void ClsModelControl::setMarkerOutput(const qint32 &intPath, const qint32 &intMa
             error(strError);
         return;
     }
-    static const QRegularExpression s_outputName(QStringLiteral("^[A-Za-z][A-Za-z0-9]*$"));
-    if (strOutput != s_none && !s_outputName.match(strOutput).hasMatch()) {
+    // Only the connectors of the model's output table can carry a marker.
+    if (strOutput != s_none && !database.outputUse.contains(strOutput)) {
         error(strError);
         return;
     }
-    releaseOutput(*pRoute);
+    // Leaving an output sends nothing: "NONE" is no source every generator accepts (each change
+    // would add an error to its queue), and the next marker put on the connector replaces it.
+    if (pRoute->assignedOutput != s_none) {
+        database.outputUse.insert(pRoute->assignedOutput, false);
+        pRoute->assignedOutput = s_none;
+    }
     if (strOutput == s_none)
         return;
     info(QStringLiteral("Set marker %1 on path %2 to output: %3")
              .arg(QString::number(intMarker), pathText(intPath), strOutput));
+    // The table follows the request, whatever the instrument answers: the main window shows
+    // the request, and the error line tells that the instrument did not take it.
     database.outputUse.insert(strOutput, true);
     pRoute->assignedOutput = strOutput;
-    if (!routeMarker(intPath, intMarker, strOutput)) {
-        // The output did not take the marker: keep offering it.
-        database.outputUse.insert(strOutput, false);
-        pRoute->assignedOutput = s_none;
+    if (!routeMarker(intPath, intMarker, strOutput))
         error(strError);
-    }
 }
 
 bool ClsModelControl::routeMarker(qint32 intPath, qint32 intMarker, const QString &strOutput)

@@ -83,8 +83,6 @@ private:
                                const QString &strQuery, const QString &strErrorLine);
     // The route of (path, marker), or nullptr when the table has none.
     MarkerRoute *markerRoute(qint32 intPath, qint32 intMarker);
-    // Frees the output a routable marker holds, on the instrument as well.
-    void releaseOutput(MarkerRoute &route);
     bool routeMarker(qint32 intPath, qint32 intMarker, const QString &strOutput);
 
     ModelDescription m_model;

@@ -281,7 +281,7 @@ private slots:
     void markerRouting_data();
     void markerRouting();
     void hernRefusesMarkerRouting();
-    void markerStaysFreeWhenRoutingFails();
+    void failedRoutingKeepsTheTable();
     void gettersAndCatalogs_data();
     void gettersAndCatalogs();
     void deadSessionReportsErrorLines_data();
@@ -385,7 +385,6 @@ void TstModelControls::markerRouting()
                                     "OUTPut:" + strOutput + ":SIGNal MARK" + strSide + M}
                       : QStringList{"OUTPut:" + strOutput + ":SOURce " + strSide + "MARk" + M};
     };
-    const QString strRelease = bolZoy ? ":SIGNal NONE" : ":SOURce NONE";
     const QStringList lstAll = bolZoy ? QStringList{"USER1", "USER2", "USER3", "USER4", "USER5", "USER6"}
                                       : QStringList{"USER1", "USER2", "USER3", "USER4"};
     ModelHarness h;
@@ -404,9 +403,9 @@ void TstModelControls::markerRouting()
     QCOMPARE(h.takeCommands(), route("USER1", "A"));
     QCOMPARE(h.takeMessages(), QStringList{info("Set marker " + M + " on path 1 to output: USER1")});
 
-    // Moving the marker takes it off its old connector first.
+    // Moving the marker sends only the new route: leaving a connector sends nothing.
     c->setMarkerOutput(1, intRoutable, "USER2");
-    QCOMPARE(h.takeCommands(), QStringList{"OUTPut:USER1" + strRelease} + route("USER2", "A"));
+    QCOMPARE(h.takeCommands(), route("USER2", "A"));
     QCOMPARE(h.takeMessages(), QStringList{info("Set marker " + M + " on path 1 to output: USER2")});
     QStringList lstFree = lstAll;
     lstFree.removeAll("USER2");
@@ -424,26 +423,28 @@ void TstModelControls::markerRouting()
         QCOMPARE(c->getMarkerOutputs(1, intRoutable), lstFree);
         QCOMPARE(c->getMarkerOutputs(2, intRoutable), lstFree);
         c->setMarkerOutput(2, intRoutable, "None");
-        QCOMPARE(h.takeCommands(), QStringList{"OUTPut:USER3" + strRelease});
+        QCOMPARE(h.takeCommands(), QStringList());
         lstFree.append("USER3");
         lstFree.sort();
     }
 
-    // Release: the connector is cleared, nothing is reported.
+    // Release: the output is offered again, nothing is sent or reported.
     c->setMarkerOutput(1, intRoutable, "None");
-    QCOMPARE(h.takeCommands(), QStringList{"OUTPut:USER2" + strRelease});
-    QCOMPARE(h.takeMessages(), QStringList());
-    QCOMPARE(c->getMarkerOutputs(1, intRoutable), lstAll);
     c->setMarkerOutput(1, intRoutable, "None");
     QCOMPARE(h.takeCommands(), QStringList());
+    QCOMPARE(h.takeMessages(), QStringList());
+    QCOMPARE(c->getMarkerOutputs(1, intRoutable), lstAll);
     // The instrument took every routing command.
     QCOMPARE(h.takeInstrumentErrors(), QString());
 
-    // Markers outside the table, malformed output names and other outputs for a hard-wired
-    // marker are refused without a command.
+    // Markers outside the table, outputs the model does not have and other outputs for a
+    // hard-wired marker are refused without a command and without a change.
+    c->setMarkerOutput(1, intRoutable, "USER2");
+    h.takeCommands();
+    h.takeMessages();
     const int intBeyond = bolZoy ? 4 : 5;
     c->setMarkerOutput(1, intBeyond, "USER1");
-    c->setMarkerOutput(1, intRoutable, "USER1 X");
+    c->setMarkerOutput(1, intRoutable, "USER9");
     c->setMarkerOutput(1, intRoutable, "USER1;*RST");
     if (!bolZoy) {
         c->setMarkerOutput(1, 1, "Marker1"); // its own output: no change, no message
@@ -452,13 +453,14 @@ void TstModelControls::markerRouting()
     QCOMPARE(h.takeCommands(), QStringList());
     QStringList lstErrors = {
         err(QString("Unable to assign marker %1 on path 1 to output: USER1").arg(intBeyond)),
-        err("Unable to assign marker " + M + " on path 1 to output: USER1 X"),
+        err("Unable to assign marker " + M + " on path 1 to output: USER9"),
         err("Unable to assign marker " + M + " on path 1 to output: USER1;*RST")};
     if (!bolZoy)
         lstErrors << err("Unable to assign marker 1 on path 1 to output: USER1");
     QCOMPARE(h.takeMessages(), lstErrors);
     QCOMPARE(c->getMarkerOutputs(1, intBeyond), QStringList());
     QCOMPARE(c->getOutputUseMap().keys(), lstAll);
+    QCOMPARE(c->getMarkerRouteTable()[0][intRoutable - 1].assignedOutput, QString("USER2"));
 }
 
 void TstModelControls::hernRefusesMarkerRouting()
@@ -481,7 +483,7 @@ void TstModelControls::hernRefusesMarkerRouting()
     QVERIFY(c->getOutputUseMap().isEmpty());
 }
 
-void TstModelControls::markerStaysFreeWhenRoutingFails()
+void TstModelControls::failedRoutingKeepsTheTable()
 {
     for (const QString &strModel : {QString("GKR550X"), QString("ZOY550X")}) {
         ModelHarness h;
@@ -495,8 +497,9 @@ void TstModelControls::markerStaysFreeWhenRoutingFails()
             lstExpected << err("Unable to USER1 port to 'OUTPUT");
         lstExpected << err("Unable to assign marker " + M + " on path 1 to output: USER1");
         QCOMPARE(h.takeMessages(), lstExpected);
-        QVERIFY(c->getMarkerOutputs(1, M.toInt()).contains("USER1"));
-        QCOMPARE(c->getMarkerRouteTable()[0][M.toInt() - 1].assignedOutput, QString("None"));
+        // The table shows what was asked for; the error line tells that it did not happen.
+        QVERIFY(!c->getMarkerOutputs(1, M.toInt()).contains("USER1"));
+        QCOMPARE(c->getMarkerRouteTable()[0][M.toInt() - 1].assignedOutput, QString("USER1"));
     }
 }
 
