@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <poll.h>
 #include <sys/socket.h>
 #include <sys/uio.h>
 #include <unistd.h>
@@ -164,17 +163,10 @@ void HislipLink::interrupt()
 
 ViStatus HislipLink::failed(NetResult result)
 {
-    switch (result) {
-    case NetResult::Ok:
-        return VI_SUCCESS;
-    case NetResult::TimedOut:
-        return VI_ERROR_TMO;
-    case NetResult::ConnectionLost:
+    if (result == NetResult::ConnectionLost) {
         m_lost = true;
-        return VI_ERROR_CONN_LOST;
-    default:
-        return VI_ERROR_IO;
     }
+    return statusFor(result);
 }
 
 ViStatus HislipLink::fatal(uint8_t code)
@@ -209,48 +201,14 @@ ViStatus HislipLink::send(Channel &channel, uint8_t type, uint8_t control, uint3
     }
     uint8_t header[kHeaderSize];
     encodeHeader(Header{type, control, parameter, length}, header);
-    iovec parts[2] = {{header, sizeof header}, {const_cast<void *>(payload), length}};
-    const size_t total = sizeof header + length;
+    const iovec parts[2] = {{header, sizeof header}, {const_cast<void *>(payload), length}};
     size_t sent = 0;
-    while (sent < total) {
-        iovec rest[2];
-        int count = 0;
-        size_t offset = sent;
-        for (const iovec &part : parts) {
-            if (offset >= part.iov_len) {
-                offset -= part.iov_len;
-                continue;
-            }
-            rest[count++] = {static_cast<uint8_t *>(part.iov_base) + offset, part.iov_len - offset};
-            offset = 0;
-        }
-        msghdr message{};
-        message.msg_iov = rest;
-        message.msg_iovlen = static_cast<size_t>(count);
-        ssize_t n = sendmsg(fd, &message, MSG_NOSIGNAL | MSG_DONTWAIT);
-        if (n > 0) {
-            sent += static_cast<size_t>(n);
-            continue;
-        }
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            pollfd p{fd, POLLOUT, 0};
-            int rc = poll(&p, 1, deadline.pollMs());
-            if (rc > 0 || (rc < 0 && errno == EINTR)) {
-                continue;
-            }
-            if (rc == 0 && sent == 0) {
-                return VI_ERROR_TMO;
-            }
-            // Half a message on the wire leaves the server out of step for good.
-            close();
-            return rc == 0 ? VI_ERROR_TMO : VI_ERROR_IO;
-        }
-        return failed(NetResult::ConnectionLost);
+    const NetResult result = sendParts(fd, parts, 2, deadline, sent);
+    if (result != NetResult::Ok && sent > 0 && result != NetResult::ConnectionLost) {
+        // Half a message on the wire leaves the server out of step for good.
+        close();
     }
-    return VI_SUCCESS;
+    return failed(result);
 }
 
 ViStatus HislipLink::fill(Channel &channel, size_t wanted, const Deadline &deadline)

@@ -10,7 +10,9 @@
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <pthread.h>
+#include <sys/uio.h>
 #include <unistd.h>
+#include <vector>
 
 namespace visalib {
 
@@ -163,10 +165,34 @@ NetResult connectTcpTo(const SocketAddress &address, uint16_t port, ViUInt32 tim
 
 NetResult sendAll(int fd, const void *data, size_t size, const Deadline &deadline, size_t &sent)
 {
-    const char *p = static_cast<const char *>(data);
+    const iovec part{const_cast<void *>(data), size};
+    return sendParts(fd, &part, 1, deadline, sent);
+}
+
+NetResult sendParts(int fd, const iovec *parts, int count, const Deadline &deadline, size_t &sent)
+{
+    size_t total = 0;
+    for (int i = 0; i < count; ++i) {
+        total += parts[i].iov_len;
+    }
     sent = 0;
-    while (sent < size) {
-        ssize_t n = send(fd, p + sent, size - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
+    std::vector<iovec> rest(static_cast<size_t>(count));
+    while (sent < total) {
+        // What is still to go: the parts after the bytes sent so far.
+        size_t offset = sent;
+        size_t left = 0;
+        for (int i = 0; i < count; ++i) {
+            if (offset >= parts[i].iov_len) {
+                offset -= parts[i].iov_len;
+                continue;
+            }
+            rest[left++] = {static_cast<char *>(parts[i].iov_base) + offset, parts[i].iov_len - offset};
+            offset = 0;
+        }
+        msghdr message{};
+        message.msg_iov = rest.data();
+        message.msg_iovlen = left;
+        ssize_t n = sendmsg(fd, &message, MSG_NOSIGNAL | MSG_DONTWAIT);
         if (n > 0) {
             sent += static_cast<size_t>(n);
             continue;
@@ -188,6 +214,20 @@ NetResult sendAll(int fd, const void *data, size_t size, const Deadline &deadlin
         return NetResult::ConnectionLost;
     }
     return NetResult::Ok;
+}
+
+ViStatus statusFor(NetResult result)
+{
+    switch (result) {
+    case NetResult::Ok:
+        return VI_SUCCESS;
+    case NetResult::TimedOut:
+        return VI_ERROR_TMO;
+    case NetResult::ConnectionLost:
+        return VI_ERROR_CONN_LOST;
+    default:
+        return VI_ERROR_IO;
+    }
 }
 
 NetResult waitReadable(int fd, const Deadline &deadline)

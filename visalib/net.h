@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 #include <sys/socket.h>
+#include <sys/uio.h>
 
 namespace visalib {
 
@@ -57,6 +58,12 @@ NetResult connectTcpTo(const SocketAddress &address, uint16_t port, ViUInt32 tim
 
 // Sends every byte unless the deadline passes or the peer goes away; `sent` counts what left.
 NetResult sendAll(int fd, const void *data, size_t size, const Deadline &deadline, size_t &sent);
+
+// The same for data in several parts (a header and its payload), sent without copying them.
+NetResult sendParts(int fd, const iovec *parts, int count, const Deadline &deadline, size_t &sent);
+
+// VI_SUCCESS, VI_ERROR_TMO, VI_ERROR_CONN_LOST or VI_ERROR_IO.
+ViStatus statusFor(NetResult result);
 
 // Waits until the socket has data (or an end of stream) to read.
 NetResult waitReadable(int fd, const Deadline &deadline);

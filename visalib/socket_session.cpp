@@ -42,17 +42,10 @@ ViStatus SocketSession::connect()
 
 ViStatus SocketSession::statusFor(NetResult result)
 {
-    switch (result) {
-    case NetResult::Ok:
-        return VI_SUCCESS;
-    case NetResult::TimedOut:
-        return VI_ERROR_TMO;
-    case NetResult::ConnectionLost:
+    if (result == NetResult::ConnectionLost) {
         m_lost = true;
-        return VI_ERROR_CONN_LOST;
-    default:
-        return VI_ERROR_IO;
     }
+    return visalib::statusFor(result);
 }
 
 ViStatus SocketSession::receive(const Deadline &deadline)
