@@ -52,6 +52,7 @@ void printUsage()
     CliOutput::printOut(QStringLiteral("Usage: listforge-cli COMMAND [OPTIONS]\n\nCommands:"));
     for (const CliCommand &command : commands)
         CliOutput::printOut(QStringLiteral("  ") + QString::fromLatin1(command.synopsis) + QLatin1Char('\n'));
+    CliOutput::printOut(QStringLiteral("listforge-cli --version prints the version.\n"));
     CliOutput::printOut(QStringLiteral("Exit status: 0 done, 1 refused (message on standard error, nothing "
                                        "written), 2 usage error."));
 }
@@ -74,6 +75,10 @@ int main(int argc, char *argv[])
     const QString name = args.takeFirst();
     if (name == QLatin1String("--help") || name == QLatin1String("-h") || name == QLatin1String("help")) {
         printUsage();
+        return CliStatus::Done;
+    }
+    if (name == QLatin1String("--version")) {
+        CliOutput::printOut(QStringLiteral("listforge-cli " LISTFORGE_VERSION));
         return CliStatus::Done;
     }
     for (const CliCommand &command : commands) {

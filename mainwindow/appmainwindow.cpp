@@ -370,7 +370,7 @@ void AppMainWindow::showAboutInfo()
 {
     const QString strText =
         QStringLiteral("<h3>Tarvik ListForge</h3>"
-                       "<p>Version V2.0<br>Build %1, Qt %2</p>"
+                       "<p>Version V" LISTFORGE_VERSION "<br>Build %1, Qt %2</p>"
                        "<p>Data and control lists for the Custom Digital Modulation of the signal "
                        "generators ZOY550X, GKR550X, PLOXA550X, DVT330X and HERN330X.</p>"
                        "<p>&copy; Tarvik. All rights reserved.<br>"

@@ -125,11 +125,13 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName("listforge-sim");
+    QCoreApplication::setApplicationVersion(LISTFORGE_VERSION);
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
         "Simulated Tarvik signal generator (raw SCPI socket, VXI-11, HiSLIP, portmapper)");
     parser.addHelpOption();
+    parser.addVersionOption();
     parser.addOptions({
         {"model", "Generator model: " + simModelNames().join(", ") + ".", "name", "ZOY550X"},
         {"serial", "Serial number.", "text"},
