@@ -17,6 +17,9 @@ QLibrary &library()
 }
 
 const QString BaseName = QStringLiteral("visa32");
+// The installed library by its soname: the unversioned link belongs to the development files,
+// which a machine that only runs the program does not have.
+const QString SoName = QStringLiteral("libvisa32.so.1");
 
 } // namespace
 
@@ -31,9 +34,11 @@ QStringList ClsVisaLibrary::candidateFiles()
         const QDir dirApp(QCoreApplication::applicationDirPath());
         // QLibrary adds the platform's prefix and suffix ("libvisa32.so") to these.
         lstFiles << dirApp.absoluteFilePath(BaseName)
-                 << QDir::cleanPath(dirApp.absoluteFilePath(QStringLiteral("../lib/") + BaseName));
+                 << QDir::cleanPath(dirApp.absoluteFilePath(QStringLiteral("../lib/") + BaseName))
+                 << QDir::cleanPath(
+                        dirApp.absoluteFilePath(QStringLiteral(LISTFORGE_VISA_LIBDIR "/") + SoName));
     }
-    lstFiles << BaseName;
+    lstFiles << BaseName << SoName;
     return lstFiles;
 }
 

@@ -16,7 +16,8 @@ public:
 
     // Files tried in order: the library named by LISTFORGE_VISA_LIBRARY alone when it is set;
     // otherwise the project's own library next to the executable, then in ../lib relative to it,
-    // then the loader's own search for "visa32".
+    // then installed in the library folder of the installation prefix (libvisa32.so.1), then the
+    // loader's own search for "visa32" and for "libvisa32.so.1".
     static QStringList candidateFiles();
 
     // Loads the first candidate that loads; true when the library is (already) loaded.
