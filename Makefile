@@ -14,7 +14,7 @@ PACKAGES := cmake ninja-build g++ make pkg-config \
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps build run test bench test-asan fuzz clean format
+.PHONY: all deps build run test bench test-asan fuzz clean format deb
 
 all: build
 
@@ -53,6 +53,13 @@ fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DLISTFORGE_FUZZ=ON -DLISTFORGE_TESTS=OFF
 	cmake --build build-fuzz -j $(JOBS)
+
+# Debian packages in $(BUILD)/deb/, checked by lintian (errors fail) and by their expected contents.
+deb: deps build
+	rm -rf $(BUILD)/deb
+	cd $(BUILD) && cpack -G DEB
+	lintian --fail-on error --no-tag-display-limit $(BUILD)/deb/*.deb
+	./packaging/check-debs.sh $(BUILD)/deb
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
