@@ -6,7 +6,7 @@ set -euo pipefail
 dir=$1
 arch=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
 fail() { echo "check-debs: $*" >&2; exit 1; }
-deb() { ls "$dir"/"$1"_*.deb 2>/dev/null | head -n 1; }
+deb() { compgen -G "$dir/$1_*.deb" | head -n 1 || true; }
 # expect PACKAGE FIELD=REGEX... -- PATH...
 expect() {
     local pkg=$1 file; shift
@@ -29,11 +29,13 @@ expect listforge "Depends=libvisa32-1 \(= $version\)" "Depends=libqt5widgets5" "
     share/icons/hicolor/scalable/apps/listforge.svg share/icons/hicolor/48x48/apps/listforge.png \
     share/man/man1/listforge.1.gz share/man/man1/listforge-cli.1.gz share/man/man1/listforge-sim.1.gz \
     share/doc/listforge/copyright
-expect libvisa32-1 "Depends=libtirpc3" "Multi-Arch=same" -- "lib/$arch/libvisa32.so.1" \
+expect libvisa32-1 "Depends=libtirpc3" "Section=libs" -- "lib/$arch/libvisa32.so.1" \
     share/doc/libvisa32-1/copyright
-dpkg-deb --ctrl-tarfile "$(deb libvisa32-1)" | tar -tf - | grep -q shlibs || fail "libvisa32-1: no shlibs file"
+control=$(dpkg-deb --ctrl-tarfile "$(deb libvisa32-1)" | tar -tf -)
+grep -qx "./shlibs" <<<"$control" || fail "libvisa32-1: no shlibs file"
+grep -qx "./triggers" <<<"$control" || fail "libvisa32-1: no ldconfig trigger"
+! grep -Eq "post(inst|rm)" <<<"$control" || fail "libvisa32-1: maintainer scripts beside the trigger"
 expect libvisa32-dev "Depends=libvisa32-1 \(= $version\)" -- include/visa32.h "lib/$arch/libvisa32.so"
-if dpkg-deb --contents "$(deb libvisa32-1)" | grep -q "libvisa32.so$"; then
-    fail "libvisa32-1 carries the development link"
-fi
+contents=$(dpkg-deb --contents "$(deb libvisa32-1)")
+! grep -q "libvisa32.so$" <<<"$contents" || fail "libvisa32-1 carries the development link"
 echo "check-debs: packages OK"

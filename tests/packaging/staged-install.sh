@@ -12,11 +12,11 @@ usr=$stage/usr bin=$stage/usr/bin
 
 for p in listforge listforge-cli listforge-sim; do
     [ "$("$bin/$p" --version)" = "$p $version" ] || fail "$p --version: $("$bin/$p" --version)"
-    "$bin/$p" --help | grep -q -- --version || fail "$p --help does not list --version"
-    man -l "$usr/share/man/man1/$p.1.gz" | grep -q "ListForge $version" || fail "manual page of $p"
+    [[ $("$bin/$p" --help) == *--version* ]] || fail "$p --help does not list --version"
+    [[ $(man -l "$usr/share/man/man1/$p.1.gz") == *"ListForge $version"* ]] || fail "manual page of $p"
 done
 "$bin/listforge-cli" datalist --prbs 9 --bits 40 --modulation QPSK -o "$stage/t.dm_iqd"
-"$bin/listforge-cli" info "$stage/t.dm_iqd" | grep -qx "Bits: 40" || fail "datalist/info"
+[[ $("$bin/listforge-cli" info "$stage/t.dm_iqd") == *"Bits: 40"* ]] || fail "datalist/info"
 
 "$bin/listforge-sim" --portmapper-port 0 --storage "$stage" > "$stage/sim.out" &
 sim=$!
@@ -24,7 +24,7 @@ trap 'kill $sim 2>/dev/null || true' EXIT
 for _ in $(seq 100); do grep -q '^ready' "$stage/sim.out" && break; sleep 0.1; done
 grep -q '^ready' "$stage/sim.out" || fail "simulator did not start"
 res=TCPIP0::127.0.0.1::5025::SOCKET
-"$bin/listforge-cli" scpi --resource $res "*IDN?" | grep -q "Tarvik,ZOY550X" || fail "installed CLI over VISA"
+[[ $("$bin/listforge-cli" scpi --resource $res "*IDN?") == *Tarvik,ZOY550X* ]] || fail "installed CLI over VISA"
 "$bin/listforge-cli" upload --resource $res "$stage/t.dm_iqd" || fail "upload"
 
 /usr/bin/python3 - "$usr/$libdir/libvisa32.so.1" $res <<'PY' || fail "PyVISA with the installed library"
@@ -45,7 +45,7 @@ grep -q "<release version=\"$version\"" "$usr/share/metainfo/com.tarvik.listforg
 [ -x "$bin/$(sed -n 's/^Exec=//p' "$desktop")" ] || fail "Exec= is not an installed program"
 icon=$(sed -n 's/^Icon=//p' "$desktop")
 for s in 16 22 24 32 48 64 128 256; do
-    file -b "$usr/share/icons/hicolor/${s}x$s/apps/$icon.png" | grep -q "PNG image data, $s x $s, 8-bit/color RGBA" ||
+    [[ $(file -b "$usr/share/icons/hicolor/${s}x$s/apps/$icon.png") == "PNG image data, $s x $s, 8-bit/color RGBA"* ]] ||
         fail "icon ${s}x$s"
 done
 grep -q "<svg" "$usr/share/icons/hicolor/scalable/apps/$icon.svg" || fail "scalable icon"
