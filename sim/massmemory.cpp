@@ -3,10 +3,10 @@
 #include "sim/scpierrors.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QStorageInfo>
 
 namespace {
 const QString LinuxRoot = QStringLiteral("/var/user");
@@ -243,7 +243,15 @@ int MassMemory::catalog(const QString &pattern, QByteArray *reply) const
         entries +=
             ",\"" + info.fileName().toLatin1() + (isDir ? ",DIR," : ",BIN,") + QByteArray::number(size) + '"';
     }
-    const qint64 free = QStorageInfo(m_root).bytesAvailable();
+    // An instrument's mass memory is its own: what is free changes only with what is stored in
+    // it, never with what other programs do to the disk the simulation happens to live on.
+    qint64 stored = 0;
+    QDirIterator all(m_root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (all.hasNext()) {
+        all.next();
+        stored += all.fileInfo().size();
+    }
+    const qint64 free = s_capacityBytes - stored;
     *reply = QByteArray::number(used) + ',' + QByteArray::number(qMax<qint64>(free, 0)) + entries;
     return 0;
 }

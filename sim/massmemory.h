@@ -38,6 +38,7 @@ public:
     bool hasListFile(const QString &name, const QString &extension) const;
 
 private:
+    static constexpr qint64 s_capacityBytes = qint64(4) << 30; // a typical instrument drive
     int resolve(const QString &path, QStringList *components) const;
     QString hostPath(const QStringList &components) const;
 
