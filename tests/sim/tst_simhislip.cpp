@@ -135,11 +135,6 @@ struct Session
         return async.read();
     }
 };
-
-QStringList args(const QStringList &more = {})
-{
-    return QStringList{"--port", "0", "--portmapper-port", "0"} + more;
-}
 } // namespace
 
 class TstSimHislip : public QObject
@@ -162,7 +157,7 @@ void TstSimHislip::sessionsQueriesAndSizes()
 {
     QTemporaryDir storage;
     SimProcess sim;
-    QVERIFY2(sim.start(args({"--storage", storage.path()})), qPrintable(sim.errorText()));
+    QVERIFY2(sim.start(SimProcess::freePorts({"--storage", storage.path()})), qPrintable(sim.errorText()));
     const quint16 port = sim.hislipPort();
     QVERIFY(sim.resources().contains(port == 4880
                                          ? QString("TCPIP0::127.0.0.1::hislip0::INSTR")
@@ -191,7 +186,7 @@ void TstSimHislip::sessionsQueriesAndSizes()
 void TstSimHislip::deviceClearDropsInputAndOutput()
 {
     SimProcess sim;
-    QVERIFY(sim.start(args({"--fault", "reply-delay=300"})));
+    QVERIFY(sim.start(SimProcess::freePorts({"--fault", "reply-delay=300"})));
     Session s;
     QVERIFY(s.open(sim.hislipPort()));
     s.write("*IDN?");                      // its reply is still delayed,
@@ -208,7 +203,7 @@ void TstSimHislip::statusRemoteAndTrigger()
 {
     QTemporaryDir dir;
     SimProcess sim;
-    QVERIFY(sim.start(args({"--log", dir.path() + "/log"})));
+    QVERIFY(sim.start(SimProcess::freePorts({"--log", dir.path() + "/log"})));
     Session s;
     QVERIFY(s.open(sim.hislipPort()));
     QCOMPARE(s.ask(AsyncStatusQuery, 0, 0).control, quint8(0));
@@ -228,7 +223,7 @@ void TstSimHislip::statusRemoteAndTrigger()
 void TstSimHislip::locksBetweenClients()
 {
     SimProcess sim;
-    QVERIFY(sim.start(args()));
+    QVERIFY(sim.start(SimProcess::freePorts()));
     Session a, b;
     QVERIFY(a.open(sim.hislipPort()) && b.open(sim.hislipPort()));
     QCOMPARE(a.ask(AsyncLock, 1, 0).control, quint8(1));
@@ -296,7 +291,7 @@ void TstSimHislip::hostileClient()
     QFETCH(int, code);
     // One simulator for all rows: each must leave it serving.
     if (m_sim.process().state() != QProcess::Running)
-        QVERIFY(m_sim.start(args()));
+        QVERIFY(m_sim.start(SimProcess::freePorts()));
     const quint16 port = m_sim.hislipPort();
     Session s;
     if (setup == 2) {
@@ -329,7 +324,7 @@ void TstSimHislip::slowAndVanishingClients()
 {
     QTemporaryDir dir;
     SimProcess sim;
-    QVERIFY(sim.start(args({"--log", dir.path() + "/log", "--fault", "drop-block=100"})));
+    QVERIFY(sim.start(SimProcess::freePorts({"--log", dir.path() + "/log", "--fault", "drop-block=100"})));
     const quint16 port = sim.hislipPort();
 
     // One byte every 200 ms: the message is understood, and nobody else waits for it.

@@ -10,9 +10,10 @@
 #include <QtTest>
 
 namespace {
-QStringList freePorts(const QStringList &more = {})
+// Starts a simulator on free ports and connects a raw client to its instrument.
+bool startConnected(SimProcess &sim, RawScpiClient &client, const QStringList &arguments)
 {
-    return QStringList{"--port", "0", "--portmapper-port", "0"} + more;
+    return sim.start(SimProcess::freePorts(arguments)) && client.connectTo(sim.socketPort());
 }
 
 QByteArray block(const QByteArray &data)
@@ -56,9 +57,8 @@ private slots:
 void TstSimInstrument::identityAndOptions()
 {
     SimProcess sim;
-    QVERIFY(sim.start(freePorts({"--model", "gkr550x", "--serial", "777001", "--manufacturer", "Acme"})));
     RawScpiClient c;
-    QVERIFY(c.connectTo(sim.socketPort()));
+    QVERIFY(startConnected(sim, c, {"--model", "gkr550x", "--serial", "777001", "--manufacturer", "Acme"}));
     QCOMPARE(c.query("*IDN?"), QByteArray("Acme,GKR550X,1427.5004K02/777001,4.70.026.12"));
     const QList<QByteArray> options = c.query("*OPT?").split(',');
     QVERIFY(options.contains("GKR-B203")); // second RF path
@@ -68,9 +68,8 @@ void TstSimInstrument::identityAndOptions()
     QCOMPARE(sim.resources().value(0), QString("TCPIP0::127.0.0.1::%1::SOCKET").arg(sim.socketPort()));
 
     SimProcess custom;
-    QVERIFY(custom.start(freePorts({"--model", "DVT330X", "--options", "DVT-B103, DVT-K40"})));
     RawScpiClient d;
-    QVERIFY(d.connectTo(custom.socketPort()));
+    QVERIFY(startConnected(custom, d, {"--model", "DVT330X", "--options", "DVT-B103, DVT-K40"}));
     QCOMPARE(d.query("*OPT?"), QByteArray("DVT-B103, DVT-K40"));
     QVERIFY(d.query("*IDN?").startsWith("Tarvik,DVT330X,"));
 }
@@ -99,21 +98,24 @@ void TstSimInstrument::rfLimitsFollowModelAndOptions()
         {{"--model", "DVT330X"}, "OUTP2:STAT ON", "-114"},
         {{"--model", "HERN330X"}, "SOUR:FREQ 9 kHz", "0"},
         {{"--model", "GKR550X", "--options", ""}, "SOUR1:FREQ 1GHz", "-222"}, // no frequency option
+        // above 50 MHz needs the software option
+        {{"--model", "HERN330X", "--options", "HERN-B106"}, "SOUR1:BB:DM:SRAT 55000 kHz", "-222"},
+        {{"--model", "GKR550X"}, "OUTPut:USER5:SOURce AMARk1", "-114"},
+        {{"--model", "ZOY550X"}, "OUTPut:USER1:SOURce AMARk1", "-113"}, // ZOY routes by signal
+        {{"--model", "HERN330X"}, "OUTPut:USER1:SOURce AMARk1", "-113"},
     };
     for (const Case &k : cases) {
         SimProcess sim;
-        QVERIFY(sim.start(freePorts(k.args)));
         RawScpiClient c;
-        QVERIFY(c.connectTo(sim.socketPort()));
+        QVERIFY(startConnected(sim, c, k.args));
         QVERIFY(c.send(k.command + '\n'));
         const QByteArray error = c.query("SYST:ERR?");
         QVERIFY2(error.startsWith(k.error + ','),
                  qPrintable(k.args.join(' ') + " " + k.command + " -> " + error));
     }
     SimProcess sim;
-    QVERIFY(sim.start(freePorts({"--model", "ZOY550X"})));
     RawScpiClient c;
-    QVERIFY(c.connectTo(sim.socketPort()));
+    QVERIFY(startConnected(sim, c, {"--model", "ZOY550X"}));
     QVERIFY(c.send("SOURce2:FREQuency 1.5GHz;:SOUR2:POW:LEV:IMM:AMPL -30.5;:OUTP2:STAT ON\n"));
     QCOMPARE(c.query("SOUR2:FREQ?;:SOUR2:POW?;:OUTP2?"), QByteArray("1500000000;-30.5;1"));
     QCOMPARE(c.query("SOUR1:FREQ? "), QByteArray("1000000000")); // untouched path keeps its default
@@ -122,9 +124,8 @@ void TstSimInstrument::rfLimitsFollowModelAndOptions()
 void TstSimInstrument::cdmSettingsRoundTrip()
 {
     SimProcess zoy;
-    QVERIFY(zoy.start(freePorts({"--model", "ZOY550X"})));
     RawScpiClient c;
-    QVERIFY(c.connectTo(zoy.socketPort()));
+    QVERIFY(startConnected(zoy, c, {"--model", "ZOY550X"}));
     const QList<QPair<QByteArray, QByteArray>> sets = {
         {"SOURce1:BB:DM:FORMat QPSK45", "SOUR1:BB:DM:FORM?|QPSK45"},
         {"SOURce2:BB:DM:FORMat QAM4096", "SOUR2:BB:DM:FORM?|QAM4096"},
@@ -169,9 +170,8 @@ void TstSimInstrument::cdmSettingsRoundTrip()
     }
 
     SimProcess gkr;
-    QVERIFY(gkr.start(freePorts({"--model", "GKR550X"})));
     RawScpiClient g;
-    QVERIFY(g.connectTo(gkr.socketPort()));
+    QVERIFY(startConnected(gkr, g, {"--model", "GKR550X"}));
     QVERIFY(g.send("SOUR1:BB:DM:FORM QAM4096;:SOUR1:BB:DM:PRAM:RDEL -4;:SOUR1:BB:DM:FSK:DEV 4e+07\n"));
     QVERIFY(g.query("SYST:ERR?").startsWith("-224,"));
     QVERIFY(g.query("SYST:ERR?").startsWith("-222,")); // deviation above 15 MHz
@@ -181,49 +181,28 @@ void TstSimInstrument::cdmSettingsRoundTrip()
                    "FSK2;:SOUR1:BB:DM:SRAT 20000 kHz\n"));
     QVERIFY(g.query("SYST:ERR?").startsWith("-222,"));
     QCOMPARE(g.query("SYST:ERR:COUN?"), QByteArray("0"));
-
-    SimProcess hern;
-    QVERIFY(hern.start(freePorts({"--model", "HERN330X", "--options", "HERN-B106"})));
-    RawScpiClient h;
-    QVERIFY(h.connectTo(hern.socketPort()));
-    QVERIFY(h.send("SOUR1:BB:DM:SRAT 55000 kHz\n")); // above 50 MHz needs the software option
-    QVERIFY(h.query("SYST:ERR?").startsWith("-222,"));
 }
 
 void TstSimInstrument::markerRouting()
 {
     SimProcess gkr;
-    QVERIFY(gkr.start(freePorts({"--model", "GKR550X"})));
     RawScpiClient g;
-    QVERIFY(g.connectTo(gkr.socketPort()));
+    QVERIFY(startConnected(gkr, g, {"--model", "GKR550X"}));
     QVERIFY(g.send("OUTPut:USER1:SOURce AMARk1;:OUTPut:USER4:SOURce BMARk4\n"));
     QCOMPARE(g.query("OUTP:USER1:SOUR?;:OUTP:USER4:SOUR?"), QByteArray("AMAR1;BMAR4"));
-    QVERIFY(g.send("OUTPut:USER5:SOURce AMARk1\n"));
-    QVERIFY(g.query("SYST:ERR?").startsWith("-114,"));
 
     SimProcess zoy;
-    QVERIFY(zoy.start(freePorts({"--model", "ZOY550X"})));
     RawScpiClient z;
-    QVERIFY(z.connectTo(zoy.socketPort()));
+    QVERIFY(startConnected(zoy, z, {"--model", "ZOY550X"}));
     QVERIFY(z.send("OUTPut:USER5:DIRection OUTPut;:OUTPut:USER5:SIGNal MARKB2\n"));
     QCOMPARE(z.query("OUTP:USER5:DIR?;:OUTP:USER5:SIGN?"), QByteArray("OUTP;MARKB2"));
-    QVERIFY(z.send("OUTPut:USER1:SOURce AMARk1\n")); // ZOY routes by signal, not by source
-    QVERIFY(z.query("SYST:ERR?").startsWith("-113,"));
-
-    SimProcess hern;
-    QVERIFY(hern.start(freePorts({"--model", "HERN330X"})));
-    RawScpiClient h;
-    QVERIFY(h.connectTo(hern.socketPort()));
-    QVERIFY(h.send("OUTPut:USER1:SOURce AMARk1\n"));
-    QVERIFY(h.query("SYST:ERR?").startsWith("-113,"));
 }
 
 void TstSimInstrument::headerPathAndCase()
 {
     SimProcess sim;
-    QVERIFY(sim.start(freePorts({"--model", "ZOY550X"})));
     RawScpiClient c;
-    QVERIFY(c.connectTo(sim.socketPort()));
+    QVERIFY(startConnected(sim, c, {"--model", "ZOY550X"}));
     // "POW" continues the SOUR2 path of the unit before it; a leading colon starts afresh.
     QVERIFY(c.send("sour2:freq 2 GHZ;pow -12\r\n"));
     QCOMPARE(c.query("SOUR2:POW?"), QByteArray("-12"));
@@ -236,9 +215,8 @@ void TstSimInstrument::headerPathAndCase()
 void TstSimInstrument::errorQueueOrderAndOverflow()
 {
     SimProcess sim;
-    QVERIFY(sim.start(freePorts({"--model", "PLOXA550X"})));
     RawScpiClient c;
-    QVERIFY(c.connectTo(sim.socketPort()));
+    QVERIFY(startConnected(sim, c, {"--model", "PLOXA550X"}));
     QCOMPARE(c.query("SYSTem:ERRor?"), QByteArray("0,\"No error\""));
     QCOMPARE(c.query("SYSTem:SERRor?"), QByteArray("0,\"No error\""));
     QVERIFY(c.send("FOO;SOUR1:FREQ 1 dBm;SOUR1:FREQ\n"));
@@ -265,9 +243,8 @@ void TstSimInstrument::errorQueueOrderAndOverflow()
 void TstSimInstrument::opcWaitsForPreset()
 {
     SimProcess sim;
-    QVERIFY(sim.start(freePorts({"--model", "GKR550X", "--preset-time", "400"})));
     RawScpiClient c;
-    QVERIFY(c.connectTo(sim.socketPort()));
+    QVERIFY(startConnected(sim, c, {"--model", "GKR550X", "--preset-time", "400"}));
     QVERIFY(c.send("SOUR1:FREQ 2GHz\n"));
     QElapsedTimer t;
     t.start();
@@ -291,9 +268,8 @@ void TstSimInstrument::opcWaitsForPreset()
 void TstSimInstrument::opcLoopWithEsr()
 {
     SimProcess sim;
-    QVERIFY(sim.start(freePorts({"--model", "ZOY550X", "--preset-time", "300"})));
     RawScpiClient c;
-    QVERIFY(c.connectTo(sim.socketPort()));
+    QVERIFY(startConnected(sim, c, {"--model", "ZOY550X", "--preset-time", "300"}));
     QVERIFY(c.send("*ESE 1\n*CLS\nSYSTem:PRESet\n*OPC\n"));
     QCOMPARE(c.query("*ESE?"), QByteArray("1"));
     QCOMPARE(c.query("*ESR?").toInt() & 1, 0);
@@ -313,9 +289,8 @@ void TstSimInstrument::massMemoryDriveStyle()
 {
     QTemporaryDir storage;
     SimProcess sim;
-    QVERIFY(sim.start(freePorts({"--model", "GKR550X", "--storage", storage.path()})));
     RawScpiClient c;
-    QVERIFY(c.connectTo(sim.socketPort()));
+    QVERIFY(startConnected(sim, c, {"--model", "GKR550X", "--storage", storage.path()}));
     const QByteArray payload = binaryPayload(1500);
     QVERIFY(c.send(":MMEM:MDIR 'D:\\DataLists'\n"));
     QVERIFY(c.send(":MMEM:DATA 'D:\\DataLists\\a.dm_iqd'," + block(payload) + "\n"));
@@ -352,9 +327,8 @@ void TstSimInstrument::massMemorySlashStyleAndCatalogs()
 {
     QTemporaryDir storage;
     SimProcess sim;
-    QVERIFY(sim.start(freePorts({"--model", "ZOY550X", "--storage", storage.path()})));
     RawScpiClient c;
-    QVERIFY(c.connectTo(sim.socketPort()));
+    QVERIFY(startConnected(sim, c, {"--model", "ZOY550X", "--storage", storage.path()}));
     QVERIFY(c.send(":MMEM:MDIR '/var/user/CtrlLists'\n"));
     QVERIFY(c.send(":MMEM:DATA '/var/user/CtrlLists/c1.dm_iqc'," + block("ctl") + "\n"));
     QVERIFY(c.send(":MMEM:DATA '/var/user/CtrlLists/c0.dm_iqc',#10\n"));
@@ -379,9 +353,8 @@ void TstSimInstrument::massMemoryStaysInsideStorage()
     QTemporaryDir outer;
     const QString storage = outer.path() + "/storage";
     SimProcess sim;
-    QVERIFY(sim.start(freePorts({"--model", "GKR550X", "--storage", storage})));
     RawScpiClient c;
-    QVERIFY(c.connectTo(sim.socketPort()));
+    QVERIFY(startConnected(sim, c, {"--model", "GKR550X", "--storage", storage}));
     const QList<QByteArray> attempts = {
         ":MMEM:DATA 'D:\\..\\escape.bin',#11x", ":MMEM:DATA '..\\escape.bin',#11x",
         ":MMEM:DATA 'C:\\escape.bin',#11x",     ":MMEM:DATA 'D:\\a\\..\\..\\escape.bin',#11x",
@@ -401,9 +374,8 @@ void TstSimInstrument::logShowsMessagesAndBlocks()
     QTemporaryDir dir;
     const QString logPath = dir.path() + "/sim.log";
     SimProcess sim;
-    QVERIFY(sim.start(freePorts({"--model", "GKR550X", "--log", logPath})));
     RawScpiClient c;
-    QVERIFY(c.connectTo(sim.socketPort()));
+    QVERIFY(startConnected(sim, c, {"--model", "GKR550X", "--log", logPath}));
     QCOMPARE(c.query("*IDN?").left(6), QByteArray("Tarvik"));
     QVERIFY(c.send(":MMEM:DATA 'D:\\x.dm_iqd'," + block(binaryPayload(1500)) + "\n"));
     QCOMPARE(c.query("*OPC?"), QByteArray("1"));
@@ -424,8 +396,8 @@ void TstSimInstrument::faultDropBlock()
 {
     QTemporaryDir storage;
     SimProcess sim;
-    QVERIFY(sim.start(
-        freePorts({"--model", "ZOY550X", "--storage", storage.path(), "--fault", "drop-block=1000"})));
+    QVERIFY(sim.start(SimProcess::freePorts(
+        {"--model", "ZOY550X", "--storage", storage.path(), "--fault", "drop-block=1000"})));
     RawScpiClient c;
     QVERIFY(c.connectTo(sim.socketPort()));
     QCOMPARE(c.query("*OPC?"), QByteArray("1"));
@@ -443,9 +415,8 @@ void TstSimInstrument::faultDropBlock()
 void TstSimInstrument::faultReplyDelay()
 {
     SimProcess sim;
-    QVERIFY(sim.start(freePorts({"--fault", "reply-delay=300"})));
     RawScpiClient c;
-    QVERIFY(c.connectTo(sim.socketPort()));
+    QVERIFY(startConnected(sim, c, {"--fault", "reply-delay=300"}));
     QElapsedTimer t;
     t.start();
     QVERIFY(c.query("*IDN?").startsWith("Tarvik,ZOY550X"));
@@ -456,17 +427,15 @@ void TstSimInstrument::faultReplyDelay()
 void TstSimInstrument::faultGarbageAndNoReply()
 {
     SimProcess garbage;
-    QVERIFY(garbage.start(freePorts({"--fault", "garbage"})));
     RawScpiClient g;
-    QVERIFY(g.connectTo(garbage.socketPort()));
+    QVERIFY(startConnected(garbage, g, {"--fault", "garbage"}));
     const QByteArray reply = g.query("*IDN?");
     QVERIFY(!reply.isEmpty());
     QVERIFY(!reply.contains("Tarvik"));
 
     SimProcess mute;
-    QVERIFY(mute.start(freePorts({"--fault", "no-reply"})));
     RawScpiClient m;
-    QVERIFY(m.connectTo(mute.socketPort()));
+    QVERIFY(startConnected(mute, m, {"--fault", "no-reply"}));
     QVERIFY(m.send("*IDN?\nSYST:ERR?\n*OPC?\n"));
     QVERIFY(m.silentFor(500));
 }
@@ -474,17 +443,15 @@ void TstSimInstrument::faultGarbageAndNoReply()
 void TstSimInstrument::faultEndlessErrorsAndOpcNever()
 {
     SimProcess errors;
-    QVERIFY(errors.start(freePorts({"--fault", "endless-errors"})));
     RawScpiClient e;
-    QVERIFY(e.connectTo(errors.socketPort()));
+    QVERIFY(startConnected(errors, e, {"--fault", "endless-errors"}));
     QVERIFY(e.send("*CLS\n"));
     for (int i = 0; i < 50; ++i)
         QVERIFY(!e.query("SYST:ERR?").contains("No error"));
 
     SimProcess opc;
-    QVERIFY(opc.start(freePorts({"--fault", "opc-never", "--preset-time", "50"})));
     RawScpiClient o;
-    QVERIFY(o.connectTo(opc.socketPort()));
+    QVERIFY(startConnected(opc, o, {"--fault", "opc-never", "--preset-time", "50"}));
     QVERIFY(o.send("*ESE 1;*CLS;SYST:PRES;*OPC\n"));
     QTest::qWait(300);
     QCOMPARE(o.query("*ESR?").toInt() & 1, 0);
@@ -498,7 +465,7 @@ void TstSimInstrument::faultEndlessErrorsAndOpcNever()
 void TstSimInstrument::survivesJunkAndManyClients()
 {
     SimProcess sim;
-    QVERIFY(sim.start(freePorts({"--model", "HERN330X"})));
+    QVERIFY(sim.start(SimProcess::freePorts({"--model", "HERN330X"})));
     QRandomGenerator random(42);
     for (int round = 0; round < 5; ++round) {
         RawScpiClient junk;

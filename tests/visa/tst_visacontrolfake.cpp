@@ -2,7 +2,7 @@
 // LISTFORGE_VISA_LIBRARY, and the suite drives and inspects the scripted instrument through the
 // library's own control functions.
 
-#include "tracecapture.h"
+#include "tracelines.h"
 #include "visa/clsvisacontrol.h"
 #include "visa/visadefs.h"
 
@@ -94,7 +94,7 @@ private:
 
     QLibrary m_lib;
     FakeControl m_fake;
-    TraceCapture m_trace;
+    TraceLines m_trace;
     // Keeps the resource manager open for the tests that do not watch its life cycle.
     std::unique_ptr<ClsVisaControl> m_anchor;
 };

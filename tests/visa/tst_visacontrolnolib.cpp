@@ -1,7 +1,7 @@
 // ClsVisaControl when the VISA library cannot be used: missing (LISTFORGE_VISA_LIBRARY names a
 // file that does not exist), switched off, or a library without the VISA entry points.
 
-#include "tracecapture.h"
+#include "tracelines.h"
 #include "visa/clsvisacontrol.h"
 #include "visa/visalibrary.h"
 
@@ -22,7 +22,7 @@ private slots:
     void libraryWithoutVisaFunctions(); // loads a library: must stay last
 
 private:
-    TraceCapture m_trace;
+    TraceLines m_trace;
 };
 
 void TestVisaControlNoLib::initTestCase()

@@ -2,13 +2,12 @@
 // socket and VXI-11 sessions on the fixed ports 5025 and 111 (the suite runs in a private network
 // namespace), identification, the maker check and the searches without any GPIB or USB hardware.
 
-#include "tracecapture.h"
+#include "simprocess.h"
+#include "tracelines.h"
 #include "visa/clsvisacontrol.h"
 #include "visa/visalibrary.h"
 
 #include <QDir>
-#include <QProcess>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -19,13 +18,6 @@ namespace {
 
 const QString SocketResource = QStringLiteral("TCPIP0::127.0.0.1::5025::SOCKET");
 const QString Vxi11Resource = QStringLiteral("TCPIP0::127.0.0.1::inst0::INSTR");
-
-bool portAccepts(quint16 port)
-{
-    QTcpSocket socket;
-    socket.connectToHost(QHostAddress::LocalHost, port);
-    return socket.waitForConnected(200);
-}
 
 } // namespace
 
@@ -49,13 +41,12 @@ private slots:
 
 private:
     void startSim(const QStringList &lstArgs);
-    void stopSim();
 
     QString m_strSim;
     QTemporaryDir m_tmp;
-    std::unique_ptr<QProcess> m_sim;
+    std::unique_ptr<SimProcess> m_sim;
     std::unique_ptr<ClsVisaControl> m_anchor;
-    TraceCapture m_trace;
+    TraceLines m_trace;
 };
 
 void TestVisaControlSim::initTestCase()
@@ -79,36 +70,15 @@ void TestVisaControlSim::initTestCase()
 
 void TestVisaControlSim::cleanup()
 {
-    stopSim();
+    m_sim.reset();
 }
 
 void TestVisaControlSim::startSim(const QStringList &lstArgs)
 {
-    stopSim();
-    m_sim = std::make_unique<QProcess>();
-    m_sim->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_sim->start(m_strSim,
-                 lstArgs + QStringList{QStringLiteral("--log"), m_tmp.filePath(QStringLiteral("sim.log"))});
-    QVERIFY2(m_sim->waitForStarted(5000), qPrintable(m_sim->errorString()));
-    QElapsedTimer timer;
-    timer.start();
-    while (!(portAccepts(5025) && portAccepts(111))) {
-        QVERIFY2(m_sim->state() == QProcess::Running, "simulator ended early");
-        QVERIFY2(timer.elapsed() < 10000, "simulator does not listen on ports 5025 and 111");
-        QTest::qWait(50);
-    }
-}
-
-void TestVisaControlSim::stopSim()
-{
-    if (!m_sim)
-        return;
-    m_sim->terminate();
-    if (!m_sim->waitForFinished(3000)) {
-        m_sim->kill();
-        m_sim->waitForFinished(3000);
-    }
-    m_sim.reset();
+    m_sim = std::make_unique<SimProcess>();
+    QVERIFY2(m_sim->start(lstArgs +
+                          QStringList{QStringLiteral("--log"), m_tmp.filePath(QStringLiteral("sim.log"))}),
+             qPrintable(m_sim->errorText()));
 }
 
 void TestVisaControlSim::socketSession()
@@ -259,14 +229,14 @@ void TestVisaControlSim::closingADeadVxi11Link()
     QVERIFY(visa.openSession(Vxi11Resource, true));
     // The instrument stops answering but keeps its connections: the query runs into the time-out,
     // after which clearing and closing must not wait a full time-out each again.
-    ::kill(static_cast<pid_t>(m_sim->processId()), SIGSTOP);
+    ::kill(static_cast<pid_t>(m_sim->process().processId()), SIGSTOP);
     QString strReply;
     QVERIFY(!visa.queryCommand(QStringLiteral("*IDN?"), strReply, false));
     QElapsedTimer timer;
     timer.start();
     visa.closeSession();
     const qint64 intClosingMs = timer.elapsed();
-    ::kill(static_cast<pid_t>(m_sim->processId()), SIGCONT);
+    ::kill(static_cast<pid_t>(m_sim->process().processId()), SIGCONT);
     QVERIFY2(intClosingMs <= 2500, qPrintable(QString::number(intClosingMs)));
 }
 

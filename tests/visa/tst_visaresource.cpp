@@ -17,8 +17,6 @@ private slots:
     void interfaceName();
     void tcpipTarget_data();
     void tcpipTarget();
-    void usbSearchExpression();
-    void interfaceTypeNames();
     void libraryOverrideReplacesSearch();
 };
 
@@ -124,28 +122,6 @@ void TestVisaResource::tcpipTarget()
     QTEST(target.host, "host");
     QTEST(int(target.port), "port");
     QTEST(target.portValid, "portValid");
-}
-
-void TestVisaResource::usbSearchExpression()
-{
-    QCOMPARE(VisaResource::usbSearchExpression(0x0AAD), QStringLiteral("USB[0-9]::0x0AAD::?*INSTR"));
-    QCOMPARE(VisaResource::usbSearchExpression(0x1), QStringLiteral("USB[0-9]::0x0001::?*INSTR"));
-    QCOMPARE(VisaResource::usbSearchExpression(0xbeef), QStringLiteral("USB[0-9]::0xBEEF::?*INSTR"));
-    // The maker's own id must fit the four-digit form.
-    QVERIFY(QRegularExpression(QStringLiteral("^USB\\[0-9\\]::0x[0-9A-F]{4}::\\?\\*INSTR$"))
-                .match(VisaResource::usbSearchExpression(VisaResource::TarvikUsbVendorId))
-                .hasMatch());
-}
-
-void TestVisaResource::interfaceTypeNames()
-{
-    const QStringList lstExpected{
-        QStringLiteral("unknown"),  QStringLiteral("GPIB"), QStringLiteral("VXI"),
-        QStringLiteral("GPIB_VXI"), QStringLiteral("ASRL"), QStringLiteral("PXI"),
-        QStringLiteral("TCPIP"),    QStringLiteral("USB"),  QStringLiteral("unknown")};
-    for (int i = 0; i < lstExpected.size(); ++i)
-        QCOMPARE(VisaResource::interfaceTypeName(quint16(i)), lstExpected.at(i));
-    QCOMPARE(VisaResource::interfaceTypeName(0xFFFF), QStringLiteral("unknown"));
 }
 
 void TestVisaResource::libraryOverrideReplacesSearch()

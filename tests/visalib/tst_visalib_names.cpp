@@ -282,22 +282,6 @@ private slots:
         QVERIFY2(timer.elapsed() < 2000, "matching must not backtrack");
     }
 
-    void statusTextsAreDistinct()
-    {
-        const ViStatus all[] = {VI_SUCCESS,   VI_SUCCESS_TERM_CHAR, VI_SUCCESS_MAX_CNT,
-                                VI_ERROR_TMO, VI_ERROR_CONN_LOST,   VI_ERROR_RSRC_NFOUND,
-                                VI_ERROR_IO,  VI_ERROR_NSUP_ATTR};
-        QSet<QByteArray> texts;
-        for (ViStatus s : all) {
-            const char *text = statusDescription(s);
-            QVERIFY(text != nullptr);
-            QVERIFY(std::strlen(text) < VI_FIND_BUFLEN);
-            texts.insert(text);
-        }
-        QCOMPARE(texts.size(), int(sizeof all / sizeof all[0]));
-        QVERIFY(statusDescription(0x1234) == nullptr);
-    }
-
     // device_read replies decoded into a fixed buffer: good, too long and cut short.
     void boundedReadReplies_data()
     {

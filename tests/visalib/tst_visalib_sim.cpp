@@ -60,8 +60,24 @@ private:
     static void instrRows()
     {
         QTest::addColumn<QString>("resource");
-        QTest::newRow("VXI-11") << kInstr;
-        QTest::newRow("HiSLIP") << kHislip;
+        QTest::addColumn<bool>("socketMode");
+        QTest::newRow("VXI-11") << kInstr << false;
+        QTest::newRow("HiSLIP") << kHislip << false;
+    }
+
+    static void transportRows()
+    {
+        instrRows();
+        QTest::newRow("SOCKET") << kSocket << true;
+    }
+
+    // Starts the simulator and opens the row's resource the way the program does.
+    ViSession startAndOpenRow(SimProcess &sim, const QStringList &extra = {})
+    {
+        QFETCH(QString, resource);
+        QFETCH(bool, socketMode);
+        startSim(sim, extra);
+        return QTest::currentTestFailed() ? VI_NULL : open(resource.toLatin1().constData(), socketMode);
     }
 
 private slots:
@@ -82,11 +98,9 @@ private slots:
 
     void identificationOverBothTransports()
     {
-        QFETCH(QString, resource);
         QFETCH(bool, socketMode);
         SimProcess sim;
-        startSim(sim);
-        ViSession vi = open(resource.toLatin1().constData(), socketMode);
+        ViSession vi = startAndOpenRow(sim);
         QVERIFY(vi != VI_NULL);
         ViUInt16 type = 0;
         QCOMPARE(viGetAttribute(vi, VI_ATTR_INTF_TYPE, &type), VI_SUCCESS);
@@ -107,10 +121,8 @@ private slots:
 
     void messageEndsOnlyWithEnd()
     {
-        QFETCH(QString, resource);
         SimProcess sim;
-        startSim(sim);
-        ViSession vi = open(resource.toLatin1().constData(), false);
+        ViSession vi = startAndOpenRow(sim);
         QVERIFY(vi != VI_NULL);
         QCOMPARE(viSetAttribute(vi, VI_ATTR_TMO_VALUE, 500), VI_SUCCESS);
         // Three writes without END form one message; only the last one carries END.
@@ -134,10 +146,8 @@ private slots:
 
     void longMessagesAreSplitAtTheLinkLimit()
     {
-        QFETCH(QString, resource);
         SimProcess sim;
-        startSim(sim);
-        ViSession vi = open(resource.toLatin1().constData(), false);
+        ViSession vi = startAndOpenRow(sim);
         QVERIFY(vi != VI_NULL);
         // A command far longer than any device_write may carry still arrives as one message.
         std::string command = "*IDN?" + std::string(300000, ' ');
@@ -154,10 +164,8 @@ private slots:
 
     void readEndsAtCountOrTerminationCharacter()
     {
-        QFETCH(QString, resource);
         SimProcess sim;
-        startSim(sim);
-        ViSession vi = open(resource.toLatin1().constData(), false);
+        ViSession vi = startAndOpenRow(sim);
         QVERIFY(vi != VI_NULL);
         QCOMPARE(writeString(vi, "*IDN?"), VI_SUCCESS);
         ViStatus status;
@@ -176,22 +184,13 @@ private slots:
         viClose(vi);
     }
 
-    void clearDiscardsAPendingReply_data()
-    {
-        QTest::addColumn<QString>("resource");
-        QTest::addColumn<bool>("socketMode");
-        QTest::newRow("INSTR") << kInstr << false;
-        QTest::newRow("SOCKET") << kSocket << true;
-        QTest::newRow("HiSLIP") << kHislip << false;
-    }
+    void clearDiscardsAPendingReply_data() { transportRows(); }
 
     void clearDiscardsAPendingReply()
     {
-        QFETCH(QString, resource);
         QFETCH(bool, socketMode);
         SimProcess sim;
-        startSim(sim);
-        ViSession vi = open(resource.toLatin1().constData(), socketMode);
+        ViSession vi = startAndOpenRow(sim);
         QVERIFY(vi != VI_NULL);
         QCOMPARE(writeString(vi, socketMode ? "*IDN?\n" : "*IDN?"), VI_SUCCESS);
         if (socketMode) {
@@ -228,22 +227,13 @@ private slots:
         viClose(vi);
     }
 
-    void silentInstrumentTimesOut_data()
-    {
-        QTest::addColumn<QString>("resource");
-        QTest::addColumn<bool>("socketMode");
-        QTest::newRow("INSTR") << kInstr << false;
-        QTest::newRow("SOCKET") << kSocket << true;
-        QTest::newRow("HiSLIP") << kHislip << false;
-    }
+    void silentInstrumentTimesOut_data() { transportRows(); }
 
     void silentInstrumentTimesOut()
     {
-        QFETCH(QString, resource);
         QFETCH(bool, socketMode);
         SimProcess sim;
-        startSim(sim, {"--fault", "no-reply"});
-        ViSession vi = open(resource.toLatin1().constData(), socketMode);
+        ViSession vi = startAndOpenRow(sim, {"--fault", "no-reply"});
         QVERIFY(vi != VI_NULL);
         QCOMPARE(viSetAttribute(vi, VI_ATTR_TMO_VALUE, 400), VI_SUCCESS);
         QCOMPARE(writeString(vi, socketMode ? "*IDN?\n" : "*IDN?"), VI_SUCCESS);
@@ -257,22 +247,12 @@ private slots:
         QCOMPARE(viClose(vi), VI_SUCCESS);
     }
 
-    void connectionLostDuringABlockWrite_data()
-    {
-        QTest::addColumn<QString>("resource");
-        QTest::addColumn<bool>("socketMode");
-        QTest::newRow("INSTR") << kInstr << false;
-        QTest::newRow("SOCKET") << kSocket << true;
-        QTest::newRow("HiSLIP") << kHislip << false;
-    }
+    void connectionLostDuringABlockWrite_data() { transportRows(); }
 
     void connectionLostDuringABlockWrite()
     {
-        QFETCH(QString, resource);
-        QFETCH(bool, socketMode);
         SimProcess sim;
-        startSim(sim, {"--fault", "drop-block=100"});
-        ViSession vi = open(resource.toLatin1().constData(), socketMode);
+        ViSession vi = startAndOpenRow(sim, {"--fault", "drop-block=100"});
         QVERIFY(vi != VI_NULL);
         // A file transfer as the program sends it: header, then the block in 1024-byte pieces.
         QCOMPARE(viSetAttribute(vi, VI_ATTR_SEND_END_EN, VI_FALSE), VI_SUCCESS);

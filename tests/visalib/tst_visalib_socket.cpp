@@ -86,91 +86,66 @@ private slots:
     void init() { QCOMPARE(viOpenDefaultRM(&m_rm), VI_SUCCESS); }
     void cleanup() { QCOMPARE(viClose(m_rm), VI_SUCCESS); }
 
-    void queryWithLineFeedTermination()
+    // One command, then reads of the given sizes: what each returns and with which status. Raw TCP
+    // has no END, so only the termination character, the count or the time-out ends a read.
+    void lineReads_data()
     {
-        TestServer server(lineServer);
-        ViSession vi = openLineSession(server);
-        QVERIFY(vi != VI_NULL);
-        QCOMPARE(writeString(vi, "*IDN?\n"), VI_SUCCESS);
-        ViStatus status;
-        QCOMPARE(readString(vi, 8191, status), std::string("Tarvik,ZOY550X,1234.5678k02/100200,1.2.3\n"));
-        // Raw TCP has no END: the termination character ends the message.
-        QCOMPARE(status, VI_SUCCESS);
-        QCOMPARE(viClose(vi), VI_SUCCESS);
-    }
-
-    void repliesInOnePacketAreReadOneAtATime()
-    {
-        TestServer server(lineServer);
-        ViSession vi = openLineSession(server);
-        QVERIFY(vi != VI_NULL);
-        QCOMPARE(writeString(vi, "TWO\n"), VI_SUCCESS);
-        ViStatus status;
-        QCOMPARE(readString(vi, 100, status), std::string("first\n"));
-        QCOMPARE(status, VI_SUCCESS);
-        QCOMPARE(readString(vi, 100, status), std::string("second\n"));
-        QCOMPARE(status, VI_SUCCESS);
-        viClose(vi);
-    }
-
-    void terminationStatusWhenEndIsSuppressed()
-    {
-        TestServer server(lineServer);
-        ViSession vi = openLineSession(server);
-        QVERIFY(vi != VI_NULL);
-        QCOMPARE(viSetAttribute(vi, VI_ATTR_SUPPRESS_END_EN, VI_TRUE), VI_SUCCESS);
-        QCOMPARE(writeString(vi, "abc\n"), VI_SUCCESS);
-        ViStatus status;
-        QCOMPARE(readString(vi, 100, status), std::string("reply:abc\n"));
-        QCOMPARE(status, VI_SUCCESS_TERM_CHAR);
-        viClose(vi);
-    }
-
-    void otherTerminationCharacter()
-    {
-        TestServer server(lineServer);
-        ViSession vi = openLineSession(server);
-        QVERIFY(vi != VI_NULL);
-        QCOMPARE(viSetAttribute(vi, VI_ATTR_TERMCHAR, ':'), VI_SUCCESS);
-        QCOMPARE(writeString(vi, "x\n"), VI_SUCCESS);
-        ViStatus status;
-        QCOMPARE(readString(vi, 100, status), std::string("reply:"));
-        QCOMPARE(status, VI_SUCCESS);
+        QTest::addColumn<QByteArray>("command");
+        QTest::addColumn<int>("termChar"); // -1: termination off
+        QTest::addColumn<bool>("suppressEnd");
+        QTest::addColumn<QList<int>>("counts");
+        QTest::addColumn<QByteArrayList>("replies");
+        QTest::addColumn<QList<int>>("statuses");
+        const int ok = VI_SUCCESS, tmo = VI_ERROR_TMO;
+        QTest::newRow("query") << QByteArray("*IDN?") << int('\n') << false << QList<int>{8191}
+                               << QByteArrayList{"Tarvik,ZOY550X,1234.5678k02/100200,1.2.3\n"}
+                               << QList<int>{ok};
+        QTest::newRow("two replies in one packet")
+            << QByteArray("TWO") << int('\n') << false << QList<int>{100, 100}
+            << QByteArrayList{"first\n", "second\n"} << QList<int>{ok, ok};
+        QTest::newRow("END suppressed") << QByteArray("abc") << int('\n') << true << QList<int>{100}
+                                        << QByteArrayList{"reply:abc\n"} << QList<int>{VI_SUCCESS_TERM_CHAR};
         // The line feed is no terminator any more: the rest only comes back with the time-out.
-        QCOMPARE(viSetAttribute(vi, VI_ATTR_TMO_VALUE, 200), VI_SUCCESS);
-        QCOMPARE(readString(vi, 100, status), std::string("x\n"));
-        QCOMPARE(status, VI_ERROR_TMO);
-        viClose(vi);
+        QTest::newRow("other termination character")
+            << QByteArray("x") << int(':') << false << QList<int>{100, 100} << QByteArrayList{"reply:", "x\n"}
+            << QList<int>{ok, tmo};
+        QTest::newRow("count limit keeps the rest")
+            << QByteArray("*IDN?") << int('\n') << false << QList<int>{7, 100}
+            << QByteArrayList{"Tarvik,", "ZOY550X,1234.5678k02/100200,1.2.3\n"}
+            << QList<int>{VI_SUCCESS_MAX_CNT, ok};
+        QTest::newRow("no termination: time-out") << QByteArray("NOLF") << -1 << false << QList<int>{100}
+                                                  << QByteArrayList{"no terminator"} << QList<int>{tmo};
     }
 
-    void countLimitKeepsTheRest()
+    void lineReads()
     {
+        QFETCH(QByteArray, command);
+        QFETCH(int, termChar);
+        QFETCH(QList<int>, counts);
+        QFETCH(QByteArrayList, replies);
+        QFETCH(QList<int>, statuses);
+        QFETCH(bool, suppressEnd);
         TestServer server(lineServer);
-        ViSession vi = openLineSession(server);
+        ViSession vi = openLineSession(server, termChar >= 0);
         QVERIFY(vi != VI_NULL);
-        QCOMPARE(writeString(vi, "*IDN?\n"), VI_SUCCESS);
-        ViStatus status;
-        QCOMPARE(readString(vi, 7, status), std::string("Tarvik,"));
-        QCOMPARE(status, VI_SUCCESS_MAX_CNT);
-        QCOMPARE(readString(vi, 100, status), std::string("ZOY550X,1234.5678k02/100200,1.2.3\n"));
-        QCOMPARE(status, VI_SUCCESS);
-        viClose(vi);
-    }
-
-    void withoutTerminationReadsEndAtTimeOut()
-    {
-        TestServer server(lineServer);
-        ViSession vi = openLineSession(server, false);
-        QVERIFY(vi != VI_NULL);
-        QCOMPARE(viSetAttribute(vi, VI_ATTR_TMO_VALUE, 200), VI_SUCCESS);
-        QCOMPARE(writeString(vi, "NOLF\n"), VI_SUCCESS);
-        ViStatus status;
-        QElapsedTimer clock;
-        clock.start();
-        QCOMPARE(readString(vi, 100, status), std::string("no terminator"));
-        QCOMPARE(status, VI_ERROR_TMO);
-        QVERIFY(clock.elapsed() >= 150);
-        viClose(vi);
+        if (statuses.contains(VI_ERROR_TMO)) // short, for the expected time-out; else generous
+            QCOMPARE(viSetAttribute(vi, VI_ATTR_TMO_VALUE, 200), VI_SUCCESS);
+        if (termChar >= 0)
+            QCOMPARE(viSetAttribute(vi, VI_ATTR_TERMCHAR, ViAttrState(termChar)), VI_SUCCESS);
+        if (suppressEnd)
+            QCOMPARE(viSetAttribute(vi, VI_ATTR_SUPPRESS_END_EN, VI_TRUE), VI_SUCCESS);
+        QCOMPARE(writeString(vi, command.toStdString() + "\n"), VI_SUCCESS);
+        for (int i = 0; i < counts.size(); ++i) {
+            ViStatus status;
+            QElapsedTimer clock;
+            clock.start();
+            QCOMPARE(QByteArray::fromStdString(readString(vi, ViUInt32(counts.at(i)), status)),
+                     replies.at(i));
+            QCOMPARE(int(status), statuses.at(i));
+            if (status == VI_ERROR_TMO)
+                QVERIFY(clock.elapsed() >= 150);
+        }
+        QCOMPARE(viClose(vi), VI_SUCCESS);
     }
 
     void silentServerTimesOut()
