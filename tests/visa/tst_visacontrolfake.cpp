@@ -233,35 +233,26 @@ void TestVisaControlFake::identification_data()
     QTest::addColumn<QString>("trace");
 
     QTest::newRow("order number and serial")
-        << "Tarvik,ZOY550X,1234.5678k02/100200,1.2.3" << true << true << "ZOY550X"
-        << "100200"
-        << "1.2.3"
-        << "CVISCT  : Tarvik instrument ZOY550X-100200 connected";
-    QTest::newRow("serial only") << "Tarvik,GKR550X,100201,2.0" << true << true << "GKR550X"
-                                 << "100201"
-                                 << "2.0"
-                                 << "CVISCT  : Tarvik instrument GKR550X-100201 connected";
-    QTest::newRow("serial before slash") << "Tarvik,DVT330X,100202/77,2.1" << true << true << "DVT330X"
-                                         << "100202"
-                                         << "2.1"
-                                         << "CVISCT  : Tarvik instrument DVT330X-100202 connected";
-    QTest::newRow("maker in other case") << "tarvik gmbh,HERN330X,1.2/5,3" << true << true << "HERN330X"
-                                         << "5"
-                                         << "3"
-                                         << "CVISCT  : Tarvik instrument HERN330X-5 connected";
+        << QString("Tarvik,ZOY550X,1234.5678k02/100200,1.2.3") << true << true << QString("ZOY550X")
+        << QString("100200") << QString("1.2.3")
+        << QString("CVISCT  : Tarvik instrument ZOY550X-100200 connected");
+    QTest::newRow("serial only") << QString("Tarvik,GKR550X,100201,2.0") << true << true << QString("GKR550X")
+                                 << QString("100201") << QString("2.0")
+                                 << QString("CVISCT  : Tarvik instrument GKR550X-100201 connected");
+    QTest::newRow("serial before slash")
+        << QString("Tarvik,DVT330X,100202/77,2.1") << true << true << QString("DVT330X") << QString("100202")
+        << QString("2.1") << QString("CVISCT  : Tarvik instrument DVT330X-100202 connected");
+    QTest::newRow("maker in other case")
+        << QString("tarvik gmbh,HERN330X,1.2/5,3") << true << true << QString("HERN330X") << QString("5")
+        << QString("3") << QString("CVISCT  : Tarvik instrument HERN330X-5 connected");
     QTest::newRow("other maker refused")
-        << "Acme,SG100,1.2/42,9.9" << true << false << ""
-        << ""
-        << ""
-        << "CVISCT  : Only Tarvik instruments must be connected, SG100 is from Acme!";
-    QTest::newRow("other maker accepted") << "Acme,SG100,1.2/42,9.9" << false << true << "SG100"
-                                          << "42"
-                                          << "9.9"
-                                          << "CVISCT  : None Tarvik instrument Acme-SG100 connected";
-    QTest::newRow("short reply") << "Tarvik" << false << true << ""
-                                 << ""
-                                 << ""
-                                 << "CVISCT  : Tarvik instrument - connected";
+        << QString("Acme,SG100,1.2/42,9.9") << true << false << QString("") << QString("") << QString("")
+        << QString("CVISCT  : Only Tarvik instruments must be connected, SG100 is from Acme!");
+    QTest::newRow("other maker accepted")
+        << QString("Acme,SG100,1.2/42,9.9") << false << true << QString("SG100") << QString("42")
+        << QString("9.9") << QString("CVISCT  : None Tarvik instrument Acme-SG100 connected");
+    QTest::newRow("short reply") << QString("Tarvik") << false << true << QString("") << QString("")
+                                 << QString("") << QString("CVISCT  : Tarvik instrument - connected");
 }
 
 void TestVisaControlFake::identification()

@@ -10,38 +10,38 @@ class TestVisaResource : public QObject
     Q_OBJECT
 
 private slots:
-    void serialNumberRule_data();
-    void serialNumberRule();
+    void textRules_data();
+    void textRules();
     void idnFields();
-    void interfaceName_data();
-    void interfaceName();
     void tcpipTarget_data();
     void tcpipTarget();
     void libraryOverrideReplacesSearch();
 };
 
-void TestVisaResource::serialNumberRule_data()
+// The serial number from the third field of "*IDN?", and the interface from a resource name.
+void TestVisaResource::textRules_data()
 {
-    QTest::addColumn<QString>("field");
-    QTest::addColumn<QString>("serial");
-    QTest::newRow("order number / serial") << "1234.5678k02/100200"
-                                           << "100200";
-    QTest::newRow("serial only") << "100200"
-                                 << "100200";
-    QTest::newRow("serial / suffix") << "100200/7"
-                                     << "100200";
-    QTest::newRow("order number without serial") << "1234.5678k02"
-                                                 << "";
-    QTest::newRow("dot after slash does not count") << "100200/1.5"
-                                                    << "100200";
-    QTest::newRow("empty") << ""
-                           << "";
+    QTest::addColumn<bool>("serial"); // else the interface name
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("result");
+    QTest::newRow("order number / serial") << true << QString("1234.5678k02/100200") << QString("100200");
+    QTest::newRow("serial only") << true << QString("100200") << QString("100200");
+    QTest::newRow("serial / suffix") << true << QString("100200/7") << QString("100200");
+    QTest::newRow("order number without serial") << true << QString("1234.5678k02") << QString("");
+    QTest::newRow("dot after slash does not count") << true << QString("100200/1.5") << QString("100200");
+    QTest::newRow("no field") << true << QString("") << QString("");
+    QTest::newRow("gpib") << false << QString("GPIB0::20::INSTR") << QString("GPIB0");
+    QTest::newRow("usb") << false << QString("USB0::0x3D7A::0x0042::100200::INSTR") << QString("USB0");
+    QTest::newRow("socket") << false << QString("TCPIP0::192.168.1.5::5025::SOCKET") << QString("TCPIP0");
+    QTest::newRow("no separator") << false << QString("GPIB0") << QString("");
+    QTest::newRow("no name") << false << QString("") << QString("");
 }
 
-void TestVisaResource::serialNumberRule()
+void TestVisaResource::textRules()
 {
-    QFETCH(QString, field);
-    QTEST(InstrIdent::serialNumberFromField(field), "serial");
+    QFETCH(bool, serial);
+    QFETCH(QString, text);
+    QTEST(serial ? InstrIdent::serialNumberFromField(text) : VisaResource::interfaceName(text), "result");
 }
 
 void TestVisaResource::idnFields()
@@ -60,28 +60,6 @@ void TestVisaResource::idnFields()
     id = InstrIdent::parseIdn(QString());
     QCOMPARE(id.manufacturer, QString());
     QCOMPARE(id.instrType, QString());
-}
-
-void TestVisaResource::interfaceName_data()
-{
-    QTest::addColumn<QString>("resource");
-    QTest::addColumn<QString>("name");
-    QTest::newRow("gpib") << "GPIB0::20::INSTR"
-                          << "GPIB0";
-    QTest::newRow("usb") << "USB0::0x3D7A::0x0042::100200::INSTR"
-                         << "USB0";
-    QTest::newRow("socket") << "TCPIP0::192.168.1.5::5025::SOCKET"
-                            << "TCPIP0";
-    QTest::newRow("no separator") << "GPIB0"
-                                  << "";
-    QTest::newRow("empty") << ""
-                           << "";
-}
-
-void TestVisaResource::interfaceName()
-{
-    QFETCH(QString, resource);
-    QTEST(VisaResource::interfaceName(resource), "name");
 }
 
 void TestVisaResource::tcpipTarget_data()

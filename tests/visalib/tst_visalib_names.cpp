@@ -30,79 +30,41 @@ private slots:
         QTest::addColumn<QString>("device");
         QTest::addColumn<int>("port");
 
-        QTest::newRow("socket") << "TCPIP0::192.168.1.20::5025::SOCKET" << VI_INTF_TCPIP << 0 << "SOCKET"
-                                << "TCPIP0::192.168.1.20::5025::SOCKET"
-                                << "192.168.1.20"
-                                << "" << 5025;
-        QTest::newRow("socket, lower case, board 3")
-            << "tcpip3::gen.lab::5025::socket" << VI_INTF_TCPIP << 3 << "SOCKET"
-            << "TCPIP3::gen.lab::5025::SOCKET"
-            << "gen.lab"
-            << "" << 5025;
-        QTest::newRow("instr with device") << "TCPIP0::gen::inst0::INSTR" << VI_INTF_TCPIP << 0 << "INSTR"
-                                           << "TCPIP0::gen::inst0::INSTR"
-                                           << "gen"
-                                           << "inst0" << 0;
-        QTest::newRow("instr, default device") << "TCPIP::gen::INSTR" << VI_INTF_TCPIP << 0 << "INSTR"
-                                               << "TCPIP0::gen::inst0::INSTR"
-                                               << "gen"
-                                               << "inst0" << 0;
-        QTest::newRow("instr, host only") << "tcpip0::10.0.0.1" << VI_INTF_TCPIP << 0 << "INSTR"
-                                          << "TCPIP0::10.0.0.1::inst0::INSTR"
-                                          << "10.0.0.1"
-                                          << "inst0" << 0;
-        QTest::newRow("instr, device without class")
-            << "TCPIP1::gen::gpib0,5" << VI_INTF_TCPIP << 1 << "INSTR"
-            << "TCPIP1::gen::gpib0,5::INSTR"
-            << "gen"
-            << "gpib0,5" << 0;
-        QTest::newRow("instr, class in lower case")
-            << "TCPIP0::gen::inst1::instr" << VI_INTF_TCPIP << 0 << "INSTR"
-            << "TCPIP0::gen::inst1::INSTR"
-            << "gen"
-            << "inst1" << 0;
-        QTest::newRow("hislip") << "TCPIP0::gen::hislip0::INSTR" << VI_INTF_TCPIP << 0 << "INSTR"
-                                << "TCPIP0::gen::hislip0::INSTR"
-                                << "gen"
-                                << "hislip0" << 4880;
-        QTest::newRow("hislip, port, no class")
-            << "tcpip2::gen::HiSLIP1,4881" << VI_INTF_TCPIP << 2 << "INSTR"
-            << "TCPIP2::gen::hislip1,4881::INSTR"
-            << "gen"
-            << "hislip1" << 4881;
-        QTest::newRow("hislip, default port given")
-            << "TCPIP::gen::hislip,4880::INSTR" << VI_INTF_TCPIP << 0 << "INSTR"
-            << "TCPIP0::gen::hislip::INSTR"
-            << "gen"
-            << "hislip" << 4880;
-        QTest::newRow("gpib") << "GPIB0::20::INSTR" << VI_INTF_GPIB << 0 << "INSTR"
-                              << "GPIB0::20::INSTR"
-                              << ""
-                              << "" << 0;
-        QTest::newRow("gpib secondary") << "gpib1::4::7" << VI_INTF_GPIB << 1 << "INSTR"
-                                        << "GPIB1::4::7::INSTR"
-                                        << ""
-                                        << "" << 0;
-        QTest::newRow("gpib interface") << "GPIB::INTFC" << VI_INTF_GPIB << 0 << "INTFC"
-                                        << "GPIB0::INTFC"
-                                        << ""
-                                        << "" << 0;
-        QTest::newRow("usb") << "USB0::0x0aad::0x54::100200::INSTR" << VI_INTF_USB << 0 << "INSTR"
-                             << "USB0::0x0AAD::0x0054::100200::INSTR"
-                             << ""
-                             << "" << 0;
-        QTest::newRow("usb raw") << "USB1::2733::84::SN1::0::RAW" << VI_INTF_USB << 1 << "RAW"
-                                 << "USB1::0x0AAD::0x0054::SN1::0::RAW"
-                                 << ""
-                                 << "" << 0;
-        QTest::newRow("serial") << "ASRL4::INSTR" << VI_INTF_ASRL << 4 << "INSTR"
-                                << "ASRL4::INSTR"
-                                << ""
-                                << "" << 0;
-        QTest::newRow("gpib-vxi") << "GPIB-VXI0::8::INSTR" << VI_INTF_GPIB_VXI << 0 << "INSTR"
-                                  << "GPIB-VXI0::8::INSTR"
-                                  << ""
-                                  << "" << 0;
+        const auto row = [](const char *tag, const char *name, int type, int board, const char *rsrcClass,
+                            const char *canonical, const char *host, const char *device, int port) {
+            QTest::newRow(tag) << QString(name) << type << board << QString(rsrcClass) << QString(canonical)
+                               << QString(host) << QString(device) << port;
+        };
+        row("socket", "TCPIP0::192.168.1.20::5025::SOCKET", VI_INTF_TCPIP, 0, "SOCKET",
+            "TCPIP0::192.168.1.20::5025::SOCKET", "192.168.1.20", "", 5025);
+        row("socket, lower case, board 3", "tcpip3::gen.lab::5025::socket", VI_INTF_TCPIP, 3, "SOCKET",
+            "TCPIP3::gen.lab::5025::SOCKET", "gen.lab", "", 5025);
+        row("instr with device", "TCPIP0::gen::inst0::INSTR", VI_INTF_TCPIP, 0, "INSTR",
+            "TCPIP0::gen::inst0::INSTR", "gen", "inst0", 0);
+        row("instr, default device", "TCPIP::gen::INSTR", VI_INTF_TCPIP, 0, "INSTR",
+            "TCPIP0::gen::inst0::INSTR", "gen", "inst0", 0);
+        row("instr, host only", "tcpip0::10.0.0.1", VI_INTF_TCPIP, 0, "INSTR",
+            "TCPIP0::10.0.0.1::inst0::INSTR", "10.0.0.1", "inst0", 0);
+        row("instr, device without class", "TCPIP1::gen::gpib0,5", VI_INTF_TCPIP, 1, "INSTR",
+            "TCPIP1::gen::gpib0,5::INSTR", "gen", "gpib0,5", 0);
+        row("instr, class in lower case", "TCPIP0::gen::inst1::instr", VI_INTF_TCPIP, 0, "INSTR",
+            "TCPIP0::gen::inst1::INSTR", "gen", "inst1", 0);
+        row("hislip", "TCPIP0::gen::hislip0::INSTR", VI_INTF_TCPIP, 0, "INSTR", "TCPIP0::gen::hislip0::INSTR",
+            "gen", "hislip0", 4880);
+        row("hislip, port, no class", "tcpip2::gen::HiSLIP1,4881", VI_INTF_TCPIP, 2, "INSTR",
+            "TCPIP2::gen::hislip1,4881::INSTR", "gen", "hislip1", 4881);
+        row("hislip, default port given", "TCPIP::gen::hislip,4880::INSTR", VI_INTF_TCPIP, 0, "INSTR",
+            "TCPIP0::gen::hislip::INSTR", "gen", "hislip", 4880);
+        row("gpib", "GPIB0::20::INSTR", VI_INTF_GPIB, 0, "INSTR", "GPIB0::20::INSTR", "", "", 0);
+        row("gpib secondary", "gpib1::4::7", VI_INTF_GPIB, 1, "INSTR", "GPIB1::4::7::INSTR", "", "", 0);
+        row("gpib interface", "GPIB::INTFC", VI_INTF_GPIB, 0, "INTFC", "GPIB0::INTFC", "", "", 0);
+        row("usb", "USB0::0x0aad::0x54::100200::INSTR", VI_INTF_USB, 0, "INSTR",
+            "USB0::0x0AAD::0x0054::100200::INSTR", "", "", 0);
+        row("usb raw", "USB1::2733::84::SN1::0::RAW", VI_INTF_USB, 1, "RAW",
+            "USB1::0x0AAD::0x0054::SN1::0::RAW", "", "", 0);
+        row("serial", "ASRL4::INSTR", VI_INTF_ASRL, 4, "INSTR", "ASRL4::INSTR", "", "", 0);
+        row("gpib-vxi", "GPIB-VXI0::8::INSTR", VI_INTF_GPIB_VXI, 0, "INSTR", "GPIB-VXI0::8::INSTR", "", "",
+            0);
     }
 
     void validNames()
@@ -167,63 +129,38 @@ private slots:
         QTest::addColumn<QString>("expression");
         QTest::addColumn<QString>("name");
         QTest::addColumn<bool>("match");
-        QTest::newRow("any instr") << "?*INSTR"
-                                   << "TCPIP0::gen::inst0::INSTR" << true;
-        QTest::newRow("any instr, not socket") << "?*INSTR"
-                                               << "TCPIP0::gen::5025::SOCKET" << false;
-        QTest::newRow("gpib only") << "GPIB?*INSTR"
-                                   << "TCPIP0::gen::inst0::INSTR" << false;
-        QTest::newRow("case ignored") << "tcpip?*instr"
-                                      << "TCPIP0::gen::inst0::INSTR" << true;
-        QTest::newRow("set") << "TCPIP[0-3]::?*"
-                             << "TCPIP2::gen::inst0::INSTR" << true;
-        QTest::newRow("set miss") << "TCPIP[0-3]::?*"
-                                  << "TCPIP7::gen::inst0::INSTR" << false;
-        QTest::newRow("negated set") << "TCPIP[^0]::?*"
-                                     << "TCPIP0::gen::inst0::INSTR" << false;
-        QTest::newRow("alternatives") << "GPIB?*|TCPIP?*"
-                                      << "TCPIP0::gen::inst0::INSTR" << true;
-        QTest::newRow("dot is literal") << "TCPIP0::10.0.0.1::?*"
-                                        << "TCPIP0::10x0x0x1::inst0::INSTR" << false;
-        QTest::newRow("dot matches dot") << "TCPIP0::10.0.0.1::?*"
-                                         << "TCPIP0::10.0.0.1::inst0::INSTR" << true;
-        QTest::newRow("plus") << "TCPIP0::a+::?*"
-                              << "TCPIP0::aaa::inst0::INSTR" << true;
-        QTest::newRow("usb vendor") << "USB[0-9]::0x0AAD::?*INSTR"
-                                    << "USB0::0x0AAD::0x0054::1::INSTR" << true;
-        QTest::newRow("whole name only") << "TCPIP"
-                                         << "TCPIP0::gen::inst0::INSTR" << false;
+        const auto row = [](const char *tag, const char *expression, const char *name, bool match) {
+            QTest::newRow(tag) << QString(expression) << QString(name) << match;
+        };
+        row("any instr", "?*INSTR", "TCPIP0::gen::inst0::INSTR", true);
+        row("any instr, not socket", "?*INSTR", "TCPIP0::gen::5025::SOCKET", false);
+        row("gpib only", "GPIB?*INSTR", "TCPIP0::gen::inst0::INSTR", false);
+        row("case ignored", "tcpip?*instr", "TCPIP0::gen::inst0::INSTR", true);
+        row("set", "TCPIP[0-3]::?*", "TCPIP2::gen::inst0::INSTR", true);
+        row("set miss", "TCPIP[0-3]::?*", "TCPIP7::gen::inst0::INSTR", false);
+        row("negated set", "TCPIP[^0]::?*", "TCPIP0::gen::inst0::INSTR", false);
+        row("alternatives", "GPIB?*|TCPIP?*", "TCPIP0::gen::inst0::INSTR", true);
+        row("dot is literal", "TCPIP0::10.0.0.1::?*", "TCPIP0::10x0x0x1::inst0::INSTR", false);
+        row("dot matches dot", "TCPIP0::10.0.0.1::?*", "TCPIP0::10.0.0.1::inst0::INSTR", true);
+        row("plus", "TCPIP0::a+::?*", "TCPIP0::aaa::inst0::INSTR", true);
+        row("usb vendor", "USB[0-9]::0x0AAD::?*INSTR", "USB0::0x0AAD::0x0054::1::INSTR", true);
+        row("whole name only", "TCPIP", "TCPIP0::gen::inst0::INSTR", false);
         // The examples the VISA standard gives for viFindRsrc.
-        QTest::newRow("std gpib any") << "GPIB?*INSTR"
-                                      << "GPIB1::1::1::INSTR" << true;
-        QTest::newRow("std gpib board") << "GPIB[0-9]*::?*INSTR"
-                                        << "GPIB0::2::INSTR" << true;
-        QTest::newRow("std gpib not 0") << "GPIB[^0]::?*INSTR"
-                                        << "GPIB0::2::INSTR" << false;
-        QTest::newRow("std gpib-vxi") << "?*VXI[0-9]*::?*INSTR"
-                                      << "GPIB-VXI0::3::INSTR" << true;
-        QTest::newRow("std asrl") << "ASRL[0-9]*::?*INSTR"
-                                  << "ASRL1::INSTR" << true;
-        QTest::newRow("std group") << "(GPIB|VXI)?*INSTR"
-                                   << "VXI0::3::INSTR" << true;
-        QTest::newRow("std group miss") << "(GPIB|VXI)?*INSTR"
-                                        << "ASRL1::INSTR" << false;
-        QTest::newRow("std group 2") << "(GPIB0|VXI0)::1::INSTR"
-                                     << "GPIB0::1::INSTR" << true;
-        QTest::newRow("std everything") << "?*"
-                                        << "TCPIP0::gen::5025::SOCKET" << true;
-        QTest::newRow("escaped star") << "a\\*b"
-                                      << "A*B" << true;
-        QTest::newRow("repeated group") << "(ab)+c"
-                                        << "ABABc" << true;
-        QTest::newRow("repeated group miss") << "(ab)+c"
-                                             << "ABAc" << false;
-        QTest::newRow("nested repeat") << "(?*)*Z"
-                                       << "aaaz" << true;
-        QTest::newRow("empty-matching loop") << "(a*)*b"
-                                             << "aaac" << false;
-        QTest::newRow("range in negated set") << "x[^a-c]"
-                                              << "xB" << false;
+        row("std gpib any", "GPIB?*INSTR", "GPIB1::1::1::INSTR", true);
+        row("std gpib board", "GPIB[0-9]*::?*INSTR", "GPIB0::2::INSTR", true);
+        row("std gpib not 0", "GPIB[^0]::?*INSTR", "GPIB0::2::INSTR", false);
+        row("std gpib-vxi", "?*VXI[0-9]*::?*INSTR", "GPIB-VXI0::3::INSTR", true);
+        row("std asrl", "ASRL[0-9]*::?*INSTR", "ASRL1::INSTR", true);
+        row("std group", "(GPIB|VXI)?*INSTR", "VXI0::3::INSTR", true);
+        row("std group miss", "(GPIB|VXI)?*INSTR", "ASRL1::INSTR", false);
+        row("std group 2", "(GPIB0|VXI0)::1::INSTR", "GPIB0::1::INSTR", true);
+        row("std everything", "?*", "TCPIP0::gen::5025::SOCKET", true);
+        row("escaped star", "a\\*b", "A*B", true);
+        row("repeated group", "(ab)+c", "ABABc", true);
+        row("repeated group miss", "(ab)+c", "ABAc", false);
+        row("nested repeat", "(?*)*Z", "aaaz", true);
+        row("empty-matching loop", "(a*)*b", "aaac", false);
+        row("range in negated set", "x[^a-c]", "xB", false);
     }
 
     void searchExpressions()
