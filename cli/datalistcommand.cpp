@@ -7,6 +7,7 @@
 #include "lists/datalist.h"
 #include "lists/datasources.h"
 #include "lists/modtypeinfo.h"
+#include "lists/packeddatalist.h"
 #include "lists/prbsgenerator.h"
 
 #include <QDateTime>
@@ -164,7 +165,7 @@ qint64 bitCountFor(const Source &source, int bitsPerSymbol)
     return 10 * qint64(bitsPerSymbol);
 }
 
-ListResult applySource(DataList &list, const Source &source, bool append, int bitsPerSymbol)
+ListResult applySource(PackedDataList &list, const Source &source, bool append, int bitsPerSymbol)
 {
     switch (source.option->kind) {
     case SourceKind::Prbs:
@@ -222,7 +223,8 @@ int runDataListCommand(const QStringList &args)
         return CliOutput::usageError(Command, usage);
 
     const int bitsPerSymbol = ModTypes::table().value(request.modulation).bitsPerSymbol;
-    DataList list;
+    // Built packed and written as it is: the one-byte-per-bit list of the dialog is never needed.
+    PackedDataList list;
     qint64 firstBits = 0;
     for (size_t i = 0; i < request.sources.size(); ++i) {
         const ListResult result = applySource(list, request.sources[i], i > 0, bitsPerSymbol);

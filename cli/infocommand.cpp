@@ -5,6 +5,9 @@
 
 #include "lists/datafiledecoders.h"
 #include "lists/datalistfile.h"
+#include "lists/packedbits.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -12,14 +15,25 @@ const QString Command = QStringLiteral("info");
 
 int asciiDataListInfo(const QString &path, bool printBits)
 {
-    QByteArray bits;
-    const ListResult result = DataFileDecoders::decodeFile(DataFileFormat::AsciiBits, path, bits);
+    // The count comes first, so the bits are decoded before anything is printed: packed, and
+    // printed a block at a time.
+    PackedBits bits;
+    const ListResult result = DataFileDecoders::decodeFilePacked(DataFileFormat::AsciiBits, path, bits);
     if (!result)
         return CliOutput::refuse(result);
     CliOutput::printOut(QStringLiteral("Bits: %1").arg(bits.size()));
-    if (printBits && !(CliOutput::writeOut(bits.constData(), bits.size()) && CliOutput::writeOut("\n", 1)))
-        return CliStatus::Refused;
-    return CliStatus::Done;
+    if (!printBits)
+        return CliStatus::Done;
+    std::fflush(stdout);
+    constexpr qint64 Block = 1 << 19;
+    QByteArray text(int(Block), Qt::Uninitialized);
+    for (qint64 pos = 0; pos < bits.size(); pos += Block) {
+        const qint64 n = std::min(Block, bits.size() - pos);
+        bits.unpack(pos, n, text.data());
+        if (!CliOutput::writeOut(text.constData(), n))
+            return CliStatus::Refused;
+    }
+    return CliOutput::writeOut("\n", 1) ? CliStatus::Done : CliStatus::Refused;
 }
 
 int binaryDataListInfo(const QString &path, bool printBits)

@@ -1,6 +1,7 @@
 #include "lists/datafiledecoders.h"
 
 #include "lists/listmessages.h"
+#include "lists/packedbits.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -21,8 +22,6 @@ constexpr qint64 ReadChunkBytes = 64 * 1024;
 struct DecodeTables
 {
     signed char hexValue[256];
-    char nibbleChars[16][4];
-    char byteChars[256][8]; // MSB first
     DecodeTables()
     {
         for (int c = 0; c < 256; ++c) {
@@ -33,12 +32,6 @@ struct DecodeTables
                 hexValue[c] = static_cast<signed char>(c - 'A' + 10);
             else if (c >= 'a' && c <= 'f')
                 hexValue[c] = static_cast<signed char>(c - 'a' + 10);
-            for (int k = 0; k < 8; ++k)
-                byteChars[c][k] = char('0' + ((c >> (7 - k)) & 1));
-        }
-        for (int v = 0; v < 16; ++v) {
-            for (int k = 0; k < 4; ++k)
-                nibbleChars[v][k] = char('0' + ((v >> (3 - k)) & 1));
         }
     }
 };
@@ -49,54 +42,86 @@ const DecodeTables &tables()
     return t;
 }
 
-// Collects decoded bits. The output is sized once from the input size where it is known and only
-// grown for inputs of unknown size; passing the bit limit stops the decode at once, so an
-// oversized file costs neither the memory nor the time to read it all.
-class BitCollector
+// Collects decoded bits packed, through a small block that is appended to the output whenever it
+// fills. The output is reserved once from the input size where it is known; passing the bit limit
+// stops the decode at once, so an oversized file costs neither the memory nor the time to read it.
+class PackedCollector
 {
 public:
-    BitCollector(QByteArray &out, qint64 expected) : m_out(out)
+    PackedCollector(PackedBits &out, qint64 expected) : m_out(out)
     {
         m_out.clear();
-        m_out.resize(int(std::clamp<qint64>(expected, 0, MaxBits)));
+        m_out.reserve(std::clamp<qint64>(expected, 0, MaxBits));
     }
 
-    bool overflowed() const { return m_overflow; }
     qint64 count() const { return m_count; }
 
-    // Room for n more bits; false once the limit is passed.
-    char *reserve(int n)
+    // The low `n` (<= 8) bits of `value`, most significant first; false once the limit is passed.
+    bool putBits(uint value, int n)
     {
-        if (m_count + n > MaxBits) {
-            m_overflow = true;
-            return nullptr;
+        if (m_count + n > MaxBits)
+            return false;
+        m_count += n;
+        m_acc = (m_acc << n) | value;
+        m_accBits += n;
+        if (m_accBits >= 8) {
+            m_accBits -= 8;
+            m_block[m_blockBytes++] = uchar(m_acc >> m_accBits);
+            if (m_blockBytes == BlockBytes)
+                flushBlock();
         }
-        if (m_count + n > m_out.size())
-            m_out.resize(
-                int(std::min<qint64>(MaxBits, std::max<qint64>(2 * qint64(m_out.size()), m_count + n))));
-        return m_out.data() + m_count;
+        return true;
     }
-    void commit(int n) { m_count += n; }
+
+    bool putBytes(const uchar *bytes, qint64 n)
+    {
+        if (m_count + 8 * n > MaxBits)
+            return false;
+        if (m_accBits != 0) {
+            for (qint64 i = 0; i < n; ++i)
+                putBits(bytes[i], 8);
+            return true;
+        }
+        flushBlock();
+        m_out.appendPacked(bytes, 8 * n);
+        m_count += 8 * n;
+        return true;
+    }
 
     void finish()
     {
-        m_out.resize(int(m_count));
-        // A text file mostly made of other characters leaves a large unused tail; give it back.
-        if (m_out.capacity() > 2 * m_out.size() + 4096)
-            m_out.squeeze();
+        flushBlock();
+        if (m_accBits > 0) {
+            const uchar last = uchar(m_acc << (8 - m_accBits));
+            m_out.appendPacked(&last, m_accBits);
+            m_accBits = 0;
+        }
     }
 
 private:
-    QByteArray &m_out;
+    static constexpr int BlockBytes = 8192;
+
+    void flushBlock()
+    {
+        m_out.appendPacked(m_block, 8 * qint64(m_blockBytes));
+        m_blockBytes = 0;
+    }
+
+    PackedBits &m_out;
     qint64 m_count = 0;
-    bool m_overflow = false;
+    uint m_acc = 0;
+    int m_accBits = 0;
+    int m_blockBytes = 0;
+    uchar m_block[BlockBytes];
 };
 
 // Decodes one character (or byte) at a time into the collector.
 class CharDecoder
 {
 public:
-    CharDecoder(DataFileFormat format, BitCollector &bits) : m_format(format), m_bits(bits), m_t(tables()) {}
+    CharDecoder(DataFileFormat format, PackedCollector &bits) : m_format(format), m_bits(bits), m_t(tables())
+    {
+    }
 
     // False once the bit limit is passed.
     bool feedBytes(const char *data, qint64 size)
@@ -105,31 +130,19 @@ public:
         switch (m_format) {
         case DataFileFormat::AsciiBits:
             for (qint64 i = 0; i < size; ++i) {
-                if (p[i] == '0' || p[i] == '1') {
-                    char *dst = m_bits.reserve(1);
-                    if (!dst)
-                        return false;
-                    *dst = char(p[i]);
-                    m_bits.commit(1);
-                }
+                if ((p[i] == '0' || p[i] == '1') && !m_bits.putBits(p[i] & 1u, 1))
+                    return false;
             }
             return true;
         case DataFileFormat::AsciiHex:
             for (qint64 i = 0; i < size; ++i) {
                 const int v = m_t.hexValue[p[i]];
-                if (v >= 0 && !putNibble(v))
+                if (v >= 0 && !m_bits.putBits(uint(v), 4))
                     return false;
             }
             return true;
-        case DataFileFormat::Binary: {
-            char *dst = m_bits.reserve(int(8 * size));
-            if (!dst)
-                return false;
-            for (qint64 i = 0; i < size; ++i)
-                std::memcpy(dst + 8 * i, m_t.byteChars[p[i]], 8);
-            m_bits.commit(int(8 * size));
-            return true;
-        }
+        case DataFileFormat::Binary:
+            return m_bits.putBytes(p, size);
         }
         return true;
     }
@@ -149,18 +162,8 @@ public:
     }
 
 private:
-    bool putNibble(int v)
-    {
-        char *dst = m_bits.reserve(4);
-        if (!dst)
-            return false;
-        std::memcpy(dst, m_t.nibbleChars[v], 4);
-        m_bits.commit(4);
-        return true;
-    }
-
     DataFileFormat m_format;
-    BitCollector &m_bits;
+    PackedCollector &m_bits;
     const DecodeTables &m_t;
 };
 
@@ -196,8 +199,8 @@ DataFileFormat formatForSource(const QString &sourceName)
     return DataFileFormat::Binary;
 }
 
-ListResult decodeDevice(DataFileFormat format, QIODevice &device, const QString &fileName, QByteArray &bits,
-                        const ProgressFn &progress)
+ListResult decodeDevicePacked(DataFileFormat format, QIODevice &device, const QString &fileName,
+                              PackedBits &bits, const ProgressFn &progress)
 {
     const int factor = bitsPerInputByte(format);
     const qint64 knownSize = device.isSequential() ? -1 : device.size() - device.pos();
@@ -208,7 +211,7 @@ ListResult decodeDevice(DataFileFormat format, QIODevice &device, const QString 
     const qint64 expected =
         knownSize >= 0 ? std::min<qint64>(knownSize, (MaxBits + factor - 1) / factor) * factor : 64 * 1024;
 
-    BitCollector collector(bits, expected);
+    PackedCollector collector(bits, expected);
     CharDecoder decoder(format, collector);
 
     // Text files that announce UTF-16 or UTF-32 by their byte-order mark are read in that
@@ -253,6 +256,16 @@ ListResult decodeDevice(DataFileFormat format, QIODevice &device, const QString 
     return ListResult::success(collector.count());
 }
 
+ListResult decodeDevice(DataFileFormat format, QIODevice &device, const QString &fileName, QByteArray &bits,
+                        const ProgressFn &progress)
+{
+    PackedBits packed;
+    const ListResult result = decodeDevicePacked(format, device, fileName, packed, progress);
+    bits.resize(int(packed.size()));
+    packed.unpack(0, packed.size(), bits.data());
+    return result;
+}
+
 ListResult decodeBytes(DataFileFormat format, const QByteArray &data, const QString &fileName,
                        QByteArray &bits, const ProgressFn &progress)
 {
@@ -262,8 +275,8 @@ ListResult decodeBytes(DataFileFormat format, const QByteArray &data, const QStr
     return decodeDevice(format, buffer, fileName, bits, progress);
 }
 
-ListResult decodeFile(DataFileFormat format, const QString &path, QByteArray &bits,
-                      const ProgressFn &progress)
+ListResult decodeFilePacked(DataFileFormat format, const QString &path, PackedBits &bits,
+                            const ProgressFn &progress)
 {
     const QString fileName = QFileInfo(path).fileName();
     QFile file(path);
@@ -271,7 +284,17 @@ ListResult decodeFile(DataFileFormat format, const QString &path, QByteArray &bi
         bits.clear();
         return ListMessages::dataFileOpen(fileName);
     }
-    return decodeDevice(format, file, fileName, bits, progress);
+    return decodeDevicePacked(format, file, fileName, bits, progress);
+}
+
+ListResult decodeFile(DataFileFormat format, const QString &path, QByteArray &bits,
+                      const ProgressFn &progress)
+{
+    PackedBits packed;
+    const ListResult result = decodeFilePacked(format, path, packed, progress);
+    bits.resize(int(packed.size()));
+    packed.unpack(0, packed.size(), bits.data());
+    return result;
 }
 
 } // namespace DataFileDecoders

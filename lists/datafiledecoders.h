@@ -7,6 +7,7 @@
 #include <QString>
 #include <QtGlobal>
 
+class PackedBits;
 class QIODevice;
 
 // Decoders of the three data file kinds that the data sources import.
@@ -43,6 +44,13 @@ ListResult decodeBytes(DataFileFormat format, const QByteArray &data, const QStr
 // "Unable to open data file '%1'!" when it cannot be opened.
 ListResult decodeFile(DataFileFormat format, const QString &path, QByteArray &bits,
                       const ProgressFn &progress = {});
+
+// The same decoders into packed bits (an eighth of the memory), for callers that expand the bits
+// only once they are known good, or never.
+ListResult decodeDevicePacked(DataFileFormat format, QIODevice &device, const QString &fileName,
+                              PackedBits &bits, const ProgressFn &progress = {});
+ListResult decodeFilePacked(DataFileFormat format, const QString &path, PackedBits &bits,
+                            const ProgressFn &progress = {});
 
 } // namespace DataFileDecoders
 

@@ -2,37 +2,12 @@
 
 #include "lists/datasources.h"
 #include "lists/listmessages.h"
+#include "lists/packeddatalist.h"
 #include "lists/prbsgenerator.h"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
-
-#ifdef Q_OS_LINUX
-#include <sys/mman.h>
-#endif
-
-namespace {
-
-// A list of hundreds of megabytes is first touched while it is filled; with 4 KiB pages that
-// alone costs more than generating the bits. Asking for huge pages on the untouched part cuts
-// the page faults 512-fold where the kernel offers them, and is a harmless hint elsewhere.
-void adviseHugePages(char *begin, qint64 size)
-{
-#ifdef Q_OS_LINUX
-    constexpr quintptr HugePage = 2 * 1024 * 1024;
-    if (size < qint64(8 * HugePage))
-        return;
-    const quintptr first = (quintptr(begin) + HugePage - 1) & ~(HugePage - 1);
-    const quintptr last = (quintptr(begin) + quintptr(size)) & ~(HugePage - 1);
-    if (last > first)
-        madvise(reinterpret_cast<void *>(first), last - first, MADV_HUGEPAGE);
-#else
-    Q_UNUSED(begin);
-    Q_UNUSED(size);
-#endif
-}
-
-} // namespace
 
 QByteArray DataList::mid(qint64 start, qint64 count) const
 {
@@ -54,7 +29,7 @@ char *DataList::prepare(qint64 count, bool append)
     const char *before = m_bits.constData();
     m_bits.resize(int(offset + count));
     if (m_bits.constData() != before)
-        adviseHugePages(m_bits.data() + offset, count);
+        PackedBits::adviseHugePages(m_bits.data() + offset, count);
     return m_bits.data() + offset;
 }
 
@@ -87,39 +62,43 @@ ListResult DataList::applySequence(const QString &sequenceName, qint64 count, bo
 ListResult DataList::applyDataFile(DataFileFormat format, const QString &path, bool append,
                                    const ProgressFn &progress)
 {
-    QByteArray decoded;
-    const ListResult decodedResult = DataFileDecoders::decodeFile(format, path, decoded, progress);
-    if (!decodedResult)
-        return decodedResult;
-    return applyBits(std::move(decoded), append);
+    PackedDataList staged(append ? size() : 0);
+    const ListResult result = staged.applyDataFile(format, path, false, progress);
+    if (!result)
+        return result;
+    return applyPacked(staged.bits(), append, progress);
 }
 
 ListResult DataList::applyDataListFile(const QString &path, bool append, const ProgressFn &progress)
 {
-    DataListFileReader reader;
-    const ListResult opened = reader.open(path);
-    if (!opened)
-        return opened;
-    const qint64 count = reader.bitCount();
+    PackedDataList staged(append ? size() : 0);
+    const ListResult result = staged.applyDataListFile(path, false, progress);
+    if (!result)
+        return result;
+    return applyPacked(staged.bits(), append, progress);
+}
+
+ListResult DataList::applyPacked(const PackedBits &bits, bool append, const ProgressFn &progress)
+{
+    const qint64 count = bits.size();
     if (!isTotalInRange(appendTotal(count, append))) {
         ListResult refused = ListMessages::totalOutOfRange();
         refused.newBits = count;
         return refused;
     }
-    if (append) {
-        const qint64 before = size();
-        const ListResult read = reader.readBits(prepare(count, true), progress);
-        if (!read)
-            m_bits.resize(int(before));
-        return read;
+    // The new bits are complete and checked: the old list goes before the new one is expanded, so
+    // a replacing load never holds two full-size lists.
+    if (!append)
+        clear();
+    char *dst = prepare(count, append);
+    constexpr qint64 Slice = ProgressStepBits;
+    for (qint64 pos = 0; pos < count; pos += Slice) {
+        const qint64 n = std::min(Slice, count - pos);
+        bits.unpack(pos, n, dst + pos);
+        if (progress)
+            progress(pos + n);
     }
-    // Replacing: the old list must survive a read error, so the bits go to a buffer of their own
-    // that takes the list's place only when complete.
-    QByteArray fresh(int(count), Qt::Uninitialized);
-    const ListResult read = reader.readBits(fresh.data(), progress);
-    if (read)
-        m_bits.swap(fresh);
-    return read;
+    return ListResult::success(count);
 }
 
 ListResult DataList::applyBits(QByteArray bits, bool append)

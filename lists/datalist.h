@@ -16,6 +16,7 @@
 #include "lists/datafiledecoders.h"
 #include "lists/datalistfile.h"
 #include "lists/listresult.h"
+#include "lists/packedbits.h"
 
 #include <QByteArray>
 #include <QString>
@@ -68,6 +69,10 @@ public:
     // .dm_iqd import: DataListFileReader refusals, then the total check (PRBS text).
     // newBits = the file's bit count (also on a refused total).
     ListResult applyDataListFile(const QString &path, bool append, const ProgressFn &progress = {});
+
+    // Adds bits decoded packed elsewhere (PackedDataList stages file sources that way). Total
+    // check only; when replacing, the old list is released before the new bits are expanded.
+    ListResult applyPacked(const PackedBits &bits, bool append, const ProgressFn &progress = {});
 
     // Adds already decoded "0"/"1" bits (moved in when replacing: no copy). Total check only.
     ListResult applyBits(QByteArray bits, bool append);

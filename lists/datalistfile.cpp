@@ -149,8 +149,12 @@ void unpackBytes(const uchar *bytes, qint64 count, char *dst)
         std::memcpy(dst + 8 * i, t.byteChars[bytes[i]], 8);
 }
 
-ListResult writeBinary(const QString &path, const char *bits, qint64 count, const DataListHeader &header,
-                       const ProgressFn &progress)
+namespace {
+
+// Both binary writers: header, the packed bytes that `fill` puts into each chunk (whole progress
+// slices), "}".
+template <typename Fill>
+ListResult writeBinaryFile(const QString &path, qint64 count, const DataListHeader &header, Fill fill)
 {
     const QString fileName = QFileInfo(path).fileName();
     QSaveFile file(path);
@@ -161,19 +165,12 @@ ListResult writeBinary(const QString &path, const char *bits, qint64 count, cons
     const DataListHeader fields = header.isEmpty() ? DataListHeader(QString(), now, count) : header;
     bool ok = file.write(fields.withBitCount(count).bytes()) >= 0;
 
-    QByteArray packed(int(IoChunkBytes), Qt::Uninitialized);
+    QByteArray chunk(int(IoChunkBytes), Qt::Uninitialized);
     const qint64 bytesTotal = (count + 7) / 8;
     for (qint64 byte = 0; ok && byte < bytesTotal;) {
         const qint64 chunkBytes = std::min(IoChunkBytes, bytesTotal - byte);
-        for (qint64 done = 0; done < chunkBytes; done += SliceBytes) {
-            const qint64 n = std::min(SliceBytes, chunkBytes - done);
-            const qint64 firstBit = 8 * (byte + done);
-            const qint64 sliceBits = std::min(8 * n, count - firstBit);
-            packBits(bits + firstBit, sliceBits, reinterpret_cast<uchar *>(packed.data()) + done);
-            if (progress)
-                progress(firstBit + sliceBits);
-        }
-        ok = file.write(packed.constData(), chunkBytes) == chunkBytes;
+        const char *out = fill(byte, chunkBytes, reinterpret_cast<uchar *>(chunk.data()));
+        ok = file.write(out, chunkBytes) == chunkBytes;
         byte += chunkBytes;
     }
     if (!finishSave(file, ok && file.write("}", 1) == 1))
@@ -181,7 +178,8 @@ ListResult writeBinary(const QString &path, const char *bits, qint64 count, cons
     return ListResult::success(count);
 }
 
-ListResult writeAscii(const QString &path, const char *bits, qint64 count, const ProgressFn &progress)
+template <typename Fill>
+ListResult writeAsciiFile(const QString &path, qint64 count, const ProgressFn &progress, Fill fill)
 {
     const QString fileName = QFileInfo(path).fileName();
     QSaveFile file(path);
@@ -190,7 +188,7 @@ ListResult writeAscii(const QString &path, const char *bits, qint64 count, const
     bool ok = true;
     for (qint64 pos = 0; ok && pos < count;) {
         const qint64 n = std::min<qint64>(ProgressStepBits * 32, count - pos);
-        ok = file.write(bits + pos, n) == n;
+        ok = file.write(fill(pos, n), n) == n;
         pos += n;
         if (progress)
             progress(pos);
@@ -198,6 +196,46 @@ ListResult writeAscii(const QString &path, const char *bits, qint64 count, const
     if (!finishSave(file, ok))
         return ListMessages::asciiDataListWrite(fileName);
     return ListResult::success(count);
+}
+
+} // namespace
+
+ListResult writeBinary(const QString &path, const char *bits, qint64 count, const DataListHeader &header,
+                       const ProgressFn &progress)
+{
+    return writeBinaryFile(path, count, header, [&](qint64 byte, qint64 chunkBytes, uchar *packed) {
+        for (qint64 done = 0; done < chunkBytes; done += SliceBytes) {
+            const qint64 n = std::min(SliceBytes, chunkBytes - done);
+            const qint64 firstBit = 8 * (byte + done);
+            const qint64 sliceBits = std::min(8 * n, count - firstBit);
+            packBits(bits + firstBit, sliceBits, packed + done);
+            if (progress)
+                progress(firstBit + sliceBits);
+        }
+        return reinterpret_cast<const char *>(packed);
+    });
+}
+
+ListResult writeBinaryPacked(const QString &path, const uchar *bytes, qint64 count,
+                             const DataListHeader &header)
+{
+    return writeBinaryFile(path, count, header, [bytes](qint64 byte, qint64, uchar *) {
+        return reinterpret_cast<const char *>(bytes + byte);
+    });
+}
+
+ListResult writeAscii(const QString &path, const char *bits, qint64 count, const ProgressFn &progress)
+{
+    return writeAsciiFile(path, count, progress, [bits](qint64 pos, qint64) { return bits + pos; });
+}
+
+ListResult writeAsciiPacked(const QString &path, const uchar *bytes, qint64 count)
+{
+    QByteArray text(int(ProgressStepBits * 32), Qt::Uninitialized);
+    return writeAsciiFile(path, count, {}, [&](qint64 pos, qint64 n) {
+        unpackBytes(bytes + pos / 8, (n + 7) / 8, text.data()); // pos is a multiple of 8
+        return text.constData();
+    });
 }
 
 } // namespace DataListFiles
@@ -346,9 +384,13 @@ ListResult DataListFileReader::readPacked(const std::function<bool(const uchar *
             return ListMessages::dataListReadBinary(m_fileName);
         if (got == 0) // shorter than announced (only possible for devices of unknown size)
             return ListMessages::dataListOutOfRange(m_fileName);
+        remaining -= got;
+        // The padding behind the last bit is whatever the file holds; callers get it as 0 bits.
+        if (remaining == 0 && m_info.bitCount % 8)
+            chunk[int(got - 1)] =
+                char(uchar(chunk.at(int(got - 1))) & uchar(0xFF << (8 - m_info.bitCount % 8)));
         if (!consume(reinterpret_cast<const uchar *>(chunk.constData()), got))
             break;
-        remaining -= got;
     }
     return ListResult::success(m_info.bitCount);
 }
@@ -369,6 +411,24 @@ ListResult DataListFileReader::readBits(char *dst, const ProgressFn &progress)
                 std::memcpy(dst + pos + 8 * whole, last, size_t(bits - 8 * whole));
             }
             pos += bits;
+            if (progress)
+                progress(pos);
+        }
+        return true;
+    });
+}
+
+ListResult DataListFileReader::streamPacked(const PackedSink &sink, const ProgressFn &progress)
+{
+    const qint64 bitCount = m_info.bitCount;
+    qint64 pos = 0;
+    return readPacked([&](const uchar *bytes, qint64 count) {
+        // Progress steps are smaller than the read chunks.
+        for (qint64 done = 0; done < count; done += SliceBytes) {
+            const qint64 bits = std::min(8 * std::min(SliceBytes, count - done), bitCount - pos);
+            pos += bits;
+            if (!sink(bytes + done, bits))
+                return false;
             if (progress)
                 progress(pos);
         }

@@ -2,6 +2,7 @@
 #define LISTFORGE_LISTS_DATALISTFILE_H
 
 #include "lists/listresult.h"
+#include "lists/packedbits.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -119,6 +120,9 @@ public:
     // a huge list never needs to be held at once. A sink returning false stops the read (the
     // result is then still a success).
     ListResult streamBits(const std::function<bool(const char *bits, qint64 count)> &sink);
+    // After a successful open: hands the packed data part to `sink` as it is read (PackedSink
+    // layout: the padding behind the last bit comes out as 0 bits whatever the file holds).
+    ListResult streamPacked(const PackedSink &sink, const ProgressFn &progress = {});
 
 private:
     ListResult parse(QIODevice &device);
@@ -141,6 +145,11 @@ ListResult writeBinary(const QString &path, const char *bits, qint64 count, cons
 // .dm_iqda: "Unable to create and open data list file (ASCII) '%1'!" /
 // "Unable to write data list file (ASCII) '%1'!".
 ListResult writeAscii(const QString &path, const char *bits, qint64 count, const ProgressFn &progress = {});
+// The same two files from packed bits (PackedSink layout), byte for byte what the writers above
+// make of the same bits as "0"/"1" characters.
+ListResult writeBinaryPacked(const QString &path, const uchar *bytes, qint64 count,
+                             const DataListHeader &header);
+ListResult writeAsciiPacked(const QString &path, const uchar *bytes, qint64 count);
 
 // Packs "0"/"1" characters eight to a byte, first character = MSB; a last partial group is padded
 // with 0 bits. dst must hold ceil(count / 8) bytes.

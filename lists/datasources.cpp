@@ -1,5 +1,7 @@
 #include "lists/datasources.h"
 
+#include "lists/datalistfile.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -64,6 +66,34 @@ void fillPattern(char *dst, qint64 count, const QByteArray &pattern, const Progr
         }
         if (progress)
             progress(pos);
+    }
+}
+
+void fillPatternPacked(qint64 count, const QByteArray &pattern, const PackedSink &sink)
+{
+    const qint64 length = pattern.size();
+    if (count <= 0 || length == 0)
+        return;
+    // Eight periods fill whole bytes, so a block of a whole number of them, packed once, repeats
+    // unchanged to the end.
+    const qint64 blockBytes = length * std::max<qint64>(1, 65536 / length);
+    QByteArray chars(int(8 * blockBytes), Qt::Uninitialized);
+    fillPattern(chars.data(), chars.size(), pattern);
+    QByteArray block(int(blockBytes), Qt::Uninitialized);
+    auto *packed = reinterpret_cast<uchar *>(block.data());
+    DataListFiles::packBits(chars.constData(), chars.size(), packed);
+    for (qint64 pos = 0; pos < count;) {
+        const qint64 bits = std::min(count - pos, 8 * blockBytes);
+        if (bits % 8) {
+            // The last, partial block: a copy whose unused bits are cleared.
+            QByteArray tail = block.left(int((bits + 7) / 8));
+            tail[int(bits / 8)] = char(uchar(tail.at(int(bits / 8))) & uchar(0xFF << (8 - bits % 8)));
+            sink(reinterpret_cast<const uchar *>(tail.constData()), bits);
+            return;
+        }
+        if (!sink(packed, bits))
+            return;
+        pos += bits;
     }
 }
 

@@ -2,6 +2,7 @@
 #define LISTFORGE_LISTS_DATASOURCES_H
 
 #include "lists/listresult.h"
+#include "lists/packedbits.h"
 
 #include <QString>
 #include <QStringList>
@@ -26,6 +27,8 @@ QString filterPattern(const QString &text);
 // Writes count characters, element i = pattern[i mod pattern length]. pattern must be non-empty
 // and hold only "0"/"1"; dst must hold count bytes. Progress as in ProgressFn.
 void fillPattern(char *dst, qint64 count, const QByteArray &pattern, const ProgressFn &progress = {});
+// The same `count` bits packed, handed to `sink` in blocks.
+void fillPatternPacked(qint64 count, const QByteArray &pattern, const PackedSink &sink);
 
 // The comment the dialog writes into the header while the manual comment is off:
 //   PRBS:                 "%1, %2 symbols, %3 bits, %4"                  (%4 = "PRBS9" ...)

@@ -110,10 +110,11 @@ void DlgLstManage::selectDLDataFile()
 
     setLamp(StatusLamp::State::Busy);
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    QByteArray bits;
+    // Decoded packed, an eighth of the list: beside the current list until it is known good.
+    PackedBits bits;
     const ListResult decoded =
-        DataFileDecoders::decodeFile(DataFileDecoders::formatForSource(strSource),
-                                     QDir(strDirectory).filePath(strFileName), bits, keepResponsive());
+        DataFileDecoders::decodeFilePacked(DataFileDecoders::formatForSource(strSource),
+                                           QDir(strDirectory).filePath(strFileName), bits, keepResponsive());
     if (!decoded) {
         refuse(decoded);
         return;
@@ -128,7 +129,7 @@ void DlgLstManage::selectDLDataFile()
         return;
 
     setLamp(StatusLamp::State::Busy);
-    const ListResult result = m_dataList.applyBits(std::move(bits), isAppendMode());
+    const ListResult result = m_dataList.applyPacked(bits, isAppendMode(), keepResponsive());
     if (!result) {
         refuse(result);
         return;
@@ -170,13 +171,14 @@ void DlgLstManage::selectDLFile()
         return;
 
     setLamp(StatusLamp::State::Busy);
-    QByteArray bits(int(count), Qt::Uninitialized);
-    const ListResult read = reader.readBits(bits.data(), keepResponsive());
+    PackedBits bits;
+    bits.reserve(count);
+    const ListResult read = reader.streamPacked(bits.appender(), keepResponsive());
     if (!read) {
         refuse(read);
         return;
     }
-    const ListResult result = m_dataList.applyBits(std::move(bits), isAppendMode());
+    const ListResult result = m_dataList.applyPacked(bits, isAppendMode(), keepResponsive());
     if (!result) {
         refuse(result);
         return;

@@ -9,6 +9,8 @@ add_library(lf_lists STATIC
     ${CMAKE_CURRENT_LIST_DIR}/datafiledecoders.h ${CMAKE_CURRENT_LIST_DIR}/datafiledecoders.cpp
     ${CMAKE_CURRENT_LIST_DIR}/datalistfile.h ${CMAKE_CURRENT_LIST_DIR}/datalistfile.cpp
     ${CMAKE_CURRENT_LIST_DIR}/datalist.h ${CMAKE_CURRENT_LIST_DIR}/datalist.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/packedbits.h ${CMAKE_CURRENT_LIST_DIR}/packedbits.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/packeddatalist.h ${CMAKE_CURRENT_LIST_DIR}/packeddatalist.cpp
 )
 target_link_libraries(lf_lists PUBLIC lf_core Qt5::Core)
 if(LISTFORGE_FUZZ)

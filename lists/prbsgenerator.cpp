@@ -208,6 +208,37 @@ bool ClsPrbsGenerator::generate(char *dst, int order, qint64 count, const Progre
     return true;
 }
 
+bool ClsPrbsGenerator::generatePacked(int order, qint64 count, const PackedSink &sink) const
+{
+    const PrbsSpec *spec = findSpec(order);
+    if (!spec || count < 0)
+        return false;
+    constexpr qint64 BlockWords = 8192;
+    quint64 block[BlockWords];
+    const quint64 inversion = spec->inverted ? ~quint64(0) : 0;
+    PrbsWordStream stream(*spec);
+    for (qint64 pos = 0; pos < count;) {
+        const qint64 bits = std::min(count - pos, 64 * BlockWords);
+        const qint64 words = (bits + 63) / 64;
+        for (qint64 w = 0; w < words; ++w) {
+            // The stream is LSB first within each byte; the file layout is MSB first, so the bits of
+            // every byte are mirrored in place (bytes stay in order on a little-endian store).
+            quint64 x = stream.next() ^ inversion;
+            x = ((x >> 1) & 0x5555555555555555ULL) | ((x & 0x5555555555555555ULL) << 1);
+            x = ((x >> 2) & 0x3333333333333333ULL) | ((x & 0x3333333333333333ULL) << 2);
+            x = ((x >> 4) & 0x0F0F0F0F0F0F0F0FULL) | ((x & 0x0F0F0F0F0F0F0F0FULL) << 4);
+            block[w] = qToLittleEndian(x);
+        }
+        auto *bytes = reinterpret_cast<uchar *>(block);
+        if (bits % 8)
+            bytes[bits / 8] &= uchar(0xFF << (8 - bits % 8));
+        if (!sink(bytes, bits))
+            break;
+        pos += bits;
+    }
+    return true;
+}
+
 bool ClsPrbsGenerator::generate(QByteArray &buffer, int order, qint64 count, const ProgressFn &progress) const
 {
     if (!isValidOrder(order) || count < 0 || count > std::numeric_limits<int>::max())

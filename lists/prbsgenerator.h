@@ -2,6 +2,7 @@
 #define LISTFORGE_LISTS_PRBSGENERATOR_H
 
 #include "lists/listresult.h"
+#include "lists/packedbits.h"
 
 #include <QByteArray>
 #include <QList>
@@ -27,6 +28,10 @@ public:
     bool generate(char *dst, int order, qint64 count, const ProgressFn &progress = {}) const;
     // Same into a buffer that is resized to `count` first.
     bool generate(QByteArray &buffer, int order, qint64 count, const ProgressFn &progress = {}) const;
+
+    // The same `count` bits packed (PackedSink layout), handed to `sink` in blocks of 64 KiB; for
+    // writing a list out, the one-byte-per-bit form never exists.
+    bool generatePacked(int order, qint64 count, const PackedSink &sink) const;
 
     // The one-bit-at-a-time shift register that defines the sequences. Slow; the reference for
     // checking the fast path and for seeding it.

@@ -1,3 +1,4 @@
+#include "lists/datalist.h"
 #include "lists/datalistfile.h"
 #include "lists/prbsgenerator.h"
 
@@ -52,6 +53,8 @@ private slots:
     void patternAndSequenceDefaultToTenSymbols();
     void fileSourcesTakeTheirCount();
     void asciiOutputAndExtensions();
+    void filesMatchTheEngineByteForByte_data();
+    void filesMatchTheEngineByteForByte();
     void refusalsExitWith1AndWriteNothing_data();
     void refusalsExitWith1AndWriteNothing();
     void infoShowsTagsAndBits();
@@ -223,6 +226,78 @@ void TstListforgeCli::asciiOutputAndExtensions()
     QCOMPARE(run.status, 0);
     QVERIFY(QFile::exists(path("c.dm_iqd")));
     QVERIFY(!QFile::exists(path("c.dm_iqd.dm_iqd")));
+}
+
+void TstListforgeCli::filesMatchTheEngineByteForByte_data()
+{
+    // Files whose sizes straddle the decoders' and the reader's blocks; the data list's padding
+    // bits are set, which must not leak into the output.
+    const QByteArray bits = prbs(23, 600000);
+    QVERIFY(writeFile(path("m.txt"), bits.left(65539) + "\n x"));
+    QVERIFY(writeFile(path("m.hex"), QByteArray::fromRawData(bits.constData(), 16389).toHex()));
+    QVERIFY(writeFile(path("m.bin"), bits.left(65537)));
+    QVERIFY(DataListFiles::writeBinary(path("m.dm_iqd"), bits.constData(), 520003,
+                                       DataListHeader("m", QDateTime::currentDateTime(), 520003)));
+    QByteArray listFile = readAll(path("m.dm_iqd"));
+    listFile[listFile.size() - 2] = char(listFile.at(listFile.size() - 2) | 0x1F);
+    QVERIFY(writeFile(path("m.dm_iqd"), listFile));
+
+    // Steps "kind:value[:bits]" in order; bit counts around bytes and the generators' blocks.
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<bool>("ascii");
+    for (const qint64 n : {1, 7, 8, 9, 524287, 524288, 524289})
+        QTest::addRow("prbs23 %lld", n) << QStringList{QStringLiteral("prbs:23:%1").arg(n)} << false;
+    QTest::newRow("unaligned appends")
+        << QStringList{"prbs:9:5",   "pattern:1x01:13", "seq:111000...:65541", "prbs:15:524291",
+                       "bits:m.txt", "hex:m.hex",       "bin:m.bin",           "list:m.dm_iqd"}
+        << false;
+    QTest::newRow("files") << QStringList{"list:m.dm_iqd", "bin:m.bin", "hex:m.hex", "bits:m.txt"} << false;
+    QTest::newRow("ascii") << QStringList{"seq:1100...:65537", "list:m.dm_iqd", "prbs:20:3"} << true;
+}
+
+void TstListforgeCli::filesMatchTheEngineByteForByte()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(bool, ascii);
+    static const QMap<QString, QString> options{
+        {"prbs", "--prbs"},     {"pattern", "--pattern"}, {"seq", "--sequence"},  {"bits", "--ascii-bits"},
+        {"hex", "--ascii-hex"}, {"bin", "--binary"},      {"list", "--data-list"}};
+    QStringList args{"datalist", "--comment", "c", "-o", "same"};
+    if (ascii)
+        args << "--ascii";
+    DataList engine;
+    for (const QString &step : steps) {
+        const QStringList f = step.split(':');
+        args << options.value(f[0]) << f[1];
+        if (f.size() > 2)
+            args << "--bits" << f[2];
+        const bool append = !engine.isEmpty();
+        const qint64 n = f.value(2).toLongLong();
+        const QString file = path(f[1]);
+        const ListResult r = f[0] == "prbs"      ? engine.applyPrbs(f[1].toInt(), n, append)
+                             : f[0] == "pattern" ? engine.applyPattern(f[1], n, append)
+                             : f[0] == "seq"     ? engine.applySequence(f[1], n, append)
+                             : f[0] == "bits" ? engine.applyDataFile(DataFileFormat::AsciiBits, file, append)
+                             : f[0] == "hex"  ? engine.applyDataFile(DataFileFormat::AsciiHex, file, append)
+                             : f[0] == "bin"  ? engine.applyDataFile(DataFileFormat::Binary, file, append)
+                                              : engine.applyDataListFile(file, append);
+        QVERIFY2(r, qPrintable(step));
+    }
+    const Run run = cli(args);
+    QCOMPARE(run.status, 0);
+    const QString out = path(ascii ? "same.dm_iqda" : "same.dm_iqd");
+    const QString expected = path("engine");
+    if (ascii) {
+        QVERIFY(engine.writeAscii(expected));
+    } else {
+        DataListFileReader reader;
+        QVERIFY(reader.open(out));
+        const QString date = DataListFiles::tagContent(reader.info().headerText, "DATE");
+        const QDateTime stamp = QDateTime::fromString(date, "yyyy-MM-dd;hh:mm:ss");
+        QVERIFY(engine.writeBinary(expected, DataListHeader("c", stamp, engine.size())));
+    }
+    const QByteArray got = readAll(out);
+    QVERIFY2(got == readAll(expected), qPrintable(QStringLiteral("%1 bytes").arg(got.size())));
 }
 
 void TstListforgeCli::refusalsExitWith1AndWriteNothing_data()
