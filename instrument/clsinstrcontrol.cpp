@@ -13,6 +13,8 @@
 #include <QMutexLocker>
 #include <QThread>
 
+#include <QElapsedTimer>
+
 #include <array>
 
 namespace {
@@ -22,8 +24,14 @@ ClsInstrControl::ConfirmHandler s_confirmHandler;
 
 void keepWindowAlive()
 {
-    if (QCoreApplication::instance() != nullptr)
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    // Called for every small block of an upload: a round through the event loop each time would
+    // cost more than the block itself, while a few milliseconds between rounds keep the window
+    // just as responsive.
+    thread_local QElapsedTimer sinceLast;
+    if (QCoreApplication::instance() == nullptr || (sinceLast.isValid() && sinceLast.elapsed() < 5))
+        return;
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    sinceLast.start();
 }
 
 } // namespace
