@@ -163,20 +163,23 @@ NetResult connectTcpTo(const SocketAddress &address, uint16_t port, ViUInt32 tim
     return connectOne(sa, peer.length, timeoutMs, fd);
 }
 
-NetResult sendAll(int fd, const void *data, size_t size, const Deadline &deadline, size_t &sent)
+NetResult sendAll(int fd, const void *data, size_t size, const Deadline &deadline, size_t &sent, int flags)
 {
     const iovec part{const_cast<void *>(data), size};
-    return sendParts(fd, &part, 1, deadline, sent);
+    return sendParts(fd, &part, 1, deadline, sent, flags);
 }
 
-NetResult sendParts(int fd, const iovec *parts, int count, const Deadline &deadline, size_t &sent)
+NetResult sendParts(int fd, const iovec *parts, int count, const Deadline &deadline, size_t &sent, int flags)
 {
     size_t total = 0;
     for (int i = 0; i < count; ++i) {
         total += parts[i].iov_len;
     }
     sent = 0;
-    std::vector<iovec> rest(static_cast<size_t>(count));
+    // Most calls send one or two parts: no allocation for them on every write.
+    iovec few[4];
+    std::vector<iovec> many(count > 4 ? static_cast<size_t>(count) : 0);
+    iovec *rest = count > 4 ? many.data() : few;
     while (sent < total) {
         // What is still to go: the parts after the bytes sent so far.
         size_t offset = sent;
@@ -190,9 +193,9 @@ NetResult sendParts(int fd, const iovec *parts, int count, const Deadline &deadl
             offset = 0;
         }
         msghdr message{};
-        message.msg_iov = rest.data();
+        message.msg_iov = rest;
         message.msg_iovlen = left;
-        ssize_t n = sendmsg(fd, &message, MSG_NOSIGNAL | MSG_DONTWAIT);
+        ssize_t n = sendmsg(fd, &message, MSG_NOSIGNAL | MSG_DONTWAIT | flags);
         if (n > 0) {
             sent += static_cast<size_t>(n);
             continue;

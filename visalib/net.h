@@ -57,10 +57,13 @@ NetResult connectTcpTo(const SocketAddress &address, uint16_t port, ViUInt32 tim
                        SocketAddress &peer);
 
 // Sends every byte unless the deadline passes or the peer goes away; `sent` counts what left.
-NetResult sendAll(int fd, const void *data, size_t size, const Deadline &deadline, size_t &sent);
+// `flags` are added to every send() (MSG_MORE: more of the same message follows).
+NetResult sendAll(int fd, const void *data, size_t size, const Deadline &deadline, size_t &sent,
+                  int flags = 0);
 
 // The same for data in several parts (a header and its payload), sent without copying them.
-NetResult sendParts(int fd, const iovec *parts, int count, const Deadline &deadline, size_t &sent);
+NetResult sendParts(int fd, const iovec *parts, int count, const Deadline &deadline, size_t &sent,
+                    int flags = 0);
 
 // VI_SUCCESS, VI_ERROR_TMO, VI_ERROR_CONN_LOST or VI_ERROR_IO.
 ViStatus statusFor(NetResult result);

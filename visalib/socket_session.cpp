@@ -58,6 +58,12 @@ ViStatus SocketSession::receive(const Deadline &deadline)
         m_head = 0;
     }
     const int fd = m_fd;
+    if (m_heldBack) {
+        // A reply cannot come before the instrument has the whole command: push the rest out.
+        int off = 0;
+        setsockopt(fd, IPPROTO_TCP, TCP_CORK, &off, sizeof off);
+        m_heldBack = false;
+    }
     for (;;) {
         NetResult ready = waitReadable(fd, deadline);
         if (ready != NetResult::Ok) {
@@ -123,8 +129,13 @@ ViStatus SocketSession::doWrite(const SessionAttributes &a, ViConstBuf buffer, V
     if (m_fd < 0 || m_lost) {
         return VI_ERROR_CONN_LOST;
     }
+    // With END off the caller has said that more of the message follows (a block sent in many
+    // small writes): the kernel takes the bytes at once but may join them into full segments
+    // instead of sending a packet per write. The write with END, or any read, sends what is held.
     size_t sent = 0;
-    NetResult result = sendAll(m_fd, buffer, count, Deadline::afterMs(a.timeoutMs), sent);
+    const int more = a.sendEnd ? 0 : MSG_MORE;
+    NetResult result = sendAll(m_fd, buffer, count, Deadline::afterMs(a.timeoutMs), sent, more);
+    m_heldBack = more != 0;
     returned = static_cast<ViUInt32>(sent);
     return statusFor(result);
 }

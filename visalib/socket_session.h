@@ -44,6 +44,7 @@ private:
     size_t m_head = 0; // first unread byte
     size_t m_tail = 0; // one past the last received byte
     bool m_lost = false;
+    bool m_heldBack = false; // a write without END may sit in the kernel as a partial segment
 };
 
 } // namespace visalib
