@@ -26,10 +26,16 @@ public:
 private:
     void readInput()
     {
+        // One buffer for the connection's life: a fresh 256 KiB array per read would be mapped,
+        // faulted in and unmapped again for every read of a long upload.
+        if (m_chunk.isEmpty())
+            m_chunk.resize(256 * 1024);
         while (m_socket->bytesAvailable() > 0 && !m_dropped) {
-            const QByteArray chunk = m_socket->read(256 * 1024);
+            const qint64 got = m_socket->read(m_chunk.data(), m_chunk.size());
+            if (got <= 0)
+                break;
             QList<ScpiMessage> messages;
-            m_framer.feed(chunk.constData(), chunk.size(), false, messages);
+            m_framer.feed(m_chunk.constData(), int(got), false, messages);
             for (const ScpiMessage &message : messages)
                 m_session->submit(message);
             if (m_framer.blockByteLimitReached()) {
@@ -63,6 +69,7 @@ private:
     QTcpSocket *m_socket;
     ScpiSession *m_session;
     ScpiFramer m_framer;
+    QByteArray m_chunk;
     bool m_dropped = false;
 };
 } // namespace
