@@ -30,8 +30,8 @@ void keepWindowAlive()
     thread_local QElapsedTimer sinceLast;
     if (QCoreApplication::instance() == nullptr || (sinceLast.isValid() && sinceLast.elapsed() < 5))
         return;
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     sinceLast.start();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 } // namespace
