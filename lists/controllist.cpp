@@ -177,17 +177,23 @@ QString lookupTag(const QString &strLine, const QString &strTag, const QString &
 
 ReadResult readFile(const QString &strPath)
 {
-    ReadResult read;
     const QString strName = bareName(strPath);
     QFile file(strPath);
     if (!file.open(QIODevice::ReadOnly)) {
+        ReadResult read;
         read.result =
             ListResult::refusal(QStringLiteral("Unable to open control list file '%1'!").arg(strName));
         return read;
     }
+    return readDevice(file, strName);
+}
+
+ReadResult readDevice(QIODevice &device, const QString &strName)
+{
+    ReadResult read;
     // Only the first line counts; it is read with a bound so a huge or endless file cannot
     // exhaust memory.
-    QByteArray bytes = file.readLine(MaxFileLineBytes + 2); // reads at most max - 1 bytes
+    QByteArray bytes = device.readLine(MaxFileLineBytes + 2); // reads at most max - 1 bytes
     if (bytes.size() > MaxFileLineBytes) {
         read.result =
             ListResult::refusal(QStringLiteral("Unable to open control list file '%1'!").arg(strName));

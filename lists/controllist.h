@@ -8,6 +8,7 @@
 
 #include "lists/listresult.h"
 
+#include <QIODevice>
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
@@ -89,6 +90,9 @@ struct ReadResult
 // Reads a control list file. Refusals: "Unable to open control list file '%1'!" and "Control
 // list file '%1' has wrong type '%2' tag!" (%1 = bare file name, %2 = TYPE content).
 ReadResult readFile(const QString &strPath);
+
+// The same from an open device (a file, or bytes in memory); `strName` stands in the messages.
+ReadResult readDevice(QIODevice &device, const QString &strName);
 
 } // namespace ControlList
 
