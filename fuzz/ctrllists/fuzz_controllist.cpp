@@ -1,9 +1,8 @@
-// Feeds arbitrary bytes to the control list reader (through a temporary file, as a user's file
-// would arrive) and to the tag string checks, which must refuse or accept without crashing.
+// Feeds arbitrary bytes to the control list reader (from memory, so that a run reaches millions of
+// inputs) and to the tag string checks, which must refuse or accept without crashing.
 #include "lists/controllist.h"
 
-#include <QFile>
-#include <QTemporaryFile>
+#include <QBuffer>
 
 #include <cstddef>
 #include <cstdint>
@@ -22,16 +21,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     QStringList traces;
     ControlList::lookupTag(text, QStringLiteral("MARKER LIST 1"), ControlList::NeutralTags, true, &traces);
 
-    static QTemporaryFile *file = [] {
-        auto *f = new QTemporaryFile;
-        f->open();
-        return f;
-    }();
-    file->resize(0);
-    file->seek(0);
-    file->write(bytes);
-    file->flush();
-    const ControlList::ReadResult read = ControlList::readFile(file->fileName());
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    const ControlList::ReadResult read = ControlList::readDevice(buffer, QStringLiteral("fuzz.dm_iqc"));
     if (read.result.ok) {
         // What the reader hands out for the eight signals is always a valid tag string.
         for (const QString &tags : read.data.tags) {
