@@ -14,7 +14,7 @@ PACKAGES := cmake ninja-build g++ make pkg-config \
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps build run test bench test-asan fuzz clean format deb
+.PHONY: all deps build run test bench test-asan fuzz fuzz-run clean format deb
 
 all: build
 
@@ -53,6 +53,9 @@ fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DLISTFORGE_FUZZ=ON -DLISTFORGE_TESTS=OFF
 	cmake --build build-fuzz -j $(JOBS)
+
+fuzz-run: fuzz
+	FUZZ_SECONDS=$(or $(FUZZ_SECONDS),60) ./scripts/fuzz-run.sh build-fuzz
 
 # Debian packages in $(BUILD)/deb/, checked by lintian (errors fail) and by their expected contents.
 deb: deps build

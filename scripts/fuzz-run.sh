@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# Runs every libFuzzer target of a fuzz build for a fixed time, starting from the seeds kept in
+# fuzz/<folder>/corpus/<target>/, and prints one line per target. Fails when any target crashes,
+# times out on an input, leaks or runs out of memory. New inputs go to a scratch directory, never
+# into the repository.
+#   scripts/fuzz-run.sh [build-fuzz]   (FUZZ_SECONDS, FUZZ_TIMEOUT, FUZZ_RSS_MB, FUZZ_KEEP)
+set -uo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build-fuzz}
+seconds=${FUZZ_SECONDS:-60}
+timeout=${FUZZ_TIMEOUT:-5}
+rss=${FUZZ_RSS_MB:-2048}
+work=${FUZZ_KEEP:-$(mktemp -d /tmp/fuzz-run.XXXXXX)}
+mkdir -p "$work"
+
+mapfile -t targets < <(find "$build" -type f -name 'fuzz_*' -perm -u+x | sort)
+if [ ${#targets[@]} -eq 0 ]; then
+    echo "no fuzz targets in $build (run 'make fuzz' first)" >&2
+    exit 1
+fi
+
+failed=0
+printf '%-26s %12s %10s %8s  %s\n' target inputs inputs/s corpus result
+for exe in "${targets[@]}"; do
+    name=$(basename "$exe")
+    corpus="$work/$name"
+    mkdir -p "$corpus"
+    seeds=()
+    for dir in fuzz/*/corpus/"$name"; do
+        [ -d "$dir" ] && seeds+=("$dir")
+    done
+    log="$work/$name.log"
+    "$exe" -max_total_time="$seconds" -timeout="$timeout" -rss_limit_mb="$rss" \
+        -print_final_stats=1 -artifact_prefix="$work/$name-" "$corpus" "${seeds[@]}" >"$log" 2>&1
+    rc=$?
+    runs=$(sed -n 's/^stat::number_executed_units: *//p' "$log" | tail -1)
+    rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log" | tail -1)
+    size=$(find "$corpus" "${seeds[@]}" -type f | wc -l)
+    if [ $rc -eq 0 ]; then
+        result=ok
+    else
+        failed=1
+        if grep -q 'libFuzzer: timeout' "$log"; then result=TIMEOUT
+        elif grep -q 'out-of-memory' "$log"; then result=OOM
+        elif grep -q 'LeakSanitizer' "$log"; then result=LEAK
+        else result=CRASH; fi
+        result="$result (see $log)"
+    fi
+    printf '%-26s %12s %10s %8s  %s\n' "$name" "${runs:-?}" "${rate:-?}" "$size" "$result"
+done
+[ -z "${FUZZ_KEEP:-}" ] && [ $failed -eq 0 ] && rm -rf "$work"
+exit $failed
