@@ -196,6 +196,10 @@ public:
     // Signal of each model class (see the note at the top of this file).
     virtual void instrMessage(ClsInstrControl::EnuInstrLogType enuType, const QString &strMessage) = 0;
 
+    // Reply parsers, public so that they can be exercised on any reply an instrument might send.
+    static void parseErrorEntries(const QStringList &lstEntries, QMap<QString, QString> &mapErrors);
+    static QStringList splitCatalogReply(const QString &strReply);
+
 protected:
     // Text between single quotes of a SCPI command: an IEEE 488.2 string body, with every
     // single quote doubled so that no text can end the string early.
@@ -233,8 +237,6 @@ private:
                         const QString &strInterfaceName, bool bolSavedEnd);
     // Ends a block that broke off over a raw socket, with i64Unsent of its bytes not yet sent.
     void leaveSocketBlock(qint64 i64Unsent);
-    static void parseErrorEntries(const QStringList &lstEntries, QMap<QString, QString> &mapErrors);
-    static QStringList splitCatalogReply(const QString &strReply);
 };
 
 Q_DECLARE_METATYPE(ClsInstrControl::EnuInstrLogType)
