@@ -192,8 +192,15 @@ ReadResult readDevice(QIODevice &device, const QString &strName)
 {
     ReadResult read;
     // Only the first line counts; it is read with a bound so a huge or endless file cannot
-    // exhaust memory.
-    QByteArray bytes = device.readLine(MaxFileLineBytes + 2); // reads at most max - 1 bytes
+    // exhaust memory. It is read in pieces: one readLine() with the whole bound would reserve
+    // the full 64 MiB for every file, however short.
+    QByteArray bytes;
+    while (bytes.size() <= MaxFileLineBytes) {
+        const QByteArray piece = device.readLine(64 * 1024);
+        bytes += piece;
+        if (piece.isEmpty() || piece.endsWith('\n'))
+            break;
+    }
     if (bytes.size() > MaxFileLineBytes) {
         read.result =
             ListResult::refusal(QStringLiteral("Unable to open control list file '%1'!").arg(strName));
