@@ -278,6 +278,13 @@ ViStatus parseResourceName(std::string_view text, ResourceName &out)
         return VI_ERROR_INV_RSRC_NAME;
     }
     std::vector<std::string_view> fields = splitFields(text);
+    // A field that begins or ends with ':' cannot be told apart from the separator next to it:
+    // "host::5025:" would come back as "host::5025:::INSTR", a different name.
+    for (std::string_view field : fields) {
+        if (!field.empty() && (field.front() == ':' || field.back() == ':')) {
+            return VI_ERROR_INV_RSRC_NAME;
+        }
+    }
     std::string_view head = fields[0];
     const InterfaceKeyword *match = nullptr;
     for (const InterfaceKeyword &k : kInterfaces) {

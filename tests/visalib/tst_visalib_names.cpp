@@ -97,6 +97,7 @@ private slots:
         QTest::newRow("socket port negative") << QByteArray("TCPIP0::host::-1::SOCKET");
         QTest::newRow("empty host") << QByteArray("TCPIP0::::INSTR");
         QTest::newRow("blank in host") << QByteArray("TCPIP0::my host::INSTR");
+        QTest::newRow("colon ending a field") << QByteArray("TCPIP::host::5025:");
         QTest::newRow("too many fields") << QByteArray("TCPIP0::host::a::b::INSTR");
         QTest::newRow("unknown class") << QByteArray("TCPIP0::host::inst0::BACKPLANE");
         QTest::newRow("hislip port zero") << QByteArray("TCPIP0::host::hislip0,0::INSTR");
