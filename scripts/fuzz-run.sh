@@ -33,7 +33,7 @@ for exe in "${targets[@]}"; do
     "$exe" -max_total_time="$seconds" -timeout="$timeout" -rss_limit_mb="$rss" \
         -print_final_stats=1 -artifact_prefix="$work/$name-" "$corpus" "${seeds[@]}" >"$log" 2>&1
     rc=$?
-    runs=$(sed -n 's/^stat::number_executed_units: *//p' "$log" | tail -1)
+    runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
     rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log" | tail -1)
     size=$(find "$corpus" "${seeds[@]}" -type f | wc -l)
     if [ $rc -eq 0 ]; then
