@@ -4,42 +4,18 @@
 // after saving and loading again, and a pool never holds the same instrument twice.
 #include "instrmanage/clsinstrpool.h"
 
-#include <QDir>
+#include "fuzz/scratchfile.h"
+
 #include <QFile>
 #include <QSettings>
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <unistd.h>
-
-namespace {
-
-void require(bool bolHolds, const char *what)
-{
-    if (!bolHolds) {
-        std::fprintf(stderr, "pool settings: %s\n", what);
-        std::abort();
-    }
-}
-
-QString scratchPath(const char *name)
-{
-    const QString strDir =
-        QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm") : QDir::tempPath();
-    return QStringLiteral("%1/fuzz_poolsettings-%2-%3.ini")
-        .arg(strDir)
-        .arg(getpid())
-        .arg(QLatin1String(name));
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    static const QString strInput = scratchPath("in");
-    static const QString strSaved = scratchPath("out");
+    static const QString strInput = fuzzScratchPath("fuzz_poolsettings", "in.ini");
+    static const QString strSaved = fuzzScratchPath("fuzz_poolsettings", "out.ini");
     {
         QFile file(strInput);
         if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
@@ -53,7 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     for (const InstrRecord &record : lstLoaded)
         pool.addWithoutContact(record);
     for (int i = 0; i < pool.size(); ++i)
-        require(pool.indexOfSame(pool.records().at(i)) == i, "the same instrument pooled twice");
+        fuzzRequire(pool.indexOfSame(pool.records().at(i)) == i,
+                    "pool settings: the same instrument pooled twice");
 
     QFile::remove(strSaved);
     {
@@ -61,6 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         pool.save(saved);
     }
     QSettings again(strSaved, QSettings::IniFormat);
-    require(ClsInstrPool::load(again) == pool.records(), "pool entries changed on their way through a file");
+    fuzzRequire(ClsInstrPool::load(again) == pool.records(),
+                "pool settings: pool entries changed on their way through a file");
     return 0;
 }

@@ -4,38 +4,17 @@
 // was; an accepted one must survive being saved and loaded again unchanged.
 #include "ui/colorscheme.h"
 
-#include <QDir>
+#include "fuzz/scratchfile.h"
+
 #include <QFile>
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <unistd.h>
-
-namespace {
-
-void require(bool bolHolds, const char *what)
-{
-    if (!bolHolds) {
-        std::fprintf(stderr, "colour set: %s\n", what);
-        std::abort();
-    }
-}
-
-QString scratchPath(const char *name)
-{
-    const QString strDir =
-        QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm") : QDir::tempPath();
-    return QStringLiteral("%1/fuzz_colorset-%2-%3.col").arg(strDir).arg(getpid()).arg(QLatin1String(name));
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    static const QString strInput = scratchPath("in");
-    static const QString strSaved = scratchPath("out");
+    static const QString strInput = fuzzScratchPath("fuzz_colorset", "in.col");
+    static const QString strSaved = fuzzScratchPath("fuzz_colorset", "out.col");
     {
         QFile file(strInput);
         if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
@@ -47,14 +26,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     scheme.setBrightness(10); // a state that differs from the defaults, to see it kept
     const ClsColorScheme before = scheme;
     if (!scheme.loadFile(strInput)) {
-        require(scheme == before, "a refused file changed the scheme");
+        fuzzRequire(scheme == before, "colour set: a refused file changed the scheme");
         return 0;
     }
     scheme.styleSheet();
     QString strError;
-    require(scheme.saveFile(strSaved, &strError), "an accepted scheme could not be saved");
+    fuzzRequire(scheme.saveFile(strSaved, &strError), "colour set: an accepted scheme could not be saved");
     ClsColorScheme again;
-    require(again.loadFile(strSaved, &strError), "a saved scheme was refused");
-    require(again == scheme, "a scheme changed on its way through a file");
+    fuzzRequire(again.loadFile(strSaved, &strError), "colour set: a saved scheme was refused");
+    fuzzRequire(again == scheme, "colour set: a scheme changed on its way through a file");
     return 0;
 }
