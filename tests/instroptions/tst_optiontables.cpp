@@ -3,7 +3,6 @@
 
 #include <QHash>
 #include <QRegularExpression>
-#include <QSet>
 #include <QtTest>
 
 namespace Codes = SigGenOptionCodes;
@@ -46,44 +45,6 @@ class TstOptionTables : public QObject
     Q_OBJECT
 
 private slots:
-    void rowAndCategoryCounts_data()
-    {
-        QTest::addColumn<int>("model");
-        QTest::addColumn<int>("rows");
-        QTest::addColumn<int>("codes");
-        QTest::addColumn<QVector<int>>("perCategory"); // numbers 0..7
-        QTest::newRow("DVT330X") << 0 << 74 << 73 << QVector<int>{4, 8, 0, 1, 28, 25, 1, 7};
-        QTest::newRow("GKR550X") << 1 << 88 << 87 << QVector<int>{11, 7, 6, 1, 28, 23, 4, 8};
-        QTest::newRow("PLOXA550X") << 2 << 42 << 42 << QVector<int>{8, 5, 0, 1, 25, 0, 2, 1};
-        QTest::newRow("HERN330X") << 3 << 113 << 113 << QVector<int>{7, 11, 0, 1, 29, 33, 22, 10};
-        QTest::newRow("ZOY550X") << 4 << 123 << 123 << QVector<int>{22, 14, 9, 1, 32, 35, 0, 10};
-    }
-    void rowAndCategoryCounts()
-    {
-        QFETCH(int, model);
-        QFETCH(int, rows);
-        QFETCH(int, codes);
-        QFETCH(QVector<int>, perCategory);
-
-        const QVector<SigGenOptionRow> table = Opt::tableRows(model);
-        QCOMPARE(table.size(), rows);
-        QSet<QString> setCodes;
-        QVector<int> counted(Opt::CategoryCount, 0);
-        for (const SigGenOptionRow &row : table) {
-            setCodes.insert(QLatin1String(row.code));
-            const int intCategory = Opt::categoryNumber(QLatin1String(row.categoryKey));
-            QVERIFY2(intCategory < Opt::CategoryCount, row.categoryKey);
-            ++counted[intCategory];
-        }
-        QCOMPARE(setCodes.size(), codes);
-        QCOMPARE(counted, perCategory);
-
-        // The object's hash holds exactly the distinct codes.
-        const Opt options(model);
-        for (const QString &strCode : qAsConst(setCodes))
-            QVERIFY2(options.hasOption(strCode), qPrintable(strCode));
-    }
-
     void rowsComeCategoryByCategory()
     {
         for (int intModel = 0; intModel <= 4; ++intModel) {
@@ -292,15 +253,6 @@ private slots:
         QCOMPARE(lstFound, codes);
     }
 
-    void zoyWidebandGeneratorHasItsExactDescription()
-    {
-        const Opt options(4);
-        QCOMPARE(options.getDescription(Codes::Zoy::WidebandBasebandGenerator),
-                 QStringLiteral("Wideband Baseband - Generator with digital modulation (realtime) and ARB "
-                                "(256MS), 500MHz RF bandwidth"));
-        QCOMPARE(options.getCategory(Codes::Zoy::WidebandBasebandGenerator), 1);
-    }
-
     // The symbol-rate licence must stay unknown to the table, or it would show under a caption.
     void hernSymbolRateLicenceIsNotListed()
     {
@@ -310,16 +262,6 @@ private slots:
                     .hasMatch());
         QVERIFY(!options.hasOption(Codes::Hern::SymbolRateExtension));
         QCOMPARE(options.getCategory(Codes::Hern::SymbolRateExtension), 9);
-    }
-
-    void noiseRowIsAwgn()
-    {
-        for (int intModel = 0; intModel <= 4; ++intModel) {
-            for (const SigGenOptionRow &row : Opt::tableRows(intModel)) {
-                if (QLatin1String(row.categoryKey) == QLatin1String("Noise"))
-                    QCOMPARE(QString(row.description), QStringLiteral("AWGN"));
-            }
-        }
     }
 };
 

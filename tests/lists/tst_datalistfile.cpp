@@ -1,26 +1,13 @@
 #include "lists/datalist.h"
 #include "lists/datalistfile.h"
 #include "tests/common/filesizelimit.h"
+#include "tests/lists/listfiles.h"
 
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
-
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return QByteArray("<unreadable>");
-    return f.readAll();
-}
-
-bool writeFile(const QString &path, const QByteArray &data)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(data) == data.size();
-}
 
 QByteArray randomBits(QRandomGenerator &rng, int count)
 {
@@ -52,7 +39,6 @@ private slots:
     void headerFieldsAndLengths();
     void asciiWriterWritesOnlyTheBits();
     void writerUsesTheBitsForTheLengthFields();
-    void extensionIsAppendedOnce();
     void failedCreateIsReported();
     void failedWriteKeepsThePreviousFile();
 
@@ -139,13 +125,6 @@ void TstDataListFile::writerUsesTheBitsForTheLengthFields()
     const QString file = path("stale.dm_iqd");
     QVERIFY(DataListFiles::writeBinary(file, "1111000011", 10, DataListHeader("x", stamp, 3)));
     QVERIFY(readAll(file).contains("{DATA BITLENGTH:10}{DATA LIST-3:#"));
-}
-
-void TstDataListFile::extensionIsAppendedOnce()
-{
-    QCOMPARE(DataListFiles::withExtension("a/b", ".dm_iqd"), QStringLiteral("a/b.dm_iqd"));
-    QCOMPARE(DataListFiles::withExtension("a/b.dm_iqd", ".dm_iqd"), QStringLiteral("a/b.dm_iqd"));
-    QCOMPARE(DataListFiles::withExtension("b.dm_iqd", ".dm_iqda"), QStringLiteral("b.dm_iqd.dm_iqda"));
 }
 
 void TstDataListFile::failedCreateIsReported()

@@ -3,18 +3,13 @@
 #include "lists/datasources.h"
 #include "lists/modtypeinfo.h"
 #include "lists/prbsgenerator.h"
+#include "tests/lists/listfiles.h"
 
 #include <QTemporaryDir>
 #include <QTextCodec>
 #include <QtTest>
 
 namespace {
-
-bool writeFile(const QString &path, const QByteArray &data)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(data) == data.size();
-}
 
 QByteArray decoded(DataFileFormat format, const QByteArray &input, ListResult *result = nullptr)
 {
@@ -98,7 +93,6 @@ void TstDataSources::symbolsForBits()
     QCOMPARE(ModTypes::symbolsForBits(250000000, 7), qint64(35714286));
     QCOMPARE(ModTypes::symbolsForBits(5, 0), qint64(0));
 }
-
 
 void TstDataSources::automaticComments()
 {
@@ -253,7 +247,6 @@ void TstDataSources::decodeFileMessages()
     QVERIFY(r.ok);
     QCOMPARE(bits, QByteArray("01011"));
 }
-
 
 void TstDataSources::applyPrbsReplacesOrAppends()
 {

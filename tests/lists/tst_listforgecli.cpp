@@ -1,6 +1,7 @@
 #include "lists/datalist.h"
 #include "lists/datalistfile.h"
 #include "lists/prbsgenerator.h"
+#include "tests/lists/listfiles.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -14,20 +15,6 @@ struct Run
     QByteArray out;
     QByteArray err;
 };
-
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return QByteArray("<unreadable>");
-    return f.readAll();
-}
-
-bool writeFile(const QString &path, const QByteArray &data)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(data) == data.size();
-}
 
 QByteArray prbs(int order, int count)
 {

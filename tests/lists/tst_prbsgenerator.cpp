@@ -102,7 +102,6 @@ void TstPrbsGenerator::seedRunOfOnes()
     }
 }
 
-
 void TstPrbsGenerator::fastMatchesBitSerial_data()
 {
     QTest::addColumn<int>("order");

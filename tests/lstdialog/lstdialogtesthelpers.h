@@ -3,6 +3,7 @@
 
 #include "app/tracer.h"
 #include "lists/dlglstmanage.h"
+#include "tests/lists/listfiles.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -9,8 +9,6 @@ class TestDataListView : public QObject
 {
     Q_OBJECT
 private slots:
-    void columnsFollowTheModulationWidth_data();
-    void columnsFollowTheModulationWidth();
     void windowIsCutAtFiveHundredBits();
     void offsetMaximumPerView_data();
     void offsetMaximumPerView();
@@ -19,28 +17,6 @@ private slots:
     void filledTableMatchesTheBits();
     void wideSymbolsAreShownWhole();
 };
-
-void TestDataListView::columnsFollowTheModulationWidth_data()
-{
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<int>("typeBits");
-    QTest::addColumn<int>("columns");
-    QTest::newRow("symbols 1 bit") << 1 << 1 << 7;
-    QTest::newRow("symbols 7 bits") << 1 << 7 << 7;
-    QTest::newRow("symbols 8 bits") << 1 << 8 << 6;
-    QTest::newRow("symbols 10 bits") << 1 << 10 << 5;
-    QTest::newRow("symbols 12 bits") << 1 << 12 << 5;
-    QTest::newRow("bytes bin") << 2 << 12 << 6;
-    QTest::newRow("bytes hex") << 3 << 1 << 6;
-}
-
-void TestDataListView::columnsFollowTheModulationWidth()
-{
-    QFETCH(int, mode);
-    QFETCH(int, typeBits);
-    QFETCH(int, columns);
-    QCOMPARE(DataListTableLayout::columnsFor(DataListViewMode(mode), typeBits), columns);
-}
 
 void TestDataListView::windowIsCutAtFiveHundredBits()
 {

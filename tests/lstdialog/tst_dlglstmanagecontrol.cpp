@@ -35,19 +35,6 @@ QStringList takeTraces(int kind)
     return texts;
 }
 
-void writeFile(const QString &path, const QByteArray &content)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(content), qint64(content.size()));
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 // A file line in the layout of the writer, with the given type, length and tags.
 QByteArray fileLine(const QString &type, const QString &length, const QStringList &tags)
 {
@@ -122,7 +109,6 @@ private slots:
     void initTestCase();
     void init();
 
-    void startsInTheDocumentedState();
     void tagEditsAreValidated_data();
     void tagEditsAreValidated();
     void indexRuleAtLengthMinusOneAndLength();
@@ -155,30 +141,6 @@ void TestDlgLstManageControl::init()
 {
     QDir::setCurrent(m_dir.path());
     Tracer::takeTraceData();
-}
-
-void TestDlgLstManageControl::startsInTheDocumentedState()
-{
-    ControlDialog dlg;
-    QCOMPARE(dlg.length()->minimum(), 1);
-    QCOMPARE(dlg.length()->maximum(), 20000000);
-    QCOMPARE(dlg.length()->value(), 100);
-    QVERIFY(dlg.length()->isEnabled());
-    QCOMPARE(dlg.length()->toolTip(), QStringLiteral("Control list length [symbols] (Range: 1..20000000)"));
-    QCOMPARE(dlg.w<QComboBox>("cbxCLLengthMode")->currentText(), QStringLiteral("Separate"));
-    QCOMPARE(dlg.w<QComboBox>("cbxCLDataSrc")->currentText(), QStringLiteral("Manual"));
-    for (int n = 1; n <= ControlList::SignalCount; ++n) {
-        QVERIFY(!dlg.check(n)->isChecked());
-        QVERIFY(!dlg.edit(n)->isEnabled());
-        QCOMPARE(dlg.edit(n)->text(), QStringLiteral("0:0"));
-        QVERIFY(dlg.attention(n)->isHidden());
-    }
-    QCOMPARE(dlg.shownAttentionIcons(), 0);
-    QVERIFY(dlg.saveButton()->isEnabled());
-    QVERIFY(!dlg.w<QPushButton>("btnCLFileTrans")->isEnabled());
-    QVERIFY(!dlg.w<QLineEdit>("ledCLLocFileName")->isEnabled());
-    for (const char *name : {"btnCLFileSelect", "lblCLStatusIndi", "ledCLImpFileName"})
-        QVERIFY2(dlg.findChild<QWidget *>(name)->isHidden(), name);
 }
 
 void TestDlgLstManageControl::tagEditsAreValidated_data()
@@ -331,7 +293,7 @@ void TestDlgLstManageControl::checkBoxesNeutraliseAndFollowTheTexts()
 
     const QStringList tags = {"0:1", "3:0", "300:0", "0:0", "5:1;6:0", "1:0", "0:0", "9:1"};
     const QString path = m_dir.filePath(QStringLiteral("checks.dm_iqc"));
-    writeFile(path, fileLine(QStringLiteral("GKR-CL"), QStringLiteral("400"), tags));
+    QVERIFY(writeFile(path, fileLine(QStringLiteral("GKR-CL"), QStringLiteral("400"), tags)));
     dlg.importFrom(path);
     QCOMPARE(dlg.tagTexts(), tags);
     const QList<bool> checked = {true, false, true, false, true, true, false, true};
@@ -595,7 +557,8 @@ void TestDlgLstManageControl::longTagsSurviveTheLineEdits()
     QVERIFY(longTag.size() > 100000);
 
     const QString path = m_dir.filePath(QStringLiteral("long.dm_iqc"));
-    writeFile(path, fileLine(QStringLiteral("GKR-CL"), QStringLiteral("60000"), {"0:0", "0:0", longTag}));
+    QVERIFY(writeFile(path,
+                      fileLine(QStringLiteral("GKR-CL"), QStringLiteral("60000"), {"0:0", "0:0", longTag})));
     ControlDialog dlg;
     dlg.importFrom(path);
     QCOMPARE(dlg.edit(3)->text(), longTag);
@@ -624,7 +587,7 @@ void TestDlgLstManageControl::badFilesLeaveTheListUntouched()
     };
 
     const QString wrongType = m_dir.filePath(QStringLiteral("data.dm_iqc"));
-    writeFile(wrongType, fileLine(QStringLiteral("GKR-DL"), QStringLiteral("100"), {"0:1"}));
+    QVERIFY(writeFile(wrongType, fileLine(QStringLiteral("GKR-DL"), QStringLiteral("100"), {"0:1"})));
     expectRefusal(wrongType, QStringLiteral("Control list file 'data.dm_iqc' has wrong type 'GKR-DL' tag!"));
     expectRefusal(m_dir.filePath(QStringLiteral("absent.dm_iqc")),
                   QStringLiteral("Unable to open control list file 'absent.dm_iqc'!"));
@@ -671,7 +634,7 @@ void TestDlgLstManageControl::damagedLinesFallBackTagByTag()
     const QString path = m_dir.filePath(QStringLiteral("damaged.dm_iqc"));
 
     // No closing braces at all: the type runs to the end of the line, every other tag is missing.
-    writeFile(path, "{TYPE:GKR-CL{COMMENT:c{CONTROL LENGTH:300{MARKER LIST 1:0:1{HOP LIST:5:1");
+    QVERIFY(writeFile(path, "{TYPE:GKR-CL{COMMENT:c{CONTROL LENGTH:300{MARKER LIST 1:0:1{HOP LIST:5:1"));
     dlg.chooseCombo("cbxCLDataSrc", QStringLiteral("Control list"));
     dlg.typeTag(4, QStringLiteral("9:1"));
     dlg.length()->setValue(70);
@@ -688,7 +651,8 @@ void TestDlgLstManageControl::damagedLinesFallBackTagByTag()
     QVERIFY(showsImage(dlg.w<QLabel>("lblCLStatusIndi"), Green));
 
     // Only the last field left open, one tag empty and one invalid.
-    writeFile(path, "{TYPE:GKR-CL}{CONTROL LENGTH:80}{MARKER LIST 2:}{MARKER LIST 3:7:5}{HOP LIST:0:1;79:0");
+    QVERIFY(writeFile(
+        path, "{TYPE:GKR-CL}{CONTROL LENGTH:80}{MARKER LIST 2:}{MARKER LIST 3:7:5}{HOP LIST:0:1;79:0"));
     Tracer::takeTraceData();
     dlg.openAnswers << path;
     dlg.w<QPushButton>("btnCLFileSelect")->click();
@@ -719,7 +683,7 @@ void TestDlgLstManageControl::fileLengthOutsideTheRangeIsHandled()
         {QStringLiteral("1"), 1},
     };
     for (const auto &c : cases) {
-        writeFile(path, fileLine(QStringLiteral("GKR-CL"), c.first, {"0:1"}));
+        QVERIFY(writeFile(path, fileLine(QStringLiteral("GKR-CL"), c.first, {"0:1"})));
         Tracer::takeTraceData();
         dlg.openAnswers << path;
         dlg.w<QPushButton>("btnCLFileSelect")->click();

@@ -25,8 +25,7 @@ class TestDlgLstManageUpload : public QObject
 
     QByteArray stored(const QString &strRelative) const
     {
-        QFile file(m_strStorage + QLatin1Char('/') + strRelative);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        return readAll(m_strStorage + QLatin1Char('/') + strRelative);
     }
 
 private slots:
@@ -154,10 +153,7 @@ private slots:
         dlg.w<QPushButton>("btnDLFileSave")->click();
         dlg.w<QPushButton>("btnDLFileTrans")->click();
         QCOMPARE(newDL.count(), 1);
-        QFile local(strDataPath);
-        QVERIFY(local.open(QIODevice::ReadOnly));
-        const QByteArray baLocal = local.readAll();
-        QTRY_COMPARE_WITH_TIMEOUT(stored(QStringLiteral("DataLists/up.dm_iqd")), baLocal, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(stored(QStringLiteral("DataLists/up.dm_iqd")), readAll(strDataPath), 10000);
         QVERIFY(m_instr->getDataListCatalog(1).contains(QStringLiteral("up")) ||
                 m_instr->getDataListCatalog(1).contains(QStringLiteral("up.dm_iqd")));
 
@@ -166,10 +162,8 @@ private slots:
         dlg.w<QPushButton>("btnCLFileSave")->click();
         dlg.w<QPushButton>("btnCLFileTrans")->click();
         QCOMPARE(newCL.count(), 1);
-        QFile ctrl(strCtrlPath);
-        QVERIFY(ctrl.open(QIODevice::ReadOnly));
-        const QByteArray baCtrl = ctrl.readAll(); // read once: the comparison below is retried
-        QTRY_COMPARE_WITH_TIMEOUT(stored(QStringLiteral("CtrlLists/upc.dm_iqc")), baCtrl, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(stored(QStringLiteral("CtrlLists/upc.dm_iqc")), readAll(strCtrlPath),
+                                  10000);
         // The buttons are offered again for the next upload.
         QVERIFY(dlg.w<QPushButton>("btnDLFileTrans")->isEnabled());
         QVERIFY(dlg.w<QPushButton>("btnCLFileTrans")->isEnabled());

@@ -3,6 +3,8 @@
 
 #include "windowrig.h"
 
+#include "instrument/clssiggenoptions.h"
+
 #include <QPushButton>
 #include <QTabWidget>
 #include <QtTest>
@@ -26,14 +28,14 @@ QStringList treeLines(QTreeWidget *trw)
     return lines;
 }
 
-const QStringList CategoryLabels{"RF Path(s):",
-                                 "BB Path(s):",
-                                 "Multi Channel/MIMO/Fading:",
-                                 "Noise:",
-                                 "Digital Standards (Internal):",
-                                 "Digital Standards (External):",
-                                 "GNSS and Avionics (Internal):",
-                                 "Miscellaneous:"};
+// The category captions in table order.
+QStringList categoryLabels()
+{
+    QStringList lst;
+    for (int i = 0; i < ClsSigGenOptions::CategoryCount; ++i)
+        lst << ClsSigGenOptions::categoryCaption(i);
+    return lst;
+}
 
 } // namespace
 
@@ -55,44 +57,26 @@ private slots:
         QTest::addColumn<QString>("model");
         QTest::addColumn<QString>("serial");
         QTest::addColumn<QString>("options");
-        QTest::addColumn<QString>("className");
-        QTest::addColumn<QString>("typeWord");
         QTest::addColumn<bool>("pathB");
         QTest::addColumn<QString>("rfOption"); // path A's RF option as the tree shows it
-
+        const auto row = [](const char *name, const char *model, const char *serial, const char *options,
+                            bool pathB, const char *rfOption) {
+            QTest::newRow(name) << model << serial << options << pathB << QStringLiteral("  ") + rfOption;
+        };
         // The simulator's default option sets: two RF and two baseband paths where the model
         // has them, one of each on the DVT330X and HERN330X.
-        QTest::newRow("GKR550X") << "GKR550X"
-                                 << "102030" << QString() << "ClsGKRControl"
-                                 << "GKR" << true << "  GKR-B106 | RF Path A - 100kHz-6.0GHz";
-        QTest::newRow("PLOXA550X") << "PLOXA550X"
-                                   << "103040" << QString() << "ClsPLOXAControl"
-                                   << "PLOXA" << true << "  PLOXA-B106 | RF Path A - 100kHz-6.0GHz";
-        QTest::newRow("DVT330X") << "DVT330X"
-                                 << "104050" << QString() << "ClsDVTControl"
-                                 << "DVT" << false << "  DVT-B106 | RF Path A - 100kHz-6.0GHz";
-        QTest::newRow("HERN330X") << "HERN330X"
-                                  << "105060" << QString() << "ClsHERNControl"
-                                  << "HERN" << false << "  HERN-B106 | RF Path A - 9kHz-6.0GHz";
-        QTest::newRow("ZOY550X") << "ZOY550X"
-                                 << "106070" << QString() << "ClsZOYControl"
-                                 << "ZOY" << true << "  ZOY-B140 | RF Path A - 100kHz-40.0GHz";
+        row("GKR550X", "GKR550X", "102030", "", true, "GKR-B106 | RF Path A - 100kHz-6.0GHz");
+        row("PLOXA550X", "PLOXA550X", "103040", "", true, "PLOXA-B106 | RF Path A - 100kHz-6.0GHz");
+        row("DVT330X", "DVT330X", "104050", "", false, "DVT-B106 | RF Path A - 100kHz-6.0GHz");
+        row("HERN330X", "HERN330X", "105060", "", false, "HERN-B106 | RF Path A - 9kHz-6.0GHz");
+        row("ZOY550X", "ZOY550X", "106070", "", true, "ZOY-B140 | RF Path A - 100kHz-40.0GHz");
         // Either a second RF path or a second baseband path is enough for path B.
-        QTest::newRow("GKR550X one RF, two BB") << "GKR550X"
-                                                << "102031"
-                                                << "GKR-B106,GKR-B10,GKR-B10"
-                                                << "ClsGKRControl"
-                                                << "GKR" << true << "  GKR-B106 | RF Path A - 100kHz-6.0GHz";
-        QTest::newRow("GKR550X two RF, one BB") << "GKR550X"
-                                                << "102032"
-                                                << "GKR-B106,GKR-B203,GKR-B10"
-                                                << "ClsGKRControl"
-                                                << "GKR" << true << "  GKR-B106 | RF Path A - 100kHz-6.0GHz";
-        QTest::newRow("GKR550X one RF, one BB") << "GKR550X"
-                                                << "102033"
-                                                << "GKR-B106,GKR-B10"
-                                                << "ClsGKRControl"
-                                                << "GKR" << false << "  GKR-B106 | RF Path A - 100kHz-6.0GHz";
+        row("GKR550X one RF, two BB", "GKR550X", "102031", "GKR-B106,GKR-B10,GKR-B10", true,
+            "GKR-B106 | RF Path A - 100kHz-6.0GHz");
+        row("GKR550X two RF, one BB", "GKR550X", "102032", "GKR-B106,GKR-B203,GKR-B10", true,
+            "GKR-B106 | RF Path A - 100kHz-6.0GHz");
+        row("GKR550X one RF, one BB", "GKR550X", "102033", "GKR-B106,GKR-B10", false,
+            "GKR-B106 | RF Path A - 100kHz-6.0GHz");
     }
 
     void assignEachModel()
@@ -100,10 +84,10 @@ private slots:
         QFETCH(QString, model);
         QFETCH(QString, serial);
         QFETCH(QString, options);
-        QFETCH(QString, className);
-        QFETCH(QString, typeWord);
         QFETCH(bool, pathB);
         QFETCH(QString, rfOption);
+        const QString typeWord = QString(model).remove(QRegularExpression(QStringLiteral("\\d+X$")));
+        const QString className = QStringLiteral("Cls%1Control").arg(typeWord);
 
         SimInstr *sim = m_rig.startSim(model, serial, options);
         QVERIFY(sim);
@@ -168,12 +152,17 @@ private slots:
             lstLabels << trw->topLevelItem(i)->text(0);
             QVERIFY(trw->topLevelItem(i)->childCount() > 0);
         }
-        QVERIFY(inOrder(CategoryLabels, lstLabels));
+        QVERIFY(inOrder(categoryLabels(), lstLabels));
         const QStringList lstLines = treeLines(trw);
         QCOMPARE(lstLines.value(0), QStringLiteral("RF Path(s):"));
         const int intBB = lstLines.indexOf(QStringLiteral("BB Path(s):"));
         QVERIFY(intBB > 1);
         QVERIFY(lstLines.mid(1, intBB - 1).contains(rfOption));
+        // The description column fits the longest description.
+        for (int i = 0; i < trw->topLevelItemCount(); ++i)
+            for (int j = 0; j < trw->topLevelItem(i)->childCount(); ++j)
+                QVERIFY(trw->columnWidth(1) >=
+                        QFontMetrics(trw->font()).horizontalAdvance(trw->topLevelItem(i)->child(j)->text(1)));
         QVERIFY(m_rig.w<QPushButton>(QStringLiteral("btnOLFileSave"))->isEnabled());
     }
 
@@ -229,48 +218,6 @@ private slots:
         QCOMPARE(lstBlocks.size(), 1);
         QVERIFY2(lstBlocks.first().endsWith(QStringLiteral("hs.dm_iqd',#45000 <5000 bytes>")),
                  qPrintable(lstBlocks.first()));
-    }
-
-    void optionTreeOfTheDefaultGkr()
-    {
-        SimInstr *sim = m_rig.startSim(QStringLiteral("GKR550X"), QStringLiteral("102030"));
-        QVERIFY(sim);
-        m_rig.storePool({WindowRig::poolEntry(sim)});
-        m_rig.makeWindow();
-        QVERIFY(m_rig.activateEntry(sim->entryText()));
-        auto *trw = m_rig.w<QTreeWidget>(QStringLiteral("trwOptionList"));
-        QCOMPARE(trw->headerItem()->text(0), QStringLiteral("Option"));
-        QCOMPARE(trw->headerItem()->text(1), QStringLiteral("Functionality"));
-        // "*OPT?": GKR-B10 twice, B14, B31, B32, B106, B203, K30, K40, K42 twice, K53, K61,
-        // K253. Nothing of the miscellaneous category is installed, so it is left out; a second
-        // licence of the same code is told apart by "(B)".
-        const QString strBaseband =
-            QStringLiteral("Baseband - Generator with digital modulation (realtime) and ARB (64MS)");
-        const QStringList lstExpected{"RF Path(s):",
-                                      "  GKR-B31 | RF Path A - High-Power output",
-                                      "  GKR-B32 | RF Path B - High-Power output",
-                                      "  GKR-B106 | RF Path A - 100kHz-6.0GHz",
-                                      "  GKR-B203 | RF Path B - 100kHz-3.0GHz",
-                                      "BB Path(s):",
-                                      "  GKR-B10 | " + strBaseband,
-                                      "  GKR-B10(B) | " + strBaseband,
-                                      "Multi Channel/MIMO/Fading:",
-                                      "  GKR-B14 | Fading simulator",
-                                      "Noise:",
-                                      "  GKR-K61 | AWGN",
-                                      "Digital Standards (Internal):",
-                                      "  GKR-K40 | GSM/EDGE",
-                                      "  GKR-K42 | 3GPP FDD",
-                                      "  GKR-K42(B) | 3GPP FDD",
-                                      "  GKR-K53 | LTE/E-UTRA",
-                                      "Digital Standards (External):",
-                                      "  GKR-K253 | LTE/E-UTRA",
-                                      "GNSS and Avionics (Internal):",
-                                      "  GKR-K30 | GPS L1 C/A"};
-        QCOMPARE(treeLines(trw), lstExpected);
-        // The description column is at least 400 pixels and fits the longest description.
-        QVERIFY(trw->columnWidth(1) >= 400);
-        QVERIFY(trw->columnWidth(1) >= QFontMetrics(trw->font()).horizontalAdvance(strBaseband));
     }
 
     // Activating the assigned entry again switches off what is on, deletes the control object

@@ -4,6 +4,7 @@
 // presses and clicks, and the panels of a path at the window's default size.
 
 #include "mainwindow/optionlistexport.h"
+#include "tests/lists/listfiles.h"
 #include "windowrig.h"
 
 #include <QAction>
@@ -100,14 +101,6 @@ class TstRemoteOptions : public QObject
         AppMainWindow *win = m_rig.makeWindow();
         win->activateWindow();
         return QTest::qWaitForWindowActive(win) ? win : nullptr;
-    }
-
-    static QByteArray readFile(const QString &strPath)
-    {
-        QFile file(strPath);
-        if (!file.open(QIODevice::ReadOnly))
-            return QByteArray("<missing>");
-        return file.readAll();
     }
 
 private slots:
@@ -325,7 +318,7 @@ private slots:
         QCOMPARE(strCaption, QStringLiteral("Save option list file"));
         QCOMPARE(strFilter, QStringLiteral("Option list files (*.txt)"));
         QCOMPARE(lstProposals.last(), m_strStartDir + QStringLiteral("/GKR550X-102030-Opt"));
-        QCOMPARE(readFile(strOut + QStringLiteral("/name.txt")), expected);
+        QCOMPARE(readAll(strOut + QStringLiteral("/name.txt")), expected);
         QVERIFY(!QFile::exists(strOut + QStringLiteral("/name")));
         QVERIFY(m_rig.traces().contains(QStringLiteral("APMAIN  : Option list file 'name.txt' created")));
         QCOMPARE(QDir(QDir::currentPath()).canonicalPath(), QDir(strOut).canonicalPath());
@@ -335,13 +328,13 @@ private slots:
         btnSave->click();
         QCOMPARE(QDir(lstProposals.last().section(QLatin1Char('/'), 0, -2)).canonicalPath(),
                  QDir(strOut).canonicalPath());
-        QCOMPARE(readFile(strOut + QStringLiteral("/NAME.TXT.txt")), expected);
+        QCOMPARE(readAll(strOut + QStringLiteral("/NAME.TXT.txt")), expected);
         QVERIFY(!QFile::exists(strOut + QStringLiteral("/NAME.TXT")));
 
         // A ".txt" name is taken as it is.
         lstAnswers << strOut + QStringLiteral("/sheet.txt");
         btnSave->click();
-        QCOMPARE(readFile(strOut + QStringLiteral("/sheet.txt")), expected);
+        QCOMPARE(readAll(strOut + QStringLiteral("/sheet.txt")), expected);
         QVERIFY(!QFile::exists(strOut + QStringLiteral("/sheet.txt.txt")));
 
         // Cancelled: nothing written.
@@ -365,7 +358,7 @@ private slots:
             QVERIFY(m_rig.traces().filter(QStringLiteral("created")).isEmpty());
         }
         QVERIFY(!QFileInfo::exists(strOut + QStringLiteral("/missing")));
-        QCOMPARE(readFile(strOut + QStringLiteral("/plain")), QByteArray());
+        QCOMPARE(readAll(strOut + QStringLiteral("/plain")), QByteArray());
     }
 
     // No option code of the model tables exceeds the 14-character column, so the rule for a

@@ -17,7 +17,6 @@ class TstDlgColors : public QObject
     Q_OBJECT
 
 private slots:
-    void windowBasics();
     void registeredEntriesAreListed();
     void slidersChangeSchemeAndNotify();
     void defaultsResetsSchemeAndSwatches();
@@ -25,23 +24,6 @@ private slots:
     void refusedFilesAreWarnedAbout_data();
     void refusedFilesAreWarnedAbout();
 };
-
-void TstDlgColors::windowBasics()
-{
-    ClsColorScheme scheme;
-    DlgColors dialog(&scheme);
-    QCOMPARE(dialog.windowTitle(), QStringLiteral("Colors"));
-    QVERIFY(!(dialog.windowFlags() & Qt::WindowContextHelpButtonHint));
-    QVERIFY(!dialog.isModal());
-    QCOMPARE(dialog.scheme(), &scheme);
-    for (const char *name : {"btnLoad", "btnSave", "btnDefaults", "btnClose"})
-        QVERIFY2(dialog.findChild<QPushButton *>(QLatin1String(name)), name);
-
-    dialog.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    QTest::mouseClick(dialog.findChild<QPushButton *>(QStringLiteral("btnClose")), Qt::LeftButton);
-    QVERIFY(!dialog.isVisible());
-}
 
 void TstDlgColors::registeredEntriesAreListed()
 {
@@ -125,6 +107,11 @@ void TstDlgColors::defaultsResetsSchemeAndSwatches()
     QCOMPARE(dialog.findChild<QLabel *>(QStringLiteral("lblBrightnessValue"))->text(), QStringLiteral("0"));
     QCOMPARE(dialog.findChild<QPushButton *>(QStringLiteral("btnColorAccent"))->text(),
              ClsColorScheme::defaultColor(QStringLiteral("Accent")).name());
+
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QTest::mouseClick(dialog.findChild<QPushButton *>(QStringLiteral("btnClose")), Qt::LeftButton);
+    QVERIFY(!dialog.isVisible());
 }
 
 void TstDlgColors::settingsGroupRoundTrip()

@@ -2,7 +2,8 @@
 #include "instrument/clsherncontrol.h"
 #include "instrument/clszoycontrol.h"
 #include "mainwindow/appmainwindow.h"
-#include "tests/sim/simprocess.h"
+#include "tests/lists/listfiles.h"
+#include "tests/mainwindow/windowrig.h"
 #include "ui/colorscheme.h"
 
 #include <QCheckBox>
@@ -28,16 +29,11 @@ class TstPathPanels : public QObject
 {
     Q_OBJECT
 
-    ClsColorScheme m_scheme;
-    QScopedPointer<QTemporaryDir> m_configDir;
+    WindowRig m_rig;
+    SimInstr *m_sim = nullptr;
+    AppMainWindow *m_win = nullptr;
     QScopedPointer<QTemporaryDir> m_storage;
-    QScopedPointer<QTemporaryDir> m_logDir;
-    QScopedPointer<SimProcess> m_sim;
-    QScopedPointer<AppMainWindow> m_win;
-    QString m_strLogPath;
-    QString m_strResource;
     ClsInstrControl *m_instr = nullptr;
-    int m_intLogLines = 0;
 
     // --- rig -----------------------------------------------------------------------------------
 
@@ -47,46 +43,35 @@ class TstPathPanels : public QObject
         QDir root(m_storage->path());
         root.mkpath(QStringLiteral("DataLists"));
         root.mkpath(QStringLiteral("CtrlLists"));
-        writeFile(QStringLiteral("DataLists/alpha.dm_iqd"));
-        writeFile(QStringLiteral("CtrlLists/ctrl1.dm_iqc"));
-        writeFile(QStringLiteral("CtrlLists/ctrl2.dm_iqc"));
-        m_logDir.reset(new QTemporaryDir);
-        m_strLogPath = m_logDir->path() + QStringLiteral("/sim.log");
-        m_sim.reset(new SimProcess);
-        if (!m_sim->start({"--model", strModel, "--options", strOptions, "--port", "0", "--portmapper-port",
-                           "0", "--storage", m_storage->path(), "--log", m_strLogPath, "--preset-time", "0"}))
-            return false;
-        m_strResource = QStringLiteral("TCPIP0::127.0.0.1::%1::SOCKET").arg(m_sim->socketPort());
-        m_intLogLines = 0;
-        return true;
+        for (const char *strFile :
+             {"DataLists/alpha.dm_iqd", "CtrlLists/ctrl1.dm_iqc", "CtrlLists/ctrl2.dm_iqc"}) {
+            if (!store(strFile))
+                return false;
+        }
+        m_sim = m_rig.startSim(strModel, QStringLiteral("100001"), strOptions, 0, false, m_storage->path());
+        return m_sim;
     }
 
-    void writeFile(const QString &strRelPath)
+    // A list file in the simulated instrument's storage.
+    bool store(const char *strRelPath)
     {
-        QFile file(m_storage->path() + QLatin1Char('/') + strRelPath);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("x");
+        return writeFile(m_storage->path() + QLatin1Char('/') + QLatin1String(strRelPath), "x");
     }
 
     // A raw SCPI connection of its own, e.g. to give the instrument values the panels then read.
     void simCommand(const QByteArray &cmd)
     {
         RawScpiClient client;
-        QVERIFY(client.connectTo(m_sim->socketPort()));
+        QVERIFY(client.connectTo(m_sim->process->socketPort()));
         QVERIFY(client.send(cmd + "\n"));
         QCOMPARE(client.query("*OPC?"), QByteArray("1"));
     }
 
-    void makeWindow()
-    {
-        m_win.reset(new AppMainWindow(&m_scheme, {"listforge", "--debug"}));
-        m_win->setAttribute(Qt::WA_DeleteOnClose, false);
-        m_win->show();
-    }
+    void makeWindow() { m_win = m_rig.makeWindow(); }
 
     template <typename Model> void attach()
     {
-        m_instr = new Model(m_strResource);
+        m_instr = new Model(m_sim->strResource);
         QVERIFY(m_instr->isSessionOpen());
         m_win->attachInstrumentForPanels(m_instr);
     }
@@ -98,48 +83,21 @@ class TstPathPanels : public QObject
         m_instr = nullptr;
     }
 
-    // The messages the simulator received since the previous call.
+    // The messages the simulator received since the previous call. A query first makes sure
+    // the log is complete up to here, so a missing command really was not sent.
     QStringList sent()
     {
         const QString strSync = QStringLiteral("*IDN?");
         if (m_instr)
             m_instr->queryCommand(strSync);
-        QFile file(m_strLogPath);
-        if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-            return {};
-        const QStringList lines =
-            QString::fromLatin1(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        QStringList messages;
-        for (int i = m_intLogLines; i < lines.size(); ++i) {
-            // "<transport> <termination> <message>"
-            const QString strMessage = lines.at(i).section(QLatin1Char(' '), 2);
-            if (strMessage != strSync)
-                messages << strMessage;
-        }
-        m_intLogLines = lines.size();
+        QStringList messages = m_sim->received();
+        messages.removeAll(strSync);
         return messages;
     }
 
-    // The trace lines written since the previous call.
-    QStringList traces()
-    {
-        auto *lsw = m_win->traceLogDialog()->findChild<QListWidget *>(QStringLiteral("lswTraceLog"));
-        QStringList lines;
-        // Each line starts with its time stamp "hh:mm:ss:zzz  ".
-        static const QRegularExpression stamp(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d:\\d{3}  "));
-        for (int i = 0; i < lsw->count(); ++i)
-            lines << lsw->item(i)->text().remove(stamp);
-        lsw->clear();
-        return lines;
-    }
+    QStringList traces() { return m_rig.traces(); }
 
-    template <typename T> T *w(const QString &strName)
-    {
-        T *wdg = m_win->findChild<T *>(strName);
-        if (!wdg)
-            qWarning("missing widget %s", qPrintable(strName));
-        return wdg;
-    }
+    template <typename T> T *w(const QString &strName) { return m_rig.w<T>(strName); }
 
     // What a user's choice in a combo box does: select and report "activated".
     bool choose(const QString &strCombo, const QString &strText)
@@ -178,50 +136,22 @@ class TstPathPanels : public QObject
 private slots:
     void init()
     {
-        m_configDir.reset(new QTemporaryDir);
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_configDir->path());
+        m_sim = nullptr;
+        m_win = nullptr;
+        m_rig.reset();
     }
 
     void cleanup()
     {
         if (m_instr)
             detach();
-        m_win.reset();
-        m_sim.reset();
+        m_rig.reset();
     }
 
-    void placeholdersWithoutInstrument()
+    // Without an instrument, or with a path index other than 1 and 2, a slot does nothing.
+    void slotsWithoutInstrumentDoNothing()
     {
         makeWindow();
-        for (const QString &s : {QStringLiteral("A"), QStringLiteral("B")}) {
-            for (const char *strList :
-                 {"cbxDataSrc", "cbxPRBSType", "cbxDLFile", "cbxCLFile", "cbxModType", "cbxModParam",
-                  "cbxCoding", "cbxFiltType", "cbxFiltParam1", "cbxRampFunc"}) {
-                auto *cbx = w<QComboBox>(strList + s);
-                QCOMPARE(items(cbx), QStringList{"None"});
-                QVERIFY2(!cbx->isEnabled(), qPrintable(QString(strList) + s));
-            }
-            for (int m = 1; m <= 4; ++m)
-                QCOMPARE(items(w<QComboBox>(QStringLiteral("cbxMark%1%2Out").arg(m).arg(s))),
-                         QStringList{"None"});
-            auto *unit = w<QComboBox>("cbxRFFreqUnit" + s);
-            QCOMPARE(items(unit), QStringList({"kHz", "MHz", "GHz"}));
-            QCOMPARE(unit->currentText(), QStringLiteral("MHz"));
-            QCOMPARE(w<QComboBox>("cbxRFLevUnit" + s)->currentText(), QStringLiteral("dBm"));
-            for (const char *strField : {"ledRFFreq", "ledRFLev", "ledSymRate", "ledModParam", "ledBitPerSym",
-                                         "ledFiltParam1", "ledFiltParam2", "ledRampLevAtt"}) {
-                auto *led = w<QLineEdit>(strField + s);
-                QVERIFY(led->alignment() & Qt::AlignRight);
-                QCOMPARE(led->text(), QStringLiteral("0"));
-                QVERIFY(!led->isEnabled());
-            }
-            QCOMPARE(w<QPushButton>("btnRFLevSwitch" + s)->text(), QStringLiteral("RF ON"));
-            QCOMPARE(w<QPushButton>("btnRampSwitch" + s)->text(), QStringLiteral("ON"));
-            QCOMPARE(w<QPushButton>("btnCDMSwitch" + s)->text(), QStringLiteral("CDM ON"));
-            QVERIFY(!w<QPushButton>("btnCDMSwitch" + s)->isEnabled());
-            QVERIFY(!w<QCheckBox>("cheMark1" + s)->isEnabled());
-        }
-        // Without an instrument, or with a path index other than 1 and 2, a slot does nothing.
         for (int intPath : {0, 1, 2, 3}) {
             m_win->setRFFreq(intPath);
             m_win->switchRFLev(intPath);
@@ -624,8 +554,8 @@ private slots:
         QVERIFY(choose("cbxDataSrcA", "Data List"));
         QVERIFY(choose("cbxDLFileA", "alpha"));
         QVERIFY(choose("cbxCLFileA", "ctrl2"));
-        writeFile(QStringLiteral("DataLists/beta.dm_iqd"));
-        writeFile(QStringLiteral("CtrlLists/ctrl3.dm_iqc"));
+        QVERIFY(store("DataLists/beta.dm_iqd"));
+        QVERIFY(store("CtrlLists/ctrl3.dm_iqc"));
         sent();
         traces();
 
@@ -647,7 +577,7 @@ private slots:
         // Only catalogs were read: a refill selects nothing.
         QVERIFY(lstSent.filter("SEL").isEmpty());
         // Path B was never addressed, neither by the filling nor by the refills.
-        QFile log(m_strLogPath);
+        QFile log(m_sim->strLogPath);
         QVERIFY(log.open(QIODevice::ReadOnly));
         const QByteArray all = log.readAll();
         QVERIFY(!all.contains("SOURce2") && !all.contains("OUTPut2"));
