@@ -1,6 +1,6 @@
 #include "instrument/clszoycontrol.h"
 #include "lstdialogtesthelpers.h"
-#include "simprocess.h"
+#include "tests/common/simprocess.h"
 
 #include <QDir>
 #include <QFile>

@@ -8,7 +8,7 @@
 #include "app/dlgtracelog.h"
 #include "instrmanage/dlginstrmanage.h"
 #include "mainwindow/appmainwindow.h"
-#include "tests/sim/simprocess.h"
+#include "tests/common/simprocess.h"
 #include "ui/colorscheme.h"
 
 #include <QComboBox>
