@@ -44,6 +44,7 @@
 // SIGTERM and SIGINT end the simulator cleanly (the temporary storage is removed).
 
 #include "sim/hislipserver.h"
+#include "sim/mdnsresponder.h"
 #include "sim/messagelog.h"
 #include "sim/portmapperserver.h"
 #include "sim/rawsocketserver.h"
@@ -119,6 +120,24 @@ QString hislipResource(const QString &address, quint16 port)
     return port == HislipDefaultPort ? QStringLiteral("TCPIP0::%1::hislip0::INSTR").arg(address)
                                      : QStringLiteral("TCPIP0::%1::hislip0,%2::INSTR").arg(address).arg(port);
 }
+// Loopback and wildcard addresses have no network to announce on; that is only worth a warning
+// when the announcement was asked for.
+void announce(SimInstrument &instrument, const RawSocketServer &raw, const Vxi11Server &vxi11,
+              const HislipServer *hislip, bool asked)
+{
+    const SimInstrumentConfig &config = instrument.config();
+    auto *responder = new MdnsResponder(config.model->name, config.serial, config.manufacturer, &instrument);
+    QList<MdnsResponder::Service> services{{"_vxi-11._tcp", vxi11.port()}, {"_scpi-raw._tcp", raw.port()}};
+    if (hislip)
+        services.prepend({"_hislip._tcp", hislip->port()});
+    QString error;
+    if (!responder->start(QHostAddress(config.address), services, &error)) {
+        if (asked)
+            std::fprintf(stderr, "listforge-sim: warning: no mDNS announcements for %s (%s)\n",
+                         qPrintable(config.address), qPrintable(error));
+        delete responder;
+    }
+}
 } // namespace
 
 int main(int argc, char *argv[])
@@ -148,6 +167,8 @@ int main(int argc, char *argv[])
         {"fault", "Fault to simulate: " + SimFaults::help() + ".", "name[=value]"},
         {"instrument", "Serve MODEL at IP (repeatable).", "model@ip"},
         {"keep-running", "Stay when the starting process ends."},
+        {"mdns", "Announce the instruments by multicast DNS (default)."},
+        {"no-mdns", "Do not announce the instruments by multicast DNS."},
     });
     parser.process(app);
     if (!parser.isSet("keep-running")) {
@@ -258,6 +279,8 @@ int main(int argc, char *argv[])
                     QStringLiteral("HiSLIP %1:%2: %3").arg(config.address).arg(hislipPort).arg(error));
         }
         served.append({instrument, raw, vxi11, hislip});
+        if (!parser.isSet("no-mdns"))
+            announce(*instrument, *raw, *vxi11, hislip, parser.isSet("mdns"));
     }
 
     for (const Served &s : served) {

@@ -1,0 +1,207 @@
+// The one-shot mDNS querier against a scripted responder and against the simulator's own
+// announcements, on a dummy multicast interface inside the suite's private network namespace.
+
+#include "dnsbytes.h"
+#include "instrmanage/dnsmessage.h"
+#include "instrmanage/mdnsquerier.h"
+#include "simprocess.h"
+
+#include <QNetworkDatagram>
+#include <QNetworkInterface>
+#include <QUdpSocket>
+#include <QtTest>
+
+#include <cstdio>
+
+namespace {
+
+const char *const LanAddress = "192.0.2.1";
+
+Dns::Record record(const QString &name, quint16 type)
+{
+    Dns::Record record;
+    record.name = Dns::nameFromText(name);
+    record.type = type;
+    return record;
+}
+
+Dns::Record ptr(const QString &service, const QString &instance)
+{
+    Dns::Record result = record(service + ".local", Dns::TypePtr);
+    result.target = Dns::Name{instance.toUtf8()} + result.name;
+    return result;
+}
+
+Dns::Record srv(const QString &service, const QString &instance, quint16 port, const QString &host)
+{
+    Dns::Record result = record(service + ".local", Dns::TypeSrv);
+    result.name.prepend(instance.toUtf8());
+    result.port = port;
+    result.target = Dns::nameFromText(host);
+    return result;
+}
+
+Dns::Record address(const QString &host, const char *ip)
+{
+    Dns::Record result = record(host, Dns::TypeA);
+    result.ipv4 = QHostAddress(QString::fromLatin1(ip)).toIPv4Address();
+    return result;
+}
+
+// Answers each query with the next scripted packets, sent by unicast to the asker; a message
+// with id 0 takes the query's id.
+class ScriptedResponder : public QObject
+{
+public:
+    explicit ScriptedResponder(const QList<QList<QByteArray>> &script) : m_script(script)
+    {
+        m_socket.bind(QHostAddress::AnyIPv4, MdnsQuerier::MdnsPort, QUdpSocket::ShareAddress);
+        m_socket.joinMulticastGroup(MdnsQuerier::groupAddress(),
+                                    QNetworkInterface::interfaceFromName("mdns0"));
+        connect(&m_socket, &QUdpSocket::readyRead, this, [this] {
+            while (m_socket.hasPendingDatagrams()) {
+                const QNetworkDatagram query = m_socket.receiveDatagram();
+                ++queries;
+                if (m_script.isEmpty())
+                    continue;
+                for (QByteArray packet : m_script.takeFirst()) {
+                    if (packet.size() >= 2 && packet.at(0) == 0 && packet.at(1) == 0)
+                        packet.replace(0, 2, query.data().left(2));
+                    m_socket.writeDatagram(packet, query.senderAddress(), quint16(query.senderPort()));
+                }
+            }
+        });
+    }
+    int queries = 0;
+
+private:
+    QUdpSocket m_socket;
+    QList<QList<QByteArray>> m_script;
+};
+
+QByteArray response(const QList<Dns::Record> &answers, const QList<Dns::Record> &additionals = {})
+{
+    Dns::Message message;
+    message.flags = Dns::FlagResponse | Dns::FlagAuthoritative;
+    message.answers = answers;
+    message.additionals = additionals;
+    return Dns::build(message);
+}
+
+QList<MdnsInstrument> collect(int ms)
+{
+    MdnsQuerier querier;
+    if (querier.start() < 1 || !querier.boundAddresses().contains(LanAddress))
+        return {};
+    QTest::qWait(ms);
+    return querier.instruments();
+}
+
+} // namespace
+
+class TstMdnsQuerier : public QObject
+{
+    Q_OBJECT
+private slots:
+    void followsRecordsAcrossPackets();
+    void survivesHostilePackets();
+    void resourcePerService_data();
+    void resourcePerService();
+    void findsSimulatorAnnouncements();
+};
+
+void TstMdnsQuerier::followsRecordsAcrossPackets()
+{
+    // PTR alone; the SRV record only on the follow-up question, its host's address in the
+    // additional section of that answer; a second service of the same host; a foreign PTR that
+    // names no instance of its service type.
+    ScriptedResponder responder({{response({ptr("_vxi-11._tcp", "Gen 7"), ptr("_hislip._tcp", "Gen 7")}),
+                                  response({record("_lxi._tcp.local", Dns::TypePtr)})},
+                                 {response({srv("_vxi-11._tcp", "Gen 7", 1024, "gen7.local"),
+                                            srv("_hislip._tcp", "Gen 7", 4880, "gen7.local")},
+                                           {address("gen7.local", "192.0.2.77")})}});
+    const QList<MdnsInstrument> found = collect(1500);
+    QCOMPARE(found.size(), 1);
+    QCOMPARE(found.first().resource, QStringLiteral("TCPIP0::192.0.2.77::hislip0::INSTR"));
+    QCOMPARE(found.first().instance, QStringLiteral("Gen 7"));
+    QCOMPARE(found.first().services, (QStringList{"_vxi-11._tcp", "_hislip._tcp"}));
+    QCOMPARE(responder.queries, 2);
+}
+
+void TstMdnsQuerier::survivesHostilePackets()
+{
+    QList<QByteArray> packets;
+    for (const auto &hostile : DnsBytes::hostilePackets())
+        packets << hostile.second << response({ptr("_scpi-raw._tcp", hostile.first)});
+    packets << response({srv("_scpi-raw._tcp", "short header", 5025, "x.local")},
+                        {address("x.local", "192.0.2.9")});
+    ScriptedResponder responder({packets});
+    QElapsedTimer timer;
+    timer.start();
+    const QList<MdnsInstrument> found = collect(1000);
+    QVERIFY(timer.elapsed() < 3000);
+    QCOMPARE(found.size(), 1);
+    QCOMPARE(found.first().resource, QStringLiteral("TCPIP0::192.0.2.9::5025::SOCKET"));
+}
+
+void TstMdnsQuerier::resourcePerService_data()
+{
+    QTest::addColumn<QString>("service");
+    QTest::addColumn<int>("port");
+    QTest::addColumn<QString>("resource");
+    QTest::newRow("hislip default") << "_hislip._tcp" << 4880 << "TCPIP0::192.0.2.5::hislip0::INSTR";
+    QTest::newRow("hislip other") << "_hislip._tcp" << 4881 << "TCPIP0::192.0.2.5::hislip0,4881::INSTR";
+    QTest::newRow("vxi-11") << "_vxi-11._tcp" << 1024 << "TCPIP0::192.0.2.5::INSTR";
+    QTest::newRow("raw socket") << "_scpi-raw._tcp" << 5025 << "TCPIP0::192.0.2.5::5025::SOCKET";
+    QTest::newRow("web only") << "_lxi._tcp" << 80 << "";
+}
+
+void TstMdnsQuerier::resourcePerService()
+{
+    QFETCH(QString, service);
+    QFETCH(int, port);
+    QFETCH(QString, resource);
+    QCOMPARE(MdnsQuerier::resourceFor(service, QHostAddress("192.0.2.5"), quint16(port)), resource);
+}
+
+void TstMdnsQuerier::findsSimulatorAnnouncements()
+{
+#ifndef LISTFORGE_HAVE_SIM
+    QSKIP("built without the simulator");
+#endif
+    // Two instruments of one simulator: HiSLIP on a port of its own, and none at all.
+    QProcess::execute("ip", {"addr", "add", "192.0.2.2/24", "dev", "mdns0"});
+    SimProcess withHislip({"--address", "192.0.2.1", "--hislip-port", "4890", "--portmapper-port", "0"});
+    SimProcess withoutHislip(
+        {"--address", "192.0.2.2", "--hislip-port", "0", "--portmapper-port", "0", "--serial", "4711"});
+    QVERIFY2(withHislip.isReady() && withoutHislip.isReady(), qPrintable(withHislip.errorText()));
+    SimProcess silent({"--address", "192.0.2.1", "--port", "5026", "--hislip-port", "0", "--portmapper-port",
+                       "0", "--no-mdns"});
+    QVERIFY(silent.isReady());
+    QList<MdnsInstrument> found = collect(1500);
+    std::sort(found.begin(), found.end(),
+              [](const MdnsInstrument &a, const MdnsInstrument &b) { return a.resource < b.resource; });
+    QCOMPARE(found.size(), 2);
+    QCOMPARE(found.at(0).resource, QStringLiteral("TCPIP0::192.0.2.1::hislip0,4890::INSTR"));
+    QCOMPARE(found.at(0).services.size(), 3);
+    QCOMPARE(found.at(1).resource, QStringLiteral("TCPIP0::192.0.2.2::INSTR"));
+    QCOMPARE(found.at(1).instance, QStringLiteral("ZOY550X 4711"));
+}
+
+int main(int argc, char *argv[])
+{
+    // Multicast sent on one end of a veth pair loops back to this host, which is all the querier
+    // and the responders need; where the kernel refuses the link, there is nothing to test.
+    const QString setup =
+        QStringLiteral("ip link add mdns0 type veth peer name mdns1 && ip link set mdns1 up && "
+                       "ip link set mdns0 multicast on up && ip addr add %1/24 dev mdns0")
+            .arg(LanAddress);
+    if (QProcess::execute("sh", {"-c", setup}) != 0) {
+        std::fprintf(stderr, "no multicast-capable virtual link can be made here; skipping\n");
+        return 77;
+    }
+    QCoreApplication app(argc, argv);
+    TstMdnsQuerier suite;
+    return QTest::qExec(&suite, argc, argv);
+}
+#include "tst_mdnsquerier.moc"
