@@ -41,10 +41,11 @@ const CliCommand commands[] = {
      "    (a text containing \"?\"), then prints the reply, the duration and the instrument's static\n"
      "    and queued errors. Exit status 1 when a command failed or the instrument reported errors."},
     {"discover", runDiscoverCommand,
-     "discover [--expression EXPR]\n"
-     "    Looks for VXI-11 instruments on the local networks (portmapper broadcast) and prints one\n"
-     "    line per identified instrument: VISA resource, type, serial number, firmware (tab-\n"
-     "    separated). EXPR filters the host names (wildcards * and ?, any case)."},
+     "discover [--expression EXPR] [--method portmapper|mdns|both]\n"
+     "    Looks for instruments on the local networks (portmapper broadcast, multicast DNS service\n"
+     "    discovery, or both: the default) and prints one line per identified instrument: the VISA\n"
+     "    resource it would use (HiSLIP before VXI-11 before a raw socket), type, serial number,\n"
+     "    firmware (tab-separated). EXPR filters the host names (wildcards * and ?, any case)."},
 };
 
 void printUsage()

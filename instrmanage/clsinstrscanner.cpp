@@ -34,6 +34,7 @@ ClsInstrScanner::ClsInstrScanner(QObject *parent) : QObject(parent)
     // readyRead() handler that found the host.
     connect(this, &ClsInstrScanner::newUdpRpcReplys, this, &ClsInstrScanner::getVxiInstrIdn,
             Qt::QueuedConnection);
+    m_mdns = new MdnsQuerier(this);
     m_localHostName = QHostInfo::localHostName();
     ScanTrace::info(QStringLiteral("Local host name is '%1'").arg(m_localHostName));
 }
@@ -51,7 +52,8 @@ void ClsInstrScanner::startLanScan(const QString &strExpression)
     }
     releaseUdpSockets();
     m_xid = 1000;
-    bindUdpSockets();
+    if (usesPortmapper())
+        bindUdpSockets();
 
     m_hosts.clear();
     m_heard.clear();
@@ -68,7 +70,9 @@ void ClsInstrScanner::startLanScan(const QString &strExpression)
                          .arg(baCall.size()));
 
     m_windowOpen = true;
-    broadcastGetPort(baCall);
+    if (usesPortmapper())
+        broadcastGetPort(baCall);
+    m_mdnsSockets = usesMdns() ? m_mdns->start() : 0;
     m_replyTimer->start(m_collectWindowMs);
 }
 
@@ -206,6 +210,7 @@ void ClsInstrScanner::handleDatagram(const QByteArray &baDatagram, const QHostAd
     host.vxiPort = qint32(reply.port);
     host.hostName = hostNameOf(strAddress);
     host.resource = QStringLiteral("TCPIP::%1::INSTR").arg(host.hostName);
+    host.foundBy = QStringLiteral("portmapper");
     ScanTrace::debug(
         QStringLiteral("RPC portmapper reply message received from: %1:%2 (Hostname: %3) (VXI-11 port: %4)")
             .arg(strAddress, QString::number(u16SenderPort), host.hostName, QString::number(host.vxiPort)));
@@ -263,6 +268,7 @@ void ClsInstrScanner::abortLanInstrScan()
     m_replyTimer->stop();
     for (QUdpSocket *socket : qAsConst(m_udpSockets))
         disconnect(socket, &QUdpSocket::readyRead, this, &ClsInstrScanner::getUdpRpcReplyMsgs);
+    takeMdnsResults();
 
     if (!m_heard.isEmpty())
         ScanTrace::info(QStringLiteral("LAN search discovered %1 VXI-11 instrument(s)").arg(m_heard.size()));
@@ -312,7 +318,11 @@ bool ClsInstrScanner::identifyHost(InstrScanHost &host)
     ClsVxiIdnClient client(*m_tcpSocket, m_xid);
     QString strIdn;
     quint32 u32Lid = 0;
-    const bool bolGood = client.identify(host.address, quint16(host.vxiPort), strIdn, u32Lid);
+    // The scanner's own VXI-11 client needs no library; instruments without VXI-11 are asked
+    // over the resource they announced.
+    const bool bolGood = host.vxiPort != 0
+                             ? client.identify(host.address, quint16(host.vxiPort), strIdn, u32Lid)
+                             : identifyOverResource(host, strIdn);
     if (bolGood) {
         const InstrIdent::Identity identity = InstrIdent::parseIdn(strIdn);
         host.manufacturer = identity.manufacturer;
@@ -338,14 +348,21 @@ bool ClsInstrScanner::identifyHost(InstrScanHost &host)
     return true;
 }
 
-bool ClsInstrScanner::isKnownInstrument(const InstrScanHost &host) const
+bool ClsInstrScanner::isKnownInstrument(const InstrScanHost &host)
 {
     // Without a serial number two instruments of one type cannot be told apart: both stay.
     if (host.serialNumber.isEmpty())
         return false;
-    for (const InstrScanHost &known : m_hosts) {
+    for (InstrScanHost &known : m_hosts) {
         if (known.manufacturer == host.manufacturer && known.instrType == host.instrType &&
             known.serialNumber == host.serialNumber) {
+            // Found both ways under two addresses: the one entry keeps the better resource.
+            if (resourceRank(host.resource) < resourceRank(known.resource)) {
+                known.resource = host.resource;
+                known.address = host.address;
+            }
+            if (known.foundBy != host.foundBy)
+                known.foundBy = QStringLiteral("portmapper and mDNS");
             // One instrument under two addresses (two LAN ports, or a second address on one).
             ScanTrace::debug(
                 QStringLiteral("Removing host %1 from list. Instrument '%2-%3' already found at %4")

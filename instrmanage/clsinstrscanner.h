@@ -2,6 +2,7 @@
 #define LISTFORGE_INSTRMANAGE_CLSINSTRSCANNER_H
 
 #include "instrmanage/instrscanhost.h"
+#include "instrmanage/mdnsquerier.h"
 #include "instrmanage/scanendpoints.h"
 
 #include <QHash>
@@ -41,6 +42,9 @@ public:
     // names and instrument types must match; empty keeps every host. Refused (traced) while a
     // scan runs: it ends with its own signal.
     void startLanScan(const QString &strExpression);
+    // Which methods the next scans use; both by default.
+    void setMethod(LanScanMethod method) { m_method = method; }
+    LanScanMethod method() const { return m_method; }
     // How long replies are collected; the program keeps CollectTimeoutMs, protocol tests that
     // need no slow peers may shorten it.
     void setCollectWindowMs(int intMs) { m_collectWindowMs = intMs; }
@@ -49,6 +53,7 @@ public:
     QString localHostName() const { return m_localHostName; }
     QStringList boundAddresses() const { return m_boundAddresses; }
     int udpSocketCount() const { return m_udpSockets.size(); }
+    int mdnsSocketCount() const { return m_mdnsSockets; }
     quint32 xid() const { return m_xid; }
     bool isScanning() const { return m_windowOpen || m_identifying || m_identifyScheduled; }
 
@@ -71,7 +76,13 @@ private:
     QString hostNameOf(const QString &strAddress);
     void scheduleIdentification();
     bool identifyHost(InstrScanHost &host);
-    bool isKnownInstrument(const InstrScanHost &host) const;
+    bool usesPortmapper() const { return m_method != LanScanMethod::Mdns; }
+    bool usesMdns() const { return m_method != LanScanMethod::Portmapper; }
+    void takeMdnsResults();
+    bool identifyOverResource(InstrScanHost &host, QString &strIdn);
+    // 0 for HiSLIP, 1 for VXI-11, 2 for a raw socket: lower is preferred.
+    static int resourceRank(const QString &strResource);
+    bool isKnownInstrument(const InstrScanHost &host);
     void finishIfDone();
 
     QList<QUdpSocket *> m_udpSockets;
@@ -83,7 +94,10 @@ private:
     quint32 m_xid = 1000;
     quint32 m_broadcastXid = 0; // replies to the broadcast carry this; identification moves m_xid on
     QRegExp m_searchExpression;
-    QList<InstrScanHost> m_hosts;    // identified
+    QList<InstrScanHost> m_hosts; // identified
+    MdnsQuerier *m_mdns = nullptr;
+    LanScanMethod m_method = LanScanMethod::Both;
+    int m_mdnsSockets = 0;
     QList<InstrScanHost> m_heard;    // every host that answered this scan, identified or not
     QList<InstrScanHost> m_waiting;  // heard, not yet asked
     QHash<QString, QString> m_names; // address text -> host name, looked up once per scan
