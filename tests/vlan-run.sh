@@ -138,6 +138,12 @@ for spec in "${specs[@]}"; do
     list="$list${list:+;}$address $name $model"
 done
 
+# The scanner uses running interfaces only, and a veth link reports its carrier a moment after
+# it is set up: hand over a network whose PC link is really up.
+for _ in $(seq 200); do
+    [ "$(cat /sys/class/net/lan0/operstate 2>/dev/null)" = up ] && break
+    sleep 0.025
+done
 export LISTFORGE_VLAN_INSTRUMENTS="$list"
 "$@"
 exit $?
