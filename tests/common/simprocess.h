@@ -26,6 +26,10 @@ public:
     quint16 socketPort(int instrument = 0) const { return m_socketPorts.value(instrument); }
     quint16 vxi11Port(int instrument = 0) const { return m_vxi11Ports.value(instrument); }
     quint16 hislipPort(int instrument = 0) const { return m_hislipPorts.value(instrument); }
+    // Address and model of each instrument, from its "# ADDRESS MODEL ..." line.
+    QString address(int instrument = 0) const { return m_addresses.value(instrument); }
+    QString model(int instrument = 0) const { return m_models.value(instrument); }
+    int instrumentCount() const { return m_socketPorts.size(); }
     QStringList resources() const { return m_resources; }
     QProcess &process() { return m_process; }
 
@@ -34,6 +38,8 @@ private:
     QList<quint16> m_socketPorts;
     QList<quint16> m_vxi11Ports;
     QList<quint16> m_hislipPorts;
+    QStringList m_addresses;
+    QStringList m_models;
     QStringList m_resources;
     QString m_error;
 };

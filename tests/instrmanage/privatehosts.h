@@ -70,4 +70,16 @@ inline bool setHostName(const char *name)
 
 } // namespace PrivateHosts
 
+// main() of a suite that needs its own /etc/hosts: installs it before the application exists.
+#define PRIVATE_HOSTS_MAIN(Suite, App, hostsText)                                                            \
+    int main(int argc, char *argv[])                                                                         \
+    {                                                                                                        \
+        const int status = PrivateHosts::install(hostsText);                                                 \
+        if (status != 0)                                                                                     \
+            return status;                                                                                   \
+        App app(argc, argv);                                                                                 \
+        Suite suite;                                                                                         \
+        return QTest::qExec(&suite, argc, argv);                                                             \
+    }
+
 #endif

@@ -60,9 +60,10 @@ void TstDiscoverCli::listsIdentifiedInstruments()
 {
     // A serial number with a tab and a terminal escape sequence must not add fields or reach the
     // terminal.
-    SimProcess sim({"--instrument", "ZOY550X@127.0.0.2", "--instrument", "GKR550X@127.0.0.3", "--port", "0",
-                    "--serial", "100\t200\x1b[2J"});
-    QVERIFY2(sim.isReady(), qPrintable(sim.errorText()));
+    SimProcess sim;
+    QVERIFY2(sim.start({"--instrument", "ZOY550X@127.0.0.2", "--instrument", "GKR550X@127.0.0.3", "--port",
+                        "0", "--serial", "100\t200\x1b[2J"}),
+             qPrintable(sim.errorText()));
 
     Run run = discover({"--expression", "*ZOY*"});
     QCOMPARE(run.status, 0);
@@ -130,14 +131,6 @@ void TstDiscoverCli::usageErrors()
     QVERIFY(timer.elapsed() < 4000);
 }
 
-int main(int argc, char *argv[])
-{
-    const int status = PrivateHosts::install(HostsFile);
-    if (status != 0)
-        return status;
-    QCoreApplication app(argc, argv);
-    TstDiscoverCli suite;
-    return QTest::qExec(&suite, argc, argv);
-}
+PRIVATE_HOSTS_MAIN(TstDiscoverCli, QCoreApplication, HostsFile)
 
 #include "tst_discovercli.moc"

@@ -6,7 +6,7 @@
 #include "instrmanage/dlginstrmanage.h"
 #include "privatehosts.h"
 #include "simprocess.h"
-#include "tests/common/tracelines.h"
+#include "tracelines.h"
 #include "visa/clsvisacontrol.h"
 
 #include <QApplication>
@@ -241,9 +241,9 @@ void TstDlgInstrManage::duplicatesAreTracedOnce()
 
 void TstDlgInstrManage::manualAddOverVxi11()
 {
-    m_sim =
-        std::make_unique<SimProcess>(QStringList{"--model", "ZOY550X", "--serial", "100555", "--port", "0"});
-    QVERIFY2(m_sim->isReady(), qPrintable(m_sim->errorText()));
+    m_sim = std::make_unique<SimProcess>();
+    QVERIFY2(m_sim->start({"--model", "ZOY550X", "--serial", "100555", "--port", "0"}),
+             qPrintable(m_sim->errorText()));
 
     DlgInstrManage dialog;
     QSignalSpy updated(&dialog, &DlgInstrManage::instrListUpdated);
@@ -289,10 +289,9 @@ void TstDlgInstrManage::manualAddOverVxi11()
 
 void TstDlgInstrManage::manualAddOfSocketResource()
 {
-    m_sim = std::make_unique<SimProcess>(QStringList{"--model", "DVT330X", "--port", "0"});
-    QVERIFY2(m_sim->isReady(), qPrintable(m_sim->errorText()));
-    const QString resource =
-        QStringLiteral("TCPIP0::127.0.0.1::%1::SOCKET").arg(m_sim->instruments().at(0).socketPort);
+    m_sim = std::make_unique<SimProcess>();
+    QVERIFY2(m_sim->start({"--model", "DVT330X", "--port", "0"}), qPrintable(m_sim->errorText()));
+    const QString resource = QStringLiteral("TCPIP0::127.0.0.1::%1::SOCKET").arg(m_sim->socketPort());
 
     DlgInstrManage dialog;
     child<QComboBox>(dialog, "cbxInstr")->setEditText(resource);
@@ -349,9 +348,9 @@ void TstDlgInstrManage::hostHistoryKeepsTen()
 
 void TstDlgInstrManage::settingsRoundTrip()
 {
-    m_sim =
-        std::make_unique<SimProcess>(QStringList{"--model", "GKR550X", "--serial", "100300", "--port", "0"});
-    QVERIFY2(m_sim->isReady(), qPrintable(m_sim->errorText()));
+    m_sim = std::make_unique<SimProcess>();
+    QVERIFY2(m_sim->start({"--model", "GKR550X", "--serial", "100300", "--port", "0"}),
+             qPrintable(m_sim->errorText()));
 
     // Enabled and reachable, disabled, enabled but unreachable.
     const QList<InstrRecord> stored{makeRecord("GKR550X", "100300", "TCPIP0::127.0.0.1::INSTR", true),
@@ -567,9 +566,9 @@ void TstDlgInstrManage::savingDuringStartupScanKeepsLanEntries()
 
 void TstDlgInstrManage::refreshShowsBusyForHeldInstrument()
 {
-    m_sim =
-        std::make_unique<SimProcess>(QStringList{"--model", "ZOY550X", "--serial", "100900", "--port", "0"});
-    QVERIFY2(m_sim->isReady(), qPrintable(m_sim->errorText()));
+    m_sim = std::make_unique<SimProcess>();
+    QVERIFY2(m_sim->start({"--model", "ZOY550X", "--serial", "100900", "--port", "0"}),
+             qPrintable(m_sim->errorText()));
     const QString resource = QStringLiteral("TCPIP0::127.0.0.1::INSTR");
 
     // Another part of the program holds the instrument.
@@ -612,9 +611,10 @@ void TstDlgInstrManage::gpibAndUsbScansFindNothingCleanly()
 
 void TstDlgInstrManage::lanScanAndRefreshOfLanEntries()
 {
-    m_sim = std::make_unique<SimProcess>(
-        QStringList{"--instrument", "ZOY550X@127.0.0.2", "--instrument", "GKR550X@127.0.0.3", "--port", "0"});
-    QVERIFY2(m_sim->isReady(), qPrintable(m_sim->errorText()));
+    m_sim = std::make_unique<SimProcess>();
+    QVERIFY2(m_sim->start(
+                 {"--instrument", "ZOY550X@127.0.0.2", "--instrument", "GKR550X@127.0.0.3", "--port", "0"}),
+             qPrintable(m_sim->errorText()));
 
     DlgInstrManage dialog;
     QSignalSpy updated(&dialog, &DlgInstrManage::instrListUpdated);
@@ -657,14 +657,6 @@ void TstDlgInstrManage::lanScanAndRefreshOfLanEntries()
     QCOMPARE(dialog.instrState(record.resource), DlgInstrManage::InstrState::Offline);
 }
 
-int main(int argc, char *argv[])
-{
-    const int status = PrivateHosts::install(HostsFile);
-    if (status != 0)
-        return status;
-    QApplication app(argc, argv);
-    TstDlgInstrManage suite;
-    return QTest::qExec(&suite, argc, argv);
-}
+PRIVATE_HOSTS_MAIN(TstDlgInstrManage, QApplication, HostsFile)
 
 #include "tst_dlginstrmanage.moc"

@@ -541,14 +541,6 @@ void TstInstrScanner::scanWithoutUdpSocketStillEnds()
     QVERIFY_TRACED(m_trace, TraceKindWarning, tagged("No UDP sockets are available for RPC broadcast"));
 }
 
-int main(int argc, char *argv[])
-{
-    const int status = PrivateHosts::install(HostsFile);
-    if (status != 0)
-        return status;
-    QCoreApplication app(argc, argv);
-    TstInstrScanner suite;
-    return QTest::qExec(&suite, argc, argv);
-}
+PRIVATE_HOSTS_MAIN(TstInstrScanner, QCoreApplication, HostsFile)
 
 #include "tst_instrscanner.moc"

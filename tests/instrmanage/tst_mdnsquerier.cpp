@@ -171,13 +171,15 @@ void TstMdnsQuerier::findsSimulatorAnnouncements()
 #endif
     // Two instruments of one simulator: HiSLIP on a port of its own, and none at all.
     QProcess::execute("ip", {"addr", "add", "192.0.2.2/24", "dev", "mdns0"});
-    SimProcess withHislip({"--address", "192.0.2.1", "--hislip-port", "4890", "--portmapper-port", "0"});
-    SimProcess withoutHislip(
-        {"--address", "192.0.2.2", "--hislip-port", "0", "--portmapper-port", "0", "--serial", "4711"});
-    QVERIFY2(withHislip.isReady() && withoutHislip.isReady(), qPrintable(withHislip.errorText()));
-    SimProcess silent({"--address", "192.0.2.1", "--port", "5026", "--hislip-port", "0", "--portmapper-port",
-                       "0", "--no-mdns"});
-    QVERIFY(silent.isReady());
+    SimProcess withHislip, withoutHislip, silent;
+    QVERIFY2(withHislip.start({"--address", "192.0.2.1", "--hislip-port", "4890", "--portmapper-port", "0"}),
+             qPrintable(withHislip.errorText()));
+    QVERIFY2(withoutHislip.start({"--address", "192.0.2.2", "--hislip-port", "0", "--portmapper-port", "0",
+                                  "--serial", "4711"}),
+             qPrintable(withoutHislip.errorText()));
+    QVERIFY2(silent.start({"--address", "192.0.2.1", "--port", "5026", "--hislip-port", "0",
+                           "--portmapper-port", "0", "--no-mdns"}),
+             qPrintable(silent.errorText()));
     QList<MdnsInstrument> found = collect(1500);
     std::sort(found.begin(), found.end(),
               [](const MdnsInstrument &a, const MdnsInstrument &b) { return a.resource < b.resource; });

@@ -1,8 +1,8 @@
 #ifndef LISTFORGE_TESTS_INSTRMODELS_MODELHARNESS_H
 #define LISTFORGE_TESTS_INSTRMODELS_MODELHARNESS_H
 
-#include "../sim/simprocess.h"
 #include "instrument/clsinstrcontrol.h"
+#include "simprocess.h"
 
 #include <QList>
 #include <QPair>
