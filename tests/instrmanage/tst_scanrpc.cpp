@@ -21,12 +21,9 @@ private slots:
     void xidStaysBetween1000And1999();
     void getPortCallLayout();
     void vxiCallLayouts();
-    void deviceWritePadsData_data();
-    void deviceWritePadsData();
     void replyHeaderChecks_data();
     void replyHeaderChecks();
     void truncatedRepliesAreNeverAccepted();
-    void acceptStatusTexts();
     void recordAssembly();
     void recordSplitAtEveryByte();
     void resultParsersRefuseShortBodies();
@@ -85,28 +82,6 @@ void TstScanRpc::vxiCallLayouts()
     QCOMPARE(destroy, words({0x8000002C, 1004}) + header11 + words({23}) + auth + words({7}));
 }
 
-void TstScanRpc::deviceWritePadsData_data()
-{
-    QTest::addColumn<QByteArray>("data");
-    QTest::newRow("empty") << QByteArray();
-    QTest::newRow("1") << QByteArray("A");
-    QTest::newRow("3") << QByteArray("ABC");
-    QTest::newRow("4") << QByteArray("ABCD");
-    QTest::newRow("5") << QByteArray("ABCDE");
-}
-
-void TstScanRpc::deviceWritePadsData()
-{
-    QFETCH(QByteArray, data);
-    const QByteArray call = ScanRpc::buildDeviceWriteCall(1001, 1, data);
-    // The record mark announces exactly the bytes that follow, padded to whole words.
-    QCOMPARE(wordAt(call, 0), 0x80000000u | quint32(call.size() - 4));
-    QCOMPARE(call.size() % 4, 0);
-    QCOMPARE(wordAt(call, 60), quint32(data.size()));
-    QCOMPARE(call.mid(64, data.size()), data);
-    QVERIFY(call.mid(64 + data.size()).count('\0') == call.size() - 64 - data.size());
-}
-
 void TstScanRpc::replyHeaderChecks_data()
 {
     QTest::addColumn<QByteArray>("message");
@@ -162,21 +137,6 @@ void TstScanRpc::truncatedRepliesAreNeverAccepted()
     QCOMPARE(full.port, 4321u);
     // Bytes after the port do not matter.
     QCOMPARE(ScanRpc::parseGetPortReply(reply + "junk", 1200).port, 4321u);
-}
-
-void TstScanRpc::acceptStatusTexts()
-{
-    const QString portmapper = QStringLiteral("Portmapper");
-    QCOMPARE(ScanRpc::acceptStatusReason(1, portmapper),
-             QStringLiteral("program (Portmapper) is unavailable"));
-    QCOMPARE(ScanRpc::acceptStatusReason(2, portmapper),
-             QStringLiteral("program (Portmapper) version does not fit"));
-    QCOMPARE(ScanRpc::acceptStatusReason(3, portmapper),
-             QStringLiteral("(Portmapper) procedure is not supported"));
-    QCOMPARE(ScanRpc::acceptStatusReason(4, QStringLiteral("VXI-11")),
-             QStringLiteral("parameters are not supported by (VXI-11) procedure"));
-    QCOMPARE(ScanRpc::acceptStatusReason(5, portmapper), QStringLiteral("unknown errors occured"));
-    QCOMPARE(ScanRpc::acceptStatusReason(0, portmapper), QStringLiteral("unknown errors occured"));
 }
 
 void TstScanRpc::recordAssembly()

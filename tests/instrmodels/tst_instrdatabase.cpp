@@ -1,6 +1,6 @@
 // The model databases built from option lists, without an instrument: path and baseband
-// counts, frequency and level limits, option order, digital standards, symbol-rate rows and
-// the tables handed to the main window.
+// counts, frequency and level limits, digital standards, symbol-rate rows and the tables handed
+// to the main window, against the values the instruments work with.
 
 #include "instrument/cdmdisplaynames.h"
 #include "instrument/clsdvtcontrol.h"
@@ -44,7 +44,6 @@ class TstInstrDatabase : public QObject
     Q_OBJECT
 
 private slots:
-    void optionOrder();
     void rfPathsAndFrequencyLimits_data();
     void rfPathsAndFrequencyLimits();
     void basebandPaths_data();
@@ -55,19 +54,10 @@ private slots:
     void digitalStandards();
     void symbolRatesAndDeviation_data();
     void symbolRatesAndDeviation();
-    void rampLimitsAndMarkerRoutes();
+    void markerRoutes();
+    void valuesAnInstrumentNeeds_data();
+    void valuesAnInstrumentNeeds();
 };
-
-void TstInstrDatabase::optionOrder()
-{
-    // B before K, numbers compared as numbers, duplicates kept next to each other, empty parts kept.
-    const QStringList lstSorted = InstrDatabaseBuilder::installedOptionList(
-        QStringLiteral("ZOY-K42,ZOY-B106,ZOY-B10,,ZOY-B9,ZOY-K42,ZOY-B10"));
-    QCOMPARE(lstSorted, QStringList({QString(), QStringLiteral("ZOY-B9"), QStringLiteral("ZOY-B10"),
-                                     QStringLiteral("ZOY-B10"), QStringLiteral("ZOY-B106"),
-                                     QStringLiteral("ZOY-K42"), QStringLiteral("ZOY-K42")}));
-    QCOMPARE(InstrDatabaseBuilder::installedOptionList(QString()), QStringList{QString()});
-}
 
 void TstInstrDatabase::rfPathsAndFrequencyLimits_data()
 {
@@ -328,19 +318,12 @@ void TstInstrDatabase::symbolRatesAndDeviation()
         QCOMPARE(mapMod.value(utf8(CdmNames::Mod4096Qam)).symbolRateMax, qpskMax);
 }
 
-void TstInstrDatabase::rampLimitsAndMarkerRoutes()
+void TstInstrDatabase::markerRoutes()
 {
     const InstrDatabase gkr = build(ClsGKRControl::description(), QStringLiteral("GKR-B103")).database;
     const InstrDatabase dvt = build(ClsDVTControl::description(), QStringLiteral("DVT-B103")).database;
     const InstrDatabase zoy = build(ClsZOYControl::description(), QStringLiteral("ZOY-B103")).database;
     const InstrDatabase hern = build(ClsHERNControl::description(), QStringLiteral("HERN-B106")).database;
-    for (int intIndex = 0; intIndex < 8; ++intIndex)
-        QCOMPARE(dvt.cdmRampLimits[intIndex], gkr.cdmRampLimits[intIndex]);
-    QCOMPARE(gkr.cdmRampLimits[RampRiseDelayMin], -4.0);
-    QCOMPARE(zoy.cdmRampLimits[RampRiseDelayMin], 0.0);
-    QCOMPARE(zoy.cdmRampLimits[RampFallDelayMin], 0.0);
-    QCOMPARE(zoy.cdmRampLimits[LevelAttenuationMax], 50.0);
-
     // Two-path models describe path B even with one RF path.
     QCOMPARE(gkr.numRFPaths, 1);
     QCOMPARE(gkr.markerRoutes.size(), 2);
@@ -357,6 +340,92 @@ void TstInstrDatabase::rampLimitsAndMarkerRoutes()
     QCOMPARE(zoy.markerRoutes[1].size(), 3);
     QCOMPARE(zoy.numMarkers, 3);
     QCOMPARE(hern.numMarkers, 2);
+}
+
+// What a real instrument takes, written out once: the rows of the modulation table ("bits per
+// symbol|parameter label|minimum|maximum|codings"), of the filter table (label, minimum and maximum
+// of both parameters) and the eight ramp limits. A data list or a filter set up with a wrong
+// value here plays wrongly on the instrument.
+void TstInstrDatabase::valuesAnInstrumentNeeds_data()
+{
+    QTest::addColumn<int>("model");
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("values");
+    const QString dg = "None,Differential,Differential+Gray,Gray";
+    const QString qam = "None,Differential,Phase Differential,Differential+Gray,Gray";
+    const QString n = "None|None|None";
+    auto mod = [](const char *key, int model, const QString &values) {
+        QTest::newRow(key) << model << "mod" << QString::fromUtf8(key) << values;
+    };
+    mod("ASK", 1, "1|Mod. Depth [%]:|0|100|" + dg);
+    mod("BPSK", 1, "1|" + n + "|" + dg);
+    mod("QPSK", 1, "2|" + n + "|" + dg + ",INMARSAT,ICO,WCDMA,CDMA2000");
+    mod("QPSK 45° Off.", 1, "2|" + n + "|" + dg);
+    mod("QPSK EDGE", 1, "2|" + n + "|None");
+    mod("AQPSK", 1, "2|Angle Alpha [°]:|0|180|" + dg);
+    mod("OQPSK", 1, "2|" + n + "|" + dg);
+    mod("Pi/4 QPSK", 1, "2|" + n + "|None,Differential,Gray");
+    mod("Pi/2 DBPSK", 1, "1|" + n + "|None,Gray");
+    mod("Pi/4 DQPSK", 1, "2|" + n + "|None,Gray,NADC,PDC,PHS,TETRA,APCOS25 (PSK),PWT,TFTS/TETRA");
+    mod("Pi/8 D8PSK", 1, "3|" + n + "|None,Gray,APCOS25 (8PSK)");
+    mod("8PSK", 1, "3|" + n + "|" + dg + ",VDL");
+    mod("8PSK EDGE", 1, "3|" + n + "|None");
+    mod("16QAM", 1, "4|" + n + "|" + qam);
+    mod("16QAM EDGE", 1, "4|" + n + "|None");
+    mod("32QAM", 1, "5|" + n + "|" + qam);
+    mod("32QAM EDGE", 1, "5|" + n + "|None");
+    mod("64QAM", 1, "6|" + n + "|" + qam);
+    mod("128QAM", 1, "7|" + n + "|" + qam);
+    mod("256QAM", 1, "8|" + n + "|" + qam);
+    mod("1024QAM", 1, "10|" + n + "|" + qam);
+    mod("4096QAM", 4, "12|" + n + "|" + qam);
+    mod("MSK", 1, "1|" + n + "|" + dg + ",GSM");
+    mod("2FSK", 1, "1|Freq. Dev. [kHz]:|0.001|15000|" + dg + ",GSM");
+    mod("4FSK", 4, "2|Freq. Dev. [kHz]:|0.001|40000|" + dg + ",APCOS25 (FSK)");
+    mod("USER", 3, "2|Map. File:|None|None|None");
+    auto filter = [](const char *key, const QString &values) {
+        QTest::newRow(key) << 0 << "filter" << QString(key) << values;
+    };
+    filter("Root Cosine", "Roll Off:|0.05|1.00|" + n);
+    filter("Cosine", "Roll Off:|0.05|1.00|Bandwidth [Hz]:|400|15000000");
+    filter("Gauss (Pure)", "B x T:|0.15|2.50|" + n);
+    filter("Gauss (FSK)", "B x T:|0.15|100000|" + n);
+    filter("Gauss (Linear)", n + "|" + n);
+    filter("APCOS25", "Roll Off:|0.05|0.99|" + n);
+    filter("APCOS25 (LSM)", "Gauss Cutoff [Hz]:|400|25000000|LP Cutoff [Hz]:|400|25000000");
+    filter("Split Phase", "B x T:|0.15|2.50|" + n);
+    filter("Lowpass (ACP opti.)", "Cuoff freq. fact.:|0.05|2.00|" + n);
+    filter("Lowpass (EVM opti.)", "Cuoff freq. fact.:|0.05|2.00|" + n);
+    filter("USER", "Filter File:|None|None|" + n);
+    for (int model : {0, 1, 2, 3})
+        QTest::addRow("ramp %d", model) << model << "ramp" << QString() << "0.25|16|-4|4|-4|4|0|50";
+    QTest::newRow("ramp ZOY") << 4 << "ramp" << QString() << "0.25|16|0|4|0|4|0|50";
+}
+
+void TstInstrDatabase::valuesAnInstrumentNeeds()
+{
+    QFETCH(int, model);
+    QFETCH(QString, table);
+    QFETCH(QString, key);
+    QFETCH(QString, values);
+    const InstrDatabase database = build(descriptionOf(model), QString()).database;
+    QStringList actual;
+    if (table == "mod") {
+        QVERIFY(database.modulations.contains(key));
+        const ModulationInfo info = database.modulations.value(key);
+        actual << info.bitsPerSymbol << info.paramLabel << info.paramMin << info.paramMax
+               << info.codings.join(',');
+    } else if (table == "filter") {
+        QVERIFY(database.filters.contains(key));
+        const FilterInfo info = database.filters.value(key);
+        for (int index = 0; index < 2; ++index)
+            actual << info.paramLabels[index] << info.paramMins[index] << info.paramMaxs[index];
+    } else {
+        for (double limit : database.cdmRampLimits)
+            actual << QString::number(limit);
+    }
+    QCOMPARE(actual.join('|'), values);
 }
 
 QTEST_GUILESS_MAIN(TstInstrDatabase)
