@@ -1,5 +1,6 @@
 #include "lists/controllist.h"
 #include "tests/common/filesizelimit.h"
+#include "tests/lists/listfiles.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -106,11 +107,8 @@ private slots:
         data.strLength = QStringLiteral("2000");
         for (int i = 0; i < SignalCount; ++i)
             data.tags[i] = QStringLiteral("%1:1;%2:0").arg(i).arg(100 + i);
-        QVERIFY(writeFile(strPath, data).ok);
-
-        QFile file(strPath);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QVERIFY(!file.readAll().contains('\n'));
+        QVERIFY(ControlList::writeFile(strPath, data).ok);
+        QVERIFY(!readAll(strPath).contains('\n'));
 
         const ReadResult read = readFile(strPath);
         QVERIFY(read.result.ok);
@@ -125,11 +123,9 @@ private slots:
     void readerFallbacks()
     {
         QTemporaryDir dir;
-        auto writeRaw = [&](const QString &name, const QByteArray &bytes) {
-            QFile file(dir.filePath(name));
-            file.open(QIODevice::WriteOnly);
-            file.write(bytes);
-            return file.fileName();
+        const auto writeRaw = [&](const QString &name, const QByteArray &bytes) {
+            ::writeFile(dir.filePath(name), bytes);
+            return dir.filePath(name);
         };
 
         ReadResult read = readFile(writeRaw(QStringLiteral("dl.dm_iqc"), "{TYPE:GKR-DL}{CONTROL LENGTH:5}"));
@@ -181,11 +177,9 @@ private slots:
     {
         QTemporaryDir dir;
         QFETCH(QString, line);
-        QFile file(dir.filePath(QStringLiteral("foreign.dm_iqc")));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(line.toLatin1());
-        file.close();
-        const ReadResult read = readFile(file.fileName());
+        const QString strPath = dir.filePath(QStringLiteral("foreign.dm_iqc"));
+        QVERIFY(::writeFile(strPath, line.toLatin1()));
+        const ReadResult read = readFile(strPath);
         QVERIFY(read.result.ok);
         QFETCH(int, signal);
         QTEST(read.data.tags[signal], "tags");
@@ -197,31 +191,25 @@ private slots:
         const QString strPath = dir.filePath(QStringLiteral("keep.dm_iqc"));
         ControlListData data;
         data.strLength = QStringLiteral("7");
-        QVERIFY(writeFile(strPath, data).ok);
-        const QByteArray before = [&] {
-            QFile f(strPath);
-            f.open(QIODevice::ReadOnly);
-            return f.readAll();
-        }();
+        QVERIFY(ControlList::writeFile(strPath, data).ok);
+        const QByteArray before = readAll(strPath);
         // A directory in the way of the temporary file's rename: the save fails and says so.
         const QString strBlocked = dir.filePath(QStringLiteral("sub"));
         QVERIFY(QDir().mkpath(strBlocked + QStringLiteral("/x.dm_iqc")));
-        const ListResult failed = writeFile(strBlocked + QStringLiteral("/x.dm_iqc"), data);
+        const ListResult failed = ControlList::writeFile(strBlocked + QStringLiteral("/x.dm_iqc"), data);
         QVERIFY(!failed.ok);
         QCOMPARE(failed.message, QStringLiteral("Unable to create and open control list file 'x.dm_iqc'!"));
-        QVERIFY(!writeFile(dir.filePath(QStringLiteral("no/such/dir/y.dm_iqc")), data).ok);
+        QVERIFY(!ControlList::writeFile(dir.filePath(QStringLiteral("no/such/dir/y.dm_iqc")), data).ok);
         // A write that fails half-way (a full disk) is reported and replaces nothing.
         ListResult truncated;
         {
             const FileSizeLimit limit(16);
             QVERIFY(limit.isActive());
-            truncated = writeFile(strPath, data);
+            truncated = ControlList::writeFile(strPath, data);
         }
         QCOMPARE(truncated.message, QStringLiteral("Unable to write control list file 'keep.dm_iqc'!"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("keep.dm_iqc")});
-        QFile f(strPath);
-        f.open(QIODevice::ReadOnly);
-        QCOMPARE(f.readAll(), before);
+        QCOMPARE(readAll(strPath), before);
     }
 };
 

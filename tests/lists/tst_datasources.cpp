@@ -45,19 +45,14 @@ private slots:
     void patternFillRepeatsThePattern_data();
     void patternFillRepeatsThePattern();
 
-    void asciiHexExample();
-    void binaryExample();
-    void asciiBitsIgnoresEverythingElse();
-    void utf16TextIsReadAsCharacters();
-    void emptyOrBitlessFileIsRefused();
+    void decoders_data();
+    void decoders();
     void oversizedFilesAreRefusedEarly();
-    void decodeFileMessages();
 
     void applyPrbsReplacesOrAppends();
     void applyPatternAndSequence();
     void emptyPatternAddsNothing();
     void refusedAppendLeavesListUnchanged();
-    void fullListRefusesEveryFurtherSource();
     void dataFileImport();
     void cellEdits();
 
@@ -158,45 +153,44 @@ void TstDataSources::patternFillRepeatsThePattern()
         QCOMPARE(last, qint64(count));
 }
 
-void TstDataSources::asciiHexExample()
+void TstDataSources::decoders_data()
 {
-    QCOMPARE(decoded(DataFileFormat::AsciiHex, "0F a"), QByteArray("000011111010"));
-    QCOMPARE(decoded(DataFileFormat::AsciiHex, "0x1g9\n"), QByteArray("000000011001")); // x, g skipped
-}
-
-void TstDataSources::binaryExample()
-{
-    QCOMPARE(decoded(DataFileFormat::Binary, QByteArray("\x80\x01", 2)), QByteArray("1000000000000001"));
-    QCOMPARE(decoded(DataFileFormat::Binary, QByteArray("\x00", 1)), QByteArray("00000000"));
-}
-
-void TstDataSources::asciiBitsIgnoresEverythingElse()
-{
-    QCOMPARE(decoded(DataFileFormat::AsciiBits, "1 0\r\n2x1\xc3\xa9"
-                                                "0"),
-             QByteArray("1010"));
-}
-
-void TstDataSources::utf16TextIsReadAsCharacters()
-{
+    QTest::addColumn<int>("format");
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<QByteArray>("bits");
+    const int hex = int(DataFileFormat::AsciiHex), bin = int(DataFileFormat::Binary),
+              ascii = int(DataFileFormat::AsciiBits);
     // U+0130 is 0x30 0x01 in UTF-16LE: read byte-wise it would turn into a stray "0".
-    const QString text = QStringLiteral("10\u0130 F");
-    const QByteArray utf16 = QTextCodec::codecForName("UTF-16LE")->fromUnicode(text);
-    QCOMPARE(decoded(DataFileFormat::AsciiBits, QByteArray("\xff\xfe", 2) + utf16), QByteArray("10"));
-    QCOMPARE(decoded(DataFileFormat::AsciiHex, QByteArray("\xff\xfe", 2) + utf16),
-             QByteArray("000100001111"));
+    const QByteArray utf16 = QByteArray("\xff\xfe", 2) +
+                             QTextCodec::codecForName("UTF-16LE")->fromUnicode(QStringLiteral("10\u0130 F"));
+    QTest::newRow("hex") << hex << QByteArray("0F a") << QByteArray("000011111010");
+    QTest::newRow("hex, x and g skipped") << hex << QByteArray("0x1g9\n") << QByteArray("000000011001");
+    QTest::newRow("binary") << bin << QByteArray("\x80\x01", 2) << QByteArray("1000000000000001");
+    QTest::newRow("binary zero") << bin << QByteArray(1, '\0') << QByteArray("00000000");
+    QTest::newRow("bits among others") << ascii
+                                       << QByteArray("1 0\r\n2x1\xc3\xa9"
+                                                     "0")
+                                       << QByteArray("1010");
+    QTest::newRow("utf-16 bits") << ascii << utf16 << QByteArray("10");
+    QTest::newRow("utf-16 hex") << hex << utf16 << QByteArray("000100001111");
+    QTest::newRow("empty bits") << ascii << QByteArray() << QByteArray("refused");
+    QTest::newRow("bitless hex") << hex << QByteArray("xyz") << QByteArray("refused");
+    QTest::newRow("empty binary") << bin << QByteArray() << QByteArray("refused");
 }
 
-void TstDataSources::emptyOrBitlessFileIsRefused()
+void TstDataSources::decoders()
 {
+    QFETCH(int, format);
+    QFETCH(QByteArray, input);
     ListResult r;
-    QCOMPARE(decoded(DataFileFormat::AsciiBits, "", &r), QByteArray("refused"));
-    QCOMPARE(r.message,
-             QStringLiteral("Amount of data bits in data file 'in.txt' is outside the specified range!"));
-    QCOMPARE(r.traceMessage,
-             QStringLiteral("Amount of data bits in the data file 'in.txt' is outside the specified range!"));
-    QCOMPARE(decoded(DataFileFormat::AsciiHex, "xyz", &r), QByteArray("refused"));
-    QCOMPARE(decoded(DataFileFormat::Binary, "", &r), QByteArray("refused"));
+    QTEST(decoded(DataFileFormat(format), input, &r), "bits");
+    if (!r.ok) {
+        QCOMPARE(r.message,
+                 QStringLiteral("Amount of data bits in data file 'in.txt' is outside the specified range!"));
+        QCOMPARE(
+            r.traceMessage,
+            QStringLiteral("Amount of data bits in the data file 'in.txt' is outside the specified range!"));
+    }
 }
 
 void TstDataSources::oversizedFilesAreRefusedEarly()
@@ -233,19 +227,6 @@ void TstDataSources::oversizedFilesAreRefusedEarly()
     QCOMPARE(r.message,
              QStringLiteral("Amount of data bits in data file 'big.txt' is outside the specified range!"));
     QVERIFY(bits.isEmpty());
-}
-
-void TstDataSources::decodeFileMessages()
-{
-    QByteArray bits;
-    ListResult r = DataFileDecoders::decodeFile(DataFileFormat::AsciiBits, path("none.txt"), bits);
-    QCOMPARE(r.message, QStringLiteral("Unable to open data file 'none.txt'!"));
-    r = DataFileDecoders::decodeFile(DataFileFormat::AsciiBits, m_dir.path(), bits);
-    QVERIFY(!r.ok);
-    QVERIFY(writeFile(path("ok.txt"), "0101 1"));
-    r = DataFileDecoders::decodeFile(DataFileFormat::AsciiBits, path("ok.txt"), bits);
-    QVERIFY(r.ok);
-    QCOMPARE(bits, QByteArray("01011"));
 }
 
 void TstDataSources::applyPrbsReplacesOrAppends()
@@ -313,18 +294,12 @@ void TstDataSources::refusedAppendLeavesListUnchanged()
     QVERIFY(list.applyPattern("0", 10, true));
     QCOMPARE(list.size(), qint64(250000000));
     QCOMPARE(list.mid(249999985, 100), QByteArray("11111") + QByteArray(10, '0'));
-}
 
-void TstDataSources::fullListRefusesEveryFurtherSource()
-{
-    DataList list;
-    QVERIFY(list.applyPrbs(23, 250000000, false, [](qint64) {}));
-    QCOMPARE(list.size(), qint64(250000000));
+    // A full list refuses every further source; a replace within the limit is taken.
     QVERIFY(!list.applyPrbs(9, 1, true).ok);
     QVERIFY(!list.applySequence("1...", 1, true).ok);
     QVERIFY(!list.applyPrbs(9, 250000001, false).ok);
     QCOMPARE(list.size(), qint64(250000000));
-    // A replace within the limit reuses the allocation.
     QVERIFY(list.applyPrbs(9, 511, false));
     QCOMPARE(list.size(), qint64(511));
 }
@@ -347,6 +322,7 @@ void TstDataSources::dataFileImport()
              QStringLiteral("Amount of data bits in data file 'empty.txt' is outside the specified range!"));
     r = list.applyDataFile(DataFileFormat::AsciiBits, path("absent.txt"), false);
     QCOMPARE(r.message, QStringLiteral("Unable to open data file 'absent.txt'!"));
+    QVERIFY(!list.applyDataFile(DataFileFormat::AsciiBits, m_dir.path(), false).ok);
     QCOMPARE(list.size(), qint64(28));
 }
 

@@ -1,6 +1,8 @@
+#include "lists/controllist.h"
 #include "lists/datalist.h"
 #include "lists/datalistfile.h"
 #include "lists/prbsgenerator.h"
+#include "tests/common/filesizelimit.h"
 #include "tests/lists/listfiles.h"
 
 #include <QProcess>
@@ -35,10 +37,8 @@ private slots:
     void usageErrorsExitWith2_data();
     void usageErrorsExitWith2();
     void helpExitsWith0();
-    void defaultPrbsListWithAutomaticComment();
-    void sourcesAreAppendedInOrder();
-    void patternAndSequenceDefaultToTenSymbols();
-    void fileSourcesTakeTheirCount();
+    void firstSourceGivesCountAndComment_data();
+    void firstSourceGivesCountAndComment();
     void asciiOutputAndExtensions();
     void filesMatchTheEngineByteForByte_data();
     void filesMatchTheEngineByteForByte();
@@ -46,6 +46,11 @@ private slots:
     void refusalsExitWith1AndWriteNothing();
     void infoShowsTagsAndBits();
     void infoRefusesBadFiles();
+
+    void controlListWrittenAndReadBack();
+    void controlListRefusalsWriteNothing_data();
+    void controlListRefusalsWriteNothing();
+    void failedControlListWriteKeepsTheOldFile();
 
 private:
     Run cli(const QStringList &args) const;
@@ -130,89 +135,53 @@ void TstListforgeCli::helpExitsWith0()
     QVERIFY(run.out.contains("--data-list FILE"));
 }
 
-void TstListforgeCli::defaultPrbsListWithAutomaticComment()
+void TstListforgeCli::firstSourceGivesCountAndComment_data()
 {
-    const Run run = cli({"datalist", "--prbs", "9", "-o", "p9"});
-    QCOMPARE(run.status, 0);
-    QVERIFY2(run.err.isEmpty(), run.err.constData());
-    DataListFileReader reader;
-    QVERIFY(reader.open(path("p9.dm_iqd")));
-    // One period; 128QAM has 7 bits per symbol, so 511 bits are 73 symbols.
-    QCOMPARE(reader.bitCount(), qint64(511));
-    QCOMPARE(reader.info().comment, QStringLiteral("128QAM, 73 symbols, 511 bits, PRBS9"));
-    QByteArray bits(511, '?');
-    QVERIFY(reader.readBits(bits.data()));
-    QCOMPARE(bits, prbs(9, 511));
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<qint64>("bitCount");
+    QTest::addColumn<QString>("comment");
+    // One PRBS period; 128QAM has 7 bits per symbol, so 511 bits are 73 symbols.
+    QTest::newRow("prbs") << QStringList{"--prbs", "9"} << qint64(511)
+                          << "128QAM, 73 symbols, 511 bits, PRBS9";
+    QTest::newRow("pattern") << QStringList{"--pattern", "1 1 0", "--modulation", "QPSK"} << qint64(20)
+                             << "QPSK, 10 symbols, 20 bits, Pattern: 110";
+    // USER starts with 2 bits per symbol.
+    QTest::newRow("sequence") << QStringList{"--sequence", "10...", "--modulation", "USER"} << qint64(20)
+                              << "USER, 10 symbols, 20 bits, Sequence: 10...";
+    QTest::newRow("data files") << QStringList{"--ascii-bits", "bits.txt", "--ascii-hex",  "hex.txt",
+                                               "--binary",     "raw.bin",  "--modulation", "ASK"}
+                                << qint64(31) << "ASK, 3 symbols, 3 bits, Data file: bits.txt";
+    QTest::newRow("data lists") << QStringList{"--data-list", "l.dm_iqd", "--data-list", "l.dm_iqd"}
+                                << qint64(62) << "128QAM, 5 symbols, 31 bits, Data list file: l.dm_iqd";
 }
 
-void TstListforgeCli::sourcesAreAppendedInOrder()
+void TstListforgeCli::firstSourceGivesCountAndComment()
 {
-    const Run run = cli({"datalist", "--prbs", "PRBS15", "--bits", "20", "--pattern", "1x0", "--bits", "5",
-                         "--sequence", "111000...", "--bits", "7", "--modulation", "16QAM", "--comment",
-                         "mixed", "-o", "mixed.dm_iqd"});
-    QCOMPARE(run.status, 0);
-    DataListFileReader reader;
-    QVERIFY(reader.open(path("mixed.dm_iqd")));
-    QCOMPARE(reader.info().comment, QStringLiteral("mixed"));
-    QByteArray bits(int(reader.bitCount()), '?');
-    QVERIFY(reader.readBits(bits.data()));
-    QCOMPARE(bits, prbs(15, 20) + "10101" + "1110001");
-}
-
-void TstListforgeCli::patternAndSequenceDefaultToTenSymbols()
-{
-    Run run = cli({"datalist", "--pattern", "1 1 0", "--modulation", "QPSK", "-o", "pat"});
-    QCOMPARE(run.status, 0);
-    DataListFileReader reader;
-    QVERIFY(reader.open(path("pat.dm_iqd")));
-    QCOMPARE(reader.bitCount(), qint64(20));
-    QCOMPARE(reader.info().comment, QStringLiteral("QPSK, 10 symbols, 20 bits, Pattern: 110"));
-
-    run = cli({"datalist", "--sequence", "10...", "-o", "seq", "--modulation", "USER"});
-    QCOMPARE(run.status, 0);
-    QVERIFY(reader.open(path("seq.dm_iqd")));
-    QCOMPARE(reader.bitCount(), qint64(20)); // USER starts with 2 bits per symbol
-    QCOMPARE(reader.info().comment, QStringLiteral("USER, 10 symbols, 20 bits, Sequence: 10..."));
-}
-
-void TstListforgeCli::fileSourcesTakeTheirCount()
-{
+    QFETCH(QStringList, args);
     QVERIFY(writeFile(path("bits.txt"), "1 0 1\n"));
     QVERIFY(writeFile(path("hex.txt"), "0F a"));
     QVERIFY(writeFile(path("raw.bin"), QByteArray("\x80\x01", 2)));
-    Run run = cli({"datalist", "--ascii-bits", "bits.txt", "--ascii-hex", "hex.txt", "--binary", "raw.bin",
-                   "--modulation", "ASK", "-o", "files"});
+    const QByteArray bits = prbs(9, 31);
+    QVERIFY(DataListFiles::writeBinary(path("l.dm_iqd"), bits.constData(), 31,
+                                       DataListHeader("l", QDateTime::currentDateTime(), 31)));
+    const Run run = cli(QStringList{"datalist"} + args + QStringList{"-o", "first"});
     QCOMPARE(run.status, 0);
+    QVERIFY2(run.err.isEmpty(), run.err.constData());
     DataListFileReader reader;
-    QVERIFY(reader.open(path("files.dm_iqd")));
-    QCOMPARE(reader.info().comment, QStringLiteral("ASK, 3 symbols, 3 bits, Data file: bits.txt"));
-    QByteArray bits(int(reader.bitCount()), '?');
-    QVERIFY(reader.readBits(bits.data()));
-    QCOMPARE(bits, QByteArray("101"
-                              "000011111010"
-                              "1000000000000001"));
-
-    run = cli({"datalist", "--data-list", "files.dm_iqd", "--data-list", "files.dm_iqd", "-o", "twice"});
-    QCOMPARE(run.status, 0);
-    QVERIFY(reader.open(path("twice.dm_iqd")));
-    QCOMPARE(reader.bitCount(), qint64(62));
-    QCOMPARE(reader.info().comment,
-             QStringLiteral("128QAM, 5 symbols, 31 bits, Data list file: files.dm_iqd"));
+    QVERIFY(reader.open(path("first.dm_iqd")));
+    QTEST(reader.bitCount(), "bitCount");
+    QTEST(reader.info().comment, "comment");
 }
 
 void TstListforgeCli::asciiOutputAndExtensions()
 {
-    Run run = cli({"datalist", "--pattern", "101", "--bits", "3", "--ascii", "-o", "a"});
-    QCOMPARE(run.status, 0);
+    QCOMPARE(cli({"datalist", "--pattern", "101", "--bits", "3", "--ascii", "-o", "a"}).status, 0);
+    QCOMPARE(cli({"datalist", "--pattern", "1", "--bits", "2", "--ascii", "-o", "b.dm_iqda"}).status, 0);
+    QCOMPARE(cli({"datalist", "--pattern", "1", "--bits", "2", "-o", "c.dm_iqd"}).status, 0);
     QCOMPARE(readAll(path("a.dm_iqda")), QByteArray("101"));
-    run = cli({"datalist", "--pattern", "1", "--bits", "2", "--ascii", "-o", "b.dm_iqda"});
-    QCOMPARE(run.status, 0);
     QCOMPARE(readAll(path("b.dm_iqda")), QByteArray("11"));
-    QVERIFY(!QFile::exists(path("b.dm_iqda.dm_iqda")));
-    run = cli({"datalist", "--pattern", "1", "--bits", "2", "-o", "c.dm_iqd"});
-    QCOMPARE(run.status, 0);
-    QVERIFY(QFile::exists(path("c.dm_iqd")));
-    QVERIFY(!QFile::exists(path("c.dm_iqd.dm_iqd")));
+    QCOMPARE(QDir(m_dir.path()).entryList({"b.*", "c.*"}, QDir::Files),
+             QStringList({"b.dm_iqda", "c.dm_iqd"}));
 }
 
 void TstListforgeCli::filesMatchTheEngineByteForByte_data()
@@ -373,6 +342,83 @@ void TstListforgeCli::infoRefusesBadFiles()
     run = cli({"info", "nothing.dm_iqd"});
     QCOMPARE(run.status, 1);
     QCOMPARE(run.err, QByteArray("Unable to open data list file 'nothing.dm_iqd'!\n"));
+}
+
+void TstListforgeCli::controlListWrittenAndReadBack()
+{
+    const Run run = cli({"controllist", "--length", "200", "--marker2", "0:1;199:0", "--cw", "10:1;20:0",
+                         "--comment", "cli made", "-o", "made"});
+    QCOMPARE(run.status, 0);
+    const ControlList::ReadResult read = ControlList::readFile(path("made.dm_iqc"));
+    QVERIFY(read.result.ok);
+    QCOMPARE(read.data.strLength, QStringLiteral("200"));
+    QCOMPARE(read.data.strComment, QStringLiteral("cli made"));
+    QCOMPARE(read.data.tags[1], QStringLiteral("0:1;199:0"));
+    QCOMPARE(read.data.tags[6], QStringLiteral("10:1;20:0"));
+    QCOMPARE(read.data.tags[0], QStringLiteral("0:0"));
+
+    const Run info = cli({"info", "made.dm_iqc"});
+    QCOMPARE(info.status, 0);
+    QVERIFY(info.out.contains("CONTROL LENGTH: 200\n"));
+    QVERIFY(info.out.contains("CW MODE LIST: 10:1;20:0\n"));
+
+    QVERIFY(writeFile(path("data.dm_iqc"), "{TYPE:GKR-DL}{CONTROL LENGTH:5}"));
+    const Run wrong = cli({"info", "data.dm_iqc"});
+    QCOMPARE(wrong.status, 1);
+    QVERIFY(wrong.err.contains("Control list file 'data.dm_iqc' has wrong type 'GKR-DL' tag!"));
+}
+
+void TstListforgeCli::controlListRefusalsWriteNothing_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QByteArray>("message");
+    QTest::newRow("index equals length")
+        << QStringList{"--length", "100", "--hop", "100:1"} << 1
+        << QByteArray("Symbol index(es) of any control list tag exceed(s) max value!");
+    QTest::newRow("bad level") << QStringList{"--length", "100", "--burst", "3:2"} << 1
+                               << QByteArray("Certain tag slop '3:2' contains unspecified level value '2'!");
+    QTest::newRow("bad character") << QStringList{"--length", "100", "--marker4", "3;1"} << 1
+                                   << QByteArray("Certain tag slop '3' contains not only one ':'!");
+    QTest::newRow("letters") << QStringList{"--length", "100", "--levatt", "a:1"} << 1
+                             << QByteArray("Tag string 'a:1' contains unsupported characters!");
+    QTest::newRow("comment planting a tag")
+        << QStringList{"--length", "100", "--comment", "x}{MARKER LIST 1:50:1"} << 1
+        << QByteArray("A control list comment must not contain '}' or line breaks.");
+    QTest::newRow("comment with a line break")
+        << QStringList{"--length", "100", "--comment", "two\nlines"} << 1 << QByteArray("must not contain");
+    QTest::newRow("length too big") << QStringList{"--length", "20000001"} << 2 << QByteArray("--length");
+    QTest::newRow("no length") << QStringList{"--hop", "0:1"} << 2 << QByteArray("--length is required");
+    QTest::newRow("unknown option") << QStringList{"--length", "5", "--marker5", "0:1"} << 2
+                                    << QByteArray("--marker5");
+}
+
+void TstListforgeCli::controlListRefusalsWriteNothing()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QByteArray, message);
+    const Run run = cli(QStringList{"controllist"} + args + QStringList{"-o", "refused"});
+    QTEST(run.status, "status");
+    QVERIFY2(run.err.contains(message), run.err.constData());
+    QVERIFY(!QFile::exists(path("refused.dm_iqc")));
+}
+
+void TstListforgeCli::failedControlListWriteKeepsTheOldFile()
+{
+    QCOMPARE(cli({"controllist", "--length", "60", "--hop", "5:1", "-o", "keep"}).status, 0);
+    const QByteArray before = readAll(path("keep.dm_iqc"));
+    Run run;
+    {
+        // Inherited by the tool: its writes fail as on a full disk.
+        const FileSizeLimit limit(0);
+        QVERIFY(limit.isActive());
+        run = cli({"controllist", "--length", "70", "-o", "keep"});
+    }
+    QCOMPARE(run.status, 1);
+    QVERIFY2(run.err.contains("Unable to write control list file 'keep.dm_iqc'!"), run.err.constData());
+    QVERIFY(!run.out.contains("written"));
+    QCOMPARE(readAll(path("keep.dm_iqc")), before);
+    QCOMPARE(QDir(m_dir.path()).entryList({"keep*"}, QDir::Files), QStringList{"keep.dm_iqc"});
 }
 
 QTEST_GUILESS_MAIN(TstListforgeCli)

@@ -65,7 +65,6 @@ private slots:
     void fullPeriodVisitsEveryState();
     void recurrenceHoldsOverLongRuns_data();
     void recurrenceHoldsOverLongRuns();
-    void twoPeriodsAreIdentical();
     void progressIsCalledAtEveryStep();
     void invalidArgumentsWriteNothing();
 };
@@ -181,14 +180,6 @@ void TstPrbsGenerator::recurrenceHoldsOverLongRuns()
         if (bits.at(k + e.order) - '0' != feedback)
             QFAIL(qPrintable(QStringLiteral("recurrence broken at bit %1").arg(k + e.order)));
     }
-}
-
-void TstPrbsGenerator::twoPeriodsAreIdentical()
-{
-    const QByteArray bits = generateFast(9, 1022);
-    QCOMPARE(bits.size(), 1022);
-    QCOMPARE(bits.left(511), bits.mid(511));
-    QVERIFY(bits.left(511) != bits.mid(1, 511));
 }
 
 void TstPrbsGenerator::progressIsCalledAtEveryStep()
