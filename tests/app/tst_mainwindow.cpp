@@ -3,12 +3,12 @@
 #include "mainwindow/appmainwindow.h"
 #include "ui/colorscheme.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
-#include <QMenuBar>
 #include <QMessageBox>
 #include <QSettings>
 #include <QStatusBar>
@@ -148,13 +148,7 @@ private slots:
     {
         QScopedPointer<AppMainWindow> w(new AppMainWindow(&m_scheme, {"listforge"}));
         w->setAttribute(Qt::WA_DeleteOnClose, false);
-        QStringList titles;
-        for (QAction *action : w->menuBar()->actions())
-            titles << action->text();
-        QCOMPARE(titles, QStringList({"List", "Instrument", "Settings", "Help"}));
-        auto *trace = w->findChild<QAction *>(QStringLiteral("actionTraceLog"));
-        QCOMPARE(trace->toolTip(), QStringLiteral("Open trace log dialog"));
-        trace->trigger();
+        w->findChild<QAction *>(QStringLiteral("actionTraceLog"))->trigger();
         QVERIFY(w->traceLogDialog()->isVisible());
         w->findChild<QAction *>(QStringLiteral("actionListManage"))->trigger();
         QVERIFY(w->lstManageDialog()->isVisible());

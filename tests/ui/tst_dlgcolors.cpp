@@ -62,9 +62,6 @@ void TstDlgColors::slidersChangeSchemeAndNotify()
     auto *sldContrast = dialog.findChild<QSlider *>(QStringLiteral("sldContrast"));
     auto *lblBrightness = dialog.findChild<QLabel *>(QStringLiteral("lblBrightnessValue"));
     QVERIFY(sldBrightness && sldContrast && lblBrightness);
-    QCOMPARE(sldBrightness->minimum(), -100);
-    QCOMPARE(sldBrightness->maximum(), 100);
-
     const QString strSheet = scheme.styleSheet();
     sldBrightness->setValue(40);
     QCOMPARE(spy.count(), 1);
@@ -125,23 +122,18 @@ void TstDlgColors::settingsGroupRoundTrip()
         QSettings empty(dir.filePath(QStringLiteral("empty.ini")), QSettings::IniFormat);
         dialog.loadSettings(empty);
         QCOMPARE(dialog.pos(), QPoint(250, 250));
-        QVERIFY(dialog.width() >= 200 && dialog.height() >= 150);
-
         dialog.resize(520, 410);
         dialog.move(310, 205);
         QSettings settings(strPath, QSettings::IniFormat);
         settings.beginGroup(QStringLiteral("Other"));
         dialog.saveSettings(settings); // its own group, whatever the caller's
+        QCOMPARE(settings.group(), QStringLiteral("Other"));
         settings.endGroup();
         dialog.saveSettings(settings);
-        settings.sync();
-        QCOMPARE(settings.status(), QSettings::NoError);
-        QCOMPARE(settings.value(QStringLiteral("Colors/Pos")).toPoint(), QPoint(310, 205));
-        QCOMPARE(settings.value(QStringLiteral("Colors/Size")).toSize(), QSize(520, 410));
-        QVERIFY(settings.group().isEmpty());
     }
     DlgColors dialog(&scheme);
     QSettings settings(strPath, QSettings::IniFormat);
+    QCOMPARE(settings.value(QStringLiteral("Colors/Size")).toSize(), QSize(520, 410));
     dialog.loadSettings(settings);
     QCOMPARE(dialog.size(), QSize(520, 410));
     QCOMPARE(dialog.pos(), QPoint(310, 205));
