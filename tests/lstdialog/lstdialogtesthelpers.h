@@ -32,18 +32,15 @@ public:
         return widget;
     }
 
-    void chooseModType(const QString &name)
+    // What a user's choice in a combo box does: select the entry and report "activated".
+    void choose(const char *name, const QString &text)
     {
-        auto *box = w<QComboBox>("cbxDLModType");
-        box->setCurrentIndex(box->findText(name));
+        auto *box = w<QComboBox>(name);
+        box->setCurrentIndex(box->findText(text));
         emit box->activated(box->currentIndex());
     }
-    void chooseSource(const QString &name)
-    {
-        auto *box = w<QComboBox>("cbxDLDataSrc");
-        box->setCurrentIndex(box->findText(name));
-        emit box->activated(box->currentIndex());
-    }
+    void chooseModType(const QString &name) { choose("cbxDLModType", name); }
+    void chooseSource(const QString &name) { choose("cbxDLDataSrc", name); }
     void applyPrbs(int bits)
     {
         chooseSource(QStringLiteral("PRBS"));
@@ -76,12 +73,14 @@ protected:
     }
 };
 
-// Trace lines recorded since the last call, without their time stamps.
-inline QStringList takeTraceTexts()
+// Trace lines (of one kind, or all) recorded since the last call, without their time stamps.
+inline QStringList takeTraceTexts(int kind = 0)
 {
     QStringList texts;
-    for (const TraceEntry &entry : Tracer::takeTraceData())
-        texts << entry.strLine.mid(entry.strLine.indexOf(QLatin1String("  ")) + 2);
+    for (const TraceEntry &entry : Tracer::takeTraceData()) {
+        if (kind == 0 || entry.intKind == kind)
+            texts << entry.strLine.mid(entry.strLine.indexOf(QLatin1String("  ")) + 2);
+    }
     return texts;
 }
 

@@ -39,8 +39,7 @@ private slots:
     void fullListRefusesAnyFurtherBits();
     void lampBlinksWhileBusyAndEventsKeepFlowing();
 
-    void symbolViewOf16QamThousandBits();
-    void byteViewsAndOffset();
+    void viewsAndOffsetDriveTheTable();
     void viewChangeRefreshesHeaderAndDisablesUpload();
     void cellEditsAcceptedAndRejected();
     void returnInAFieldClicksNoButton();
@@ -114,10 +113,9 @@ void TestDlgLstManage::sourceChoiceShowsOnlyItsControls()
         {QStringLiteral("Binary-file Hex"), {"ledDLDataFileName", "btnDLDataFileSelect"}},
         {QStringLiteral("Data-list"), {"ledDLImpFileName", "btnDLFileSelect"}},
     };
-    const QStringList all = {"cbxDLPRBSType",      "btnDLPRBSSelect",     "ledDLBitPatt",
-                             "btnDLBitPattSelect", "cbxDLBitSequ",        "btnDLBitSequSelect",
-                             "ledDLDataFileName",  "btnDLDataFileSelect", "ledDLImpFileName",
-                             "btnDLFileSelect"};
+    QStringList all;
+    for (const auto &source : sources)
+        all += source.second;
     for (const auto &source : sources) {
         dlg.chooseSource(source.first);
         for (const QString &name : all) {
@@ -271,10 +269,8 @@ void TestDlgLstManage::applyingPrbs9FillsTableTotalAndGreenLamp()
     QVERIFY(takeTraceTexts().contains(QStringLiteral("DLSMAN  : 511 PRBS9 bits put into the data list")));
 
     const QStringList header = dlg.dataListHeaderFields();
-    QCOMPARE(header.size(), 6);
-    QCOMPARE(header.at(0), QStringLiteral("{TYPE:GKR-DL}"));
-    QCOMPARE(header.at(1), QStringLiteral("{COMMENT:128QAM, 73 symbols, 511 bits, PRBS9}"));
-    QCOMPARE(header.at(4), QStringLiteral("{DATA BITLENGTH:511}"));
+    QCOMPARE(header.value(1), QStringLiteral("{COMMENT:128QAM, 73 symbols, 511 bits, PRBS9}"));
+    QCOMPARE(header.value(4), QStringLiteral("{DATA BITLENGTH:511}"));
 
     // Applying again replaces the list: two periods of 1022 bits repeat exactly.
     dlg.applyPrbs(1022);
@@ -411,68 +407,43 @@ void TestDlgLstManage::lampBlinksWhileBusyAndEventsKeepFlowing()
     QVERIFY(showsImage(lamp, Red));
 }
 
-void TestDlgLstManage::symbolViewOf16QamThousandBits()
+// The table arithmetic itself is checked in tst_datalistview; here the dialog's wiring of
+// view, offset and table.
+void TestDlgLstManage::viewsAndOffsetDriveTheTable()
 {
     ScriptedDlgLstManage dlg;
     dlg.chooseModType(QStringLiteral("16QAM"));
     dlg.applyPrbs(1000);
     auto *table = dlg.w<QTableWidget>("tawDL");
-    QCOMPARE(table->columnCount(), 8);
-    QCOMPARE(table->rowCount(), 18);
-    QCOMPARE(table->horizontalHeaderItem(0)->text(), QStringLiteral("  S  "));
-    QCOMPARE(table->horizontalHeaderItem(1)->text(), QStringLiteral("S+0"));
-    QCOMPARE(table->horizontalHeaderItem(7)->text(), QStringLiteral("S+6"));
-    for (int row = 0; row < 18; ++row)
-        QCOMPARE(table->item(row, 0)->text(), QString::number(row * 7));
-    QCOMPARE(table->item(0, 1)->text(), QStringLiteral("1111"));
-    QCOMPARE(table->item(17, 6)->text(), QString::fromLatin1(dlg.bits().mid(124 * 4, 4)));
-    QVERIFY(table->item(17, 7)->text().isEmpty());
-    QVERIFY(!(table->item(17, 7)->flags() & Qt::ItemIsEditable));
-    QVERIFY(!(table->item(3, 0)->flags() & Qt::ItemIsEditable));
-
     auto *offset = dlg.w<QSpinBox>("sbxDLCellOffset");
-    QCOMPARE(offset->maximum(), 249);
+    QCOMPARE(table->rowCount(), 18); // a window of 500 bits: 125 symbols in rows of 7
+    QCOMPARE(table->item(17, 6)->text(), QString::fromLatin1(dlg.bits().mid(124 * 4, 4)));
     QCOMPARE(offset->toolTip(), QStringLiteral("Cell Offset max value: 249"));
     offset->setValue(249);
     QCOMPARE(table->rowCount(), 1);
     QCOMPARE(table->item(0, 0)->text(), QStringLiteral("249"));
     QCOMPARE(table->item(0, 1)->text(), QString::fromLatin1(dlg.bits().right(4)));
-    QVERIFY(showsImage(dlg.w<QLabel>("lblDLStatusIndi"), Green));
-}
 
-void TestDlgLstManage::byteViewsAndOffset()
-{
-    ScriptedDlgLstManage dlg;
-    dlg.chooseModType(QStringLiteral("16QAM"));
     dlg.applyPattern(QStringLiteral("00001111101001011010"), 20);
-    auto *table = dlg.w<QTableWidget>("tawDL");
-    auto *offset = dlg.w<QSpinBox>("sbxDLCellOffset");
     QCOMPARE(offset->maximum(), 4);
     offset->setValue(4);
-
     dlg.w<QRadioButton>("rbtDLHexByte")->setChecked(true);
     QCOMPARE(dlg.w<QLabel>("lblDLCellOffset")->text(), QStringLiteral("Offset [Bytes]:"));
     // 20 bits hold two full bytes: the offset is pulled back to the new maximum.
     QCOMPARE(offset->maximum(), 1);
     QCOMPARE(offset->value(), 1);
     offset->setValue(0);
-    QCOMPARE(table->columnCount(), 7);
-    QCOMPARE(table->horizontalHeaderItem(0)->text(), QStringLiteral("  B  "));
     QCOMPARE(table->horizontalHeaderItem(1)->text(), QStringLiteral("B+0"));
-    QCOMPARE(table->item(0, 1)->text(), QStringLiteral("0x0f"));
     QCOMPARE(table->item(0, 2)->text(), QStringLiteral("0xa5"));
-    QCOMPARE(table->item(0, 3)->text(), QStringLiteral("0xa0"));
     QVERIFY(!(table->item(0, 1)->flags() & Qt::ItemIsEditable));
-
     dlg.w<QRadioButton>("rbtDLBinByte")->setChecked(true);
-    QCOMPARE(table->item(0, 2)->text(), QStringLiteral("10100101"));
     QCOMPARE(table->item(0, 3)->text(), QStringLiteral("1010"));
     QVERIFY(table->item(0, 1)->flags() & Qt::ItemIsEditable);
-
     dlg.w<QRadioButton>("rbtDLBinSym")->setChecked(true);
     QCOMPARE(dlg.w<QLabel>("lblDLCellOffset")->text(), QStringLiteral("Offset [Symbols]:"));
     QCOMPARE(offset->maximum(), 4);
     QCOMPARE(table->item(0, 5)->text(), QStringLiteral("1010"));
+    QVERIFY(showsImage(dlg.w<QLabel>("lblDLStatusIndi"), Green));
 }
 
 void TestDlgLstManage::viewChangeRefreshesHeaderAndDisablesUpload()
@@ -579,35 +550,18 @@ void TestDlgLstManage::badFilesLeaveTheListUntouched()
     QVERIFY(takeTraceTexts().contains(QStringLiteral(
         "DLSMAN  : Amount of data bits in the data file 'empty.txt' is outside the specified range!")));
 
-    dlg.openAnswers << m_dir.filePath(QStringLiteral("missing.txt"));
-    dlg.w<QPushButton>("btnDLDataFileSelect")->click();
-    QCOMPARE(dlg.warnings.last(), QStringLiteral("Unable to open data file 'missing.txt'!"));
-
-    const QString wrongType = m_dir.filePath(QStringLiteral("control.dm_iqd"));
-    QVERIFY(writeFile(wrongType, "{TYPE:GKR-CL}{COMMENT:}{DATA BITLENGTH:8}{DATA LIST-2:#\xff}"));
-    dlg.chooseSource(QStringLiteral("Data-list"));
-    dlg.openAnswers << wrongType;
-    dlg.w<QPushButton>("btnDLFileSelect")->click();
-    QCOMPARE(dlg.warnings.last(),
-             QStringLiteral("Data list file 'control.dm_iqd' has wrong type tag 'GKR-CL'!"));
-
-    const QString noHeader = m_dir.filePath(QStringLiteral("noheader.dm_iqd"));
-    QVERIFY(writeFile(noHeader, QByteArray(500, 'x')));
-    dlg.openAnswers << noHeader;
-    dlg.w<QPushButton>("btnDLFileSelect")->click();
-    QCOMPARE(dlg.warnings.last(),
-             QStringLiteral("Header of selected data list file 'noheader.dm_iqd' could not be determined!"));
-
     // A data part shorter than its bit length claims is refused, not padded with guesses.
     const QString shortData = m_dir.filePath(QStringLiteral("short.dm_iqd"));
     QVERIFY(writeFile(shortData, "{TYPE:GKR-DL}{COMMENT:}{DATA BITLENGTH:64}{DATA LIST-9:#\xff}"));
+    dlg.chooseSource(QStringLiteral("Data-list"));
     dlg.openAnswers << shortData;
     dlg.w<QPushButton>("btnDLFileSelect")->click();
     QCOMPARE(dlg.warnings.last(),
              QStringLiteral(
                  "Amount of data bits in data list file 'short.dm_iqd' is outside the specified range!"));
 
-    QCOMPARE(dlg.warnings.size(), 5);
+    // The other refusals are the engine's (tst_datasources, tst_datalistfile); they take this path.
+    QCOMPARE(dlg.warnings.size(), 2);
     QCOMPARE(dlg.bits(), kept);
     QCOMPARE(dlg.w<QLineEdit>("ledDLBitCountTotal")->text(), QStringLiteral("511"));
     QVERIFY(showsImage(dlg.w<QLabel>("lblDLStatusIndi"), Red));
@@ -746,25 +700,20 @@ void TestDlgLstManage::realDialogsAreQtsOwnAndModal()
 
 void TestDlgLstManage::settingsUseDefaultsAndRoundTrip()
 {
-    const QString iniPath = m_dir.filePath(QStringLiteral("settings.ini"));
+    QSettings settings(m_dir.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat);
     const QString startDir = QDir::currentPath();
     {
-        QSettings settings(iniPath, QSettings::IniFormat);
         DlgLstManage dlg;
         dlg.loadSettings(settings);
         QCOMPARE(dlg.pos(), QPoint(100, 100));
         QCOMPARE(dlg.size(), QSize(520, 580));
         QCOMPARE(QDir::currentPath(), startDir);
-
         dlg.move(140, 160);
         dlg.resize(600, 650);
         QDir::setCurrent(QDir::tempPath());
         dlg.saveSettings(settings);
-        settings.sync();
-        QCOMPARE(settings.status(), QSettings::NoError);
     }
     QDir::setCurrent(startDir);
-    QSettings settings(iniPath, QSettings::IniFormat);
     QVERIFY(settings.childGroups().contains(QStringLiteral("LstManage")));
     DlgLstManage dlg;
     dlg.loadSettings(settings);

@@ -248,10 +248,7 @@ private slots:
     void transferProgressCountsEveryChunk()
     {
         const QByteArray baFile(100000, 'x');
-        QFile local(m_dir.filePath(QStringLiteral("progress.dm_iqd")));
-        QVERIFY(local.open(QIODevice::WriteOnly));
-        local.write(baFile);
-        local.close();
+        QVERIFY(writeFile(m_dir.filePath(QStringLiteral("progress.dm_iqd")), baFile));
 
         QList<QPair<qint64, qint64>> calls;
         m_instr->setTransferProgressHandler([&calls](qint64 done, qint64 total) {

@@ -4,6 +4,7 @@
 #include "windowrig.h"
 
 #include "instrument/clssiggenoptions.h"
+#include "tests/lists/listfiles.h"
 
 #include <QPushButton>
 #include <QTabWidget>
@@ -206,10 +207,7 @@ private slots:
         QVERIFY(inOrder(sim->received(), {"*ESE 1", "*CLS", "SYSTem:PRESet", "*OPC"}));
 
         QTemporaryDir dir;
-        QFile file(dir.filePath(QStringLiteral("hs.dm_iqd")));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(QByteArray(5000, 'h'));
-        file.close();
+        QVERIFY(writeFile(dir.filePath(QStringLiteral("hs.dm_iqd")), QByteArray(5000, 'h')));
         QVERIFY(
             win->instrument()->uploadDataList(dir.path() + QLatin1Char('/'), QStringLiteral("hs.dm_iqd")));
         // HiSLIP acknowledges no data message: a round trip makes sure the block was taken in.

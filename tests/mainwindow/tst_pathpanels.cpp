@@ -99,18 +99,6 @@ class TstPathPanels : public QObject
 
     template <typename T> T *w(const QString &strName) { return m_rig.w<T>(strName); }
 
-    // What a user's choice in a combo box does: select and report "activated".
-    bool choose(const QString &strCombo, const QString &strText)
-    {
-        auto *cbx = w<QComboBox>(strCombo);
-        const int intIndex = cbx ? cbx->findText(strText) : -1;
-        if (intIndex < 0)
-            return false;
-        cbx->setCurrentIndex(intIndex);
-        emit cbx->activated(intIndex);
-        return true;
-    }
-
     // Typing into a field and pressing return, through the field's validator.
     void enter(const QString &strField, const QString &strText)
     {
@@ -118,14 +106,6 @@ class TstPathPanels : public QObject
         led->clear();
         QTest::keyClicks(led, strText);
         QTest::keyClick(led, Qt::Key_Return);
-    }
-
-    static QStringList items(QComboBox *cbx)
-    {
-        QStringList lst;
-        for (int i = 0; i < cbx->count(); ++i)
-            lst << cbx->itemText(i);
-        return lst;
     }
 
     static bool showsIcon(QLabel *lbl, const QString &strIcon)
@@ -186,7 +166,8 @@ private slots:
             QCOMPARE(w<QComboBox>("cbxDataSrc" + s)->currentText(), QStringLiteral("All 1"));
             QVERIFY(w<QComboBox>("cbxPRBSType" + s)->isHidden());
             QVERIFY(w<QComboBox>("cbxDLFile" + s)->isHidden());
-            QCOMPARE(items(w<QComboBox>("cbxCLFile" + s)), QStringList({"None", "ctrl1", "ctrl2"}));
+            QCOMPARE(WindowRig::items(w<QComboBox>("cbxCLFile" + s)),
+                     QStringList({"None", "ctrl1", "ctrl2"}));
             QCOMPARE(w<QComboBox>("cbxCLFile" + s)->toolTip(),
                      QStringLiteral("Control list files in directory: /var/user/CtrlLists"));
             QCOMPARE(w<QComboBox>("cbxModType" + s)->currentText(), QStringLiteral("1024QAM"));
@@ -229,7 +210,7 @@ private slots:
         sent();
         traces();
 
-        QVERIFY(choose("cbxRFFreqUnitA", "GHz"));
+        QVERIFY(m_rig.choose("cbxRFFreqUnitA", "GHz"));
         enter("ledRFFreqA", "7");
         QCOMPARE(w<QLineEdit>("ledRFFreqA")->text(), QStringLiteral("6"));
         QCOMPARE(sent(), QStringList{"SOURce1:FREQuency 6GHz"});
@@ -238,12 +219,12 @@ private slots:
         QVERIFY(lstTraces.contains("APMAIN  : RF frequency on path 1 corrected to max RF frequency: 6GHz"));
 
         // MHz to kHz converts the shown value and sends nothing.
-        QVERIFY(choose("cbxRFFreqUnitA", "MHz"));
+        QVERIFY(m_rig.choose("cbxRFFreqUnitA", "MHz"));
         QCOMPARE(w<QLineEdit>("ledRFFreqA")->text(), QStringLiteral("6000"));
         enter("ledRFFreqA", "1000");
         QCOMPARE(sent(), QStringList{"SOURce1:FREQuency 1000MHz"});
         traces();
-        QVERIFY(choose("cbxRFFreqUnitA", "kHz"));
+        QVERIFY(m_rig.choose("cbxRFFreqUnitA", "kHz"));
         QCOMPARE(w<QLineEdit>("ledRFFreqA")->text(), QStringLiteral("1000000"));
         QCOMPARE(w<QLineEdit>("ledRFFreqA")->toolTip(), QStringLiteral("Range: 100...6000000 kHz"));
         QCOMPARE(traces(), QStringList{"APMAIN  : RF frequency unit on path 1 changed from 'MHz' to 'kHz'"});
@@ -325,11 +306,11 @@ private slots:
         QVERIFY(startSim("ZOY550X", "ZOY-B106,ZOY-B10"));
         makeWindow();
         attach<ClsZOYControl>();
-        QVERIFY(choose("cbxModTypeA", "2FSK"));
+        QVERIFY(m_rig.choose("cbxModTypeA", "2FSK"));
         QCOMPARE(w<QLabel>("lblModParamA")->text(), QStringLiteral("Freq. Dev. [kHz]:"));
         QVERIFY(!w<QLineEdit>("ledModParamA")->isHidden());
         QVERIFY(w<QComboBox>("cbxModParamA")->isHidden());
-        QCOMPARE(items(w<QComboBox>("cbxCodingA")),
+        QCOMPARE(WindowRig::items(w<QComboBox>("cbxCodingA")),
                  QStringList({"None", "Differential", "Differential+Gray", "Gray", "GSM"}));
         sent();
         traces();
@@ -366,11 +347,11 @@ private slots:
         QCOMPARE(w<QLineEdit>("ledModParamA")->text(), QStringLiteral("40000"));
 
         // A modulation without parameter hides the parameter; one with limits offers them.
-        QVERIFY(choose("cbxModTypeA", "QPSK"));
+        QVERIFY(m_rig.choose("cbxModTypeA", "QPSK"));
         QVERIFY(w<QLineEdit>("ledModParamA")->isHidden());
         QVERIFY(w<QLabel>("lblModParamA")->isHidden());
         QCOMPARE(w<QLineEdit>("ledBitPerSymA")->text(), QStringLiteral("2"));
-        QVERIFY(choose("cbxModTypeA", "ASK"));
+        QVERIFY(m_rig.choose("cbxModTypeA", "ASK"));
         QCOMPARE(w<QLineEdit>("ledModParamA")->toolTip(), QStringLiteral("Range: 0...100"));
         QVERIFY(sent().contains("SOURce1:BB:DM:ASK:DEPTh 100"));
     }
@@ -382,27 +363,27 @@ private slots:
         attach<ClsZOYControl>();
         sent();
 
-        QVERIFY(choose("cbxDataSrcA", "PRBS"));
+        QVERIFY(m_rig.choose("cbxDataSrcA", "PRBS"));
         auto *prbs = w<QComboBox>("cbxPRBSTypeA");
         QVERIFY(!prbs->isHidden() && prbs->isEnabled());
         QCOMPARE(prbs->count(), 7);
         QVERIFY(sent().contains("SOURce1:BB:DM:PRBS:LENGth  9"));
-        QVERIFY(choose("cbxPRBSTypeA", "PRBS 23"));
+        QVERIFY(m_rig.choose("cbxPRBSTypeA", "PRBS 23"));
         QCOMPARE(sent(), QStringList{"SOURce1:BB:DM:PRBS:LENGth  23"});
 
-        QVERIFY(choose("cbxDataSrcA", "Data List"));
+        QVERIFY(m_rig.choose("cbxDataSrcA", "Data List"));
         QVERIFY(prbs->isHidden());
         auto *dl = w<QComboBox>("cbxDLFileA");
         QVERIFY(!dl->isHidden() && dl->isEnabled());
-        QCOMPARE(items(dl), QStringList({"None", "alpha"}));
+        QCOMPARE(WindowRig::items(dl), QStringList({"None", "alpha"}));
         QCOMPARE(dl->toolTip(), QStringLiteral("Data list files in directory: /var/user/DataLists"));
-        QVERIFY(choose("cbxDLFileA", "alpha"));
+        QVERIFY(m_rig.choose("cbxDLFileA", "alpha"));
         QVERIFY(sent().contains("SOURce1:BB:DM:DLIS:SEL 'alpha'"));
-        QVERIFY(choose("cbxDataSrcA", "All 0"));
+        QVERIFY(m_rig.choose("cbxDataSrcA", "All 0"));
         QVERIFY(dl->isHidden());
-        QCOMPARE(items(dl), QStringList{"None"});
+        QCOMPARE(WindowRig::items(dl), QStringList{"None"});
 
-        QVERIFY(choose("cbxFiltTypeA", "Cosine"));
+        QVERIFY(m_rig.choose("cbxFiltTypeA", "Cosine"));
         QCOMPARE(w<QLabel>("lblFiltParam2A")->text(), QStringLiteral("Bandwidth [Hz]:"));
         QVERIFY(!w<QLineEdit>("ledFiltParam2A")->isHidden());
         QCOMPARE(w<QLineEdit>("ledFiltParam2A")->toolTip(), QStringLiteral("Range: 400...15000000"));
@@ -414,29 +395,29 @@ private slots:
         enter("ledFiltParam2A", "100000");
         QCOMPARE(sent(), QStringList{"SOURce1:BB:DM:FILTer:PARameter:COSine:BANDwidth 100000"});
 
-        QVERIFY(choose("cbxFiltTypeA", "USER"));
+        QVERIFY(m_rig.choose("cbxFiltTypeA", "USER"));
         auto *filt = w<QComboBox>("cbxFiltParam1A");
         QVERIFY(!filt->isHidden());
         QVERIFY(w<QLineEdit>("ledFiltParam1A")->isHidden());
         QVERIFY(w<QLineEdit>("ledFiltParam2A")->isHidden());
-        QCOMPARE(items(filt), QStringList({"None", "gauss_bt03", "rc_alpha035"}));
+        QCOMPARE(WindowRig::items(filt), QStringList({"None", "gauss_bt03", "rc_alpha035"}));
         QCOMPARE(filt->toolTip(), QStringLiteral("Filter files in directory: /var/user/Filters"));
         QCOMPARE(sent().filter("FLISt:SEL"), QStringList{"SOURce1:BB:DM:FLISt:SELect \"\""});
-        QVERIFY(choose("cbxFiltParam1A", "rc_alpha035"));
+        QVERIFY(m_rig.choose("cbxFiltParam1A", "rc_alpha035"));
         QCOMPARE(sent().filter("FLISt:SEL"), QStringList{"SOURce1:BB:DM:FLISt:SELect \"rc_alpha035\""});
-        QVERIFY(choose("cbxFiltTypeA", "Gauss (Linear)"));
+        QVERIFY(m_rig.choose("cbxFiltTypeA", "Gauss (Linear)"));
         QVERIFY(filt->isHidden() && w<QLabel>("lblFiltParam1A")->isHidden());
 
-        QVERIFY(choose("cbxModTypeA", "USER"));
+        QVERIFY(m_rig.choose("cbxModTypeA", "USER"));
         auto *map = w<QComboBox>("cbxModParamA");
         QVERIFY(!map->isHidden());
         QVERIFY(w<QLineEdit>("ledModParamA")->isHidden());
         QCOMPARE(map->currentText(), QStringLiteral("None"));
-        QVERIFY(items(map).contains("QPSK_gray"));
+        QVERIFY(WindowRig::items(map).contains("QPSK_gray"));
         QCOMPARE(map->toolTip(), QStringLiteral("Mapping files in directory: /var/user/Mappings"));
         // "None" selects no mapping file rather than one called "None".
         QVERIFY(sent().contains("SOURce1:BB:DM:MLISt:SELect \"\""));
-        QVERIFY(choose("cbxModParamA", "QPSK_gray"));
+        QVERIFY(m_rig.choose("cbxModParamA", "QPSK_gray"));
         QVERIFY(sent().contains("SOURce1:BB:DM:MLISt:SELect \"QPSK_gray\""));
     }
 
@@ -445,7 +426,7 @@ private slots:
         QVERIFY(startSim("ZOY550X", "ZOY-B106,ZOY-B10"));
         makeWindow();
         attach<ClsZOYControl>();
-        QVERIFY(choose("cbxCLFileA", "ctrl1"));
+        QVERIFY(m_rig.choose("cbxCLFileA", "ctrl1"));
         QVERIFY(!w<QWidget>("tabCtrlParamsA")->isHidden());
         QVERIFY(sent().contains("SOURce1:BB:DM:CLIS:SEL 'ctrl1'"));
 
@@ -465,7 +446,7 @@ private slots:
               "OUTPut:USER1:SIGNal MARKA1", "OUTPut:USER2:SIGNal MARKA2"})
             QVERIFY2(lstSent.contains(strCmd), qPrintable(QString(strCmd)));
 
-        QVERIFY(choose("cbxCLFileA", "None"));
+        QVERIFY(m_rig.choose("cbxCLFileA", "None"));
         QVERIFY(w<QWidget>("tabCtrlParamsA")->isHidden());
         QCOMPARE(w<QPushButton>("btnRampSwitchA")->text(), QStringLiteral("ON"));
         QVERIFY(!w<QCheckBox>("cheRampBBOnlyA")->isChecked());
@@ -474,7 +455,7 @@ private slots:
         for (int m = 1; m <= 3; ++m) {
             QVERIFY(!w<QCheckBox>(QStringLiteral("cheMark%1A").arg(m))->isChecked());
             auto *out = w<QComboBox>(QStringLiteral("cbxMark%1AOut").arg(m));
-            QCOMPARE(items(out), QStringList{"None"});
+            QCOMPARE(WindowRig::items(out), QStringList{"None"});
             QVERIFY(out->isHidden());
         }
         lstSent = sent();
@@ -497,35 +478,38 @@ private slots:
         auto *outA1 = w<QComboBox>("cbxMark1AOut");
         auto *outB1 = w<QComboBox>("cbxMark1BOut");
         w<QCheckBox>("cheMark1A")->setChecked(true);
-        QCOMPARE(items(outA1), QStringList({"USER1", "USER2", "USER3", "USER4", "USER5", "USER6"}));
+        QCOMPARE(WindowRig::items(outA1),
+                 QStringList({"USER1", "USER2", "USER3", "USER4", "USER5", "USER6"}));
         QVERIFY(!outA1->isHidden() && outA1->isEnabled());
         QVERIFY(sent().contains("OUTPut:USER1:SIGNal MARKA1"));
         w<QCheckBox>("cheMark1B")->setChecked(true);
-        QCOMPARE(items(outB1), QStringList({"USER2", "USER3", "USER4", "USER5", "USER6"}));
+        QCOMPARE(WindowRig::items(outB1), QStringList({"USER2", "USER3", "USER4", "USER5", "USER6"}));
         // Marker 1 of path A keeps its own choice first, followed by what is still free.
-        QCOMPARE(items(outA1), QStringList({"USER1", "USER3", "USER4", "USER5", "USER6"}));
+        QCOMPARE(WindowRig::items(outA1), QStringList({"USER1", "USER3", "USER4", "USER5", "USER6"}));
 
-        QVERIFY(choose("cbxMark1AOut", "USER4"));
+        QVERIFY(m_rig.choose("cbxMark1AOut", "USER4"));
         QCOMPARE(sent().filter("USER4"),
                  QStringList({"OUTPut:USER4:DIRection OUTPut", "OUTPut:USER4:SIGNal MARKA1"}));
-        QCOMPARE(items(outA1), QStringList({"USER4", "USER1", "USER3", "USER5", "USER6"}));
-        QCOMPARE(items(outB1), QStringList({"USER2", "USER1", "USER3", "USER5", "USER6"}));
+        QCOMPARE(WindowRig::items(outA1), QStringList({"USER4", "USER1", "USER3", "USER5", "USER6"}));
+        QCOMPARE(WindowRig::items(outB1), QStringList({"USER2", "USER1", "USER3", "USER5", "USER6"}));
 
         // Unchecking releases the connector for the others.
         w<QCheckBox>("cheMark1B")->setChecked(false);
         QVERIFY(sent().contains("SOURce2:BB:DM:TRIGger:OUTPut1:MODE RATio"));
         QVERIFY(!m_instr->getOutputUseMap().value("USER2"));
-        QCOMPARE(items(outA1), QStringList({"USER4", "USER1", "USER2", "USER3", "USER5", "USER6"}));
+        QCOMPARE(WindowRig::items(outA1),
+                 QStringList({"USER4", "USER1", "USER2", "USER3", "USER5", "USER6"}));
 
         // A new assignment starts from the new instrument's free outputs.
         detach();
-        QCOMPARE(items(outA1), QStringList{"None"});
+        QCOMPARE(WindowRig::items(outA1), QStringList{"None"});
         QVERIFY(outA1->isHidden() && !w<QCheckBox>("cheMark1A")->isChecked());
         attach<ClsZOYControl>();
-        QCOMPARE(items(outA1), QStringList{"None"});
+        QCOMPARE(WindowRig::items(outA1), QStringList{"None"});
         QVERIFY(outA1->isHidden() && !outA1->isEnabled());
         w<QCheckBox>("cheMark1A")->setChecked(true);
-        QCOMPARE(items(outA1), QStringList({"USER1", "USER2", "USER3", "USER4", "USER5", "USER6"}));
+        QCOMPARE(WindowRig::items(outA1),
+                 QStringList({"USER1", "USER2", "USER3", "USER4", "USER5", "USER6"}));
     }
 
     void fixedMarkersSendNoOutput()
@@ -541,7 +525,7 @@ private slots:
         sent();
         w<QCheckBox>("cheMark1A")->setChecked(true);
         auto *out = w<QComboBox>("cbxMark1AOut");
-        QCOMPARE(items(out), QStringList{"Marker1"});
+        QCOMPARE(WindowRig::items(out), QStringList{"Marker1"});
         QVERIFY(!out->isHidden() && !out->isEnabled());
         QCOMPARE(sent(), QStringList{"SOURce1:BB:DM:TRIGger:OUTPut1:MODE CLISt"});
     }
@@ -551,9 +535,9 @@ private slots:
         QVERIFY(startSim("ZOY550X", "ZOY-B106,ZOY-B10"));
         makeWindow();
         attach<ClsZOYControl>();
-        QVERIFY(choose("cbxDataSrcA", "Data List"));
-        QVERIFY(choose("cbxDLFileA", "alpha"));
-        QVERIFY(choose("cbxCLFileA", "ctrl2"));
+        QVERIFY(m_rig.choose("cbxDataSrcA", "Data List"));
+        QVERIFY(m_rig.choose("cbxDLFileA", "alpha"));
+        QVERIFY(m_rig.choose("cbxCLFileA", "ctrl2"));
         QVERIFY(store("DataLists/beta.dm_iqd"));
         QVERIFY(store("CtrlLists/ctrl3.dm_iqc"));
         sent();
@@ -561,12 +545,13 @@ private slots:
 
         m_win->updateDLCbx();
         m_win->updateCLCbx();
-        QCOMPARE(items(w<QComboBox>("cbxDLFileA")), QStringList({"None", "alpha", "beta"}));
+        QCOMPARE(WindowRig::items(w<QComboBox>("cbxDLFileA")), QStringList({"None", "alpha", "beta"}));
         QCOMPARE(w<QComboBox>("cbxDLFileA")->currentText(), QStringLiteral("alpha"));
-        QCOMPARE(items(w<QComboBox>("cbxCLFileA")), QStringList({"None", "ctrl1", "ctrl2", "ctrl3"}));
+        QCOMPARE(WindowRig::items(w<QComboBox>("cbxCLFileA")),
+                 QStringList({"None", "ctrl1", "ctrl2", "ctrl3"}));
         QCOMPARE(w<QComboBox>("cbxCLFileA")->currentText(), QStringLiteral("ctrl2"));
-        QCOMPARE(items(w<QComboBox>("cbxDLFileB")), QStringList{"None"});
-        QCOMPARE(items(w<QComboBox>("cbxCLFileB")), QStringList{"None"});
+        QCOMPARE(WindowRig::items(w<QComboBox>("cbxDLFileB")), QStringList{"None"});
+        QCOMPARE(WindowRig::items(w<QComboBox>("cbxCLFileB")), QStringList{"None"});
         const QStringList lstTraces = traces();
         QVERIFY(lstTraces.contains("APMAIN  : New data list file availabe on assigned instrument"));
         QVERIFY(lstTraces.contains("APMAIN  : New control list file availabe on assigned instrument"));

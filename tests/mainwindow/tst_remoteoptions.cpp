@@ -344,9 +344,7 @@ private slots:
         QCOMPARE(QDir(strOut).entryList(QDir::Files), lstBefore);
 
         // A folder that cannot take the file: a missing one, and a plain file in its place.
-        QFile plain(strOut + QStringLiteral("/plain"));
-        QVERIFY(plain.open(QIODevice::WriteOnly));
-        plain.close();
+        QVERIFY(writeFile(strOut + QStringLiteral("/plain"), QByteArray()));
         for (const QString &strFolder :
              {strOut + QStringLiteral("/missing"), strOut + QStringLiteral("/plain")}) {
             lstAnswers << strFolder + QStringLiteral("/list");
@@ -428,9 +426,7 @@ private slots:
             QSKIP("a real screen: runs as tst_remoteoptions_x");
         QTemporaryDir storage;
         QVERIFY(QDir(storage.path()).mkpath(QStringLiteral("CtrlLists")));
-        QFile list(storage.filePath(QStringLiteral("CtrlLists/ctrl1.dm_iqc")));
-        QVERIFY(list.open(QIODevice::WriteOnly) && list.write("x") == 1);
-        list.close();
+        QVERIFY(writeFile(storage.filePath(QStringLiteral("CtrlLists/ctrl1.dm_iqc")), "x"));
         SimInstr *sim = m_rig.startSim(QStringLiteral("ZOY550X"), QStringLiteral("106070"), QString(), 0,
                                        false, storage.path());
         QVERIFY(sim);

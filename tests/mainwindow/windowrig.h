@@ -98,18 +98,9 @@ public:
         sim->logDir = std::make_unique<QTemporaryDir>();
         sim->strLogPath = sim->logDir->path() + QStringLiteral("/sim.log");
         sim->process = std::make_unique<SimProcess>();
-        QStringList args{"--model",
-                         strModel,
-                         "--serial",
-                         strSerial,
-                         "--port",
-                         "0",
-                         "--portmapper-port",
-                         "0",
-                         "--log",
-                         sim->strLogPath,
-                         "--preset-time",
-                         QString::number(intPresetMs)};
+        QStringList args{"--model", strModel, "--serial", strSerial, "--log", sim->strLogPath};
+        args += QStringList{
+            "--port", "0", "--portmapper-port", "0", "--preset-time", QString::number(intPresetMs)};
         if (!strOptions.isEmpty())
             args << "--options" << strOptions;
         if (!strStorage.isEmpty())
@@ -167,26 +158,28 @@ public:
 
     QComboBox *instrBox() const { return w<QComboBox>(QStringLiteral("cbxInstr")); }
 
-    // What a user's choice in the instrument box does: select the entry and report "activated",
-    // even when it is the current one already.
-    bool activateEntry(const QString &strText)
+    // What a user's choice in a combo box does: select the entry and report "activated", even
+    // when it is the current one already.
+    bool choose(const QString &strCombo, const QString &strText) const
     {
-        QComboBox *cbx = instrBox();
-        const int intIndex = cbx->findText(strText);
+        auto *cbx = w<QComboBox>(strCombo);
+        const int intIndex = cbx ? cbx->findText(strText) : -1;
         if (intIndex < 0)
             return false;
         cbx->setCurrentIndex(intIndex);
         emit cbx->activated(intIndex);
         return true;
     }
+    bool activateEntry(const QString &strText) const { return choose(QStringLiteral("cbxInstr"), strText); }
 
-    QStringList boxEntries() const
+    static QStringList items(const QComboBox *cbx)
     {
         QStringList lst;
-        for (int i = 0; i < instrBox()->count(); ++i)
-            lst << instrBox()->itemText(i);
+        for (int i = 0; i < cbx->count(); ++i)
+            lst << cbx->itemText(i);
         return lst;
     }
+    QStringList boxEntries() const { return items(instrBox()); }
 
     QListWidget *traceList() const
     {
