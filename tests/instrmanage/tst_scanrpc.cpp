@@ -38,13 +38,8 @@ void TstScanRpc::xidStaysBetween1000And1999()
 {
     // A scan resets to 1000, so its first call carries 1001.
     QCOMPARE(ScanRpc::nextXid(1000), 1001u);
-    quint32 xid = 1001;
-    for (int step = 0; step < 998; ++step) {
-        const quint32 next = ScanRpc::nextXid(xid);
-        QCOMPARE(next, xid + 1);
-        xid = next;
-    }
-    QCOMPARE(xid, 1999u);
+    QCOMPARE(ScanRpc::nextXid(1500), 1501u);
+    QCOMPARE(ScanRpc::nextXid(1998), 1999u);
     QCOMPARE(ScanRpc::nextXid(1999), 1000u);
     // Whatever it starts from, the id lands in the range.
     for (quint32 odd : {0u, 999u, 2000u, 0xFFFFFFFFu}) {

@@ -237,67 +237,28 @@ void TstInstrDatabase::digitalStandards()
 
 void TstInstrDatabase::symbolRatesAndDeviation_data()
 {
-    QTest::addColumn<int>("model");
+    // Symbol rates in kHz: minimum, maximum of QPSK and the other phase and amplitude formats, of
+    // MSK, of FSK and USER; then the maximum FSK deviation in kHz.
     QTest::addColumn<QString>("options");
-    QTest::addColumn<QString>("rateMin");
-    QTest::addColumn<QString>("qpskMax");
-    QTest::addColumn<QString>("mskMax");
-    QTest::addColumn<QString>("fskMax");
-    QTest::addColumn<QString>("deviationMax");
-
-    QTest::newRow("GKR") << 1 << "GKR-B103"
-                         << "0.4"
-                         << "25000"
-                         << "20000"
-                         << "15000"
-                         << "15000";
-    QTest::newRow("PLOXA") << 2 << "PLOXA-B103"
-                           << "0.4"
-                           << "25000"
-                           << "20000"
-                           << "15000"
-                           << "15000";
-    QTest::newRow("DVT") << 0 << "DVT-B103"
-                         << "0.4"
-                         << "25000"
-                         << "20000"
-                         << "15000"
-                         << "15000";
-    QTest::newRow("HERN without licence") << 3 << "HERN-B106"
-                                          << "0.05"
-                                          << "50000"
-                                          << "40000"
-                                          << "40000"
-                                          << "15000";
-    QTest::newRow("HERN with licence") << 3 << "HERN-K520,HERN-B106"
-                                       << "0.05"
-                                       << "60000"
-                                       << "50000"
-                                       << "50000"
-                                       << "15000";
-    QTest::newRow("ZOY standard generator") << 4 << "ZOY-B10,ZOY-B103"
-                                            << "0.05"
-                                            << "100000"
-                                            << "100000"
-                                            << "100000"
-                                            << "40000";
-    QTest::newRow("ZOY wideband generator") << 4 << "ZOY-B9,ZOY-B103"
-                                            << "0.05"
-                                            << "600000"
-                                            << "600000"
-                                            << "600000"
-                                            << "40000";
+    QTest::addColumn<int>("model");
+    QTest::addColumn<QString>("limits");
+    QTest::newRow("GKR") << "GKR-B103" << 1 << "0.4 25000 20000 15000 15000";
+    QTest::newRow("PLOXA") << "PLOXA-B103" << 2 << "0.4 25000 20000 15000 15000";
+    QTest::newRow("DVT") << "DVT-B103" << 0 << "0.4 25000 20000 15000 15000";
+    QTest::newRow("HERN without licence") << "HERN-B106" << 3 << "0.05 50000 40000 40000 15000";
+    QTest::newRow("HERN with licence") << "HERN-K520,HERN-B106" << 3 << "0.05 60000 50000 50000 15000";
+    QTest::newRow("ZOY standard generator") << "ZOY-B10,ZOY-B103" << 4 << "0.05 100000 100000 100000 40000";
+    QTest::newRow("ZOY wideband generator") << "ZOY-B9,ZOY-B103" << 4 << "0.05 600000 600000 600000 40000";
 }
 
 void TstInstrDatabase::symbolRatesAndDeviation()
 {
-    QFETCH(int, model);
     QFETCH(QString, options);
-    QFETCH(QString, rateMin);
-    QFETCH(QString, qpskMax);
-    QFETCH(QString, mskMax);
-    QFETCH(QString, fskMax);
-    QFETCH(QString, deviationMax);
+    QFETCH(int, model);
+    QFETCH(QString, limits);
+    const QStringList lstLimits = limits.split(' ');
+    const QString rateMin = lstLimits.at(0), qpskMax = lstLimits.at(1), mskMax = lstLimits.at(2);
+    const QString fskMax = lstLimits.at(3), deviationMax = lstLimits.at(4);
 
     const QMap<QString, ModulationInfo> mapMod = build(descriptionOf(model), options).database.modulations;
     for (auto it = mapMod.cbegin(); it != mapMod.cend(); ++it)

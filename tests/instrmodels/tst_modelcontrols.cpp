@@ -45,14 +45,6 @@ QStringList dirCommands(const QString &strModel, int intKind)
     return {"MMEMory:CDIR '/var/user/" + strSub + "'"};
 }
 
-struct Case
-{
-    QString name;
-    std::function<void(ClsInstrControl *)> op;
-    QStringList commands;
-    QStringList messages;
-};
-
 QString info(const QString &strText)
 {
     return "1|" + strText;
@@ -63,160 +55,98 @@ QString err(const QString &strText)
     return "2|" + strText;
 }
 
-// Every setter of the model interface with its command and information line on path p.
-QList<Case> setterCases(const QString &strModel, int p)
+// Every setter of the model interface with the command it sends ("%1" the path, "%S" the CDM
+// prefix of the path; none when empty), after the selection of a directory of kind dir, and
+// its information line.
+struct Case
 {
-    const QString P = QString::number(p);
-    const QString S = "SOURce" + P + ":BB:DM:";
-    const bool bolZoy = strModel == "ZOY550X";
-    QList<Case> cases = {
-        {"frequency",
-         [p](ClsInstrControl *c) { c->setRFFrequency(p, "100", "MHz"); },
-         {"SOURce" + P + ":FREQuency 100MHz"},
-         {info("Set RF frequency on path " + P + " to: 100MHz")}},
-        {"level",
-         [p](ClsInstrControl *c) { c->setRFLevel(p, "-30.5", "dBm"); },
-         {"SOURce" + P + ":POWer:LEVel:IMMediate:AMPLitude -30.5dBm"},
-         {info("Set RF level on path " + P + " to: -30.5dBm")}},
-        {"rf switch",
-         [p](ClsInstrControl *c) { c->switchRFLevel(p, "ON"); },
-         {"OUTPut" + P + ":STATe ON"},
-         {info("Switch RF level on path " + P + " to: ON")}},
-        {"data source",
-         [p](ClsInstrControl *c) { c->setCDMDataSource(p, "Data List"); },
-         {S + "SOUR DLISt"},
-         {info("Set CDM data source on path " + P + " to: Data List")}},
-        {"data source outside table",
-         [p](ClsInstrControl *c) { c->setCDMDataSource(p, "data list"); },
-         {S + "SOUR "},
-         {info("Set CDM data source on path " + P + " to: data list")}},
-        {"data list",
-         [p](ClsInstrControl *c) { c->setCDMDataList(p, "burst_1"); },
-         dirCommands(strModel, 2) + QStringList{S + "DLIS:SEL 'burst_1'"},
-         {info("Set CDM data list file on path " + P + " to: burst_1")}},
-        {"control list",
-         [p](ClsInstrControl *c) { c->setCDMControlList(p, "ctl"); },
-         dirCommands(strModel, 3) + QStringList{S + "CLIS:SEL 'ctl'"},
-         {info("Set CDM control list file on path " + P + " to: ctl")}},
-        {"prbs",
-         [p](ClsInstrControl *c) { c->setCDMPRBSType(p, "PRBS 9"); },
-         {S + "PRBS:LENGth  9"},
-         {info("Set CDM PRBS type on path " + P + " to: PRBS 9")}},
-        {"prbs none",
-         [p](ClsInstrControl *c) { c->setCDMPRBSType(p, "None"); },
-         {},
-         {info("Set CDM PRBS type on path " + P + " to: None")}},
-        {"prbs without PRBS",
-         [p](ClsInstrControl *c) { c->setCDMPRBSType(p, "23"); },
-         {},
-         {info("Set CDM PRBS type on path " + P + " to: 23")}},
-        {"modulation",
-         [p](ClsInstrControl *c) { c->setCDMModType(p, utf8(CdmNames::ModQpsk45)); },
-         {S + "FORMat QPSK45"},
-         {info("Set CDM modulation type on path " + P + " to: QPSK 45° Off.")}},
-        {"4096QAM",
-         [p](ClsInstrControl *c) { c->setCDMModType(p, "4096QAM"); },
-         {S + (bolZoy ? "FORMat QAM4096" : "FORMat ")},
-         {info("Set CDM modulation type on path " + P + " to: 4096QAM")}},
-        {"fsk deviation",
-         [p](ClsInstrControl *c) { c->setCDMModParam(p, "2FSK", "Freq. Dev. [kHz]:", "1.5"); },
-         {S + "FSK:DEViation 1500"},
-         {info("Set CDM 2FSK modulation parameter 'Freq. Dev. [kHz]:' on path " + P + " to: 1.5")}},
-        {"fsk deviation exponent",
-         [p](ClsInstrControl *c) { c->setCDMModParam(p, "4FSK", "Freq. Dev. [kHz]:", "40000"); },
-         {S + "FSK:DEViation 4e+07"},
-         {info("Set CDM 4FSK modulation parameter 'Freq. Dev. [kHz]:' on path " + P + " to: 40000")}},
-        {"fsk deviation not rounded",
-         [p](ClsInstrControl *c) { c->setCDMModParam(p, "2FSK", "Freq. Dev. [kHz]:", "12345.678"); },
-         {S + "FSK:DEViation 12345678"},
-         {info("Set CDM 2FSK modulation parameter 'Freq. Dev. [kHz]:' on path " + P + " to: 12345.678")}},
-        {"ask depth",
-         [p](ClsInstrControl *c) { c->setCDMModParam(p, "ASK", "Mod. Depth [%]:", "55"); },
-         {S + "ASK:DEPTh 55"},
-         {info("Set CDM ASK modulation parameter 'Mod. Depth [%]:' on path " + P + " to: 55")}},
-        {"aqpsk angle",
-         [p](ClsInstrControl *c) { c->setCDMModParam(p, "AQPSK", utf8(CdmNames::LblAngleAlpha), "45"); },
-         {S + "AQPSK:ANGLe 45"},
-         {info("Set CDM AQPSK modulation parameter 'Angle Alpha [°]:' on path " + P + " to: 45")}},
-        {"mapping file",
-         [p](ClsInstrControl *c) { c->setCDMModParam(p, "USER", "Map. File:", "QPSK_gray"); },
-         dirCommands(strModel, 4) + QStringList{S + "MLISt:SELect \"QPSK_gray\""},
-         {info("Set CDM USER modulation parameter 'Map. File:' on path " + P + " to: QPSK_gray")}},
-        {"mapping directory even for another label",
-         [p](ClsInstrControl *c) { c->setCDMModParam(p, "USER", "Roll Off:", "1"); },
-         dirCommands(strModel, 4) + QStringList{S},
-         {info("Set CDM USER modulation parameter 'Roll Off:' on path " + P + " to: 1")}},
-        {"parameter outside table",
-         [p](ClsInstrControl *c) { c->setCDMModParam(p, "BPSK", "Mod. Depth [%]:", "5"); },
-         {S},
-         {info("Set CDM BPSK modulation parameter 'Mod. Depth [%]:' on path " + P + " to: 5")}},
-        {"symbol rate",
-         [p](ClsInstrControl *c) { c->setCDMSymbolRate(p, "270.833"); },
-         {S + "SRATe 270.833 kHz"},
-         {info("Set CDM symbol rate on path " + P + " to: 270.833")}},
-        {"coding",
-         [p](ClsInstrControl *c) { c->setCDMCoding(p, "APCOS25 (8PSK)"); },
-         {S + "CODing APCO258PSK"},
-         {info("Set CDM coding on path " + P + " to: APCOS25 (8PSK)")}},
-        {"filter",
-         [p](ClsInstrControl *c) { c->setCDMFilterType(p, "Lowpass (EVM opti.)"); },
-         {S + "FILTer:TYPE LPASSEVM"},
-         {info("Set CDM filter type on path " + P + " to: Lowpass (EVM opti.)")}},
-        {"filter parameter",
-         [p](ClsInstrControl *c) { c->setCDMFilterParam(p, "Cosine", "Bandwidth [Hz]:", "100000"); },
-         {S + "FILTer:PARameter:COSine:BANDwidth 100000"},
-         {info("Set CDM Cosine filter parameter Bandwidth [Hz]: on path " + P + " to: 100000")}},
-        {"lsm parameter",
-         [p](ClsInstrControl *c) { c->setCDMFilterParam(p, "APCOS25 (LSM)", "LP Cutoff [Hz]:", "4000"); },
-         {S + "FILTer:PARameter:APCO25Lsm:LOWPass 4000"},
-         {info("Set CDM APCOS25 (LSM) filter parameter LP Cutoff [Hz]: on path " + P + " to: 4000")}},
-        {"filter file",
-         [p](ClsInstrControl *c) { c->setCDMFilterParam(p, "USER", "Filter File:", "gauss_bt03"); },
-         dirCommands(strModel, 5) + QStringList{S + "FLISt:SELect \"gauss_bt03\""},
-         {info("Set CDM USER filter parameter Filter File: on path " + P + " to: gauss_bt03")}},
-        {"ramp function",
-         [p](ClsInstrControl *c) { c->setCDMRampFunction(p, "Lin"); },
-         {S + "PRAMp:SHAPe Linear"},
-         {info("Set CDM ramp function on path " + P + " to: Lin")}},
-        {"ramp time",
-         [p](ClsInstrControl *c) { c->setCDMRampTime(p, "2.5"); },
-         {S + "PRAMp:TIME 2.5"},
-         {info("Set CDM ramp time on path " + P + " to: 2.5 symbols")}},
-        {"rise delay",
-         [p](ClsInstrControl *c) { c->setCDMRampRiseDelay(p, "1"); },
-         {S + "PRAMp:RDELay 1"},
-         {info("Set CDM ramp rise delay on path " + P + " to: 1 symbols")}},
-        {"fall delay",
-         [p](ClsInstrControl *c) { c->setCDMRampFallDelay(p, "0.5"); },
-         {S + "PRAMp:FDELay 0.5"},
-         {info("Set CDM ramp fall delay on path " + P + " to: 0.5 symbols")}},
-        {"attenuation",
-         [p](ClsInstrControl *c) { c->setCDMLevelAttenuation(p, "15"); },
-         {S + "PRAMp:ATTenuation 15"},
-         {info("Set CDM level attenuation on path " + P + " to: 15 dB")}},
-        {"baseband only",
-         [p](ClsInstrControl *c) { c->setCDMRampBBOnly(p, "ON"); },
-         {S + "PRAMp:BBONly:STATe ON"},
-         {info("Set CDM ramp baseband only on path " + P + " to state: ON")}},
-        {"ramp switch",
-         [p](ClsInstrControl *c) { c->switchCDMRamp(p, "OFF"); },
-         {S + "PRAMp:STATe OFF"},
-         {info("Switch CDM ramp on path " + P + " to state: OFF")}},
-        {"marker mode",
-         [p](ClsInstrControl *c) { c->setCDMMarkerMode(p, 2, "CLISt"); },
-         {S + "TRIGger:OUTPut2:MODE CLISt"},
-         {info("Set CDM marker 2 on path " + P + " to mode: CLISt")}},
-        {"cdm switch",
-         [p](ClsInstrControl *c) { c->switchCDM(p, "ON"); },
-         {S + "STATe ON"},
-         {info("Switch CDM on path " + P + " to: ON")}},
+    QString command;
+    QString message;
+    std::function<void(ClsInstrControl *, int)> op;
+    int dir = 0;
+};
+
+QList<Case> setterCases(bool bolZoy)
+{
+    using C = ClsInstrControl;
+    return {
+        {"SOURce%1:FREQuency 100MHz", "Set RF frequency on path %1 to: 100MHz",
+         [](C *c, int p) { c->setRFFrequency(p, "100", "MHz"); }},
+        {"SOURce%1:POWer:LEVel:IMMediate:AMPLitude -30.5dBm", "Set RF level on path %1 to: -30.5dBm",
+         [](C *c, int p) { c->setRFLevel(p, "-30.5", "dBm"); }},
+        {"OUTPut%1:STATe ON", "Switch RF level on path %1 to: ON",
+         [](C *c, int p) { c->switchRFLevel(p, "ON"); }},
+        {"%SSOUR DLISt", "Set CDM data source on path %1 to: Data List",
+         [](C *c, int p) { c->setCDMDataSource(p, "Data List"); }},
+        {"%SSOUR ", "Set CDM data source on path %1 to: data list",
+         [](C *c, int p) { c->setCDMDataSource(p, "data list"); }},
+        {"%SDLIS:SEL 'burst_1'", "Set CDM data list file on path %1 to: burst_1",
+         [](C *c, int p) { c->setCDMDataList(p, "burst_1"); }, 2},
+        {"%SCLIS:SEL 'ctl'", "Set CDM control list file on path %1 to: ctl",
+         [](C *c, int p) { c->setCDMControlList(p, "ctl"); }, 3},
+        {"%SPRBS:LENGth  9", "Set CDM PRBS type on path %1 to: PRBS 9",
+         [](C *c, int p) { c->setCDMPRBSType(p, "PRBS 9"); }},
+        {"", "Set CDM PRBS type on path %1 to: None", [](C *c, int p) { c->setCDMPRBSType(p, "None"); }},
+        {"", "Set CDM PRBS type on path %1 to: 23", [](C *c, int p) { c->setCDMPRBSType(p, "23"); }},
+        {"%SFORMat QPSK45", "Set CDM modulation type on path %1 to: QPSK 45° Off.",
+         [](C *c, int p) { c->setCDMModType(p, utf8(CdmNames::ModQpsk45)); }},
+        {bolZoy ? "%SFORMat QAM4096" : "%SFORMat ", "Set CDM modulation type on path %1 to: 4096QAM",
+         [](C *c, int p) { c->setCDMModType(p, "4096QAM"); }},
+        {"%SFSK:DEViation 1500", "Set CDM 2FSK modulation parameter 'Freq. Dev. [kHz]:' on path %1 to: 1.5",
+         [](C *c, int p) { c->setCDMModParam(p, "2FSK", "Freq. Dev. [kHz]:", "1.5"); }},
+        {"%SFSK:DEViation 4e+07",
+         "Set CDM 4FSK modulation parameter 'Freq. Dev. [kHz]:' on path %1 to: 40000",
+         [](C *c, int p) { c->setCDMModParam(p, "4FSK", "Freq. Dev. [kHz]:", "40000"); }},
+        {"%SFSK:DEViation 12345678",
+         "Set CDM 2FSK modulation parameter 'Freq. Dev. [kHz]:' on path %1 to: 12345.678",
+         [](C *c, int p) { c->setCDMModParam(p, "2FSK", "Freq. Dev. [kHz]:", "12345.678"); }},
+        {"%SASK:DEPTh 55", "Set CDM ASK modulation parameter 'Mod. Depth [%]:' on path %1 to: 55",
+         [](C *c, int p) { c->setCDMModParam(p, "ASK", "Mod. Depth [%]:", "55"); }},
+        {"%SAQPSK:ANGLe 45", "Set CDM AQPSK modulation parameter 'Angle Alpha [°]:' on path %1 to: 45",
+         [](C *c, int p) { c->setCDMModParam(p, "AQPSK", utf8(CdmNames::LblAngleAlpha), "45"); }},
+        {"%SMLISt:SELect \"QPSK_gray\"",
+         "Set CDM USER modulation parameter 'Map. File:' on path %1 to: QPSK_gray",
+         [](C *c, int p) { c->setCDMModParam(p, "USER", "Map. File:", "QPSK_gray"); }, 4},
+        {"%S", "Set CDM USER modulation parameter 'Roll Off:' on path %1 to: 1",
+         [](C *c, int p) { c->setCDMModParam(p, "USER", "Roll Off:", "1"); }, 4},
+        {"%S", "Set CDM BPSK modulation parameter 'Mod. Depth [%]:' on path %1 to: 5",
+         [](C *c, int p) { c->setCDMModParam(p, "BPSK", "Mod. Depth [%]:", "5"); }},
+        {"%SSRATe 270.833 kHz", "Set CDM symbol rate on path %1 to: 270.833",
+         [](C *c, int p) { c->setCDMSymbolRate(p, "270.833"); }},
+        {"%SCODing APCO258PSK", "Set CDM coding on path %1 to: APCOS25 (8PSK)",
+         [](C *c, int p) { c->setCDMCoding(p, "APCOS25 (8PSK)"); }},
+        {"%SFILTer:TYPE LPASSEVM", "Set CDM filter type on path %1 to: Lowpass (EVM opti.)",
+         [](C *c, int p) { c->setCDMFilterType(p, "Lowpass (EVM opti.)"); }},
+        {"%SFILTer:PARameter:COSine:BANDwidth 100000",
+         "Set CDM Cosine filter parameter Bandwidth [Hz]: on path %1 to: 100000",
+         [](C *c, int p) { c->setCDMFilterParam(p, "Cosine", "Bandwidth [Hz]:", "100000"); }},
+        {"%SFILTer:PARameter:APCO25Lsm:LOWPass 4000",
+         "Set CDM APCOS25 (LSM) filter parameter LP Cutoff [Hz]: on path %1 to: 4000",
+         [](C *c, int p) { c->setCDMFilterParam(p, "APCOS25 (LSM)", "LP Cutoff [Hz]:", "4000"); }},
+        {"%SFLISt:SELect \"gauss_bt03\"",
+         "Set CDM USER filter parameter Filter File: on path %1 to: gauss_bt03",
+         [](C *c, int p) { c->setCDMFilterParam(p, "USER", "Filter File:", "gauss_bt03"); }, 5},
+        {"%SPRAMp:SHAPe Linear", "Set CDM ramp function on path %1 to: Lin",
+         [](C *c, int p) { c->setCDMRampFunction(p, "Lin"); }},
+        {"%SPRAMp:TIME 2.5", "Set CDM ramp time on path %1 to: 2.5 symbols",
+         [](C *c, int p) { c->setCDMRampTime(p, "2.5"); }},
+        {"%SPRAMp:RDELay 1", "Set CDM ramp rise delay on path %1 to: 1 symbols",
+         [](C *c, int p) { c->setCDMRampRiseDelay(p, "1"); }},
+        {"%SPRAMp:FDELay 0.5", "Set CDM ramp fall delay on path %1 to: 0.5 symbols",
+         [](C *c, int p) { c->setCDMRampFallDelay(p, "0.5"); }},
+        {"%SPRAMp:ATTenuation 15", "Set CDM level attenuation on path %1 to: 15 dB",
+         [](C *c, int p) { c->setCDMLevelAttenuation(p, "15"); }},
+        {"%SPRAMp:BBONly:STATe ON", "Set CDM ramp baseband only on path %1 to state: ON",
+         [](C *c, int p) { c->setCDMRampBBOnly(p, "ON"); }},
+        {"%SPRAMp:STATe OFF", "Switch CDM ramp on path %1 to state: OFF",
+         [](C *c, int p) { c->switchCDMRamp(p, "OFF"); }},
+        {"%STRIGger:OUTPut2:MODE CLISt", "Set CDM marker 2 on path %1 to mode: CLISt",
+         [](C *c, int p) { c->setCDMMarkerMode(p, 2, "CLISt"); }},
+        {"%SSTATe ON", "Switch CDM on path %1 to: ON", [](C *c, int p) { c->switchCDM(p, "ON"); }},
         // Placeholder texts inside a value are not filled a second time.
-        {"percent in value",
-         [p](ClsInstrControl *c) { c->setRFFrequency(p, "%3", "Hz"); },
-         {"SOURce" + P + ":FREQuency %3Hz"},
-         {info("Set RF frequency on path " + P + " to: %3Hz")}},
+        {"SOURce%1:FREQuency %3Hz", "Set RF frequency on path %1 to: %3Hz",
+         [](C *c, int p) { c->setRFFrequency(p, "%3", "Hz"); }},
     };
-    return cases;
 }
 
 // Every path operation called for path p, for the models that must ignore it.
@@ -319,10 +249,14 @@ void TstModelControls::settersSendTheirCommands()
     QVERIFY(h.start(model));
     h.takeCommands();
     h.takeMessages();
-    for (const Case &k : setterCases(model, path)) {
-        k.op(h.control());
-        QCOMPARE(h.takeCommands(), k.commands);
-        QCOMPARE(h.takeMessages(), k.messages);
+    const QString P = QString::number(path);
+    for (const Case &k : setterCases(model == "ZOY550X")) {
+        k.op(h.control(), path);
+        QStringList lstCommands = k.dir ? dirCommands(model, k.dir) : QStringList();
+        if (!k.command.isEmpty())
+            lstCommands << QString(k.command).replace("%S", "SOURce%1:BB:DM:").replace("%1", P);
+        QCOMPARE(h.takeCommands(), lstCommands);
+        QCOMPARE(h.takeMessages(), QStringList{info(QString(k.message).replace("%1", P))});
     }
     // Default directory: no message, only the directory commands.
     for (int intKind = 1; intKind <= 5; ++intKind) {
