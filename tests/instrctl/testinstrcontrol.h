@@ -8,6 +8,8 @@
 #include "instrument/clsinstrcontrol.h"
 #include "instrument/clssiggenoptions.h"
 
+#include "simlog.h"
+
 #include <QList>
 #include <QObject>
 #include <QPair>
@@ -35,16 +37,16 @@ public:
         options = new ClsSigGenOptions(intModel);
         if (layout == DriveLayout) {
             pathSeparator = QLatin1Char('\\');
-            drive = QStringLiteral("D:");
-            rootDir = QStringLiteral("\\");
+            drive = "D:";
+            rootDir = "\\";
         } else {
             pathSeparator = QLatin1Char('/');
-            rootDir = QStringLiteral("/var/user/");
+            rootDir = "/var/user/";
         }
-        dataListDir = QStringLiteral("DataLists");
-        controlListDir = QStringLiteral("CtrlLists");
-        mappingDir = QStringLiteral("Mappings");
-        filterDir = QStringLiteral("Filters");
+        dataListDir = "DataLists";
+        controlListDir = "CtrlLists";
+        mappingDir = "Mappings";
+        filterDir = "Filters";
         if (isSessionOpen()) {
             database.optionsText = getOptions();
             installedOptions = database.optionsText.split(QLatin1Char(','));
@@ -91,17 +93,11 @@ public:
     {
         defaultDirKinds << intKind;
         if (!drive.isEmpty())
-            writeCmd(QStringLiteral("MMEMory:MSIS '%1'").arg(drive));
-        writeCmd(QStringLiteral("MMEMory:CDIR '%1'").arg(getDirectory(intKind)));
+            writeCmd(QString("MMEMory:MSIS '%1'").arg(drive));
+        writeCmd(QString("MMEMory:CDIR '%1'").arg(getDirectory(intKind)));
     }
-    QString getRFFrequency(const qint32 &, const double &, const qint32 &) override
-    {
-        return QStringLiteral("0");
-    }
-    QString getRFLevel(const qint32 &, const double &, const qint32 &) override
-    {
-        return QStringLiteral("0");
-    }
+    QString getRFFrequency(const qint32 &, const double &, const qint32 &) override { return "0"; }
+    QString getRFLevel(const qint32 &, const double &, const qint32 &) override { return "0"; }
     QStringList getDataListCatalog(const qint32 &) override { return QStringList(); }
     QStringList getControlListCatalog(const qint32 &) override { return QStringList(); }
     QStringList getMappingFileCatalog(const qint32 &) override { return QStringList(); }
@@ -111,5 +107,21 @@ public:
 signals:
     void instrMessage(ClsInstrControl::EnuInstrLogType enuType, const QString &strMessage) override;
 };
+
+inline QByteArray patternBytes(int intSize, int intSeed = 0)
+{
+    QByteArray ba(intSize, '\0');
+    for (int i = 0; i < intSize; ++i)
+        ba[i] = char((i * 7 + intSeed) & 0xFF);
+    return ba;
+}
+
+// The simulator works through its input on its own time: a query answered means every earlier
+// message has been executed and logged.
+inline bool synced(ClsInstrControl &ctl)
+{
+    QString strReply;
+    return ctl.queryCmd(QString::fromLatin1(SimLog::SyncQuery), strReply) && !strReply.isEmpty();
+}
 
 #endif

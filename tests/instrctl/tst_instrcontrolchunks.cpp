@@ -1,9 +1,9 @@
 // The block of a file transfer as the VISA library sees it: write by write, with the END flag
 // each write carried. A scripted VISA library records both, which no network peer could.
 
+#include "fakevisactl.h"
 #include "testinstrcontrol.h"
 
-#include <QLibrary>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -11,13 +11,8 @@ class TestInstrControlChunks : public QObject
 {
     Q_OBJECT
 
-    QLibrary m_lib;
+    FakeVisaControl m_fake;
     QTemporaryDir m_dir;
-    void (*m_reset)() = nullptr;
-    int (*m_writeCount)() = nullptr;
-    int (*m_writeSize)(int) = nullptr;
-    const char *(*m_write)(int) = nullptr;
-    int (*m_writeEnd)(int) = nullptr;
 
     struct Write
     {
@@ -31,11 +26,11 @@ class TestInstrControlChunks : public QObject
     {
         QList<Write> writes;
         bool bolInBlock = false;
-        for (int i = 0; i < m_writeCount(); ++i) {
-            const QByteArray text(m_write(i), m_writeSize(i));
+        for (int i = 0; i < m_fake.writeCount(); ++i) {
+            const QByteArray text(m_fake.write(i), m_fake.writeSize(i));
             bolInBlock = bolInBlock || text.startsWith(":MMEM:DATA");
             if (bolInBlock)
-                writes.append({m_writeSize(i), m_writeEnd(i), text});
+                writes.append({m_fake.writeSize(i), m_fake.writeEnd(i), text});
         }
         return writes;
     }
@@ -51,14 +46,8 @@ class TestInstrControlChunks : public QObject
 private slots:
     void initTestCase()
     {
-        m_lib.setFileName(qEnvironmentVariable("LISTFORGE_VISA_LIBRARY"));
-        QVERIFY2(m_lib.load(), qPrintable(m_lib.errorString()));
-        m_reset = reinterpret_cast<void (*)()>(m_lib.resolve("fakeVisaReset"));
-        m_writeCount = reinterpret_cast<int (*)()>(m_lib.resolve("fakeVisaWriteCount"));
-        m_writeSize = reinterpret_cast<int (*)(int)>(m_lib.resolve("fakeVisaWriteSize"));
-        m_write = reinterpret_cast<const char *(*)(int)>(m_lib.resolve("fakeVisaWrite"));
-        m_writeEnd = reinterpret_cast<int (*)(int)>(m_lib.resolve("fakeVisaWriteEnd"));
-        QVERIFY(m_reset && m_writeCount && m_writeSize && m_write && m_writeEnd);
+        const QString strError = m_fake.load();
+        QVERIFY2(strError.isEmpty(), qPrintable(strError));
     }
 
     void endGoesOnlyWithTheLastChunk_data()
@@ -81,12 +70,12 @@ private slots:
         QFETCH(int, fileSize);
         QFETCH(QByteArray, header);
         QFETCH(QList<int>, chunks);
-        m_reset();
+        m_fake.reset();
         // A GPIB resource: the scripted library plays the instrument without any network.
-        TestInstrControl instr(QStringLiteral("GPIB0::20::INSTR"), TestInstrControl::DriveLayout);
+        TestInstrControl instr("GPIB0::20::INSTR", TestInstrControl::DriveLayout);
         QVERIFY(instr.isSessionOpen());
-        localFile(QStringLiteral("f.dm_iqd"), fileSize);
-        QVERIFY(instr.uploadDataList(m_dir.path() + QLatin1Char('/'), QStringLiteral("f.dm_iqd")));
+        localFile("f.dm_iqd", fileSize);
+        QVERIFY(instr.uploadDataList(m_dir.path() + QLatin1Char('/'), "f.dm_iqd"));
 
         const QList<Write> writes = blockWrites();
         QVERIFY2(writes.size() > chunks.size(), "no block was sent");

@@ -2,56 +2,18 @@
 // LISTFORGE_VISA_LIBRARY, and the suite drives and inspects the scripted instrument through the
 // library's own control functions.
 
+#include "fakevisactl.h"
 #include "tracelines.h"
 #include "visa/clsvisacontrol.h"
 #include "visa/visadefs.h"
 
 #include <QHostAddress>
-#include <QLibrary>
 #include <QTcpServer>
 #include <QtTest>
 
 #include <memory>
 
 namespace {
-
-struct FakeControl
-{
-    void (*reset)() = nullptr;
-    void (*setRmStatus)(int) = nullptr;
-    void (*setOpenStatus)(int) = nullptr;
-    void (*setSetBufStatus)(int) = nullptr;
-    void (*setIdn)(const char *) = nullptr;
-    void (*setIdnFor)(const char *, const char *) = nullptr;
-    void (*setOpcAnswer)(const char *) = nullptr;
-    void (*setReply)(const char *, const char *) = nullptr;
-    void (*setLongReply)(const char *, int) = nullptr;
-    void (*setFindResults)(const char *) = nullptr;
-    int (*calls)(const char *) = nullptr;
-    int (*rmOpen)() = nullptr;
-    int (*openObjects)() = nullptr;
-    int (*writeCount)() = nullptr;
-    const char *(*write)(int) = nullptr;
-    int (*writeSize)(int) = nullptr;
-    const char *(*lastFindExpr)() = nullptr;
-    qint64 (*attribute)(const char *, quint32) = nullptr;
-
-    QByteArray writeAt(int intIndex) { return QByteArray(write(intIndex), writeSize(intIndex)); }
-    QByteArray lastWrite() { return writeAt(writeCount() - 1); }
-    QByteArrayList writes()
-    {
-        QByteArrayList lst;
-        for (int i = 0; i < writeCount(); ++i)
-            lst << writeAt(i);
-        return lst;
-    }
-};
-
-template <typename Fn> void bind(QLibrary &lib, Fn &fn, const char *name)
-{
-    fn = reinterpret_cast<Fn>(lib.resolve(name));
-    QVERIFY2(fn, name);
-}
 
 const char *const GpibResource = "GPIB0::20::INSTR";
 
@@ -92,8 +54,7 @@ private slots:
 private:
     std::unique_ptr<ClsVisaControl> openGpib(bool bolMakerOnly = true);
 
-    QLibrary m_lib;
-    FakeControl m_fake;
+    FakeVisaControl m_fake;
     TraceLines m_trace;
     // Keeps the resource manager open for the tests that do not watch its life cycle.
     std::unique_ptr<ClsVisaControl> m_anchor;
@@ -101,28 +62,8 @@ private:
 
 void TestVisaControlFake::initTestCase()
 {
-    const QString strPath = qEnvironmentVariable("LISTFORGE_VISA_LIBRARY");
-    QVERIFY2(!strPath.isEmpty(), "LISTFORGE_VISA_LIBRARY must name the scripted library");
-    m_lib.setFileName(strPath);
-    QVERIFY2(m_lib.load(), qPrintable(m_lib.errorString()));
-    bind(m_lib, m_fake.reset, "fakeVisaReset");
-    bind(m_lib, m_fake.setRmStatus, "fakeVisaSetRmStatus");
-    bind(m_lib, m_fake.setOpenStatus, "fakeVisaSetOpenStatus");
-    bind(m_lib, m_fake.setSetBufStatus, "fakeVisaSetSetBufStatus");
-    bind(m_lib, m_fake.setIdn, "fakeVisaSetIdn");
-    bind(m_lib, m_fake.setIdnFor, "fakeVisaSetIdnFor");
-    bind(m_lib, m_fake.setOpcAnswer, "fakeVisaSetOpcAnswer");
-    bind(m_lib, m_fake.setReply, "fakeVisaSetReply");
-    bind(m_lib, m_fake.setLongReply, "fakeVisaSetLongReply");
-    bind(m_lib, m_fake.setFindResults, "fakeVisaSetFindResults");
-    bind(m_lib, m_fake.calls, "fakeVisaCalls");
-    bind(m_lib, m_fake.rmOpen, "fakeVisaRmOpen");
-    bind(m_lib, m_fake.openObjects, "fakeVisaOpenObjects");
-    bind(m_lib, m_fake.writeCount, "fakeVisaWriteCount");
-    bind(m_lib, m_fake.write, "fakeVisaWrite");
-    bind(m_lib, m_fake.writeSize, "fakeVisaWriteSize");
-    bind(m_lib, m_fake.lastFindExpr, "fakeVisaLastFindExpr");
-    bind(m_lib, m_fake.attribute, "fakeVisaAttribute");
+    const QString strError = m_fake.load();
+    QVERIFY2(strError.isEmpty(), qPrintable(strError));
 }
 
 void TestVisaControlFake::init()
@@ -192,7 +133,7 @@ void TestVisaControlFake::resourceManagerOpenFailure()
 {
     m_fake.setRmStatus(static_cast<int>(0xBFFF0011u));
     auto visa = std::make_unique<ClsVisaControl>();
-    QCOMPARE(visa->takeLastError(), QStringLiteral("Unable to open VISA session: fake status 0xBFFF0011!"));
+    QCOMPARE(visa->takeLastError(), "Unable to open VISA session: fake status 0xBFFF0011!");
     QCOMPARE(visa->takeLastError(), QString()); // fetching empties it
     QVERIFY(!m_trace.contains("Unable to open VISA session:"));
     QVERIFY(!ClsVisaControl::isResourceManagerOpen());
@@ -233,26 +174,35 @@ void TestVisaControlFake::identification_data()
     QTest::addColumn<QString>("trace");
 
     QTest::newRow("order number and serial")
-        << QString("Tarvik,ZOY550X,1234.5678k02/100200,1.2.3") << true << true << QString("ZOY550X")
-        << QString("100200") << QString("1.2.3")
-        << QString("CVISCT  : Tarvik instrument ZOY550X-100200 connected");
-    QTest::newRow("serial only") << QString("Tarvik,GKR550X,100201,2.0") << true << true << QString("GKR550X")
-                                 << QString("100201") << QString("2.0")
-                                 << QString("CVISCT  : Tarvik instrument GKR550X-100201 connected");
-    QTest::newRow("serial before slash")
-        << QString("Tarvik,DVT330X,100202/77,2.1") << true << true << QString("DVT330X") << QString("100202")
-        << QString("2.1") << QString("CVISCT  : Tarvik instrument DVT330X-100202 connected");
-    QTest::newRow("maker in other case")
-        << QString("tarvik gmbh,HERN330X,1.2/5,3") << true << true << QString("HERN330X") << QString("5")
-        << QString("3") << QString("CVISCT  : Tarvik instrument HERN330X-5 connected");
+        << "Tarvik,ZOY550X,1234.5678k02/100200,1.2.3" << true << true << "ZOY550X"
+        << "100200"
+        << "1.2.3"
+        << "CVISCT  : Tarvik instrument ZOY550X-100200 connected";
+    QTest::newRow("serial only") << "Tarvik,GKR550X,100201,2.0" << true << true << "GKR550X"
+                                 << "100201"
+                                 << "2.0"
+                                 << "CVISCT  : Tarvik instrument GKR550X-100201 connected";
+    QTest::newRow("serial before slash") << "Tarvik,DVT330X,100202/77,2.1" << true << true << "DVT330X"
+                                         << "100202"
+                                         << "2.1"
+                                         << "CVISCT  : Tarvik instrument DVT330X-100202 connected";
+    QTest::newRow("maker in other case") << "tarvik gmbh,HERN330X,1.2/5,3" << true << true << "HERN330X"
+                                         << "5"
+                                         << "3"
+                                         << "CVISCT  : Tarvik instrument HERN330X-5 connected";
     QTest::newRow("other maker refused")
-        << QString("Acme,SG100,1.2/42,9.9") << true << false << QString("") << QString("") << QString("")
-        << QString("CVISCT  : Only Tarvik instruments must be connected, SG100 is from Acme!");
-    QTest::newRow("other maker accepted")
-        << QString("Acme,SG100,1.2/42,9.9") << false << true << QString("SG100") << QString("42")
-        << QString("9.9") << QString("CVISCT  : None Tarvik instrument Acme-SG100 connected");
-    QTest::newRow("short reply") << QString("Tarvik") << false << true << QString("") << QString("")
-                                 << QString("") << QString("CVISCT  : Tarvik instrument - connected");
+        << "Acme,SG100,1.2/42,9.9" << true << false << ""
+        << ""
+        << ""
+        << "CVISCT  : Only Tarvik instruments must be connected, SG100 is from Acme!";
+    QTest::newRow("other maker accepted") << "Acme,SG100,1.2/42,9.9" << false << true << "SG100"
+                                          << "42"
+                                          << "9.9"
+                                          << "CVISCT  : None Tarvik instrument Acme-SG100 connected";
+    QTest::newRow("short reply") << "Tarvik" << false << true << ""
+                                 << ""
+                                 << ""
+                                 << "CVISCT  : Tarvik instrument - connected";
 }
 
 void TestVisaControlFake::identification()
@@ -280,7 +230,7 @@ void TestVisaControlFake::gpibSessionSettingsAndClose()
     auto visa = openGpib();
     QVERIFY(visa);
     QVERIFY(!visa->isSocketMode());
-    QCOMPARE(visa->getInterfaceName(), QStringLiteral("GPIB0"));
+    QCOMPARE(visa->getInterfaceName(), "GPIB0");
     // Identification clears the status first; GPIB commands go out without a line feed.
     QCOMPARE(m_fake.writes(), QByteArrayList({"*CLS", "*IDN?"}));
     QCOMPARE(m_fake.attribute(GpibResource, Visa::VI_ATTR_TMO_VALUE), 5000);
@@ -309,24 +259,24 @@ void TestVisaControlFake::socketSessionAppendsLineFeed()
 {
     QTcpServer server;
     QVERIFY(server.listen(QHostAddress::LocalHost));
-    const QString strResource = QStringLiteral("TCPIP0::127.0.0.1::%1::SOCKET").arg(server.serverPort());
+    const QString strResource = QString("TCPIP0::127.0.0.1::%1::SOCKET").arg(server.serverPort());
     const QByteArray baResource = strResource.toLatin1();
 
     ClsVisaControl visa;
     QVERIFY2(visa.openSession(strResource, true), qPrintable(m_trace.dump()));
     QVERIFY(visa.isSocketMode());
-    QVERIFY(m_trace.hasDebug(
-        QStringLiteral("CVISCT  : Socket port number '%1' determined").arg(server.serverPort())));
-    QVERIFY(m_trace.hasDebug(QStringLiteral("CVISCT  : IP address '127.0.0.1' determined")));
-    QVERIFY(m_trace.hasDebug(
-        QStringLiteral("CVISCT  : Connection 127.0.0.1:%1 test passed").arg(server.serverPort())));
+    QVERIFY(
+        m_trace.hasDebug(QString("CVISCT  : Socket port number '%1' determined").arg(server.serverPort())));
+    QVERIFY(m_trace.hasDebug("CVISCT  : IP address '127.0.0.1' determined"));
+    QVERIFY(
+        m_trace.hasDebug(QString("CVISCT  : Connection 127.0.0.1:%1 test passed").arg(server.serverPort())));
     QCOMPARE(m_fake.writes(), QByteArrayList({"*CLS\n", "*IDN?\n"}));
     QCOMPARE(m_fake.attribute(baResource.constData(), Visa::VI_ATTR_TERMCHAR), 10);
     QCOMPARE(m_fake.attribute(baResource.constData(), Visa::VI_ATTR_TERMCHAR_EN), 1);
     QVERIFY(m_trace.hasDebug("CVISCT  : VISA termination character enabled"));
 
     // A command that already ends with a line feed does not get a second one.
-    QVERIFY(visa.writeCommand(QStringLiteral("*RST\n"), false));
+    QVERIFY(visa.writeCommand("*RST\n", false));
     QCOMPARE(m_fake.lastWrite(), QByteArray("*RST\n"));
     QCOMPARE(visa.interfaceType(), quint16(6));
     QVERIFY(visa.closeSession());
@@ -348,9 +298,9 @@ void TestVisaControlFake::socketWithoutPortRefusedBeforeConnecting()
     ClsVisaControl visa;
     QVERIFY(!visa.openSession(resource, true));
     QVERIFY(m_trace.hasError(
-        QStringLiteral("CVISCT  : No socket port number specified in VISA resource %1!").arg(resource)));
+        QString("CVISCT  : No socket port number specified in VISA resource %1!").arg(resource)));
     QVERIFY(m_trace.hasError(
-        QStringLiteral("CVISCT  : Unable to open TCPIP based instrument session '%1'!").arg(resource)));
+        QString("CVISCT  : Unable to open TCPIP based instrument session '%1'!").arg(resource)));
     QVERIFY(!m_trace.contains("Connecting to socket"));
     QCOMPARE(m_fake.calls("viOpen"), 0);
 }
@@ -363,20 +313,19 @@ void TestVisaControlFake::unreachablePortFailsBeforeOpen()
         QVERIFY(probe.listen(QHostAddress::LocalHost));
         port = probe.serverPort();
     } // closed again: nothing listens on the port now
-    const QString strResource = QStringLiteral("TCPIP0::127.0.0.1::%1::SOCKET").arg(port);
+    const QString strResource = QString("TCPIP0::127.0.0.1::%1::SOCKET").arg(port);
     ClsVisaControl visa;
     QElapsedTimer timer;
     timer.start();
     QVERIFY(!visa.openSession(strResource, true));
     QVERIFY(timer.elapsed() < 4000);
-    QVERIFY(m_trace.hasDebug(QStringLiteral("CVISCT  : Connecting to socket '127.0.0.1:%1'....").arg(port)));
+    QVERIFY(m_trace.hasDebug(QString("CVISCT  : Connecting to socket '127.0.0.1:%1'....").arg(port)));
     // The refused attempt ends unconnected, and that state change is traced once.
     QCOMPARE(m_trace.count(TraceKindDebug, "CVISCT  : ...Unconnected.."), 1);
-    QVERIFY(
-        m_trace.hasError(QStringLiteral("CVISCT  : Unable to connect to socket '127.0.0.1:%1'").arg(port)));
-    QVERIFY(m_trace.hasError(QStringLiteral("CVISCT  : Connection 127.0.0.1:%1 test failed!").arg(port)));
+    QVERIFY(m_trace.hasError(QString("CVISCT  : Unable to connect to socket '127.0.0.1:%1'").arg(port)));
+    QVERIFY(m_trace.hasError(QString("CVISCT  : Connection 127.0.0.1:%1 test failed!").arg(port)));
     QVERIFY(m_trace.hasError(
-        QStringLiteral("CVISCT  : Unable to open TCPIP based instrument session '%1'!").arg(strResource)));
+        QString("CVISCT  : Unable to open TCPIP based instrument session '%1'!").arg(strResource)));
     QCOMPARE(m_fake.calls("viOpen"), 0);
 }
 
@@ -404,11 +353,11 @@ void TestVisaControlFake::openFailures()
     // An open session refuses a second open and stays usable.
     m_fake.setSetBufStatus(0);
     QVERIFY(visa.openSession(QLatin1String(GpibResource), true));
-    QVERIFY(!visa.openSession(QStringLiteral("GPIB0::21::INSTR"), true));
+    QVERIFY(!visa.openSession("GPIB0::21::INSTR", true));
     QVERIFY(m_trace.hasError(
         "CVISCT  : Unable to open instrument session 'GPIB0::20::INSTR' since it is already open!"));
     QCOMPARE(visa.getResource(), QLatin1String(GpibResource));
-    QVERIFY(visa.writeCommand(QStringLiteral("*RST"), false));
+    QVERIFY(visa.writeCommand("*RST", false));
 }
 
 void TestVisaControlFake::opcAnswer_data()
@@ -430,14 +379,14 @@ void TestVisaControlFake::opcAnswer()
     QVERIFY(visa);
     m_fake.setOpcAnswer(answer.toLatin1().constData());
     m_trace.clear();
-    QCOMPARE(visa->writeCommand(QStringLiteral("FREQ 1GHz;*OPC?"), false), ok);
-    QCOMPARE(m_trace.has(TraceKindError,
-                         QStringLiteral("CVISCT  : Received unexpected OPC (%1) status from instrument!")
-                             .arg(answer.simplified())),
-             !ok);
+    QCOMPARE(visa->writeCommand("FREQ 1GHz;*OPC?", false), ok);
+    QCOMPARE(
+        m_trace.has(TraceKindError, QString("CVISCT  : Received unexpected OPC (%1) status from instrument!")
+                                        .arg(answer.simplified())),
+        !ok);
     // Commands without "*OPC?" read nothing back.
     const int intReads = m_fake.calls("viRead");
-    QVERIFY(visa->writeCommand(QStringLiteral("FREQ 2GHz"), false));
+    QVERIFY(visa->writeCommand("FREQ 2GHz", false));
     QCOMPARE(m_fake.calls("viRead"), intReads);
 }
 
@@ -452,21 +401,21 @@ void TestVisaControlFake::replyTraceAndSimplification()
     m_fake.setReply("SPACES?", "  a \t  b\r\n c  ");
 
     QString strReply;
-    QVERIFY(visa->queryCommand(QStringLiteral("HUNDRED?"), strReply, true));
+    QVERIFY(visa->queryCommand("HUNDRED?", strReply, true));
     QCOMPARE(strReply, strHundred);
     QVERIFY(m_trace.hasDebug("CVISCT  : Sent 'Read' command: HUNDRED?"));
-    QVERIFY(m_trace.hasDebug(QStringLiteral("CVISCT  : ...received: %1...").arg(strHundred.left(80))));
+    QVERIFY(m_trace.hasDebug(QString("CVISCT  : ...received: %1...").arg(strHundred.left(80))));
 
-    QVERIFY(visa->queryCommand(QStringLiteral("EIGHTY?"), strReply, true));
-    QVERIFY(m_trace.hasDebug(QStringLiteral("CVISCT  : ...received: %1").arg(strEighty)));
+    QVERIFY(visa->queryCommand("EIGHTY?", strReply, true));
+    QVERIFY(m_trace.hasDebug(QString("CVISCT  : ...received: %1").arg(strEighty)));
 
     m_trace.clear();
-    QVERIFY(visa->queryCommand(QStringLiteral("SPACES?"), strReply, false));
-    QCOMPARE(strReply, QStringLiteral("a b c"));
+    QVERIFY(visa->queryCommand("SPACES?", strReply, false));
+    QCOMPARE(strReply, "a b c");
     QVERIFY(!m_trace.contains("received"));
     QVERIFY(!m_trace.contains("Sent 'Read'"));
 
-    QVERIFY(visa->writeCommand(QStringLiteral("OUTP ON"), true));
+    QVERIFY(visa->writeCommand("OUTP ON", true));
     QVERIFY(m_trace.hasDebug("CVISCT  : Sent 'Write' command: OUTP ON"));
     QVERIFY(!visa->writeCommand(QString(), true));
     QVERIFY(m_trace.hasError("CVISCT  : No 'write' command provided!"));
@@ -474,7 +423,7 @@ void TestVisaControlFake::replyTraceAndSimplification()
     QVERIFY(m_trace.hasError("CVISCT  : No 'read' command provided!"));
 
     // Nothing to read: the library's time-out comes back as a failed query.
-    QVERIFY(!visa->queryCommand(QStringLiteral("*RST"), strReply, false));
+    QVERIFY(!visa->queryCommand("*RST", strReply, false));
     QVERIFY(m_trace.hasError(
         "CVISCT  : Unable to read data from instrument (VISA status: fake status 0xBFFF0015)!"));
 }
@@ -487,20 +436,20 @@ void TestVisaControlFake::longReplies()
     // to be taken as the answer to the next query.
     m_fake.setLongReply("CAT?", 20000);
     QString strReply;
-    QVERIFY(visa->queryCommand(QStringLiteral("CAT?"), strReply, false));
+    QVERIFY(visa->queryCommand("CAT?", strReply, false));
     QCOMPARE(strReply.size(), 20000);
     QVERIFY(strReply.startsWith(QLatin1Char('a')));
     QCOMPARE(strReply.at(19000), QLatin1Char('t'));
-    QVERIFY(visa->queryCommand(QStringLiteral("*IDN?"), strReply, false));
-    QCOMPARE(strReply, QStringLiteral("Tarvik,ZOY550X,1234.5678k02/100200,1.2.3"));
+    QVERIFY(visa->queryCommand("*IDN?", strReply, false));
+    QCOMPARE(strReply, "Tarvik,ZOY550X,1234.5678k02/100200,1.2.3");
 
     // Beyond the limit the reply is refused and the device cleared so the session stays usable.
     m_fake.setLongReply("HUGE?", ClsVisaControl::MaxReplyBytes + 10000);
     const int intClears = m_fake.calls("viClear");
-    QVERIFY(!visa->queryCommand(QStringLiteral("HUGE?"), strReply, false));
+    QVERIFY(!visa->queryCommand("HUGE?", strReply, false));
     QCOMPARE(m_fake.calls("viClear"), intClears + 1);
-    QVERIFY(visa->queryCommand(QStringLiteral("*IDN?"), strReply, false));
-    QCOMPARE(strReply, QStringLiteral("Tarvik,ZOY550X,1234.5678k02/100200,1.2.3"));
+    QVERIFY(visa->queryCommand("*IDN?", strReply, false));
+    QCOMPARE(strReply, "Tarvik,ZOY550X,1234.5678k02/100200,1.2.3");
 }
 
 void TestVisaControlFake::rawDataAndSendEnd()
@@ -542,13 +491,13 @@ void TestVisaControlFake::sessionOwnershipAcrossPool()
     auto owner = openGpib();
     QVERIFY(owner);
     ClsVisaControl other;
-    QVERIFY(other.isInstrSessionOpen(QStringLiteral("ZOY550X"), QStringLiteral("100200")));
-    QVERIFY(!owner->isInstrSessionOpen(QStringLiteral("ZOY550X"), QStringLiteral("100200"))); // not itself
-    QVERIFY(!other.isInstrSessionOpen(QStringLiteral("ZOY550X"), QStringLiteral("100201")));
-    QVERIFY(!other.isInstrSessionOpen(QStringLiteral("ZOY550X"), QString()));
-    QVERIFY(!other.isInstrSessionOpen(QString(), QStringLiteral("100200")));
+    QVERIFY(other.isInstrSessionOpen("ZOY550X", "100200"));
+    QVERIFY(!owner->isInstrSessionOpen("ZOY550X", "100200")); // not itself
+    QVERIFY(!other.isInstrSessionOpen("ZOY550X", "100201"));
+    QVERIFY(!other.isInstrSessionOpen("ZOY550X", QString()));
+    QVERIFY(!other.isInstrSessionOpen(QString(), "100200"));
     QVERIFY(owner->closeSession());
-    QVERIFY(!other.isInstrSessionOpen(QStringLiteral("ZOY550X"), QStringLiteral("100200")));
+    QVERIFY(!other.isInstrSessionOpen("ZOY550X", "100200"));
 
     // Destroying an object closes its session in the library.
     QVERIFY(owner->openSession(QLatin1String(GpibResource), true));
@@ -565,10 +514,10 @@ void TestVisaControlFake::searchEvaluatesEveryResource()
     m_fake.setIdnFor("GPIB1::5::INSTR", "Tarvik,GKR550X,100500,2.0");
 
     InstrRecord kept;
-    kept.instrType = QStringLiteral("kept");
+    kept.instrType = "kept";
     QList<InstrRecord> lstFound{kept};
     QVERIFY(m_anchor->scanInterface(VisaFindGpib, lstFound));
-    QCOMPARE(QString::fromLatin1(m_fake.lastFindExpr()), QStringLiteral("GPIB?*INSTR"));
+    QCOMPARE(QString::fromLatin1(m_fake.lastFindExpr()), "GPIB?*INSTR");
     QVERIFY(m_trace.hasDebug("CVISCT  : Scanning GPIB interface for instruments..."));
     QVERIFY(m_trace.hasDebug("CVISCT  : 3 instrument(s) found. Evaluation ongoing...."));
     QVERIFY(m_trace.hasError("CVISCT  : Unable to open instrument GPIB0::4::INSTR!"));
@@ -576,15 +525,15 @@ void TestVisaControlFake::searchEvaluatesEveryResource()
     QCOMPARE(lstFound.size(), 3);
     QCOMPARE(lstFound.at(0), kept);
     InstrRecord first;
-    first.instrType = QStringLiteral("ZOY550X");
-    first.serialNumber = QStringLiteral("100300");
-    first.resource = QStringLiteral("GPIB0::3::INSTR");
-    first.firmware = QStringLiteral("1.0");
-    first.interfaceName = QStringLiteral("GPIB0");
+    first.instrType = "ZOY550X";
+    first.serialNumber = "100300";
+    first.resource = "GPIB0::3::INSTR";
+    first.firmware = "1.0";
+    first.interfaceName = "GPIB0";
     QCOMPARE(lstFound.at(1), first);
-    QCOMPARE(lstFound.at(2).resource, QStringLiteral("GPIB1::5::INSTR"));
-    QCOMPARE(lstFound.at(2).interfaceName, QStringLiteral("GPIB1"));
-    QCOMPARE(lstFound.at(2).serialNumber, QStringLiteral("100500"));
+    QCOMPARE(lstFound.at(2).resource, "GPIB1::5::INSTR");
+    QCOMPARE(lstFound.at(2).interfaceName, "GPIB1");
+    QCOMPARE(lstFound.at(2).serialNumber, "100500");
 
     // The probing objects are gone, their sessions and the find list are closed, and the
     // shared resource manager survived them.
@@ -600,7 +549,7 @@ void TestVisaControlFake::searchEvaluatesEveryResource()
              qPrintable(strUsb));
     QVERIFY(m_trace.hasDebug("CVISCT  : Scanning USB interface for instruments..."));
     QCOMPARE(lstFound.size(), 4);
-    QCOMPARE(lstFound.last().interfaceName, QStringLiteral("USB0"));
+    QCOMPARE(lstFound.last().interfaceName, "USB0");
 }
 
 void TestVisaControlFake::searchFailures()

@@ -36,7 +36,7 @@ void TestVisaControlNoLib::missingLibraryIsReportedNotFatal()
 {
     {
         ClsVisaControl visa;
-        QCOMPARE(visa.takeLastError(), QStringLiteral("Unable to load VISA library!"));
+        QCOMPARE(visa.takeLastError(), "Unable to load VISA library!");
         QCOMPARE(visa.takeLastError(), QString());
         QVERIFY(!ClsVisaLibrary::isLoaded());
         QVERIFY(!ClsVisaControl::isResourceManagerOpen());
@@ -53,20 +53,20 @@ void TestVisaControlNoLib::missingLibraryIsReportedNotFatal()
 
     // A new first instance tries again, and fails again the same way.
     ClsVisaControl visa;
-    QCOMPARE(visa.takeLastError(), QStringLiteral("Unable to load VISA library!"));
+    QCOMPARE(visa.takeLastError(), "Unable to load VISA library!");
 }
 
 void TestVisaControlNoLib::everyOperationFailsWithoutLibrary()
 {
     ClsVisaControl visa;
-    QVERIFY(!visa.openSession(QStringLiteral("GPIB0::20::INSTR"), true));
+    QVERIFY(!visa.openSession("GPIB0::20::INSTR", true));
     QVERIFY(m_trace.hasError(
         "CVISCT  : Unable to resolve VISA library function 'viOpen' since library is not loaded!"));
     QVERIFY(!visa.isSessionOpen());
 
     QString strReply;
-    QVERIFY(!visa.writeCommand(QStringLiteral("*RST"), false));
-    QVERIFY(!visa.queryCommand(QStringLiteral("*IDN?"), strReply, false));
+    QVERIFY(!visa.writeCommand("*RST", false));
+    QVERIFY(!visa.queryCommand("*IDN?", strReply, false));
     QVERIFY(strReply.isEmpty());
     quint32 u32Count = 3;
     QVERIFY(!visa.writeData("abc", u32Count));
@@ -91,7 +91,7 @@ void TestVisaControlNoLib::loadSwitchedOff()
     QVERIFY(
         m_trace.hasDebug("CVISCT  : Upon user request no VISA lib loaded and thus no VISA session opened"));
     QVERIFY(!ClsVisaLibrary::isLoaded());
-    QVERIFY(!visa.openSession(QStringLiteral("TCPIP0::127.0.0.1::inst0::INSTR"), false));
+    QVERIFY(!visa.openSession("TCPIP0::127.0.0.1::inst0::INSTR", false));
     // Refused before any network test.
     QVERIFY(!m_trace.contains("Resolving host name"));
 }
@@ -103,10 +103,10 @@ void TestVisaControlNoLib::libraryWithoutVisaFunctions()
     QVERIFY(QFile::exists(strQtCore));
     qputenv(ClsVisaLibrary::PathVariable, strQtCore.toLocal8Bit());
     ClsVisaControl visa;
-    QCOMPARE(visa.takeLastError(), QStringLiteral("Unable to resolve VISA library function(s)!"));
+    QCOMPARE(visa.takeLastError(), "Unable to resolve VISA library function(s)!");
     QVERIFY(ClsVisaLibrary::isLoaded());
     QVERIFY(m_trace.hasError("CVISCT  : Unable to resolve VISA library function 'viOpenDefaultRM'!"));
-    QVERIFY(!visa.openSession(QStringLiteral("GPIB0::20::INSTR"), true));
+    QVERIFY(!visa.openSession("GPIB0::20::INSTR", true));
     QVERIFY(m_trace.hasError("CVISCT  : Unable to resolve VISA library function 'viOpen'!"));
 }
 

@@ -24,17 +24,28 @@ void TestVisaResource::textRules_data()
     QTest::addColumn<bool>("serial"); // else the interface name
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("result");
-    QTest::newRow("order number / serial") << true << QString("1234.5678k02/100200") << QString("100200");
-    QTest::newRow("serial only") << true << QString("100200") << QString("100200");
-    QTest::newRow("serial / suffix") << true << QString("100200/7") << QString("100200");
-    QTest::newRow("order number without serial") << true << QString("1234.5678k02") << QString("");
-    QTest::newRow("dot after slash does not count") << true << QString("100200/1.5") << QString("100200");
-    QTest::newRow("no field") << true << QString("") << QString("");
-    QTest::newRow("gpib") << false << QString("GPIB0::20::INSTR") << QString("GPIB0");
-    QTest::newRow("usb") << false << QString("USB0::0x3D7A::0x0042::100200::INSTR") << QString("USB0");
-    QTest::newRow("socket") << false << QString("TCPIP0::192.168.1.5::5025::SOCKET") << QString("TCPIP0");
-    QTest::newRow("no separator") << false << QString("GPIB0") << QString("");
-    QTest::newRow("no name") << false << QString("") << QString("");
+    QTest::newRow("order number / serial") << true << "1234.5678k02/100200"
+                                           << "100200";
+    QTest::newRow("serial only") << true << "100200"
+                                 << "100200";
+    QTest::newRow("serial / suffix") << true << "100200/7"
+                                     << "100200";
+    QTest::newRow("order number without serial") << true << "1234.5678k02"
+                                                 << "";
+    QTest::newRow("dot after slash does not count") << true << "100200/1.5"
+                                                    << "100200";
+    QTest::newRow("no field") << true << ""
+                              << "";
+    QTest::newRow("gpib") << false << "GPIB0::20::INSTR"
+                          << "GPIB0";
+    QTest::newRow("usb") << false << "USB0::0x3D7A::0x0042::100200::INSTR"
+                         << "USB0";
+    QTest::newRow("socket") << false << "TCPIP0::192.168.1.5::5025::SOCKET"
+                            << "TCPIP0";
+    QTest::newRow("no separator") << false << "GPIB0"
+                                  << "";
+    QTest::newRow("no name") << false << ""
+                             << "";
 }
 
 void TestVisaResource::textRules()
@@ -46,14 +57,14 @@ void TestVisaResource::textRules()
 
 void TestVisaResource::idnFields()
 {
-    InstrIdent::Identity id = InstrIdent::parseIdn(QStringLiteral("Maker,Model,1234.5678k02/100200,1.2.3"));
-    QCOMPARE(id.manufacturer, QStringLiteral("Maker"));
-    QCOMPARE(id.instrType, QStringLiteral("Model"));
-    QCOMPARE(id.serialNumber, QStringLiteral("100200"));
-    QCOMPARE(id.firmware, QStringLiteral("1.2.3"));
+    InstrIdent::Identity id = InstrIdent::parseIdn("Maker,Model,1234.5678k02/100200,1.2.3");
+    QCOMPARE(id.manufacturer, "Maker");
+    QCOMPARE(id.instrType, "Model");
+    QCOMPARE(id.serialNumber, "100200");
+    QCOMPARE(id.firmware, "1.2.3");
 
-    id = InstrIdent::parseIdn(QStringLiteral("Maker, Model"));
-    QCOMPARE(id.instrType, QStringLiteral("Model"));
+    id = InstrIdent::parseIdn("Maker, Model");
+    QCOMPARE(id.instrType, "Model");
     QCOMPARE(id.serialNumber, QString());
     QCOMPARE(id.firmware, QString());
 
@@ -106,7 +117,7 @@ void TestVisaResource::libraryOverrideReplacesSearch()
 {
     // A chosen library is the only candidate: a typo must fail loudly, not fall back silently.
     qputenv(ClsVisaLibrary::PathVariable, "/opt/vendor/lib/libvisa.so");
-    QCOMPARE(ClsVisaLibrary::candidateFiles(), QStringList{QStringLiteral("/opt/vendor/lib/libvisa.so")});
+    QCOMPARE(ClsVisaLibrary::candidateFiles(), QStringList{"/opt/vendor/lib/libvisa.so"});
 
     // Without it the program's own library comes first, in the build and the install layout,
     // and the loader's own search comes last.
@@ -114,13 +125,13 @@ void TestVisaResource::libraryOverrideReplacesSearch()
     const QStringList lstFiles = ClsVisaLibrary::candidateFiles();
     const QString strAppDir = QCoreApplication::applicationDirPath();
     QCOMPARE(lstFiles.size(), 5);
-    QCOMPARE(lstFiles.at(0), strAppDir + QStringLiteral("/visa32"));
-    QCOMPARE(lstFiles.at(1), QDir::cleanPath(strAppDir + QStringLiteral("/../lib/visa32")));
+    QCOMPARE(lstFiles.at(0), strAppDir + "/visa32");
+    QCOMPARE(lstFiles.at(1), QDir::cleanPath(strAppDir + "/../lib/visa32"));
     // An installed program has only the versioned file, in the prefix's library folder.
-    QVERIFY2(lstFiles.at(2).startsWith(QDir::cleanPath(strAppDir + QStringLiteral("/../lib/"))) &&
-                 lstFiles.at(2).endsWith(QStringLiteral("/libvisa32.so.1")),
+    QVERIFY2(lstFiles.at(2).startsWith(QDir::cleanPath(strAppDir + "/../lib/")) &&
+                 lstFiles.at(2).endsWith("/libvisa32.so.1"),
              qPrintable(lstFiles.at(2)));
-    QCOMPARE(lstFiles.mid(3), (QStringList{QStringLiteral("visa32"), QStringLiteral("libvisa32.so.1")}));
+    QCOMPARE(lstFiles.mid(3), (QStringList{"visa32", "libvisa32.so.1"}));
 }
 
 QTEST_GUILESS_MAIN(TestVisaResource)

@@ -336,51 +336,6 @@ private slots:
         QCOMPARE(failures.load(), 0);
     }
 
-    void blockEndsWithTheLastChunk_data()
-    {
-        QTest::addColumn<QString>("resource");
-        QTest::addColumn<QString>("tag");
-        QTest::addColumn<int>("size");
-        for (int size : {1500, 9, 1024, 1025}) {
-            QTest::addRow("HiSLIP, %d bytes", size) << kHislip << "HISLIP" << size;
-            QTest::addRow("VXI-11, %d bytes", size) << kInstr << "VXI11" << size;
-        }
-    }
-
-    // A block as the program sends it: header and 1024-byte pieces, END with the last piece only.
-    void blockEndsWithTheLastChunk()
-    {
-        QFETCH(QString, resource);
-        QFETCH(QString, tag);
-        QFETCH(int, size);
-        QTemporaryDir dir;
-        SimProcess sim;
-        startSim(sim, {"--log", dir.filePath("log")});
-        ViSession vi = open(resource.toLatin1().constData(), false);
-        QVERIFY(vi != VI_NULL);
-        const QByteArray header = ":MMEM:DATA 'f.bin',#" +
-                                  QByteArray::number(QByteArray::number(size).size()) +
-                                  QByteArray::number(size);
-        QCOMPARE(viSetAttribute(vi, VI_ATTR_SEND_END_EN, VI_FALSE), VI_SUCCESS);
-        QCOMPARE(writeString(vi, header.toStdString()), VI_SUCCESS);
-        for (int sent = 0; sent < size; sent += 1024) {
-            const int piece = std::min(1024, size - sent);
-            QCOMPARE(viSetAttribute(vi, VI_ATTR_SEND_END_EN, sent + piece == size ? VI_TRUE : VI_FALSE),
-                     VI_SUCCESS);
-            QCOMPARE(writeString(vi, std::string(size_t(piece), 'z')), VI_SUCCESS);
-        }
-        QCOMPARE(writeString(vi, "*OPC?"), VI_SUCCESS);
-        ViStatus status;
-        QCOMPARE(readString(vi, 100, status), std::string("1\n"));
-        viClose(vi);
-        QFile log(dir.filePath("log"));
-        QVERIFY(log.open(QIODevice::ReadOnly));
-        QCOMPARE(log.readAll(), QString("%1 END %2 <%3 bytes>\n%1 END *OPC?\n")
-                                    .arg(tag, QString::fromLatin1(header))
-                                    .arg(size)
-                                    .toLatin1());
-    }
-
     // Two sessions under different names of the same instrument: only the server's lock is
     // between them. A trigger reaches the instrument as a group execute trigger.
     void hislipLocksAndTrigger()

@@ -1,11 +1,17 @@
-#ifndef LISTFORGE_TESTS_INSTRCTL_SIMLOG_H
-#define LISTFORGE_TESTS_INSTRCTL_SIMLOG_H
+#ifndef LISTFORGE_TESTS_COMMON_SIMLOG_H
+#define LISTFORGE_TESTS_COMMON_SIMLOG_H
 
 // Reads the simulator's --log file: "<TRANSPORT> <TERMINATION> <message>" per received message.
 
+#include "simprocess.h"
+
+#include <QDir>
 #include <QFile>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
+
+#include <memory>
 
 struct SimLogLine
 {
@@ -59,6 +65,35 @@ public:
 
 private:
     QString m_path;
+};
+
+// A simulator whose mass memory and message log live in a fresh temporary folder, beside a local
+// folder for the files to upload.
+struct SimBench
+{
+    QTemporaryDir tmp;
+    std::unique_ptr<SimProcess> sim;
+    SimLog log{tmp.filePath("sim.log")};
+
+    bool start(const QStringList &lstArgs)
+    {
+        sim = std::make_unique<SimProcess>();
+        return QDir(tmp.path()).mkpath("local") &&
+               sim->start(lstArgs + QStringList{"--storage", tmp.filePath("storage"), "--log",
+                                                tmp.filePath("sim.log")});
+    }
+    QString localDir() const { return tmp.filePath("local/"); }
+    QString writeLocal(const QString &strName, const QByteArray &baData) const
+    {
+        QFile file(localDir() + strName);
+        return file.open(QIODevice::WriteOnly) && file.write(baData) == baData.size() ? file.fileName()
+                                                                                      : QString();
+    }
+    QByteArray stored(const QString &strRelative) const
+    {
+        QFile file(tmp.filePath("storage/" + strRelative));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
 };
 
 #endif

@@ -1,0 +1,84 @@
+#ifndef LISTFORGE_TESTS_COMMON_FAKEVISACTL_H
+#define LISTFORGE_TESTS_COMMON_FAKEVISACTL_H
+
+// The control functions of the scripted VISA library (lf_fakevisa), resolved from the library
+// that LISTFORGE_VISA_LIBRARY names: suites script the instrument and read back what it was sent.
+
+#include <QByteArrayList>
+#include <QLibrary>
+#include <QString>
+#include <QtGlobal>
+
+#include <type_traits>
+
+struct FakeVisaControl
+{
+    void (*reset)() = nullptr;
+    void (*setRmStatus)(int) = nullptr;
+    void (*setOpenStatus)(int) = nullptr;
+    void (*setSetBufStatus)(int) = nullptr;
+    void (*setIdn)(const char *) = nullptr;
+    void (*setIdnFor)(const char *, const char *) = nullptr;
+    void (*setOpcAnswer)(const char *) = nullptr;
+    void (*setReply)(const char *, const char *) = nullptr;
+    void (*setLongReply)(const char *, int) = nullptr;
+    void (*setFindResults)(const char *) = nullptr;
+    int (*calls)(const char *) = nullptr;
+    int (*rmOpen)() = nullptr;
+    int (*openObjects)() = nullptr;
+    int (*writeCount)() = nullptr;
+    const char *(*write)(int) = nullptr;
+    int (*writeSize)(int) = nullptr;
+    int (*writeEnd)(int) = nullptr;
+    const char *(*lastFindExpr)() = nullptr;
+    qint64 (*attribute)(const char *, quint32) = nullptr;
+
+    // Empty on success, else the library's error or the first function it lacks.
+    QString load()
+    {
+        m_lib.setFileName(qEnvironmentVariable("LISTFORGE_VISA_LIBRARY"));
+        if (!m_lib.load())
+            return m_lib.errorString();
+        QString strMissing;
+        const auto bind = [&](auto &fn, const char *name) {
+            fn = reinterpret_cast<std::remove_reference_t<decltype(fn)>>(m_lib.resolve(name));
+            if (!fn && strMissing.isEmpty())
+                strMissing = QString::fromLatin1(name);
+        };
+        bind(reset, "fakeVisaReset");
+        bind(setRmStatus, "fakeVisaSetRmStatus");
+        bind(setOpenStatus, "fakeVisaSetOpenStatus");
+        bind(setSetBufStatus, "fakeVisaSetSetBufStatus");
+        bind(setIdn, "fakeVisaSetIdn");
+        bind(setIdnFor, "fakeVisaSetIdnFor");
+        bind(setOpcAnswer, "fakeVisaSetOpcAnswer");
+        bind(setReply, "fakeVisaSetReply");
+        bind(setLongReply, "fakeVisaSetLongReply");
+        bind(setFindResults, "fakeVisaSetFindResults");
+        bind(calls, "fakeVisaCalls");
+        bind(rmOpen, "fakeVisaRmOpen");
+        bind(openObjects, "fakeVisaOpenObjects");
+        bind(writeCount, "fakeVisaWriteCount");
+        bind(write, "fakeVisaWrite");
+        bind(writeSize, "fakeVisaWriteSize");
+        bind(writeEnd, "fakeVisaWriteEnd");
+        bind(lastFindExpr, "fakeVisaLastFindExpr");
+        bind(attribute, "fakeVisaAttribute");
+        return strMissing;
+    }
+
+    QByteArray writeAt(int intIndex) { return QByteArray(write(intIndex), writeSize(intIndex)); }
+    QByteArray lastWrite() { return writeAt(writeCount() - 1); }
+    QByteArrayList writes()
+    {
+        QByteArrayList lst;
+        for (int i = 0; i < writeCount(); ++i)
+            lst << writeAt(i);
+        return lst;
+    }
+
+private:
+    QLibrary m_lib;
+};
+
+#endif
