@@ -1,2 +1,0 @@
-// Kept for suites that still compile the rig from its old place.
-#include "../common/simprocess.cpp"
