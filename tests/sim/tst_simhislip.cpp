@@ -2,6 +2,7 @@
 // (sessions, MessageIDs, splitting at the negotiated size, device clear, status byte, locks,
 // trigger) and what a hostile or broken client gets: the right Error or FatalError, the
 // connection closed where the protocol demands it, and the simulator serving the next client.
+#include "hislipframe.h"
 #include "simprocess.h"
 
 #include "sim/hislipcodec.h"
@@ -20,20 +21,7 @@ constexpr quint32 FirstId = FirstMessageId;
 QByteArray hs(quint8 type, quint8 control, quint32 parameter, const QByteArray &payload = {},
               quint64 length = ~quint64(0))
 {
-    QByteArray out("HS");
-    out += char(type);
-    out += char(control);
-    char numbers[12];
-    qToBigEndian(parameter, numbers);
-    qToBigEndian(length == ~quint64(0) ? quint64(payload.size()) : length, numbers + 4);
-    return out + QByteArray(numbers, 12) + payload;
-}
-
-QByteArray u64(quint64 value)
-{
-    char bytes[8];
-    qToBigEndian(value, bytes);
-    return QByteArray(bytes, 8);
+    return hislipFrame(type, control, parameter, payload, length);
 }
 
 struct Msg
@@ -166,9 +154,9 @@ void TstSimHislip::sessionsQueriesAndSizes()
     QVERIFY(a.open(port) && b.open(port));
     QVERIFY(a.id != b.id);
     QCOMPARE(a.query("*IDN?"), QByteArray("Tarvik,ZOY550X,1430.8002K02/106070,5.00.122.24\n"));
-    const Msg size = a.ask(AsyncMaximumMessageSize, 0, 0, u64(272));
+    const Msg size = a.ask(AsyncMaximumMessageSize, 0, 0, hislipU64(272));
     QCOMPARE(size.type, quint8(AsyncMaximumMessageSizeResponse));
-    QCOMPARE(size.payload, u64(1024 * 1024));
+    QCOMPARE(size.payload, hislipU64(1024 * 1024));
 
     // A block streamed in 1024-byte Data messages comes back split at the client's maximum.
     QByteArray data;
@@ -274,7 +262,7 @@ void TstSimHislip::hostileClient_data()
     QTest::newRow("data on async channel") << 2 << true << hs(DataEnd, 0, FirstId, "*IDN?") << 3 << 1;
     QTest::newRow("async message on sync") << 2 << false << hs(AsyncStatusQuery, 0, 0) << 3 << 1;
     QTest::newRow("bad remote code") << 2 << true << hs(AsyncRemoteLocalControl, 9, 0) << 3 << 2;
-    QTest::newRow("size 2^64-1") << 2 << true << hs(AsyncMaximumMessageSize, 0, 0, u64(~quint64(0))) << 16
+    QTest::newRow("size 2^64-1") << 2 << true << hs(AsyncMaximumMessageSize, 0, 0, hislipU64(~quint64(0))) << 16
                                  << 0;
     QTest::newRow("short size payload") << 2 << true << hs(AsyncMaximumMessageSize, 0, 0, "abc") << 3 << 0;
     QTest::newRow("payload 2^63") << 2 << false << hs(DataEnd, 0, FirstId, "*IDN?", quint64(1) << 63) << 3

@@ -41,15 +41,10 @@ private slots:
     void headerPathAndCase();
     void errorQueueOrderAndOverflow();
     void opcWaitsForPreset();
-    void opcLoopWithEsr();
     void massMemoryDriveStyle();
-    void massMemorySlashStyleAndCatalogs();
     void massMemoryStaysInsideStorage();
-    void logShowsMessagesAndBlocks();
-    void faultDropBlock();
-    void faultReplyDelay();
-    void faultGarbageAndNoReply();
-    void faultEndlessErrorsAndOpcNever();
+    void faultGarbage();
+    void faultOpcNever();
     void survivesJunkAndManyClients();
 };
 
@@ -65,59 +60,48 @@ void TstSimInstrument::identityAndOptions()
     QVERIFY(options.contains("GKR-B31") && options.contains("GKR-B32"));
     QCOMPARE(c.query("*IDN?;*OPC?;*TST?"), QByteArray("Acme,GKR550X,1427.5004K02/777001,4.70.026.12;1;0"));
     QCOMPARE(sim.resources().value(0), QString("TCPIP0::127.0.0.1::%1::SOCKET").arg(sim.socketPort()));
-
-    SimProcess custom;
-    RawScpiClient d;
-    QVERIFY(startConnected(custom, d, {"--model", "DVT330X", "--options", "DVT-B103, DVT-K40"}));
-    QCOMPARE(d.query("*OPT?"), QByteArray("DVT-B103, DVT-K40"));
-    QVERIFY(d.query("*IDN?").startsWith("Tarvik,DVT330X,"));
 }
 
 void TstSimInstrument::rfLimitsFollowModelAndOptions()
 {
-    struct Case
-    {
-        QStringList args;
-        QByteArray command;
-        QByteArray error;
-    };
-    const QList<Case> cases = {
-        {{"--model", "ZOY550X"}, "SOUR1:FREQ 40 GHz", "0"},
-        {{"--model", "ZOY550X"}, "SOUR2:FREQ 20GHz", "0"},
-        {{"--model", "ZOY550X"}, "SOUR2:FREQ 20.1GHz", "-222"},
-        {{"--model", "ZOY550X"}, "SOUR2:POW 30 dBm", "0"},
-        {{"--model", "ZOY550X"}, "SOUR1:POW -146", "-222"},
-        {{"--model", "GKR550X", "--options", "GKR-B103,GKR-B10"}, "SOUR2:FREQ 1GHz", "-114"},
-        {{"--model", "GKR550X", "--options", "GKR-B103,GKR-B10"}, "SOUR1:POW 25dBm", "-222"},
-        {{"--model", "GKR550X", "--options", "GKR-B103,GKR-B10"}, "SOUR1:FREQ 3.1GHz", "-222"},
-        {{"--model", "GKR550X", "--options", "GKR-B103,GKR-B10"}, "SOUR2:BB:DM:STAT ON", "-114"},
-        {{"--model", "GKR550X"}, "SOUR2:POW 30", "0"},
-        {{"--model", "GKR550X"}, "SOUR1:FREQ 5 dBm", "-131"},
-        {{"--model", "DVT330X"}, "SOUR1:POW 20.5", "-222"},
-        {{"--model", "DVT330X"}, "OUTP2:STAT ON", "-114"},
-        {{"--model", "HERN330X"}, "SOUR:FREQ 9 kHz", "0"},
-        {{"--model", "GKR550X", "--options", ""}, "SOUR1:FREQ 1GHz", "-222"}, // no frequency option
+    // Per simulator: each command with the error number it leaves in the queue (0: none).
+    const QList<QPair<QStringList, QList<QByteArrayList>>> cases = {
+        {{"--model", "ZOY550X"},
+         {{"SOUR1:FREQ 40 GHz", "0"},
+          {"SOUR2:FREQ 20GHz", "0"},
+          {"SOUR2:FREQ 20.1GHz", "-222"},
+          {"SOUR2:POW 30 dBm", "0"},
+          {"SOUR1:POW -146", "-222"},
+          {"OUTPut:USER1:SOURce AMARk1", "-113"}}}, // ZOY routes by signal
+        {{"--model", "GKR550X", "--options", "GKR-B103,GKR-B10"},
+         {{"SOUR2:FREQ 1GHz", "-114"},
+          {"SOUR1:POW 25dBm", "-222"},
+          {"SOUR1:FREQ 3.1GHz", "-222"},
+          {"SOUR2:BB:DM:STAT ON", "-114"}}},
+        {{"--model", "GKR550X"},
+         {{"SOUR2:POW 30", "0"}, {"SOUR1:FREQ 5 dBm", "-131"}, {"OUTPut:USER5:SOURce AMARk1", "-114"}}},
+        {{"--model", "GKR550X", "--options", ""}, {{"SOUR1:FREQ 1GHz", "-222"}}}, // no frequency option
+        {{"--model", "DVT330X"}, {{"SOUR1:POW 20.5", "-222"}, {"OUTP2:STAT ON", "-114"}}},
+        {{"--model", "HERN330X"}, {{"SOUR:FREQ 9 kHz", "0"}, {"OUTPut:USER1:SOURce AMARk1", "-113"}}},
         // above 50 MHz needs the software option
-        {{"--model", "HERN330X", "--options", "HERN-B106"}, "SOUR1:BB:DM:SRAT 55000 kHz", "-222"},
-        {{"--model", "GKR550X"}, "OUTPut:USER5:SOURce AMARk1", "-114"},
-        {{"--model", "ZOY550X"}, "OUTPut:USER1:SOURce AMARk1", "-113"}, // ZOY routes by signal
-        {{"--model", "HERN330X"}, "OUTPut:USER1:SOURce AMARk1", "-113"},
+        {{"--model", "HERN330X", "--options", "HERN-B106"}, {{"SOUR1:BB:DM:SRAT 55000 kHz", "-222"}}},
     };
-    for (const Case &k : cases) {
+    for (const auto &k : cases) {
         SimProcess sim;
         RawScpiClient c;
-        QVERIFY(startConnected(sim, c, k.args));
-        QVERIFY(c.send(k.command + '\n'));
-        const QByteArray error = c.query("SYST:ERR?");
-        QVERIFY2(error.startsWith(k.error + ','),
-                 qPrintable(k.args.join(' ') + " " + k.command + " -> " + error));
+        QVERIFY(startConnected(sim, c, k.first));
+        for (const QByteArrayList &command : k.second) {
+            QVERIFY(c.send(command[0] + '\n'));
+            const QByteArray error = c.query("SYST:ERR?");
+            QVERIFY2(error.startsWith(command[1] + ','),
+                     qPrintable(k.first.join(' ') + " " + command[0] + " -> " + error));
+        }
+        if (k.first == QStringList{"--model", "ZOY550X"}) {
+            QVERIFY(c.send("SOURce2:FREQuency 1.5GHz;:SOUR2:POW:LEV:IMM:AMPL -30.5;:OUTP2:STAT ON\n"));
+            QCOMPARE(c.query("SOUR2:FREQ?;:SOUR2:POW?;:OUTP2?"), QByteArray("1500000000;-30.5;1"));
+            QCOMPARE(c.query("SOUR1:FREQ? "), QByteArray("40000000000"));
+        }
     }
-    SimProcess sim;
-    RawScpiClient c;
-    QVERIFY(startConnected(sim, c, {"--model", "ZOY550X"}));
-    QVERIFY(c.send("SOURce2:FREQuency 1.5GHz;:SOUR2:POW:LEV:IMM:AMPL -30.5;:OUTP2:STAT ON\n"));
-    QCOMPARE(c.query("SOUR2:FREQ?;:SOUR2:POW?;:OUTP2?"), QByteArray("1500000000;-30.5;1"));
-    QCOMPARE(c.query("SOUR1:FREQ? "), QByteArray("1000000000")); // untouched path keeps its default
 }
 
 void TstSimInstrument::cdmSettingsRoundTrip()
@@ -132,20 +116,10 @@ void TstSimInstrument::cdmSettingsRoundTrip()
         {"SOURce1:BB:DM:PRBS:LENGth  23", "SOUR1:BB:DM:PRBS?|23"},
         {"SOURce2:BB:DM:SRATe 270.833 kHz", "SOUR2:BB:DM:SRAT?|270833"},
         {"SOURce1:BB:DM:FSK:DEViation 4e+07", "SOUR1:BB:DM:FSK:DEV?|40000000"},
-        {"SOURce1:BB:DM:ASK:DEPTh 55", "SOUR1:BB:DM:ASK:DEPT?|55"},
-        {"SOURce1:BB:DM:AQPSK:ANGLe 180", "SOUR1:BB:DM:AQPS:ANGL?|180"},
-        {"SOURce1:BB:DM:CODing APCO258PSK", "SOUR1:BB:DM:COD?|APCO258PSK"},
-        {"SOURce1:BB:DM:FILTer:TYPE LPASSEVM", "SOUR1:BB:DM:FILT:TYPE?|LPASSEVM"},
-        {"SOURce1:BB:DM:FILTer:PARameter:COSine:BANDwidth 100000", "SOUR1:BB:DM:FILT:PAR:COS:BAND?|100000"},
         {"SOURce1:BB:DM:FILTer:PARameter:COSine 0.5", "SOUR1:BB:DM:FILT:PAR:COS?|0.5"},
-        {"SOURce1:BB:DM:FILTer:PARameter:APCO25Lsm:LOWPass 4000", "SOUR1:BB:DM:FILT:PAR:APCO25L:LOWP?|4000"},
         {"SOURce1:BB:DM:PRAMp:SHAPe Linear", "SOUR1:BB:DM:PRAM:SHAP?|LIN"},
-        {"SOURce1:BB:DM:PRAMp:TIME 16", "SOUR1:BB:DM:PRAM:TIME?|16"},
-        {"SOURce1:BB:DM:PRAMp:ATTenuation 50", "SOUR1:BB:DM:PRAM:ATT?|50"},
         {"SOURce1:BB:DM:PRAMp:BBONly:STATe ON", "SOUR1:BB:DM:PRAM:BBON?|1"},
-        {"SOURce1:BB:DM:PRAMp:STATe 1", "SOUR1:BB:DM:PRAM:STAT?|1"},
         {"SOURce2:BB:DM:TRIGger:OUTPut3:MODE CLISt", "SOUR2:BB:DM:TRIG:OUTP3:MODE?|CLIS"},
-        {"SOURce1:BB:DM:STATe ON", "SOUR1:BB:DM:STAT?|1"},
     };
     for (const auto &s : sets) {
         QVERIFY(c.send(s.first + '\n'));
@@ -254,26 +228,6 @@ void TstSimInstrument::opcWaitsForPreset()
     QVERIFY(t.elapsed() < 300);
 }
 
-void TstSimInstrument::opcLoopWithEsr()
-{
-    SimProcess sim;
-    RawScpiClient c;
-    QVERIFY(startConnected(sim, c, {"--model", "ZOY550X", "--preset-time", "300"}));
-    QVERIFY(c.send("*ESE 1\n*CLS\nSYSTem:PRESet\n*OPC\n"));
-    QCOMPARE(c.query("*ESE?"), QByteArray("1"));
-    QCOMPARE(c.query("*ESR?").toInt() & 1, 0);
-    QElapsedTimer t;
-    t.start();
-    int polls = 0;
-    while ((c.query("*ESR?").toInt() & 1) == 0 && t.elapsed() < 3000) {
-        ++polls;
-        QTest::qWait(50);
-    }
-    QVERIFY(t.elapsed() >= 200 && t.elapsed() < 3000);
-    QVERIFY(polls >= 2);
-    QCOMPARE(c.query("*STB?"), QByteArray("0")); // reading *ESR? cleared the event bits
-}
-
 void TstSimInstrument::massMemoryDriveStyle()
 {
     QTemporaryDir storage;
@@ -288,20 +242,7 @@ void TstSimInstrument::massMemoryDriveStyle()
     QVERIFY(stored.open(QIODevice::ReadOnly));
     QCOMPARE(stored.readAll(), payload);
 
-    const QList<QByteArray> cat = c.query(":MMEM:CAT? 'D:\\DataLists\\*.dm_iqd'").split(',');
-    QCOMPARE(cat.size(), 5);
-    QCOMPARE(cat[0], QByteArray("1500"));
-    QVERIFY(cat[1].toLongLong() > 0);
-    QCOMPARE(cat.mid(2).join(','), QByteArray("\"a.dm_iqd,BIN,1500\""));
-    QVERIFY(c.send("MMEMory:MSIS 'D:'\nMMEMory:CDIR '\\'\n"));
-    QCOMPARE(c.query("MMEMory:DCATalog?"), QByteArray("\"DataLists\",\"Filters\",\"Mappings\""));
-    QVERIFY(c.query(":MMEM:CAT?").contains("\"DataLists,DIR,0\""));
     QVERIFY(c.send("MMEMory:CDIR '\\DataLists'\n"));
-    QCOMPARE(c.query("MMEM:CDIR?"), QByteArray("\"D:\\DataLists\""));
-    QCOMPARE(c.query("SOURce1:BB:DM:DLISt:CATalog?"), QByteArray("a"));
-    QVERIFY(c.send("SOURce1:BB:DM:DLIS:SEL 'a'\n"));
-    QCOMPARE(c.query("SOUR1:BB:DM:DLIS:SEL?"), QByteArray("\"a\""));
-
     QVERIFY(c.send("MMEM:DATA? 'a.dm_iqd'\n"));
     QCOMPARE(c.readExactly(6 + 1500 + 1), "#41500" + payload + "\n");
     QCOMPARE(c.query(":SYST:COMM:GPIB:LTER EOI;:SYST:COMM:GPIB:LTER?"), QByteArray("EOI"));
@@ -310,31 +251,6 @@ void TstSimInstrument::massMemoryDriveStyle()
     QVERIFY(!QFile::exists(stored.fileName()));
     QVERIFY(c.send("MMEM:DEL 'D:\\DataLists\\a.dm_iqd'\n"));
     QVERIFY(c.query("SYST:ERR?").startsWith("-256,"));
-}
-
-void TstSimInstrument::massMemorySlashStyleAndCatalogs()
-{
-    QTemporaryDir storage;
-    SimProcess sim;
-    RawScpiClient c;
-    QVERIFY(startConnected(sim, c, {"--model", "ZOY550X", "--storage", storage.path()}));
-    QVERIFY(c.send(":MMEM:MDIR '/var/user/CtrlLists'\n"));
-    QVERIFY(c.send(":MMEM:DATA '/var/user/CtrlLists/c1.dm_iqc'," + block("ctl") + "\n"));
-    QVERIFY(c.send(":MMEM:DATA '/var/user/CtrlLists/c0.dm_iqc',#10\n"));
-    QVERIFY(c.send("MMEMory:CDIR '/var/user/CtrlLists'\n"));
-    QCOMPARE(c.query("SOUR2:BB:DM:CLIS:CAT?"), QByteArray("c0,c1"));
-    QCOMPARE(c.query(":MMEM:CAT? '/var/user/CtrlLists/*.*'"), QByteArray("3,") +
-                                                                  c.query(":MMEM:CAT?").split(',')[1] +
-                                                                  ",\"c0.dm_iqc,BIN,0\",\"c1.dm_iqc,BIN,3\"");
-    QVERIFY(c.send("MMEMory:CDIR '/var/user/'\n"));
-    QCOMPARE(c.query("MMEM:DCAT?"), QByteArray("\"CtrlLists\",\"Filters\",\"Mappings\""));
-    QVERIFY(c.send("MMEMory:CDIR '/var/user/Mappings'\n"));
-    QCOMPARE(c.query("SOUR1:BB:DM:MLIS:CAT?").split(',').size(), 3);
-    QVERIFY(c.send("MMEMory:CDIR '/var/user/Filters'\n"));
-    QVERIFY(!c.query("SOUR1:BB:DM:FLIS:CAT?").isEmpty());
-    QVERIFY(c.send("MMEMory:MSIS 'D:'\n")); // no drives on this model
-    QVERIFY(c.query("SYST:ERR?").startsWith("-113,"));
-    QCOMPARE(c.query("SYST:ERR?"), QByteArray("0,\"No error\""));
 }
 
 void TstSimInstrument::massMemoryStaysInsideStorage()
@@ -358,62 +274,7 @@ void TstSimInstrument::massMemoryStaysInsideStorage()
     QVERIFY(!QFile::exists(outer.path() + "/escapedir"));
 }
 
-void TstSimInstrument::logShowsMessagesAndBlocks()
-{
-    QTemporaryDir dir;
-    const QString logPath = dir.path() + "/sim.log";
-    SimProcess sim;
-    RawScpiClient c;
-    QVERIFY(startConnected(sim, c, {"--model", "GKR550X", "--log", logPath}));
-    QCOMPARE(c.query("*IDN?").left(6), QByteArray("Tarvik"));
-    QVERIFY(c.send(":MMEM:DATA 'D:\\x.dm_iqd'," + block(binaryPayload(1500)) + "\n"));
-    QCOMPARE(c.query("*OPC?"), QByteArray("1"));
-    QVERIFY(c.send("*CLS\r\n:MMEM:DATA 'D:\\y.bin',#15ab"));
-    c.socket().disconnectFromHost();
-    QTest::qWait(300);
-    QFile log(logPath);
-    QVERIFY(log.open(QIODevice::ReadOnly));
-    const QList<QByteArray> lines = log.readAll().split('\n');
-    QCOMPARE(lines.value(0), QByteArray("SOCKET END *IDN?"));
-    QCOMPARE(lines.value(1), QByteArray("SOCKET END :MMEM:DATA 'D:\\x.dm_iqd',#41500 <1500 bytes>"));
-    QCOMPARE(lines.value(2), QByteArray("SOCKET END *OPC?"));
-    QCOMPARE(lines.value(3), QByteArray("SOCKET END *CLS"));
-    QCOMPARE(lines.value(4), QByteArray("SOCKET CUT :MMEM:DATA 'D:\\y.bin',#15 <2 bytes>"));
-}
-
-void TstSimInstrument::faultDropBlock()
-{
-    QTemporaryDir storage;
-    SimProcess sim;
-    QVERIFY(sim.start(SimProcess::freePorts(
-        {"--model", "ZOY550X", "--storage", storage.path(), "--fault", "drop-block=1000"})));
-    RawScpiClient c;
-    QVERIFY(c.connectTo(sim.socketPort()));
-    QCOMPARE(c.query("*OPC?"), QByteArray("1"));
-    c.send(":MMEM:DATA '/var/user/big.bin'," + block(binaryPayload(5000)) + "\n");
-    QTRY_COMPARE_WITH_TIMEOUT(c.socket().state(), QAbstractSocket::UnconnectedState, 3000);
-    QVERIFY(!QFile::exists(storage.path() + "/big.bin"));
-    // A block below the limit still goes through on a fresh connection.
-    RawScpiClient d;
-    QVERIFY(d.connectTo(sim.socketPort()));
-    QVERIFY(d.send(":MMEM:DATA '/var/user/small.bin'," + block(binaryPayload(999)) + "\n"));
-    QCOMPARE(d.query("*OPC?"), QByteArray("1"));
-    QCOMPARE(QFileInfo(storage.path() + "/small.bin").size(), qint64(999));
-}
-
-void TstSimInstrument::faultReplyDelay()
-{
-    SimProcess sim;
-    RawScpiClient c;
-    QVERIFY(startConnected(sim, c, {"--fault", "reply-delay=300"}));
-    QElapsedTimer t;
-    t.start();
-    QVERIFY(c.query("*IDN?").startsWith("Tarvik,ZOY550X"));
-    QVERIFY(t.elapsed() >= 280);
-    QCOMPARE(c.query("*OPT?;*OPC?").right(2), QByteArray(";1"));
-}
-
-void TstSimInstrument::faultGarbageAndNoReply()
+void TstSimInstrument::faultGarbage()
 {
     SimProcess garbage;
     RawScpiClient g;
@@ -421,23 +282,10 @@ void TstSimInstrument::faultGarbageAndNoReply()
     const QByteArray reply = g.query("*IDN?");
     QVERIFY(!reply.isEmpty());
     QVERIFY(!reply.contains("Tarvik"));
-
-    SimProcess mute;
-    RawScpiClient m;
-    QVERIFY(startConnected(mute, m, {"--fault", "no-reply"}));
-    QVERIFY(m.send("*IDN?\nSYST:ERR?\n*OPC?\n"));
-    QVERIFY(m.silentFor(500));
 }
 
-void TstSimInstrument::faultEndlessErrorsAndOpcNever()
+void TstSimInstrument::faultOpcNever()
 {
-    SimProcess errors;
-    RawScpiClient e;
-    QVERIFY(startConnected(errors, e, {"--fault", "endless-errors"}));
-    QVERIFY(e.send("*CLS\n"));
-    for (int i = 0; i < 50; ++i)
-        QVERIFY(!e.query("SYST:ERR?").contains("No error"));
-
     SimProcess opc;
     RawScpiClient o;
     QVERIFY(startConnected(opc, o, {"--fault", "opc-never", "--preset-time", "50"}));

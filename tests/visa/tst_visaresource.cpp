@@ -24,28 +24,17 @@ void TestVisaResource::textRules_data()
     QTest::addColumn<bool>("serial"); // else the interface name
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("result");
-    QTest::newRow("order number / serial") << true << "1234.5678k02/100200"
-                                           << "100200";
-    QTest::newRow("serial only") << true << "100200"
-                                 << "100200";
-    QTest::newRow("serial / suffix") << true << "100200/7"
-                                     << "100200";
-    QTest::newRow("order number without serial") << true << "1234.5678k02"
-                                                 << "";
-    QTest::newRow("dot after slash does not count") << true << "100200/1.5"
-                                                    << "100200";
-    QTest::newRow("no field") << true << ""
-                              << "";
-    QTest::newRow("gpib") << false << "GPIB0::20::INSTR"
-                          << "GPIB0";
-    QTest::newRow("usb") << false << "USB0::0x3D7A::0x0042::100200::INSTR"
-                         << "USB0";
-    QTest::newRow("socket") << false << "TCPIP0::192.168.1.5::5025::SOCKET"
-                            << "TCPIP0";
-    QTest::newRow("no separator") << false << "GPIB0"
-                                  << "";
-    QTest::newRow("no name") << false << ""
-                             << "";
+    QTest::newRow("order number / serial") << true << "1234.5678k02/100200" << QString("100200");
+    QTest::newRow("serial only") << true << "100200" << QString("100200");
+    QTest::newRow("serial / suffix") << true << "100200/7" << QString("100200");
+    QTest::newRow("order number without serial") << true << "1234.5678k02" << QString("");
+    QTest::newRow("dot after slash does not count") << true << "100200/1.5" << QString("100200");
+    QTest::newRow("no field") << true << "" << QString("");
+    QTest::newRow("gpib") << false << "GPIB0::20::INSTR" << QString("GPIB0");
+    QTest::newRow("usb") << false << "USB0::0x3D7A::0x0042::100200::INSTR" << QString("USB0");
+    QTest::newRow("socket") << false << "TCPIP0::192.168.1.5::5025::SOCKET" << QString("TCPIP0");
+    QTest::newRow("no separator") << false << "GPIB0" << QString("");
+    QTest::newRow("no name") << false << "" << QString("");
 }
 
 void TestVisaResource::textRules()

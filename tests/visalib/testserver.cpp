@@ -30,29 +30,24 @@ TestServer::TestServer(Handler handler, uint16_t port) : m_handler(std::move(han
 TestServer::~TestServer()
 {
     m_stop = true;
-    if (m_acceptThread.joinable()) {
+    if (m_acceptThread.joinable())
         m_acceptThread.join();
-    }
-    if (m_listenFd >= 0) {
+    if (m_listenFd >= 0)
         close(m_listenFd);
-    }
     std::lock_guard<std::mutex> guard(m_lock);
-    for (std::thread &t : m_clients) {
+    for (std::thread &t : m_clients)
         t.join();
-    }
 }
 
 void TestServer::acceptLoop()
 {
     while (!m_stop) {
         pollfd p{m_listenFd, POLLIN, 0};
-        if (poll(&p, 1, 50) <= 0) {
+        if (poll(&p, 1, 50) <= 0)
             continue;
-        }
         int client = accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC);
-        if (client < 0) {
+        if (client < 0)
             continue;
-        }
         ++m_connections;
         std::lock_guard<std::mutex> guard(m_lock);
         m_clients.emplace_back([this, client] {
@@ -62,21 +57,27 @@ void TestServer::acceptLoop()
     }
 }
 
-bool sendBytes(int fd, const void *data, size_t size)
+namespace {
+// Moves all `size` bytes with `io` (send or recv), retrying after signals; false once the peer has gone.
+template <typename Io> bool transferAll(Io io, char *p, size_t size)
 {
-    const char *p = static_cast<const char *>(data);
     while (size > 0) {
-        ssize_t n = send(fd, p, size, MSG_NOSIGNAL);
-        if (n <= 0) {
-            if (n < 0 && errno == EINTR) {
-                continue;
-            }
+        const ssize_t n = io(p, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
             return false;
-        }
         p += n;
         size -= static_cast<size_t>(n);
     }
     return true;
+}
+} // namespace
+
+bool sendBytes(int fd, const void *data, size_t size)
+{
+    return transferAll([fd](char *p, size_t n) { return send(fd, p, n, MSG_NOSIGNAL); },
+                       const_cast<char *>(static_cast<const char *>(data)), size);
 }
 
 bool sendText(int fd, const std::string &text)
@@ -86,19 +87,8 @@ bool sendText(int fd, const std::string &text)
 
 bool receiveExactly(int fd, void *data, size_t size)
 {
-    char *p = static_cast<char *>(data);
-    while (size > 0) {
-        ssize_t n = recv(fd, p, size, 0);
-        if (n <= 0) {
-            if (n < 0 && errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        p += n;
-        size -= static_cast<size_t>(n);
-    }
-    return true;
+    return transferAll([fd](char *p, size_t n) { return recv(fd, p, n, 0); }, static_cast<char *>(data),
+                       size);
 }
 
 bool receiveLine(int fd, std::string &line)
@@ -106,9 +96,8 @@ bool receiveLine(int fd, std::string &line)
     line.clear();
     char c;
     while (receiveExactly(fd, &c, 1)) {
-        if (c == '\n') {
+        if (c == '\n')
             return true;
-        }
         line += c;
     }
     return false;

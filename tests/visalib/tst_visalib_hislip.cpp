@@ -1,5 +1,6 @@
 // HiSLIP sessions of the library against a scripted server on the loopback interface: what the
 // client puts on each channel, and what it makes of replies no well-behaved server would send.
+#include "hislipframe.h"
 #include "testserver.h"
 #include "visaio.h"
 
@@ -25,39 +26,26 @@ struct Message
 std::string frame(int type, int control, uint32_t parameter, const std::string &payload = {},
                   uint64_t length = ~0ull)
 {
-    if (length == ~0ull) {
-        length = payload.size();
-    }
-    std::string out = "HS";
-    out += char(type);
-    out += char(control);
-    for (int shift = 24; shift >= 0; shift -= 8) {
-        out += char(parameter >> shift);
-    }
-    for (int shift = 56; shift >= 0; shift -= 8) {
-        out += char(length >> shift);
-    }
-    return out + payload;
+    return hislipFrame(quint8(type), quint8(control), parameter, QByteArray::fromStdString(payload), length)
+        .toStdString();
 }
 
 std::string payload64(uint64_t value)
 {
-    return frame(0, 0, 0, {}, value).substr(8);
+    return hislipU64(value).toStdString();
 }
 
 bool readMessage(int fd, Message &m)
 {
     unsigned char h[16];
-    if (!receiveExactly(fd, h, sizeof h) || h[0] != 'H' || h[1] != 'S') {
+    if (!receiveExactly(fd, h, sizeof h) || h[0] != 'H' || h[1] != 'S')
         return false;
-    }
     m.type = h[2];
     m.control = h[3];
     m.parameter = ntohl(*reinterpret_cast<uint32_t *>(h + 4));
     uint64_t length = 0;
-    for (int i = 8; i < 16; ++i) {
+    for (int i = 8; i < 16; ++i)
         length = length << 8 | h[i];
-    }
     m.payload.assign(length < (1u << 22) ? length : 0, '\0');
     return length < (1u << 22) && receiveExactly(fd, &m.payload[0], m.payload.size());
 }
@@ -79,9 +67,8 @@ public:
     ~ScriptedServer()
     {
         std::lock_guard<std::mutex> guard(m_lock);
-        for (int fd : m_fds) {
+        for (int fd : m_fds)
             shutdown(fd, SHUT_RDWR);
-        }
     }
 
     int port() const { return m_server.port(); }
@@ -98,9 +85,8 @@ public:
     {
         std::vector<Message> out;
         for (const Message &m : log()) {
-            if (std::find(types.begin(), types.end(), m.type) != types.end()) {
+            if (std::find(types.begin(), types.end(), m.type) != types.end())
                 out.push_back(m);
-            }
         }
         return out;
     }
@@ -126,9 +112,8 @@ private:
     void converse(int fd)
     {
         Message m;
-        if (!readMessage(fd, m)) {
+        if (!readMessage(fd, m))
             return;
-        }
         record(m);
         if (m.type == 0) {
             sendText(fd, initializeAnswer.empty() ? frame(1, 0, version << 16 | 7) : initializeAnswer);
@@ -175,13 +160,11 @@ private:
         }
         for (size_t i = 0; byteDelayMs > 0 && i < reply.size(); ++i) {
             std::this_thread::sleep_for(std::chrono::milliseconds(byteDelayMs));
-            if (!sendBytes(fd, &reply[i], 1)) {
+            if (!sendBytes(fd, &reply[i], 1))
                 return;
-            }
         }
-        if (closeAfter) {
+        if (closeAfter)
             shutdown(fd, SHUT_RDWR);
-        }
     }
 
     std::mutex m_lock;
@@ -335,9 +318,8 @@ private slots:
         QCOMPARE(viClear(vi), VI_SUCCESS);
         QCOMPARE(writeString(vi, "D"), VI_SUCCESS);
         QCOMPARE(readString(vi, 100, status), std::string("1\n"));
-        for (ViUInt16 mode = VI_GPIB_REN_DEASSERT; mode <= VI_GPIB_REN_ADDRESS_GTL; ++mode) {
+        for (ViUInt16 mode = VI_GPIB_REN_DEASSERT; mode <= VI_GPIB_REN_ADDRESS_GTL; ++mode)
             QCOMPARE(viGpibControlREN(vi, mode), VI_SUCCESS);
-        }
         // The trigger travels on the synchronous channel: a query after it keeps the log in order.
         QCOMPARE(viAssertTrigger(vi, VI_TRIG_PROT_DEFAULT), VI_SUCCESS);
         QCOMPARE(writeString(vi, "E"), VI_SUCCESS);

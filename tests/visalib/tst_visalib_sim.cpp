@@ -33,9 +33,8 @@ private:
     ViSession open(const char *resource, bool socketMode)
     {
         ViSession vi = VI_NULL;
-        if (viOpen(m_rm, resource, VI_NO_LOCK, 0, &vi) != VI_SUCCESS) {
+        if (viOpen(m_rm, resource, VI_NO_LOCK, 0, &vi) != VI_SUCCESS)
             return VI_NULL;
-        }
         bool ok = viSetAttribute(vi, VI_ATTR_TMO_VALUE, 5000) == VI_SUCCESS &&
                   viSetBuf(vi, VI_READ_BUF, 8192) == VI_SUCCESS &&
                   viSetAttribute(vi, VI_ATTR_RD_BUF_OPER_MODE, VI_FLUSH_ON_ACCESS) == VI_SUCCESS &&
@@ -88,11 +87,9 @@ private slots:
     {
         QTest::addColumn<QString>("resource");
         QTest::addColumn<bool>("socketMode");
-        QTest::newRow("INSTR") << kInstr << false;
+        // The full names are opened by every other test; these are the short forms.
         QTest::newRow("INSTR, short name") << "tcpip::localhost::INSTR" << false;
-        QTest::newRow("SOCKET") << kSocket << true;
         QTest::newRow("SOCKET, host name") << "TCPIP::localhost::5025::SOCKET" << true;
-        QTest::newRow("HiSLIP") << kHislip << false;
         QTest::newRow("HiSLIP, host name, port") << "TCPIP::localhost::hislip0,4880" << false;
     }
 
@@ -117,9 +114,9 @@ private slots:
         QCOMPARE(viClose(vi), VI_SUCCESS);
     }
 
-    void messageEndsOnlyWithEnd_data() { instrRows(); }
+    void messagesAndReads_data() { instrRows(); }
 
-    void messageEndsOnlyWithEnd()
+    void messagesAndReads()
     {
         SimProcess sim;
         ViSession vi = startAndOpenRow(sim);
@@ -137,46 +134,21 @@ private slots:
         QCOMPARE(status, VI_ERROR_TMO);
         QCOMPARE(viSetAttribute(vi, VI_ATTR_SEND_END_EN, VI_TRUE), VI_SUCCESS);
         QCOMPARE(writeString(vi, "?"), VI_SUCCESS);
-        QVERIFY(QByteArray::fromStdString(readString(vi, 8191, status)).startsWith("Tarvik,ZOY550X,"));
-        QCOMPARE(status, VI_SUCCESS);
-        viClose(vi);
-    }
-
-    void longMessagesAreSplitAtTheLinkLimit_data() { instrRows(); }
-
-    void longMessagesAreSplitAtTheLinkLimit()
-    {
-        SimProcess sim;
-        ViSession vi = startAndOpenRow(sim);
-        QVERIFY(vi != VI_NULL);
-        // A command far longer than any device_write may carry still arrives as one message.
-        std::string command = "*IDN?" + std::string(300000, ' ');
-        ViUInt32 written = 0;
-        QCOMPARE(writeString(vi, command, &written), VI_SUCCESS);
-        QCOMPARE(written, ViUInt32(command.size()));
-        ViStatus status;
-        QVERIFY(QByteArray::fromStdString(readString(vi, 8191, status)).startsWith("Tarvik,"));
-        QCOMPARE(status, VI_SUCCESS);
-        viClose(vi);
-    }
-
-    void readEndsAtCountOrTerminationCharacter_data() { instrRows(); }
-
-    void readEndsAtCountOrTerminationCharacter()
-    {
-        SimProcess sim;
-        ViSession vi = startAndOpenRow(sim);
-        QVERIFY(vi != VI_NULL);
-        QCOMPARE(writeString(vi, "*IDN?"), VI_SUCCESS);
-        ViStatus status;
+        // A read ends at the count and the rest waits for the next one.
         QCOMPARE(readString(vi, 7, status), std::string("Tarvik,"));
         QCOMPARE(status, VI_SUCCESS_MAX_CNT);
         QVERIFY(QByteArray::fromStdString(readString(vi, 8191, status)).startsWith("ZOY550X,"));
         QCOMPARE(status, VI_SUCCESS);
 
+        // A command far longer than any device_write may carry still arrives as one message.
+        QCOMPARE(viSetAttribute(vi, VI_ATTR_TMO_VALUE, 5000), VI_SUCCESS);
+        std::string command = "*IDN?" + std::string(300000, ' ');
+        ViUInt32 written = 0;
+        QCOMPARE(writeString(vi, command, &written), VI_SUCCESS);
+        QCOMPARE(written, ViUInt32(command.size()));
+        // ... and a read ends at the termination character when it is enabled.
         QCOMPARE(viSetAttribute(vi, VI_ATTR_TERMCHAR, ','), VI_SUCCESS);
         QCOMPARE(viSetAttribute(vi, VI_ATTR_TERMCHAR_EN, VI_TRUE), VI_SUCCESS);
-        QCOMPARE(writeString(vi, "*IDN?"), VI_SUCCESS);
         QCOMPARE(readString(vi, 8191, status), std::string("Tarvik,"));
         QCOMPARE(status, VI_SUCCESS_TERM_CHAR);
         QCOMPARE(readString(vi, 8191, status), std::string("ZOY550X,"));
@@ -224,6 +196,15 @@ private slots:
         QCOMPARE(QByteArray(name), QByteArray("inst0"));
         QCOMPARE(viGetAttribute(vi, VI_ATTR_RSRC_NAME, name), VI_SUCCESS);
         QCOMPARE(QByteArray(name), QByteArray(kInstr));
+        // A read with nothing asked ends at once, and the instrument queues the error.
+        QElapsedTimer clock;
+        clock.start();
+        ViStatus status;
+        QCOMPARE(readString(vi, 100, status), std::string());
+        QCOMPARE(status, VI_ERROR_TMO);
+        QVERIFY(clock.elapsed() < 1000);
+        QCOMPARE(writeString(vi, "SYST:ERR?"), VI_SUCCESS);
+        QCOMPARE(readString(vi, 100, status), std::string("-420,\"Query UNTERMINATED\"\n"));
         viClose(vi);
     }
 
@@ -294,15 +275,7 @@ private slots:
         // Nobody serves at all.
         QCOMPARE(viOpen(m_rm, kInstr, VI_NO_LOCK, 0, &vi), VI_ERROR_RSRC_NFOUND);
         QCOMPARE(viOpen(m_rm, kSocket, VI_NO_LOCK, 0, &vi), VI_ERROR_RSRC_NFOUND);
-        // An unknown host fails in the look-up, before any connection is tried.
-        QElapsedTimer clock;
-        clock.start();
-        QCOMPARE(viOpen(m_rm, "TCPIP0::no-such-generator.invalid::inst0::INSTR", VI_NO_LOCK, 0, &vi),
-                 VI_ERROR_RSRC_NFOUND);
-        QCOMPARE(viOpen(m_rm, "TCPIP0::no-such-generator.invalid::5025::SOCKET", VI_NO_LOCK, 0, &vi),
-                 VI_ERROR_RSRC_NFOUND);
         QCOMPARE(vi, ViSession(VI_NULL));
-        QVERIFY(clock.elapsed() < 5000);
     }
 
     void parallelLinks()
@@ -323,16 +296,14 @@ private slots:
                 for (int i = 0; i < 50; ++i) {
                     ViStatus status = writeString(vi, socketMode ? "*IDN?\n" : "*IDN?");
                     std::string reply = readString(vi, 8191, status);
-                    if (status != VI_SUCCESS || reply.compare(0, 7, "Tarvik,") != 0) {
+                    if (status != VI_SUCCESS || reply.compare(0, 7, "Tarvik,") != 0)
                         ++failures;
-                    }
                 }
                 viClose(vi);
             });
         }
-        for (std::thread &t : threads) {
+        for (std::thread &t : threads)
             t.join();
-        }
         QCOMPARE(failures.load(), 0);
     }
 
@@ -377,9 +348,8 @@ private slots:
         ViSession vi = open(kHislip, false);
         QVERIFY(vi != VI_NULL);
         std::string block(31250130, '\0');
-        for (size_t i = 0; i < block.size(); ++i) {
+        for (size_t i = 0; i < block.size(); ++i)
             block[i] = char((i * 2654435761u) >> 13);
-        }
         QCOMPARE(writeString(vi, ":MMEM:DATA 'big.bin',#831250130" + block), VI_SUCCESS);
         QCOMPARE(writeString(vi, "*OPC?"), VI_SUCCESS);
         ViStatus status;

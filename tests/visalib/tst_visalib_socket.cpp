@@ -1,7 +1,7 @@
 // The library's SOCKET sessions, session table and status reporting, exercised through its C
 // interface against small servers on the loopback interface.
 #include "testserver.h"
-#include "visalib/visa32.h"
+#include "visaio.h"
 
 #include <QElapsedTimer>
 #include <QtTest>
@@ -38,26 +38,6 @@ void lineServer(int fd)
     }
 }
 
-std::string readString(ViSession vi, ViUInt32 count, ViStatus &status)
-{
-    std::string buffer(count, '\0');
-    ViUInt32 got = 0;
-    status = viRead(vi, reinterpret_cast<ViPBuf>(&buffer[0]), count, &got);
-    buffer.resize(got);
-    return buffer;
-}
-
-ViStatus writeString(ViSession vi, const std::string &text)
-{
-    ViUInt32 written = 0;
-    ViStatus status =
-        viWrite(vi, reinterpret_cast<ViConstBuf>(text.data()), static_cast<ViUInt32>(text.size()), &written);
-    if (status == VI_SUCCESS && written != text.size()) {
-        return VI_ERROR_IO;
-    }
-    return status;
-}
-
 } // namespace
 
 class TestVisalibSocket : public QObject
@@ -71,9 +51,8 @@ private:
     {
         ViSession vi = VI_NULL;
         ViStatus status = viOpen(m_rm, socketResource(server.port()).c_str(), VI_NO_LOCK, 0, &vi);
-        if (status != VI_SUCCESS) {
+        if (status != VI_SUCCESS)
             return VI_NULL;
-        }
         viSetAttribute(vi, VI_ATTR_TMO_VALUE, 1000);
         if (termChar) {
             viSetAttribute(vi, VI_ATTR_TERMCHAR, '\n');
@@ -500,18 +479,15 @@ private slots:
                     const std::string tag = std::to_string(t) + "-" + std::to_string(round);
                     ViStatus status = writeString(vi, tag + "\n");
                     std::string answer = readString(vi, 100, status);
-                    if (status != VI_SUCCESS || answer != "reply:" + tag + "\n") {
+                    if (status != VI_SUCCESS || answer != "reply:" + tag + "\n")
                         ++failures;
-                    }
-                    if (viClose(vi) != VI_SUCCESS) {
+                    if (viClose(vi) != VI_SUCCESS)
                         ++failures;
-                    }
                 }
             });
         }
-        for (std::thread &t : threads) {
+        for (std::thread &t : threads)
             t.join();
-        }
         QCOMPARE(failures.load(), 0);
     }
 

@@ -39,18 +39,15 @@ bool receiveCall(int fd, Call &call)
     std::string record;
     for (;;) {
         uint32_t mark = 0;
-        if (!receiveExactly(fd, &mark, 4)) {
+        if (!receiveExactly(fd, &mark, 4))
             return false;
-        }
         mark = ntohl(mark);
         std::string fragment(mark & 0x7FFFFFFF, '\0');
-        if (!receiveExactly(fd, &fragment[0], fragment.size())) {
+        if (!receiveExactly(fd, &fragment[0], fragment.size()))
             return false;
-        }
         record += fragment;
-        if (mark & 0x80000000u) {
+        if (mark & 0x80000000u)
             break;
-        }
     }
     // xid, type, rpcvers, prog, vers, proc, cred flavor, cred length (0), verf flavor, verf length
     size_t credLength = wordAt(record, 7);
@@ -58,9 +55,8 @@ bool receiveCall(int fd, Call &call)
     call.xid = wordAt(record, 0);
     call.procedure = wordAt(record, 5);
     call.words.clear();
-    for (size_t i = args; 4 * i + 4 <= record.size(); ++i) {
+    for (size_t i = args; 4 * i + 4 <= record.size(); ++i)
         call.words.push_back(wordAt(record, i));
-    }
     if (call.procedure == 11 && call.words.size() >= 5) { // device_write: lid, io, lock, flags, data<>
         call.opaque = record.substr(4 * (args + 5), call.words[4]);
     }
@@ -88,9 +84,8 @@ bool sendReply(int fd, uint32_t xid, const std::string &results)
 std::string words(std::initializer_list<uint32_t> list)
 {
     std::string out;
-    for (uint32_t w : list) {
+    for (uint32_t w : list)
         appendWord(out, w);
-    }
     return out;
 }
 
@@ -132,9 +127,8 @@ void coreServer(int fd, Script &script)
                 answer = script.readAnswer;
             }
             const uint32_t requested = call.words[1];
-            if (answer == Script::ReadAnswer::HangUp) {
+            if (answer == Script::ReadAnswer::HangUp)
                 return;
-            }
             std::string data =
                 answer == Script::ReadAnswer::TooLong ? std::string(requested + 100, 'L') : "OK\n";
             results = words({0, 4, static_cast<uint32_t>(data.size())}) + data +
@@ -145,9 +139,8 @@ void coreServer(int fd, Script &script)
             results = words({0});
             break;
         }
-        if (!sendReply(fd, call.xid, results)) {
+        if (!sendReply(fd, call.xid, results))
             return;
-        }
     }
 }
 
@@ -160,9 +153,8 @@ void portmapper(int fd, uint16_t corePort)
                                 call.words[2] == 6
                             ? corePort
                             : 0;
-        if (!sendReply(fd, call.xid, words({port}))) {
+        if (!sendReply(fd, call.xid, words({port})))
             return;
-        }
     }
 }
 
@@ -204,9 +196,8 @@ private slots:
     void writesAreCutAtMaxRecvSizeWithEndOnTheLastPiece()
     {
         std::string message(2500, 'w');
-        for (size_t i = 0; i < message.size(); ++i) {
+        for (size_t i = 0; i < message.size(); ++i)
             message[i] = char('a' + i % 26);
-        }
         ViUInt32 written = 0;
         QCOMPARE(
             viWrite(m_vi, reinterpret_cast<ViConstBuf>(message.data()), ViUInt32(message.size()), &written),

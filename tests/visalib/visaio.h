@@ -10,9 +10,8 @@ inline ViStatus writeString(ViSession vi, const std::string &text, ViUInt32 *wri
     ViUInt32 count = 0;
     ViStatus status =
         viWrite(vi, reinterpret_cast<ViConstBuf>(text.data()), static_cast<ViUInt32>(text.size()), &count);
-    if (written != nullptr) {
+    if (written != nullptr)
         *written = count;
-    }
     return status;
 }
 
