@@ -55,7 +55,31 @@ private:
         return m_bench->tmp.filePath("storage/" + strRelative);
     }
 
+    // Starts the simulator and a control on it (the session is open unless the start failed).
+    TestInstrControl &open(const QStringList &lstExtra = {})
+    {
+        startSim(lstExtra);
+        m_ctl = std::make_unique<TestInstrControl>(resource(), TestInstrControl::DriveLayout);
+        return *m_ctl;
+    }
+    // Waits until the simulator has worked through everything sent so far, then starts a new record
+    // of the messages it logs and of the control's own messages.
+    bool mark(TestInstrControl &ctl)
+    {
+        const bool bolSynced = synced(ctl);
+        m_intMark = m_bench->log.size();
+        ctl.messages.clear();
+        return bolSynced;
+    }
+    // The messages the simulator received since the mark, once it has worked through them.
+    QStringList sent(ClsInstrControl &ctl)
+    {
+        return synced(ctl) ? m_bench->log.messages(m_intMark) : QStringList();
+    }
+
     std::unique_ptr<SimBench> m_bench;
+    std::unique_ptr<TestInstrControl> m_ctl;
+    int m_intMark = 0;
     TraceLines m_trace;
 };
 
@@ -80,6 +104,7 @@ void TestInstrControlSocket::init()
 void TestInstrControlSocket::cleanup()
 {
     ClsInstrControl::setConfirmHandler(nullptr);
+    m_ctl.reset();
     m_bench.reset();
 }
 
@@ -158,12 +183,9 @@ void TestInstrControlSocket::deadSessionFailsEveryOperation()
 
 void TestInstrControlSocket::sendCommandModes()
 {
-    QVERIFY(startSim());
-    TestInstrControl ctl(resource(), TestInstrControl::DriveLayout);
+    TestInstrControl &ctl = open();
     QVERIFY(ctl.isSessionOpen());
-    QVERIFY(synced(ctl));
-    const int intStart = m_bench->log.size();
-    ctl.messages.clear();
+    QVERIFY(mark(ctl));
 
     QVERIFY(ctl.sendCommand("SOURce1:FREQuency 100MHz", ClsInstrControl::OpcNone, 100, 30000));
     QVERIFY(ctl.getLastCmdDurationMs() >= 0.0 && ctl.getLastCmdDurationMs() < 5000.0);
@@ -174,10 +196,8 @@ void TestInstrControlSocket::sendCommandModes()
     QCOMPARE(strReply, "1");
     QVERIFY(ctl.writeCmd("*CLS"));
 
-    QVERIFY(synced(ctl));
-    QCOMPARE(m_bench->log.messages(intStart),
-             (QStringList{"SOURce1:FREQuency 100MHz", "SOURce1:FREQuency 200MHz; *OPC?", "SOURce1:FREQuency?",
-                          "*OPC?", "*CLS"}));
+    QCOMPARE(sent(ctl), (QStringList{"SOURce1:FREQuency 100MHz", "SOURce1:FREQuency 200MHz; *OPC?",
+                                     "SOURce1:FREQuency?", "*OPC?", "*CLS"}));
     QCOMPARE(ctl.messageTexts(ClsInstrControl::InstrLogInfo),
              (QStringList{"Try to send command 'SOURce1:FREQuency 100MHz' to instrument",
                           "Try to send command 'SOURce1:FREQuency 200MHz' to instrument",
@@ -191,19 +211,15 @@ void TestInstrControlSocket::sendCommandModes()
 
 void TestInstrControlSocket::opcLoopCompletes()
 {
-    QVERIFY(startSim({"--preset-time", "250"}));
-    TestInstrControl ctl(resource(), TestInstrControl::DriveLayout);
+    TestInstrControl &ctl = open({"--preset-time", "250"});
     QVERIFY(ctl.isSessionOpen());
-    QVERIFY(synced(ctl));
-    const int intStart = m_bench->log.size();
-    ctl.messages.clear();
+    QVERIFY(mark(ctl));
 
     QVERIFY(ctl.presetInstrument());
     QVERIFY(ctl.getLastCmdDurationMs() >= 250.0 && ctl.getLastCmdDurationMs() < 5000.0);
     QCOMPARE(ctl.messageTexts(ClsInstrControl::InstrLogInfo), QStringList{"Perform instrument preset"});
     QVERIFY(ctl.messageTexts(ClsInstrControl::InstrLogError).isEmpty());
-    QVERIFY(synced(ctl));
-    const QStringList lstSent = m_bench->log.messages(intStart);
+    const QStringList lstSent = sent(ctl);
     QCOMPARE(lstSent.mid(0, 4), (QStringList{"*ESE 1", "*CLS", "SYSTem:PRESet", "*OPC"}));
     // Busy for 250 ms, polled every 100 ms: the bit shows at the third poll at the latest.
     const int intPolls = lstSent.count("*ESR?");
@@ -214,44 +230,35 @@ void TestInstrControlSocket::opcLoopCompletes()
 
     // An idle instrument completes at once: the answer comes at the first poll.
     m_trace.clear();
-    QVERIFY(synced(ctl));
-    const int intSecond = m_bench->log.size();
+    QVERIFY(mark(ctl));
     QVERIFY(ctl.sendCommand("*RST", ClsInstrControl::OpcLoop, 20, 1000));
-    QVERIFY(synced(ctl));
-    QCOMPARE(m_bench->log.messages(intSecond).count("*ESR?"), 1);
+    QCOMPARE(sent(ctl).count("*ESR?"), 1);
     QVERIFY(m_trace.hasDebug("CINSCT  : OPC Loop left after 20ms (max time: 1000ms)"));
 }
 
 void TestInstrControlSocket::opcLoopRunsToLimit()
 {
-    QVERIFY(startSim({"--fault", "opc-never"}));
-    TestInstrControl ctl(resource(), TestInstrControl::DriveLayout);
+    TestInstrControl &ctl = open({"--fault", "opc-never"});
     QVERIFY(ctl.isSessionOpen());
-    QVERIFY(synced(ctl));
-    const int intStart = m_bench->log.size();
-    ctl.messages.clear();
+    QVERIFY(mark(ctl));
 
     QVERIFY(!ctl.sendCommand("*RST", ClsInstrControl::OpcLoop, 50, 300));
     QVERIFY(ctl.getLastCmdDurationMs() >= 300.0);
-    QVERIFY(synced(ctl));
-    QCOMPARE(m_bench->log.messages(intStart).count("*ESR?"), 6);
+    QCOMPARE(sent(ctl).count("*ESR?"), 6);
     QVERIFY(m_trace.hasDebug("CINSCT  : OPC Loop left after 300ms (max time: 300ms)"));
     QVERIFY(m_trace.hasError("CINSCT  : Operation not complete within 300ms!"));
     QCOMPARE(ctl.messageTexts(ClsInstrControl::InstrLogError),
              QStringList{"Unable to sent command '*RST' (with OPC loop) to instrument"});
 
     // A zero interval still advances and ends.
-    QVERIFY(synced(ctl));
-    const int intSecond = m_bench->log.size();
+    QVERIFY(mark(ctl));
     QVERIFY(!ctl.sendWithOpcLoop("*RST", 0, 5));
-    QVERIFY(synced(ctl));
-    QCOMPARE(m_bench->log.messages(intSecond).count("*ESR?"), 5);
+    QCOMPARE(sent(ctl).count("*ESR?"), 5);
 }
 
 void TestInstrControlSocket::errorQueueAndStaticErrors()
 {
-    QVERIFY(startSim());
-    TestInstrControl ctl(resource(), TestInstrControl::DriveLayout);
+    TestInstrControl &ctl = open();
     QVERIFY(ctl.isSessionOpen());
 
     QMap<QString, QString> mapErrors;
@@ -279,17 +286,13 @@ void TestInstrControlSocket::errorQueueAndStaticErrors()
 
 void TestInstrControlSocket::errorQueueIsBounded()
 {
-    QVERIFY(startSim({"--fault", "endless-errors"}));
-    TestInstrControl ctl(resource(), TestInstrControl::DriveLayout);
+    TestInstrControl &ctl = open({"--fault", "endless-errors"});
     QVERIFY(ctl.isSessionOpen());
-    QVERIFY(synced(ctl));
-    const int intStart = m_bench->log.size();
-    ctl.messages.clear();
+    QVERIFY(mark(ctl));
 
     QMap<QString, QString> mapErrors;
     QVERIFY(!ctl.getErrorQueue(mapErrors));
-    QVERIFY(synced(ctl));
-    QCOMPARE(m_bench->log.messages(intStart).count("SYSTem:ERRor?"), ClsInstrControl::MaxErrorQueueEntries);
+    QCOMPARE(sent(ctl).count("SYSTem:ERRor?"), ClsInstrControl::MaxErrorQueueEntries);
     QCOMPARE(mapErrors.size(), ClsInstrControl::MaxErrorQueueEntries);
     QCOMPARE(mapErrors.value("0-221"), "Settings conflict");
     QCOMPARE(mapErrors.value("99-221"), "Settings conflict");
@@ -309,8 +312,7 @@ void TestInstrControlSocket::optionsAndOptionList()
     const QString strOptions = QString("%1, %2,%3,%3")
                                    .arg(QLatin1String(Gkr::RfPathA6GHz), QLatin1String(Gkr::HighPowerPathA),
                                         QLatin1String(Gkr::BasebandGenerator64MS));
-    QVERIFY(startSim({"--options", strOptions}));
-    TestInstrControl ctl(resource(), TestInstrControl::DriveLayout);
+    TestInstrControl &ctl = open({"--options", strOptions});
     QVERIFY(ctl.isSessionOpen());
     ctl.messages.clear();
     const QString strText = ctl.getOptions();
@@ -339,8 +341,7 @@ void TestInstrControlSocket::optionsAndOptionList()
 
 void TestInstrControlSocket::directories()
 {
-    QVERIFY(startSim());
-    TestInstrControl ctl(resource(), TestInstrControl::DriveLayout);
+    TestInstrControl &ctl = open();
     QCOMPARE(ctl.getDirectory(1), "\\");
     QCOMPARE(ctl.getDirectory(2), "\\DataLists");
     QCOMPARE(ctl.getDirectory(3), "\\CtrlLists");
@@ -349,15 +350,11 @@ void TestInstrControlSocket::directories()
     QCOMPARE(ctl.getDirectory(9), "\\");
     QCOMPARE(ctl.getFullDirectory(2), "D:\\DataLists");
 
-    QVERIFY(synced(ctl));
-    const int intStart = m_bench->log.size();
-    ctl.messages.clear();
+    QVERIFY(mark(ctl));
     QVERIFY(ctl.createDirectory("D:\\", "/DataLists"));
     QVERIFY(ctl.createDirectory("D:/Top//", "\\\\Sub/Deep"));
     QVERIFY(!ctl.createDirectory(QString(), QString()));
-    QVERIFY(synced(ctl));
-    QCOMPARE(m_bench->log.messages(intStart),
-             (QStringList{":MMEM:MDIR 'D:\\DataLists'", ":MMEM:MDIR 'D:\\Top\\Sub\\Deep'"}));
+    QCOMPARE(sent(ctl), (QStringList{":MMEM:MDIR 'D:\\DataLists'", ":MMEM:MDIR 'D:\\Top\\Sub\\Deep'"}));
     QCOMPARE(ctl.messageTexts(ClsInstrControl::InstrLogInfo),
              (QStringList{"Create directory: D:\\DataLists", "Create directory: D:\\Top\\Sub\\Deep"}));
     QVERIFY(QFileInfo(storageFile("Top/Sub/Deep")).isDir());
@@ -407,19 +404,16 @@ void TestInstrControlSocket::uploadSizes()
 {
     QFETCH(int, size);
     QFETCH(QString, header);
-    QVERIFY(startSim());
-    TestInstrControl ctl(resource(), TestInstrControl::DriveLayout);
+    TestInstrControl &ctl = open();
     QVERIFY(ctl.isSessionOpen());
     const QByteArray baData = patternBytes(size, size);
     QVERIFY(!m_bench->writeLocal("a.dm_iqd", baData).isEmpty());
-    QVERIFY(synced(ctl));
-    const int intStart = m_bench->log.size();
-    ctl.messages.clear();
+    QVERIFY(mark(ctl));
 
     QVERIFY(ctl.uploadDataList(m_bench->localDir(), "a.dm_iqd"));
     QVERIFY(synced(ctl));
     QCOMPARE(m_bench->stored("DataLists/a.dm_iqd"), baData);
-    const QStringList lstSent = m_bench->log.messages(intStart);
+    const QStringList lstSent = sent(ctl);
     QCOMPARE(lstSent.size(), 3);
     QCOMPARE(lstSent.at(0), ":MMEM:MDIR 'D:\\DataLists'");
     QCOMPARE(lstSent.at(1), ":MMEM:CAT? 'D:\\DataLists\\*.*'");
@@ -441,23 +435,19 @@ void TestInstrControlSocket::uploadControlListLinuxLayout()
     QVERIFY(ctl.isSessionOpen());
     const QByteArray baData = patternBytes(3000, 3);
     QVERIFY(!m_bench->writeLocal("c.dm_iqc", baData).isEmpty());
-    QVERIFY(synced(ctl));
-    const int intStart = m_bench->log.size();
-    ctl.messages.clear();
+    QVERIFY(mark(ctl));
     // A folder without its closing slash is joined correctly.
     QVERIFY(ctl.uploadControlList(m_bench->tmp.filePath("local"), "c.dm_iqc"));
     QVERIFY(synced(ctl));
     QCOMPARE(m_bench->stored("CtrlLists/c.dm_iqc"), baData);
-    QCOMPARE(m_bench->log.messages(intStart).last(),
-             ":MMEM:DATA '/var/user/CtrlLists/c.dm_iqc',#43000 <3000 bytes>");
+    QCOMPARE(sent(ctl).last(), ":MMEM:DATA '/var/user/CtrlLists/c.dm_iqc',#43000 <3000 bytes>");
     QCOMPARE(ctl.messageTexts(ClsInstrControl::InstrLogInfo).last(),
              "Upload control list file 'c.dm_iqc' to instrument directory: /var/user/CtrlLists");
 }
 
 void TestInstrControlSocket::uploadOverExistingFile()
 {
-    QVERIFY(startSim());
-    TestInstrControl ctl(resource(), TestInstrControl::DriveLayout);
+    TestInstrControl &ctl = open();
     QVERIFY(ctl.isSessionOpen());
     const QString strLocalDir = m_bench->localDir();
     const QByteArray baFirst = patternBytes(1500, 1);
@@ -474,16 +464,14 @@ void TestInstrControlSocket::uploadOverExistingFile()
     QVERIFY(!m_bench->writeLocal("a.dm_iqd", baSecond).isEmpty());
 
     // No keeps the instrument's file: nothing is deleted and nothing is transferred.
-    QVERIFY(synced(ctl));
-    int intStart = m_bench->log.size();
-    ctl.messages.clear();
+    QVERIFY(mark(ctl));
     QVERIFY(!ctl.uploadDataList(strLocalDir, "a.dm_iqd"));
     QCOMPARE(lstAsked.size(), 1);
     QCOMPARE(lstAsked.at(0).first, "WARNING");
     QCOMPARE(lstAsked.at(0).second, "File (D:\\DataLists\\a.dm_iqd) exists on instrument. Delete it?");
     QVERIFY(synced(ctl));
     QCOMPARE(m_bench->stored("DataLists/a.dm_iqd"), baFirst);
-    for (const QString &strMsg : m_bench->log.messages(intStart))
+    for (const QString &strMsg : sent(ctl))
         QVERIFY2(!strMsg.contains(QLatin1String("DATA")) && !strMsg.contains(QLatin1String("DEL")),
                  qPrintable(strMsg));
     QVERIFY(m_trace.hasDebug("CVISCT  : Deleting file: D:\\DataLists\\a.dm_iqd..."));
@@ -493,13 +481,12 @@ void TestInstrControlSocket::uploadOverExistingFile()
 
     // Yes deletes it first, then the new content goes out.
     bolAnswer = true;
-    QVERIFY(synced(ctl));
-    intStart = m_bench->log.size();
+    QVERIFY(mark(ctl));
     QVERIFY(ctl.uploadDataList(strLocalDir, "a.dm_iqd"));
     QCOMPARE(lstAsked.size(), 2);
     QVERIFY(synced(ctl));
     QCOMPARE(m_bench->stored("DataLists/a.dm_iqd"), baSecond);
-    QVERIFY(m_bench->log.messages(intStart).contains("MMEM:DEL 'D:\\DataLists\\a.dm_iqd'; *OPC?"));
+    QVERIFY(sent(ctl).contains("MMEM:DEL 'D:\\DataLists\\a.dm_iqd'; *OPC?"));
 
     // Without an installed handler the answer is No.
     ClsInstrControl::setConfirmHandler(nullptr);
@@ -513,11 +500,9 @@ void TestInstrControlSocket::uploadOverExistingFile()
 
 void TestInstrControlSocket::uploadRefusesBadInput()
 {
-    QVERIFY(startSim());
-    TestInstrControl ctl(resource(), TestInstrControl::DriveLayout);
+    TestInstrControl &ctl = open();
     QVERIFY(ctl.isSessionOpen());
-    QVERIFY(synced(ctl));
-    const int intStart = m_bench->log.size();
+    QVERIFY(mark(ctl));
     QVERIFY(!ctl.uploadFile(QString(), "D:\\x.dm_iqd"));
     QVERIFY(!ctl.uploadFile("/x", QString()));
     QVERIFY(m_trace.hasError("CINSCT  : File descriptors are unsufficiant!"));
@@ -532,15 +517,14 @@ void TestInstrControlSocket::uploadRefusesBadInput()
     QVERIFY(!ctl.createDirectory("D:\\", "x\n*RST"));
     QVERIFY(synced(ctl));
     // No local file, no catalog query: nothing on the instrument is looked at, let alone deleted.
-    const QStringList lstSent = m_bench->log.messages(intStart);
+    const QStringList lstSent = sent(ctl);
     for (const QString &strBad : QStringList{"*RST", "DATA", "CAT?"})
         QVERIFY2(lstSent.filter(strBad).isEmpty(), qPrintable(lstSent.join(QLatin1Char('|'))));
 }
 
 void TestInstrControlSocket::quoteInNameCannotInject()
 {
-    QVERIFY(startSim());
-    TestInstrControl ctl(resource(), TestInstrControl::DriveLayout);
+    TestInstrControl &ctl = open();
     QVERIFY(ctl.isSessionOpen());
     ClsInstrControl::setConfirmHandler([](const QString &, const QString &) { return true; });
     const QString strLocalDir = m_bench->localDir();
@@ -548,13 +532,10 @@ void TestInstrControlSocket::quoteInNameCannotInject()
     const QString strName = "it's';OUTP1 ON;'x.dm_iqd";
     QVERIFY(!m_bench->writeLocal(strName, baData).isEmpty());
     QVERIFY(ctl.writeCmd("OUTPut1:STATe OFF"));
-    QVERIFY(synced(ctl));
-    const int intStart = m_bench->log.size();
+    QVERIFY(mark(ctl));
 
     QVERIFY(ctl.uploadDataList(strLocalDir, strName));
-    QVERIFY(synced(ctl));
-    QCOMPARE(m_bench->log.messages(intStart).last(),
-             ":MMEM:DATA 'D:\\DataLists\\it''s'';OUTP1 ON;''x.dm_iqd',#19 <9 bytes>");
+    QCOMPARE(sent(ctl).last(), ":MMEM:DATA 'D:\\DataLists\\it''s'';OUTP1 ON;''x.dm_iqd',#19 <9 bytes>");
     QCOMPARE(m_bench->stored("DataLists/" + strName), baData);
     // The command inside the name never ran: the output is still off and no error came up.
     QCOMPARE(ctl.queryCommand("OUTPut1:STATe?"), "0");
@@ -564,16 +545,13 @@ void TestInstrControlSocket::quoteInNameCannotInject()
     QVERIFY(ctl.getFileCatalog("D:", "\\DataLists\\", "dm_iqd").contains(strName));
     // Uploading again finds it, asks, deletes it with a doubled quote and overwrites it.
     QVERIFY(ctl.uploadDataList(strLocalDir, strName));
-    QVERIFY(synced(ctl));
-    QVERIFY(m_bench->log.messages(intStart).contains(
-        "MMEM:DEL 'D:\\DataLists\\it''s'';OUTP1 ON;''x.dm_iqd'; *OPC?"));
+    QVERIFY(sent(ctl).contains("MMEM:DEL 'D:\\DataLists\\it''s'';OUTP1 ON;''x.dm_iqd'; *OPC?"));
     QCOMPARE(m_bench->stored("DataLists/" + strName), baData);
 }
 
 void TestInstrControlSocket::catalogs()
 {
-    QVERIFY(startSim());
-    TestInstrControl ctl(resource(), TestInstrControl::DriveLayout);
+    TestInstrControl &ctl = open();
     QVERIFY(ctl.isSessionOpen());
     const QString strLocalDir = m_bench->localDir();
     QVERIFY(ctl.getFileCatalog("D:", "\\DataLists\\", "dm_iqd").isEmpty());
@@ -609,8 +587,7 @@ void TestInstrControlSocket::catalogs()
 
 void TestInstrControlSocket::brokenTransferRecovers()
 {
-    QVERIFY(startSim({"--fault", "drop-block=2000"}));
-    TestInstrControl ctl(resource(), TestInstrControl::DriveLayout);
+    TestInstrControl &ctl = open({"--fault", "drop-block=2000"});
     QVERIFY(ctl.isSessionOpen());
     int intAsked = 0;
     ClsInstrControl::setConfirmHandler([&](const QString &, const QString &) {
@@ -641,8 +618,7 @@ void TestInstrControlSocket::brokenTransferRecovers()
 
 void TestInstrControlSocket::shrinkingFileEndsTheBlock()
 {
-    QVERIFY(startSim());
-    TestInstrControl ctl(resource(), TestInstrControl::DriveLayout);
+    TestInstrControl &ctl = open();
     QVERIFY(ctl.isSessionOpen());
     const QString strLocal = m_bench->writeLocal("cut.dm_iqd", patternBytes(200000, 1));
     QVERIFY(!strLocal.isEmpty());
