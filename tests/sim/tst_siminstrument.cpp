@@ -10,11 +10,15 @@
 #include <QtTest>
 
 namespace {
-// Starts a simulator on free ports and connects a raw client to its instrument.
-bool startConnected(SimProcess &sim, RawScpiClient &client, const QStringList &arguments)
+// A simulator on free ports with a raw client connected to its instrument.
+struct Connected : RawScpiClient
 {
-    return sim.start(SimProcess::freePorts(arguments)) && client.connectTo(sim.socketPort());
-}
+    SimProcess sim;
+    bool start(const QStringList &arguments)
+    {
+        return sim.start(SimProcess::freePorts(arguments)) && connectTo(sim.socketPort());
+    }
+};
 
 QByteArray block(const QByteArray &data)
 {
@@ -50,16 +54,15 @@ private slots:
 
 void TstSimInstrument::identityAndOptions()
 {
-    SimProcess sim;
-    RawScpiClient c;
-    QVERIFY(startConnected(sim, c, {"--model", "gkr550x", "--serial", "777001", "--manufacturer", "Acme"}));
+    Connected c;
+    QVERIFY(c.start({"--model", "gkr550x", "--serial", "777001", "--manufacturer", "Acme"}));
     QCOMPARE(c.query("*IDN?"), QByteArray("Acme,GKR550X,1427.5004K02/777001,4.70.026.12"));
     const QList<QByteArray> options = c.query("*OPT?").split(',');
     QVERIFY(options.contains("GKR-B203")); // second RF path
     QCOMPARE(options.count("GKR-B10"), 2); // second baseband
     QVERIFY(options.contains("GKR-B31") && options.contains("GKR-B32"));
     QCOMPARE(c.query("*IDN?;*OPC?;*TST?"), QByteArray("Acme,GKR550X,1427.5004K02/777001,4.70.026.12;1;0"));
-    QCOMPARE(sim.resources().value(0), QString("TCPIP0::127.0.0.1::%1::SOCKET").arg(sim.socketPort()));
+    QCOMPARE(c.sim.resources().value(0), QString("TCPIP0::127.0.0.1::%1::SOCKET").arg(c.sim.socketPort()));
 }
 
 void TstSimInstrument::rfLimitsFollowModelAndOptions()
@@ -87,9 +90,8 @@ void TstSimInstrument::rfLimitsFollowModelAndOptions()
         {{"--model", "HERN330X", "--options", "HERN-B106"}, {{"SOUR1:BB:DM:SRAT 55000 kHz", "-222"}}},
     };
     for (const auto &k : cases) {
-        SimProcess sim;
-        RawScpiClient c;
-        QVERIFY(startConnected(sim, c, k.first));
+        Connected c;
+        QVERIFY(c.start(k.first));
         for (const QByteArrayList &command : k.second) {
             QVERIFY(c.send(command[0] + '\n'));
             const QByteArray error = c.query("SYST:ERR?");
@@ -106,9 +108,8 @@ void TstSimInstrument::rfLimitsFollowModelAndOptions()
 
 void TstSimInstrument::cdmSettingsRoundTrip()
 {
-    SimProcess zoy;
-    RawScpiClient c;
-    QVERIFY(startConnected(zoy, c, {"--model", "ZOY550X"}));
+    Connected c;
+    QVERIFY(c.start({"--model", "ZOY550X"}));
     const QList<QPair<QByteArray, QByteArray>> sets = {
         {"SOURce1:BB:DM:FORMat QPSK45", "SOUR1:BB:DM:FORM?|QPSK45"},
         {"SOURce2:BB:DM:FORMat QAM4096", "SOUR2:BB:DM:FORM?|QAM4096"},
@@ -142,9 +143,8 @@ void TstSimInstrument::cdmSettingsRoundTrip()
         QVERIFY2(!c.query("SYST:ERR?").startsWith("0,"), command.constData());
     }
 
-    SimProcess gkr;
-    RawScpiClient g;
-    QVERIFY(startConnected(gkr, g, {"--model", "GKR550X"}));
+    Connected g;
+    QVERIFY(g.start({"--model", "GKR550X"}));
     QVERIFY(g.send("SOUR1:BB:DM:FORM QAM4096;:SOUR1:BB:DM:PRAM:RDEL -4;:SOUR1:BB:DM:FSK:DEV 4e+07\n"));
     QVERIFY(g.query("SYST:ERR?").startsWith("-224,"));
     QVERIFY(g.query("SYST:ERR?").startsWith("-222,")); // deviation above 15 MHz
@@ -163,9 +163,8 @@ void TstSimInstrument::cdmSettingsRoundTrip()
 
 void TstSimInstrument::headerPathAndCase()
 {
-    SimProcess sim;
-    RawScpiClient c;
-    QVERIFY(startConnected(sim, c, {"--model", "ZOY550X"}));
+    Connected c;
+    QVERIFY(c.start({"--model", "ZOY550X"}));
     // "POW" continues the SOUR2 path of the unit before it; a leading colon starts afresh.
     QVERIFY(c.send("sour2:freq 2 GHZ;pow -12\r\n"));
     QCOMPARE(c.query("SOUR2:POW?"), QByteArray("-12"));
@@ -177,9 +176,8 @@ void TstSimInstrument::headerPathAndCase()
 
 void TstSimInstrument::errorQueueOrderAndOverflow()
 {
-    SimProcess sim;
-    RawScpiClient c;
-    QVERIFY(startConnected(sim, c, {"--model", "PLOXA550X"}));
+    Connected c;
+    QVERIFY(c.start({"--model", "PLOXA550X"}));
     QCOMPARE(c.query("SYSTem:ERRor?"), QByteArray("0,\"No error\""));
     QCOMPARE(c.query("SYSTem:SERRor?"), QByteArray("0,\"No error\""));
     QVERIFY(c.send("FOO;SOUR1:FREQ 1 dBm;SOUR1:FREQ\n"));
@@ -205,9 +203,8 @@ void TstSimInstrument::errorQueueOrderAndOverflow()
 
 void TstSimInstrument::opcWaitsForPreset()
 {
-    SimProcess sim;
-    RawScpiClient c;
-    QVERIFY(startConnected(sim, c, {"--model", "GKR550X", "--preset-time", "400"}));
+    Connected c;
+    QVERIFY(c.start({"--model", "GKR550X", "--preset-time", "400"}));
     QVERIFY(c.send("SOUR1:FREQ 2GHz\n"));
     QElapsedTimer t;
     t.start();
@@ -218,7 +215,7 @@ void TstSimInstrument::opcWaitsForPreset()
     t.restart();
     QVERIFY(c.send("SYST:PRES;*WAI;*IDN?\n"));
     RawScpiClient other;
-    QVERIFY(other.connectTo(sim.socketPort()));
+    QVERIFY(other.connectTo(c.sim.socketPort()));
     QVERIFY(!other.query("*IDN?").isEmpty());
     QVERIFY(t.elapsed() < 300);
     QVERIFY(!c.readLine(3000).isEmpty());
@@ -231,9 +228,8 @@ void TstSimInstrument::opcWaitsForPreset()
 void TstSimInstrument::massMemoryDriveStyle()
 {
     QTemporaryDir storage;
-    SimProcess sim;
-    RawScpiClient c;
-    QVERIFY(startConnected(sim, c, {"--model", "GKR550X", "--storage", storage.path()}));
+    Connected c;
+    QVERIFY(c.start({"--model", "GKR550X", "--storage", storage.path()}));
     const QByteArray payload = binaryPayload(1500);
     QVERIFY(c.send(":MMEM:MDIR 'D:\\DataLists'\n"));
     QVERIFY(c.send(":MMEM:DATA 'D:\\DataLists\\a.dm_iqd'," + block(payload) + "\n"));
@@ -257,9 +253,8 @@ void TstSimInstrument::massMemoryStaysInsideStorage()
 {
     QTemporaryDir outer;
     const QString storage = outer.path() + "/storage";
-    SimProcess sim;
-    RawScpiClient c;
-    QVERIFY(startConnected(sim, c, {"--model", "GKR550X", "--storage", storage}));
+    Connected c;
+    QVERIFY(c.start({"--model", "GKR550X", "--storage", storage}));
     const QList<QByteArray> attempts = {
         ":MMEM:DATA 'D:\\..\\escape.bin',#11x", ":MMEM:DATA '..\\escape.bin',#11x",
         ":MMEM:DATA 'C:\\escape.bin',#11x",     ":MMEM:DATA 'D:\\a\\..\\..\\escape.bin',#11x",
@@ -276,9 +271,8 @@ void TstSimInstrument::massMemoryStaysInsideStorage()
 
 void TstSimInstrument::faultGarbage()
 {
-    SimProcess garbage;
-    RawScpiClient g;
-    QVERIFY(startConnected(garbage, g, {"--fault", "garbage"}));
+    Connected g;
+    QVERIFY(g.start({"--fault", "garbage"}));
     const QByteArray reply = g.query("*IDN?");
     QVERIFY(!reply.isEmpty());
     QVERIFY(!reply.contains("Tarvik"));
@@ -286,16 +280,15 @@ void TstSimInstrument::faultGarbage()
 
 void TstSimInstrument::faultOpcNever()
 {
-    SimProcess opc;
-    RawScpiClient o;
-    QVERIFY(startConnected(opc, o, {"--fault", "opc-never", "--preset-time", "50"}));
+    Connected o;
+    QVERIFY(o.start({"--fault", "opc-never", "--preset-time", "50"}));
     QVERIFY(o.send("*ESE 1;*CLS;SYST:PRES;*OPC\n"));
     QTest::qWait(300);
     QCOMPARE(o.query("*ESR?").toInt() & 1, 0);
     QVERIFY(o.send("*OPC?\n"));
     QVERIFY(o.silentFor(500));
     RawScpiClient other; // the stuck client does not hold up others
-    QVERIFY(other.connectTo(opc.socketPort()));
+    QVERIFY(other.connectTo(o.sim.socketPort()));
     QVERIFY(!other.query("*IDN?").isEmpty());
 }
 
