@@ -93,10 +93,8 @@ private slots:
         QVERIFY(Opt::optionLessThan("GARBAGE", "GKR-B0"));
         // A number beyond 64 bits is not a whole number either.
         QVERIFY(Opt::optionLessThan("GKR-B99999999999999999999", "GKR-B1"));
-    }
 
-    void sortGroupsAndOrdersAReply()
-    {
+        // A reply: empty part first, B before K before P, numbers as numbers, repeats together.
         QStringList lstCodes = {"GKR-K42", "GKR-B106", "GKR-B10", "GKR-K240", "GKR-B9",
                                 "GKR-B10", "GKR-P10",  "",        "GKR-K42",  "GKR-B31"};
         Opt::sortOptionList(lstCodes);
