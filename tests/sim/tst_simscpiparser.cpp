@@ -12,9 +12,8 @@ class TstSimScpiParser : public QObject
 private slots:
     void headerForms_data();
     void headerForms();
-    void splitsUnitsAndParameters();
-    void stringsWithDoubledQuotes();
-    void reportsSyntaxErrorsPerUnit();
+    void messagesSplitIntoUnits_data();
+    void messagesSplitIntoUnits();
     void numbersWithUnits_data();
     void numbersWithUnits();
     void booleans();
@@ -24,7 +23,6 @@ private slots:
     void framerEndFlagAndTermination();
     void framerOverflowStaysInStep();
     void framerBlockByteLimit();
-    void blockParameterLength();
 };
 
 void TstSimScpiParser::headerForms_data()
@@ -65,54 +63,49 @@ void TstSimScpiParser::headerForms()
         QCOMPARE(found, suffixes);
 }
 
-void TstSimScpiParser::splitsUnitsAndParameters()
+// Each unit as "[:]<header>[?][ common] <error>: <param>|...", strings in quotes and blocks as
+// #<length>; a unit with a syntax error only as "error <code>".
+void TstSimScpiParser::messagesSplitIntoUnits_data()
 {
-    const QList<ScpiUnit> units =
-        parseScpiMessage("SOUR1:FREQ 100MHz;:OUTP1:STAT ON; *OPC?;MMEM:CAT? 'D:\\a;b\\*.*'");
-    QCOMPARE(units.size(), 4);
-    QCOMPARE(units[0].header, QByteArray("SOUR1:FREQ"));
-    QCOMPARE(units[0].params.size(), 1);
-    QCOMPARE(units[0].params[0].text, QByteArray("100MHz"));
-    QVERIFY(units[1].absolute);
-    QCOMPARE(units[1].params[0].text, QByteArray("ON"));
-    QVERIFY(units[2].common && units[2].query);
-    QCOMPARE(units[2].header, QByteArray("*OPC"));
-    QCOMPARE(units[3].params[0].kind, ScpiParam::String);
-    QCOMPARE(units[3].params[0].text, QByteArray("D:\\a;b\\*.*"));
-
-    const QList<ScpiUnit> spaced =
-        parseScpiMessage("SOURce1:BB:DM:PRBS:LENGth  9;SOURce2:BB:DM:SRATe 270.833 kHz");
-    QCOMPARE(spaced[0].params[0].text, QByteArray("9"));
-    QCOMPARE(spaced[1].params[0].text, QByteArray("270.833 kHz"));
+    QTest::addColumn<QByteArray>("message");
+    QTest::addColumn<QStringList>("units");
+    QTest::newRow("units") << QByteArray("SOUR1:FREQ 100MHz;:OUTP1:STAT ON; *OPC?;MMEM:CAT? 'D:\\a;b\\*.*'")
+                           << QStringList{"SOUR1:FREQ 0: 100MHz", ":OUTP1:STAT 0: ON",
+                                          "*OPC? common 0: ", "MMEM:CAT? 0: 'D:\\a;b\\*.*'"};
+    QTest::newRow("spaced") << QByteArray("SOURce1:BB:DM:PRBS:LENGth  9;SOURce2:BB:DM:SRATe 270.833 kHz")
+                            << QStringList{"SOURce1:BB:DM:PRBS:LENGth 0: 9",
+                                           "SOURce2:BB:DM:SRATe 0: 270.833 kHz"};
+    QTest::newRow("doubled quotes") << QByteArray("X 'it''s',\"say \"\"hi\"\"\",'mixed\"quote'")
+                                    << QStringList{"X 0: 'it's'|'say \"hi\"'|'mixed\"quote'"};
+    QTest::newRow("open string") << QByteArray("X 'open;*IDN?") << QStringList{"error -151"};
+    QTest::newRow("error per unit") << QByteArray("SOUR::FREQ 1;FREQ 1,;X 'a' junk;*IDN?")
+                                    << QStringList{"error -102", "error -102", "error -103",
+                                                   "*IDN? common 0: "};
+    QTest::newRow("123 bytes announced, 3 sent")
+        << QByteArray("MMEM:DATA 'f',#3123abc") << QStringList{"error -161"};
+    QTest::newRow("short block") << QByteArray("MMEM:DATA 'f',#15abc") << QStringList{"error -161"};
+    QTest::newRow("empty block") << QByteArray("MMEM:DATA 'f',#10") << QStringList{"MMEM:DATA 0: 'f'|#0"};
+    QTest::newRow("indefinite block")
+        << QByteArray("MMEM:DATA 'f',#0abc") << QStringList{"MMEM:DATA 0: 'f'|#3"};
 }
 
-void TstSimScpiParser::stringsWithDoubledQuotes()
+void TstSimScpiParser::messagesSplitIntoUnits()
 {
-    const QList<ScpiUnit> units = parseScpiMessage("X 'it''s',\"say \"\"hi\"\"\",'mixed\"quote'");
-    QCOMPARE(units.size(), 1);
-    QCOMPARE(units[0].error, 0);
-    QCOMPARE(units[0].params.size(), 3);
-    QCOMPARE(units[0].params[0].text, QByteArray("it's"));
-    QCOMPARE(units[0].params[1].text, QByteArray("say \"hi\""));
-    QCOMPARE(units[0].params[2].text, QByteArray("mixed\"quote"));
-}
-
-void TstSimScpiParser::reportsSyntaxErrorsPerUnit()
-{
-    const QList<ScpiUnit> units = parseScpiMessage("X 'open;*IDN?");
-    QCOMPARE(units.size(), 1);
-    QCOMPARE(units[0].error, int(ScpiError::InvalidStringData));
-
-    const QList<ScpiUnit> more = parseScpiMessage("SOUR::FREQ 1;FREQ 1,;X 'a' junk;*IDN?");
-    QCOMPARE(more.size(), 4);
-    QCOMPARE(more[0].error, int(ScpiError::SyntaxError));
-    QCOMPARE(more[1].error, int(ScpiError::SyntaxError));
-    QCOMPARE(more[2].error, int(ScpiError::InvalidSeparator));
-    QCOMPARE(more[3].error, 0);
-    QCOMPARE(more[3].header, QByteArray("*IDN"));
-
-    const QList<ScpiUnit> badBlock = parseScpiMessage("MMEM:DATA 'f',#3123abc");
-    QCOMPARE(badBlock[0].error, int(ScpiError::InvalidBlockData));
+    QFETCH(QByteArray, message);
+    QStringList lstUnits;
+    for (const ScpiUnit &u : parseScpiMessage(message)) {
+        QStringList lstParams;
+        for (const ScpiParam &p : u.params)
+            lstParams << (p.kind == ScpiParam::Block    ? "#" + QString::number(p.blockLength)
+                          : p.kind == ScpiParam::String ? "'" + QString::fromLatin1(p.text) + "'"
+                                                        : QString::fromLatin1(p.text));
+        lstUnits << (u.error ? QString("error %1").arg(u.error)
+                             : QString("%1%2%3%4 0: ")
+                                       .arg(u.absolute ? ":" : "", QString::fromLatin1(u.header),
+                                            u.query ? "?" : "", u.common ? " common" : "") +
+                                   lstParams.join('|'));
+    }
+    QTEST(lstUnits, "units");
 }
 
 void TstSimScpiParser::numbersWithUnits_data()
@@ -253,17 +246,6 @@ void TstSimScpiParser::framerBlockByteLimit()
     QCOMPARE(used, qint64(18 + 10));
     QVERIFY(framer.blockByteLimitReached());
     QVERIFY(out.isEmpty());
-}
-
-void TstSimScpiParser::blockParameterLength()
-{
-    const QList<ScpiUnit> zero = parseScpiMessage("MMEM:DATA 'f',#10");
-    QCOMPARE(zero[0].error, 0);
-    QCOMPARE(zero[0].params[1].blockLength, qint64(0));
-    const QList<ScpiUnit> indefinite = parseScpiMessage("MMEM:DATA 'f',#0abc");
-    QCOMPARE(indefinite[0].params[1].blockLength, qint64(3));
-    const QList<ScpiUnit> short_ = parseScpiMessage("MMEM:DATA 'f',#15abc");
-    QCOMPARE(short_[0].error, int(ScpiError::InvalidBlockData));
 }
 
 QTEST_APPLESS_MAIN(TstSimScpiParser)
