@@ -71,10 +71,12 @@ private:
         ctl.messages.clear();
         return bolSynced;
     }
-    // The messages the simulator received since the mark, once it has worked through them.
+    // The messages the simulator received since the mark, once it has worked through them (the test
+    // fails if it never does, so that an empty list cannot pass for "nothing sent").
     QStringList sent(ClsInstrControl &ctl)
     {
-        return synced(ctl) ? m_bench->log.messages(m_intMark) : QStringList();
+        QTest::qVerify(synced(ctl), "synced(ctl)", "simulator did not answer", __FILE__, __LINE__);
+        return m_bench->log.messages(m_intMark);
     }
 
     std::unique_ptr<SimBench> m_bench;

@@ -79,13 +79,6 @@ class PyVisaClient(unittest.TestCase):
             with self.assertRaises(errors.InvalidSession):
                 r.session
 
-    def test_trigger_needs_a_trigger_message(self):
-        r = self.rm.open_resource(SOCKET)
-        with self.assertRaises(errors.VisaIOError) as caught:
-            r.assert_trigger()
-        self.assertEqual(caught.exception.error_code, constants.StatusCode.error_nonsupported_operation)
-        r.close()
-
     def test_locks(self):
         for name in (INSTR, SOCKET):
             with self.subTest(name), self.open(name) as first, self.open(name) as second:
