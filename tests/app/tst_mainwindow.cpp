@@ -2,6 +2,7 @@
 #include "lists/dlglstmanage.h"
 #include "mainwindow/appmainwindow.h"
 #include "ui/colorscheme.h"
+#include "ui/dlgcolors.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -89,8 +90,16 @@ private slots:
         w->close(); // deletes itself
     }
 
+    // The window and its dialogs, one after the other in the same settings: a dialog that left
+    // a group open would make the next one read the wrong keys.
     void settingsDefaultsAndRoundTrip()
     {
+        const QString strStartDir = QDir::currentPath();
+        const QList<QRect> geometries = {
+            {70, 80, 800, 600}, {120, 130, 600, 400}, {310, 205, 520, 410}, {140, 160, 600, 650}};
+        const auto windows = [](AppMainWindow *w) {
+            return QList<QWidget *>{w, w->traceLogDialog(), w->colorsDialog(), w->lstManageDialog()};
+        };
         {
             QScopedPointer<AppMainWindow> w(new AppMainWindow(&m_scheme, {"listforge"}));
             w->setAttribute(Qt::WA_DeleteOnClose, false);
@@ -100,23 +109,29 @@ private slots:
             QCOMPARE(cbx->count(), 0);
             cbx->addItem(QStringLiteral("*IDN?"));
             cbx->addItem(QStringLiteral("SOUR1:FREQ 1 GHz"));
-            w->resize(800, 600);
-            w->move(70, 80);
-            w->close(); // saves
+            for (int i = 0; i < geometries.size(); ++i) {
+                windows(w.data()).at(i)->resize(geometries.at(i).size());
+                windows(w.data()).at(i)->move(geometries.at(i).topLeft());
+            }
+            QDir::setCurrent(m_configDir->path()); // the list dialog keeps the folder it was in
+            w->close();                            // saves
         }
+        QDir::setCurrent(strStartDir);
         QScopedPointer<QSettings> settings(AppMainWindow::createProgramSettings());
         QVERIFY(settings->fileName().startsWith(m_configDir->path()));
-        QCOMPARE(settings->value(QStringLiteral("size")).toSize(), QSize(800, 600));
         QCOMPARE(settings->beginReadArray(QStringLiteral("Commands")), 2);
         settings->endArray();
-        QVERIFY(settings->childGroups().contains(QStringLiteral("TraceLog")));
-        QVERIFY(settings->childGroups().contains(QStringLiteral("LstManage")));
-        QVERIFY(settings->childGroups().contains(QStringLiteral("Colors")));
+        for (const char *group : {"InstrManage", "Colors", "TraceLog", "LstManage"})
+            QVERIFY2(settings->childGroups().contains(QLatin1String(group)), group);
 
         QScopedPointer<AppMainWindow> w(new AppMainWindow(&m_scheme, {"listforge"}));
         w->setAttribute(Qt::WA_DeleteOnClose, false);
-        QCOMPARE(w->size(), QSize(800, 600));
-        QCOMPARE(w->pos(), QPoint(70, 80));
+        for (int i = 0; i < geometries.size(); ++i) {
+            QCOMPARE(windows(w.data()).at(i)->size(), geometries.at(i).size());
+            QCOMPARE(windows(w.data()).at(i)->pos(), geometries.at(i).topLeft());
+        }
+        QCOMPARE(QDir::currentPath(), QDir(m_configDir->path()).canonicalPath());
+        QDir::setCurrent(strStartDir);
         auto *cbx = w->findChild<QComboBox *>(QStringLiteral("cbxCmd"));
         QCOMPARE(cbx->count(), 2);
         QCOMPARE(cbx->itemText(1), QStringLiteral("SOUR1:FREQ 1 GHz"));

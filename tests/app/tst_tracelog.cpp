@@ -3,8 +3,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QListWidget>
-#include <QSettings>
-#include <QTemporaryDir>
 #include <QtTest>
 
 class TstTraceLog : public QObject
@@ -77,27 +75,6 @@ private slots:
         // Lines already taken never come back.
         Tracer::traceInfo(QStringLiteral("TEST    : after"));
         QCOMPARE(list(dlg)->count(), 1);
-    }
-
-    void settingsDefaultsAndRoundTrip()
-    {
-        QTemporaryDir dir;
-        const QString strPath = dir.filePath(QStringLiteral("settings.ini"));
-        {
-            DlgTraceLog dlg;
-            QSettings settings(strPath, QSettings::IniFormat);
-            dlg.loadSettings(settings);
-            QCOMPARE(dlg.size(), QSize(520, 580));
-            dlg.resize(600, 400);
-            dlg.move(120, 130);
-            dlg.saveSettings(settings);
-        }
-        QSettings settings(strPath, QSettings::IniFormat);
-        QCOMPARE(settings.value(QStringLiteral("TraceLog/Size")).toSize(), QSize(600, 400));
-        DlgTraceLog dlg;
-        dlg.loadSettings(settings);
-        QCOMPARE(dlg.size(), QSize(600, 400));
-        QCOMPARE(dlg.pos(), QPoint(120, 130));
     }
 };
 

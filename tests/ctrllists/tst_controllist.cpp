@@ -157,7 +157,7 @@ private slots:
         QByteArray huge("{TYPE:GKR-CL}{COMMENT:");
         huge.append(QByteArray(MaxFileLineBytes, 'x'));
         read = readFile(writeRaw(QStringLiteral("huge.dm_iqc"), huge));
-        QVERIFY(!read.result.ok);
+        QCOMPARE(read.result.message, QStringLiteral("Unable to open control list file 'huge.dm_iqc'!"));
     }
 
     void readsFieldsOfForeignLines_data()

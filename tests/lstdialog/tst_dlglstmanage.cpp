@@ -7,7 +7,6 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -50,7 +49,6 @@ private slots:
     void cancelledFileDialogsChangeNothing();
 
     void realDialogsAreQtsOwnAndModal();
-    void settingsUseDefaultsAndRoundTrip();
 
 private:
     QTemporaryDir m_dir;
@@ -696,30 +694,6 @@ void TestDlgLstManage::realDialogsAreQtsOwnAndModal()
     QCOMPARE(seenIcon, QMessageBox::Warning);
     QVERIFY(okIsDefault);
     QCOMPARE(dlg.dataList().size(), qint64(511));
-}
-
-void TestDlgLstManage::settingsUseDefaultsAndRoundTrip()
-{
-    QSettings settings(m_dir.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat);
-    const QString startDir = QDir::currentPath();
-    {
-        DlgLstManage dlg;
-        dlg.loadSettings(settings);
-        QCOMPARE(dlg.pos(), QPoint(100, 100));
-        QCOMPARE(dlg.size(), QSize(520, 580));
-        QCOMPARE(QDir::currentPath(), startDir);
-        dlg.move(140, 160);
-        dlg.resize(600, 650);
-        QDir::setCurrent(QDir::tempPath());
-        dlg.saveSettings(settings);
-    }
-    QDir::setCurrent(startDir);
-    QVERIFY(settings.childGroups().contains(QStringLiteral("LstManage")));
-    DlgLstManage dlg;
-    dlg.loadSettings(settings);
-    QCOMPARE(dlg.pos(), QPoint(140, 160));
-    QCOMPARE(dlg.size(), QSize(600, 650));
-    QCOMPARE(QDir::currentPath(), QDir(QDir::tempPath()).canonicalPath());
 }
 
 QTEST_MAIN(TestDlgLstManage)

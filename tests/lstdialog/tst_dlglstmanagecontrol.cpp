@@ -329,12 +329,6 @@ void TestDlgLstManageControl::sourceChoiceShowsFileControlsAndResets()
     QCOMPARE(dlg.shownAttentionIcons(), 0);
     QVERIFY(dlg.saveButton()->isEnabled());
 
-    // The lamp never blinks here, but its toggle slot still works like the data list lamp.
-    dlg.toggleCLStatusIndi();
-    QVERIFY(dlg.w<QLabel>("lblCLStatusIndi")->isHidden());
-    dlg.toggleCLStatusIndi();
-    QVERIFY(!dlg.w<QLabel>("lblCLStatusIndi")->isHidden());
-
     dlg.choose("cbxCLDataSrc", QStringLiteral("Manual"));
     for (const char *name : {"btnCLFileSelect", "lblCLStatusIndi", "ledCLImpFileName"}) {
         QVERIFY2(dlg.findChild<QWidget *>(name)->isHidden(), name);
@@ -561,23 +555,6 @@ void TestDlgLstManageControl::badFilesLeaveTheListUntouched()
     QCOMPARE(takeTraceTexts(TraceKindDebug).first(), Prefix + "No control list file selected!");
     QCOMPARE(dlg.tagTexts(), kept);
     QCOMPARE(dlg.shownAttentionIcons(), 2);
-
-    // A line longer than any real control list is refused without being read into memory.
-    const QString huge = m_dir.filePath(QStringLiteral("huge.dm_iqc"));
-    {
-        QFile file(huge);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        const QByteArray chunk =
-            fileLine(QStringLiteral("GKR-CL"), QStringLiteral("100"), {}) + QByteArray(1 << 20, '7');
-        for (qint64 written = 0; written <= ControlList::MaxFileLineBytes; written += chunk.size())
-            QCOMPARE(file.write(chunk), qint64(chunk.size()));
-    }
-    dlg.openAnswers << huge;
-    dlg.warnings.clear();
-    dlg.w<QPushButton>("btnCLFileSelect")->click();
-    QCOMPARE(dlg.warnings, QStringList({QStringLiteral("Unable to open control list file 'huge.dm_iqc'!")}));
-    QCOMPARE(dlg.tagTexts(), kept);
-    QFile::remove(huge);
 }
 
 void TestDlgLstManageControl::damagedLinesFallBackTagByTag()

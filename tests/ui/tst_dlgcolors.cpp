@@ -20,7 +20,6 @@ private slots:
     void registeredEntriesAreListed();
     void slidersChangeSchemeAndNotify();
     void defaultsResetsSchemeAndSwatches();
-    void settingsGroupRoundTrip();
     void refusedFilesAreWarnedAbout_data();
     void refusedFilesAreWarnedAbout();
 };
@@ -109,35 +108,6 @@ void TstDlgColors::defaultsResetsSchemeAndSwatches()
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     QTest::mouseClick(dialog.findChild<QPushButton *>(QStringLiteral("btnClose")), Qt::LeftButton);
     QVERIFY(!dialog.isVisible());
-}
-
-void TstDlgColors::settingsGroupRoundTrip()
-{
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString strPath = dir.filePath(QStringLiteral("ListForge.ini"));
-    ClsColorScheme scheme;
-    {
-        DlgColors dialog(&scheme);
-        QSettings empty(dir.filePath(QStringLiteral("empty.ini")), QSettings::IniFormat);
-        dialog.loadSettings(empty);
-        QCOMPARE(dialog.pos(), QPoint(250, 250));
-        dialog.resize(520, 410);
-        dialog.move(310, 205);
-        QSettings settings(strPath, QSettings::IniFormat);
-        settings.beginGroup(QStringLiteral("Other"));
-        dialog.saveSettings(settings); // its own group, whatever the caller's
-        QCOMPARE(settings.group(), QStringLiteral("Other"));
-        settings.endGroup();
-        dialog.saveSettings(settings);
-    }
-    DlgColors dialog(&scheme);
-    QSettings settings(strPath, QSettings::IniFormat);
-    QCOMPARE(settings.value(QStringLiteral("Colors/Size")).toSize(), QSize(520, 410));
-    dialog.loadSettings(settings);
-    QCOMPARE(dialog.size(), QSize(520, 410));
-    QCOMPARE(dialog.pos(), QPoint(310, 205));
-    QVERIFY(settings.group().isEmpty());
 }
 
 void TstDlgColors::refusedFilesAreWarnedAbout_data()
