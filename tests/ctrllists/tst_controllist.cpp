@@ -18,31 +18,23 @@ private slots:
         QTest::addColumn<QString>("tags");
         QTest::addColumn<QString>("firstLine"); // empty: accepted
         QTest::addColumn<bool>("slopeSummary");
-        QTest::newRow("example") << "10:1;20:0;70:1;75:0" << QString() << false;
-        QTest::newRow("neutral") << "0:0" << QString() << false;
-        QTest::newRow("unordered and repeated") << "20:1;5:0;5:1" << QString() << false;
-        QTest::newRow("trailing semicolon") << "10:1;"
-                                            << "Certain tag slop '' contains not only one ':'!" << true;
-        QTest::newRow("empty") << ""
-                               << "Certain tag slop '' contains not only one ':'!" << true;
-        QTest::newRow("no index") << ":1"
-                                  << "Certain tag slop ':1' contains no symbol index!" << true;
-        QTest::newRow("level 2") << "10:2"
-                                 << "Certain tag slop '10:2' contains unspecified level value '2'!" << true;
-        QTest::newRow("two digit level")
-            << "10:11"
-            << "Certain tag slop '10:11' contains no level value or level with to many digits!" << true;
-        QTest::newRow("no level")
-            << "10:"
-            << "Certain tag slop '10:' contains no level value or level with to many digits!" << true;
-        QTest::newRow("dash") << "10-1"
-                              << "Tag string '10-1' contains unsupported characters!" << false;
-        QTest::newRow("blank") << "10: 1"
-                               << "Tag string '10: 1' contains unsupported characters!" << false;
-        QTest::newRow("two colons") << "10:1:0"
-                                    << "Certain tag slop '10:1:0' contains not only one ':'!" << true;
-        QTest::newRow("second slope bad") << "0:1;;5:0"
-                                          << "Certain tag slop '' contains not only one ':'!" << true;
+        const auto row = [](const char *name, const char *tags, const char *firstLine = "",
+                            bool summary = true) { QTest::newRow(name) << tags << firstLine << summary; };
+        row("example", "10:1;20:0;70:1;75:0");
+        row("neutral", "0:0");
+        row("unordered and repeated", "20:1;5:0;5:1");
+        row("trailing semicolon", "10:1;", "Certain tag slop '' contains not only one ':'!");
+        row("empty", "", "Certain tag slop '' contains not only one ':'!");
+        row("no index", ":1", "Certain tag slop ':1' contains no symbol index!");
+        row("level 2", "10:2", "Certain tag slop '10:2' contains unspecified level value '2'!");
+        row("two digit level", "10:11",
+            "Certain tag slop '10:11' contains no level value or level with to many digits!");
+        row("no level",
+            "10:", "Certain tag slop '10:' contains no level value or level with to many digits!");
+        row("dash", "10-1", "Tag string '10-1' contains unsupported characters!", false);
+        row("blank", "10: 1", "Tag string '10: 1' contains unsupported characters!", false);
+        row("two colons", "10:1:0", "Certain tag slop '10:1:0' contains not only one ':'!");
+        row("second slope bad", "0:1;;5:0", "Certain tag slop '' contains not only one ':'!");
     }
 
     void tagStringRules()

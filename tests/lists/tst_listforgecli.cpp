@@ -86,32 +86,25 @@ void TstListforgeCli::usageErrorsExitWith2_data()
 {
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<QByteArray>("hint");
-    QTest::newRow("no command") << QStringList{} << QByteArray("command is required");
-    QTest::newRow("unknown command") << QStringList{"frobnicate"}
-                                     << QByteArray("unknown command 'frobnicate'");
-    QTest::newRow("no source") << QStringList{"datalist", "-o", "x"} << QByteArray("source");
-    QTest::newRow("no output") << QStringList{"datalist", "--prbs", "9"} << QByteArray("-o FILE");
-    QTest::newRow("bad order") << QStringList{"datalist", "--prbs", "10", "-o", "x"} << QByteArray("'10'");
-    QTest::newRow("bits after file") << QStringList{"datalist", "--binary", "a.bin", "--bits", "8", "-o", "x"}
-                                     << QByteArray("--bits");
-    QTest::newRow("bits first") << QStringList{"datalist", "--bits", "8", "--prbs", "9", "-o", "x"}
-                                << QByteArray("--bits");
-    QTest::newRow("bits twice") << QStringList{"datalist", "--prbs", "9",  "--bits", "8",
-                                               "--bits",   "9",      "-o", "x"}
-                                << QByteArray("twice");
-    QTest::newRow("bits not a number")
-        << QStringList{"datalist", "--prbs", "9", "--bits", "many", "-o", "x"} << QByteArray("'many'");
-    QTest::newRow("unknown sequence")
-        << QStringList{"datalist", "--sequence", "1100", "-o", "x"} << QByteArray("1100...");
-    QTest::newRow("bitless pattern") << QStringList{"datalist", "--pattern", "abc", "-o", "x"}
-                                     << QByteArray("'abc'");
-    QTest::newRow("unknown modulation")
-        << QStringList{"datalist", "--prbs", "9", "--modulation", "9QAM", "-o", "x"} << QByteArray("'9QAM'");
-    QTest::newRow("missing value") << QStringList{"datalist", "--prbs", "9", "-o"} << QByteArray("'-o'");
-    QTest::newRow("unknown option") << QStringList{"datalist", "--prbs", "9", "--fast", "-o", "x"}
-                                    << QByteArray("'--fast'");
-    QTest::newRow("info without file") << QStringList{"info", "--bits"} << QByteArray("file is required");
-    QTest::newRow("info two files") << QStringList{"info", "a", "b"} << QByteArray("one file");
+    const auto row = [](const char *name, const char *args, const char *hint) {
+        QTest::newRow(name) << QString(args).split(' ', Qt::SkipEmptyParts) << QByteArray(hint);
+    };
+    row("no command", "", "command is required");
+    row("unknown command", "frobnicate", "unknown command 'frobnicate'");
+    row("no source", "datalist -o x", "source");
+    row("no output", "datalist --prbs 9", "-o FILE");
+    row("bad order", "datalist --prbs 10 -o x", "'10'");
+    row("bits after file", "datalist --binary a.bin --bits 8 -o x", "--bits");
+    row("bits first", "datalist --bits 8 --prbs 9 -o x", "--bits");
+    row("bits twice", "datalist --prbs 9 --bits 8 --bits 9 -o x", "twice");
+    row("bits not a number", "datalist --prbs 9 --bits many -o x", "'many'");
+    row("unknown sequence", "datalist --sequence 1100 -o x", "1100...");
+    row("bitless pattern", "datalist --pattern abc -o x", "'abc'");
+    row("unknown modulation", "datalist --prbs 9 --modulation 9QAM -o x", "'9QAM'");
+    row("missing value", "datalist --prbs 9 -o", "'-o'");
+    row("unknown option", "datalist --prbs 9 --fast -o x", "'--fast'");
+    row("info without file", "info --bits", "file is required");
+    row("info two files", "info a b", "one file");
 }
 
 void TstListforgeCli::usageErrorsExitWith2()
@@ -260,29 +253,22 @@ void TstListforgeCli::refusalsExitWith1AndWriteNothing_data()
 {
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<QByteArray>("message");
+    const auto row = [](const char *name, const char *args, const QByteArray &message) {
+        QTest::newRow(name) << QString(args).split(' ') << message;
+    };
     const QByteArray total("Total amount (current + new) of data bits is outside the specified range!\n");
-    QTest::newRow("zero bits") << QStringList{"datalist", "--prbs", "9", "--bits", "0", "-o", "out"} << total;
-    QTest::newRow("negative bits") << QStringList{"datalist", "--pattern", "1", "--bits", "-4", "-o", "out"}
-                                   << total;
-    QTest::newRow("too many bits") << QStringList{"datalist",  "--prbs", "9",  "--bits",
-                                                  "250000001", "-o",     "out"}
-                                   << total;
-    QTest::newRow("running total") << QStringList{"datalist",  "--pattern", "1",  "--bits",
-                                                  "249999999", "--prbs",    "9",  "--bits",
-                                                  "2",         "-o",        "out"}
-                                   << total;
-    QTest::newRow("missing data file") << QStringList{"datalist", "--binary", "nothing.bin", "-o", "out"}
-                                       << QByteArray("Unable to open data file 'nothing.bin'!\n");
-    QTest::newRow("empty data file") << QStringList{"datalist", "--ascii-hex", "empty.txt", "-o", "out"}
-                                     << QByteArray(
-                                            "Amount of data bits in data file 'empty.txt' is outside the "
-                                            "specified range!\n");
-    QTest::newRow("wrong list type") << QStringList{"datalist", "--data-list", "ctl.dm_iqd", "-o", "out"}
-                                     << QByteArray(
-                                            "Data list file 'ctl.dm_iqd' has wrong type tag 'GKR-CL'!\n");
-    QTest::newRow("unwritable output")
-        << QStringList{"datalist", "--prbs", "9", "-o", "no/such/dir/out"}
-        << QByteArray("Unable to create and open data list file 'out.dm_iqd'!\n");
+    row("zero bits", "datalist --prbs 9 --bits 0 -o out", total);
+    row("negative bits", "datalist --pattern 1 --bits -4 -o out", total);
+    row("too many bits", "datalist --prbs 9 --bits 250000001 -o out", total);
+    row("running total", "datalist --pattern 1 --bits 249999999 --prbs 9 --bits 2 -o out", total);
+    row("missing data file", "datalist --binary nothing.bin -o out",
+        "Unable to open data file 'nothing.bin'!\n");
+    row("empty data file", "datalist --ascii-hex empty.txt -o out",
+        "Amount of data bits in data file 'empty.txt' is outside the specified range!\n");
+    row("wrong list type", "datalist --data-list ctl.dm_iqd -o out",
+        "Data list file 'ctl.dm_iqd' has wrong type tag 'GKR-CL'!\n");
+    row("unwritable output", "datalist --prbs 9 -o no/such/dir/out",
+        "Unable to create and open data list file 'out.dm_iqd'!\n");
 }
 
 void TstListforgeCli::refusalsExitWith1AndWriteNothing()
@@ -370,27 +356,24 @@ void TstListforgeCli::controlListWrittenAndReadBack()
 
 void TstListforgeCli::controlListRefusalsWriteNothing_data()
 {
-    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QStringList>("args"); // separated by "|"
     QTest::addColumn<int>("status");
     QTest::addColumn<QByteArray>("message");
-    QTest::newRow("index equals length")
-        << QStringList{"--length", "100", "--hop", "100:1"} << 1
-        << QByteArray("Symbol index(es) of any control list tag exceed(s) max value!");
-    QTest::newRow("bad level") << QStringList{"--length", "100", "--burst", "3:2"} << 1
-                               << QByteArray("Certain tag slop '3:2' contains unspecified level value '2'!");
-    QTest::newRow("bad character") << QStringList{"--length", "100", "--marker4", "3;1"} << 1
-                                   << QByteArray("Certain tag slop '3' contains not only one ':'!");
-    QTest::newRow("letters") << QStringList{"--length", "100", "--levatt", "a:1"} << 1
-                             << QByteArray("Tag string 'a:1' contains unsupported characters!");
-    QTest::newRow("comment planting a tag")
-        << QStringList{"--length", "100", "--comment", "x}{MARKER LIST 1:50:1"} << 1
-        << QByteArray("A control list comment must not contain '}' or line breaks.");
-    QTest::newRow("comment with a line break")
-        << QStringList{"--length", "100", "--comment", "two\nlines"} << 1 << QByteArray("must not contain");
-    QTest::newRow("length too big") << QStringList{"--length", "20000001"} << 2 << QByteArray("--length");
-    QTest::newRow("no length") << QStringList{"--hop", "0:1"} << 2 << QByteArray("--length is required");
-    QTest::newRow("unknown option") << QStringList{"--length", "5", "--marker5", "0:1"} << 2
-                                    << QByteArray("--marker5");
+    const auto row = [](const char *name, const char *args, int status, const char *message) {
+        QTest::newRow(name) << QString(args).split('|') << status << QByteArray(message);
+    };
+    row("index equals length", "--length|100|--hop|100:1", 1,
+        "Symbol index(es) of any control list tag exceed(s) max value!");
+    row("bad level", "--length|100|--burst|3:2", 1,
+        "Certain tag slop '3:2' contains unspecified level value '2'!");
+    row("bad character", "--length|100|--marker4|3;1", 1, "Certain tag slop '3' contains not only one ':'!");
+    row("letters", "--length|100|--levatt|a:1", 1, "Tag string 'a:1' contains unsupported characters!");
+    row("comment planting a tag", "--length|100|--comment|x}{MARKER LIST 1:50:1", 1,
+        "A control list comment must not contain '}' or line breaks.");
+    row("comment with a line break", "--length|100|--comment|two\nlines", 1, "must not contain");
+    row("length too big", "--length|20000001", 2, "--length");
+    row("no length", "--hop|0:1", 2, "--length is required");
+    row("unknown option", "--length|5|--marker5|0:1", 2, "--marker5");
 }
 
 void TstListforgeCli::controlListRefusalsWriteNothing()

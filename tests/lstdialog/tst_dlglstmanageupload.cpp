@@ -1,6 +1,6 @@
 #include "instrument/clszoycontrol.h"
 #include "lstdialogtesthelpers.h"
-#include "tests/common/simprocess.h"
+#include "tests/common/simlog.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,24 +19,17 @@ class TestDlgLstManageUpload : public QObject
     Q_OBJECT
 
     QTemporaryDir m_dir;
-    SimProcess m_sim;
-    QString m_strStorage;
+    SimBench m_bench;
     std::unique_ptr<ClsZOYControl> m_instr;
-
-    QByteArray stored(const QString &strRelative) const
-    {
-        return readAll(m_strStorage + QLatin1Char('/') + strRelative);
-    }
 
 private slots:
     void initTestCase()
     {
         qputenv("LISTFORGE_VISA_LIBRARY", qgetenv("LISTFORGE_BUILD_DIR") + "/libvisa32.so");
-        m_strStorage = m_dir.filePath(QStringLiteral("storage"));
-        QVERIFY(m_sim.start({"--model", "ZOY550X", "--port", "0", "--portmapper-port", "0", "--storage",
-                             m_strStorage, "--preset-time", "10"}));
+        QVERIFY(m_bench.start(
+            {"--model", "ZOY550X", "--port", "0", "--portmapper-port", "0", "--preset-time", "10"}));
         m_instr = std::make_unique<ClsZOYControl>(
-            QStringLiteral("TCPIP0::127.0.0.1::%1::SOCKET").arg(m_sim.socketPort()));
+            QStringLiteral("TCPIP0::127.0.0.1::%1::SOCKET").arg(m_bench.sim->socketPort()));
         QVERIFY(m_instr->isSessionOpen());
         // Replacing a file on the instrument is confirmed by the user; here always yes.
         ClsInstrControl::setConfirmHandler([](const QString &, const QString &) { return true; });
@@ -153,7 +146,8 @@ private slots:
         dlg.w<QPushButton>("btnDLFileSave")->click();
         dlg.w<QPushButton>("btnDLFileTrans")->click();
         QCOMPARE(newDL.count(), 1);
-        QTRY_COMPARE_WITH_TIMEOUT(stored(QStringLiteral("DataLists/up.dm_iqd")), readAll(strDataPath), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_bench.stored(QStringLiteral("DataLists/up.dm_iqd")), readAll(strDataPath),
+                                  10000);
         QVERIFY(m_instr->getDataListCatalog(1).contains(QStringLiteral("up")) ||
                 m_instr->getDataListCatalog(1).contains(QStringLiteral("up.dm_iqd")));
 
@@ -162,8 +156,8 @@ private slots:
         dlg.w<QPushButton>("btnCLFileSave")->click();
         dlg.w<QPushButton>("btnCLFileTrans")->click();
         QCOMPARE(newCL.count(), 1);
-        QTRY_COMPARE_WITH_TIMEOUT(stored(QStringLiteral("CtrlLists/upc.dm_iqc")), readAll(strCtrlPath),
-                                  10000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_bench.stored(QStringLiteral("CtrlLists/upc.dm_iqc")),
+                                  readAll(strCtrlPath), 10000);
         // The buttons are offered again for the next upload.
         QVERIFY(dlg.w<QPushButton>("btnDLFileTrans")->isEnabled());
         QVERIFY(dlg.w<QPushButton>("btnCLFileTrans")->isEnabled());
@@ -263,7 +257,7 @@ private slots:
             QVERIFY(i == 0 || calls.at(i).first > calls.at(i - 1).first);
         }
         QCOMPARE(calls.last().first, qint64(baFile.size()));
-        QTRY_COMPARE_WITH_TIMEOUT(stored(QStringLiteral("DataLists/progress.dm_iqd")), baFile, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_bench.stored(QStringLiteral("DataLists/progress.dm_iqd")), baFile, 10000);
     }
 };
 

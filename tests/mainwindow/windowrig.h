@@ -8,6 +8,7 @@
 #include "app/dlgtracelog.h"
 #include "instrmanage/dlginstrmanage.h"
 #include "mainwindow/appmainwindow.h"
+#include "tests/common/simlog.h"
 #include "tests/common/simprocess.h"
 #include "ui/colorscheme.h"
 
@@ -33,8 +34,8 @@ struct SimInstr
     QString strModel;
     QString strSerial;
     QString strResource;
-    QString strLogPath;
-    std::unique_ptr<QTemporaryDir> logDir;
+    QTemporaryDir logDir;
+    SimLog log{logDir.filePath(QStringLiteral("sim.log"))};
     std::unique_ptr<SimProcess> process;
     int intLogLines = 0;
 
@@ -48,15 +49,8 @@ struct SimInstr
     // caller makes sure the messages it waits for were answered or followed by a round trip.
     QStringList received()
     {
-        QFile file(strLogPath);
-        if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-            return {};
-        const QStringList lines =
-            QString::fromLatin1(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        QStringList messages;
-        for (int i = intLogLines; i < lines.size(); ++i)
-            messages << lines.at(i).section(QLatin1Char(' '), 2); // "<transport> <termination> <message>"
-        intLogLines = lines.size();
+        const QStringList messages = log.messages(intLogLines);
+        intLogLines += messages.size();
         return messages;
     }
 };
@@ -95,10 +89,9 @@ public:
         auto sim = std::make_unique<SimInstr>();
         sim->strModel = strModel;
         sim->strSerial = strSerial;
-        sim->logDir = std::make_unique<QTemporaryDir>();
-        sim->strLogPath = sim->logDir->path() + QStringLiteral("/sim.log");
         sim->process = std::make_unique<SimProcess>();
-        QStringList args{"--model", strModel, "--serial", strSerial, "--log", sim->strLogPath};
+        QStringList args{"--model", strModel, "--serial",
+                         strSerial, "--log",  sim->logDir.filePath(QStringLiteral("sim.log"))};
         args += QStringList{
             "--port", "0", "--portmapper-port", "0", "--preset-time", QString::number(intPresetMs)};
         if (!strOptions.isEmpty())

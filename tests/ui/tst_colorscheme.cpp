@@ -307,31 +307,23 @@ void TstColorScheme::badColorSetFilesAreRejected_data()
 {
     QTest::addColumn<QByteArray>("content"); // empty: no file at all
     QTest::addColumn<QString>("expected");   // part of the error text
-
+    const auto row = [](const char *name, const QByteArray &content, const char *expected) {
+        QTest::newRow(name) << content << QString(expected);
+    };
     const QByteArray header = "Format=ListForge colour set 1\n";
-    QTest::newRow("missing") << QByteArray() << "does not exist";
-    QTest::newRow("binary garbage") << QByteArray("\x00\x01\xff\xfe[[[\n====\n\x7f junk", 19)
-                                    << "not a color set";
-    QTest::newRow("other ini") << QByteArray("[General]\nfoo=bar\n[Color]\nText=#000000\n")
-                               << "not a color set";
-    QTest::newRow("later format") << QByteArray("Format=ListForge colour set 2\n[Color]\nText=#000000\n")
-                                  << "not a color set";
-    QTest::newRow("short colour") << header + "[Color]\nWindow=#ffffff\nText=#12345\n"
-                                  << "invalid color";
-    QTest::newRow("named colour") << header + "[Color]\nText=red\n"
-                                  << "invalid color";
-    QTest::newRow("colour with alpha") << header + "[Color]\nText=#ff112233\n"
-                                       << "invalid color";
-    QTest::newRow("broken line after format") << header + "[Color\nText=#000000\n"
-                                              << "not a color set";
-    QTest::newRow("oversized") << header + QByteArray(100 * 1024, ';') << "not a color set";
-    QTest::newRow("brightness text") << header + "Brightness=bright\n"
-                                     << "invalid value";
-    QTest::newRow("contrast out of range") << header + "Contrast=500\n"
-                                           << "invalid value";
+    row("missing", QByteArray(), "does not exist");
+    row("binary garbage", QByteArray("\x00\x01\xff\xfe[[[\n====\n\x7f junk", 19), "not a color set");
+    row("other ini", "[General]\nfoo=bar\n[Color]\nText=#000000\n", "not a color set");
+    row("later format", "Format=ListForge colour set 2\n[Color]\nText=#000000\n", "not a color set");
+    row("short colour", header + "[Color]\nWindow=#ffffff\nText=#12345\n", "invalid color");
+    row("named colour", header + "[Color]\nText=red\n", "invalid color");
+    row("colour with alpha", header + "[Color]\nText=#ff112233\n", "invalid color");
+    row("broken line after format", header + "[Color\nText=#000000\n", "not a color set");
+    row("oversized", header + QByteArray(100 * 1024, ';'), "not a color set");
+    row("brightness text", header + "Brightness=bright\n", "invalid value");
+    row("contrast out of range", header + "Contrast=500\n", "invalid value");
     // Dark text on the dark window of the scheme the file is loaded into.
-    QTest::newRow("unreadable text") << header + "[Color]\nText=#20303c\n"
-                                     << "would make text unreadable";
+    row("unreadable text", header + "[Color]\nText=#20303c\n", "would make text unreadable");
 }
 
 void TstColorScheme::badColorSetFilesAreRejected()
