@@ -7,113 +7,53 @@
 #include "instrument/clszoycontrol.h"
 #include "visa/visalibrary.h"
 
-#include <QDir>
-#include <QFile>
-#include <QProcessEnvironment>
 #include <QTcpServer>
 
-namespace {
-const QString s_syncQuery = QStringLiteral("*OPC?");
-}
-
-ModelHarness::~ModelHarness()
+bool ModelHarness::create(const QString &strModel, quint16 u16Port)
 {
-    m_control.reset();
-    m_sim.stop();
-}
-
-ClsInstrControl *ModelHarness::create(const QString &strModel, const QString &strResource)
-{
+    qputenv(ClsVisaLibrary::PathVariable, qgetenv("LISTFORGE_BUILD_DIR") + "/libvisa32.so");
+    const QString strResource = QStringLiteral("TCPIP0::127.0.0.1::%1::SOCKET").arg(u16Port);
     if (strModel == QLatin1String("GKR550X"))
-        return new ClsGKRControl(strResource);
-    if (strModel == QLatin1String("PLOXA550X"))
-        return new ClsPLOXAControl(strResource);
-    if (strModel == QLatin1String("DVT330X"))
-        return new ClsDVTControl(strResource);
-    if (strModel == QLatin1String("HERN330X"))
-        return new ClsHERNControl(strResource);
-    if (strModel == QLatin1String("ZOY550X"))
-        return new ClsZOYControl(strResource);
-    return nullptr;
-}
-
-void ModelHarness::attach()
-{
+        m_control.reset(new ClsGKRControl(strResource));
+    else if (strModel == QLatin1String("PLOXA550X"))
+        m_control.reset(new ClsPLOXAControl(strResource));
+    else if (strModel == QLatin1String("DVT330X"))
+        m_control.reset(new ClsDVTControl(strResource));
+    else if (strModel == QLatin1String("HERN330X"))
+        m_control.reset(new ClsHERNControl(strResource));
+    else if (strModel == QLatin1String("ZOY550X"))
+        m_control.reset(new ClsZOYControl(strResource));
+    if (!m_control)
+        return false;
     qRegisterMetaType<ClsInstrControl::EnuInstrLogType>();
     QObject::connect(m_control.get(), SIGNAL(instrMessage(ClsInstrControl::EnuInstrLogType, QString)),
                      &m_sink, SLOT(record(ClsInstrControl::EnuInstrLogType, QString)));
+    return true;
 }
 
 bool ModelHarness::start(const QString &strModel, const QStringList &lstSimArgs)
 {
-    if (!m_dir.isValid() || !QDir().mkpath(storageDir()))
-        return false;
-    const QString strBuild =
-        QProcessEnvironment::systemEnvironment().value(QStringLiteral("LISTFORGE_BUILD_DIR"));
-    qputenv(ClsVisaLibrary::PathVariable, (strBuild + QStringLiteral("/libvisa32.so")).toLocal8Bit());
-    QStringList lstArgs = {QStringLiteral("--model"),
-                           strModel,
-                           QStringLiteral("--port"),
-                           QStringLiteral("0"),
-                           QStringLiteral("--portmapper-port"),
-                           QStringLiteral("0"),
-                           QStringLiteral("--log"),
-                           m_dir.filePath(QStringLiteral("sim.log")),
-                           QStringLiteral("--storage"),
-                           storageDir()};
-    if (!m_sim.start(lstArgs + lstSimArgs))
-        return false;
-    m_control.reset(
-        create(strModel, QStringLiteral("TCPIP0::127.0.0.1::%1::SOCKET").arg(m_sim.socketPort())));
-    if (!m_control || !m_control->isSessionOpen())
-        return false;
-    attach();
-    return true;
+    return m_bench.start(QStringList{"--model", strModel} + SimProcess::freePorts(lstSimArgs)) &&
+           create(strModel, m_bench.sim->socketPort()) && m_control->isSessionOpen();
 }
 
 bool ModelHarness::startUnreachable(const QString &strModel)
 {
-    const QString strBuild =
-        QProcessEnvironment::systemEnvironment().value(QStringLiteral("LISTFORGE_BUILD_DIR"));
-    qputenv(ClsVisaLibrary::PathVariable, (strBuild + QStringLiteral("/libvisa32.so")).toLocal8Bit());
     // A port that was free a moment ago: nobody listens there.
     QTcpServer server;
     if (!server.listen(QHostAddress::LocalHost))
         return false;
     const quint16 u16Port = server.serverPort();
     server.close();
-    m_control.reset(create(strModel, QStringLiteral("TCPIP0::127.0.0.1::%1::SOCKET").arg(u16Port)));
-    if (!m_control)
-        return false;
-    attach();
-    return !m_control->isSessionOpen();
-}
-
-QStringList ModelHarness::readLog()
-{
-    QFile file(m_dir.filePath(QStringLiteral("sim.log")));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    QStringList lstLines = QString::fromLatin1(file.readAll()).split(QLatin1Char('\n'));
-    if (!lstLines.isEmpty() && lstLines.last().isEmpty())
-        lstLines.removeLast();
-    return lstLines;
+    return create(strModel, u16Port) && !m_control->isSessionOpen();
 }
 
 QStringList ModelHarness::takeCommands()
 {
     QString strReply;
-    m_control->queryCmd(s_syncQuery, strReply);
-    const QStringList lstLines = readLog();
-    QStringList lstCommands;
-    for (int intLine = m_logLinesSeen; intLine < lstLines.size(); ++intLine) {
-        // "SOCKET END <message>"
-        const QString strMessage = lstLines.at(intLine).section(QLatin1Char(' '), 2);
-        lstCommands << strMessage;
-    }
-    m_logLinesSeen = lstLines.size();
-    if (!lstCommands.isEmpty() && lstCommands.last() == s_syncQuery)
-        lstCommands.removeLast();
+    m_control->queryCmd(QLatin1String(SimLog::SyncQuery), strReply);
+    const QStringList lstCommands = m_bench.log.messages(m_logLinesSeen);
+    m_logLinesSeen += lstCommands.size();
     return lstCommands;
 }
 
@@ -136,6 +76,6 @@ QString ModelHarness::takeInstrumentErrors()
         strAll += strReply + QLatin1Char('\n');
     }
     // The error queries themselves are no operation's commands.
-    m_logLinesSeen = readLog().size();
+    m_logLinesSeen = m_bench.log.size();
     return strAll;
 }

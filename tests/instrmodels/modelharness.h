@@ -2,13 +2,12 @@
 #define LISTFORGE_TESTS_INSTRMODELS_MODELHARNESS_H
 
 #include "instrument/clsinstrcontrol.h"
-#include "simprocess.h"
+#include "simlog.h"
 
 #include <QList>
 #include <QPair>
 #include <QString>
 #include <QStringList>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
@@ -40,43 +39,37 @@ public slots:
     }
 };
 
-// A simulated generator and a model control object connected to it over a raw socket, with
-// the simulator's message log and the control's instrument messages at hand.
+// A simulated generator (the shared bench: storage and message log in a temporary folder) and a
+// model control object connected to it over a raw socket, with the control's instrument
+// messages at hand.
 class ModelHarness
 {
 public:
-    ~ModelHarness();
+    ~ModelHarness() { m_control.reset(); }
 
     // Starts listforge-sim for the model (extra arguments such as --options appended) and
     // creates the model's control object on its socket resource.
     bool start(const QString &strModel, const QStringList &lstSimArgs = {});
     // Creates the control object for a resource nobody answers on.
     bool startUnreachable(const QString &strModel);
-    // Ends the simulator; the control object stays, its session dead.
-    void stopSimulator() { m_sim.stop(); }
 
     ClsInstrControl *control() const { return m_control.get(); }
-    QString storageDir() const { return m_dir.filePath(QStringLiteral("storage")); }
+    QString storageDir() const { return m_bench.tmp.filePath(QStringLiteral("storage")); }
     // Destroys the control object (its destructor traces).
     void deleteControl() { m_control.reset(); }
 
-    // The messages the instrument received since the last call (log lines without the
-    // transport and termination columns). Waits for the simulator by a query of its own,
-    // which is left out of the result.
+    // The messages the instrument received since the last call. Waits for the simulator by a
+    // query of its own, which the log leaves out.
     QStringList takeCommands();
     // The instrument messages since the last call as "<type>|<text>".
     QStringList takeMessages();
-    // Whether the simulated instrument's error queue is empty (the queue is emptied).
+    // The simulated instrument's error queue, emptied ("" when there was no error).
     QString takeInstrumentErrors();
 
-    static ClsInstrControl *create(const QString &strModel, const QString &strResource);
-
 private:
-    void attach();
-    QStringList readLog();
+    bool create(const QString &strModel, quint16 u16Port);
 
-    SimProcess m_sim;
-    QTemporaryDir m_dir;
+    SimBench m_bench;
     std::unique_ptr<ClsInstrControl> m_control;
     int m_logLinesSeen = 0;
     MessageSink m_sink;
