@@ -70,28 +70,23 @@ void TstInstrDatabase::rfPathsAndFrequencyLimits_data()
     QTest::addColumn<double>("maxB");
 
     // Last match in table order wins, whatever the order of the reply.
-    QTest::newRow("GKR 6 GHz listed before 3 GHz")
-        << 1 << "GKR-B106,GKR-B103" << 1 << true << 6e9 << 0.0 << 0.0;
+    QTest::newRow("GKR 6 GHz before 3 GHz") << 1 << "GKR-B106,GKR-B103" << 1 << true << 6e9 << 0.0 << 0.0;
     QTest::newRow("GKR 2.2 and 4 GHz") << 1 << "GKR-B104,GKR-B122" << 1 << true << 4e9 << 0.0 << 0.0;
-    QTest::newRow("GKR path B option listed twice")
+    QTest::newRow("GKR B option twice")
         << 1 << "GKR-B103,GKR-B222,GKR-B222" << 2 << true << 3e9 << 1e5 << 2.2e9;
-    QTest::newRow("GKR both path B options")
+    QTest::newRow("GKR both B options")
         << 1 << "GKR-B203,GKR-B222,GKR-B103" << 2 << true << 3e9 << 1e5 << 3e9;
-    QTest::newRow("GKR path B option in lower case")
-        << 1 << "GKR-B103,gkr-b203" << 1 << true << 3e9 << 0.0 << 0.0;
-    QTest::newRow("GKR path B code with suffix")
-        << 1 << "GKR-B103,GKR-B203X" << 1 << true << 3e9 << 0.0 << 0.0;
+    QTest::newRow("GKR B option lower case") << 1 << "GKR-B103,gkr-b203" << 1 << true << 3e9 << 0.0 << 0.0;
+    QTest::newRow("GKR B code with suffix") << 1 << "GKR-B103,GKR-B203X" << 1 << true << 3e9 << 0.0 << 0.0;
     QTest::newRow("GKR without path A option") << 1 << "GKR-B203,GKR-K40" << 2 << false << 0.0 << 1e5 << 3e9;
     QTest::newRow("PLOXA path B 6 GHz") << 2 << "PLOXA-B103,PLOXA-B206" << 2 << true << 3e9 << 1e5 << 6e9;
-    QTest::newRow("DVT ignores other families' path B codes")
-        << 0 << "DVT-B106,GKR-B203" << 1 << true << 6e9 << 0.0 << 0.0;
+    QTest::newRow("DVT ignores GKR B code") << 0 << "DVT-B106,GKR-B203" << 1 << true << 6e9 << 0.0 << 0.0;
     QTest::newRow("HERN 3.2 GHz") << 3 << "HERN-B132" << 1 << true << 3.2e9 << 0.0 << 0.0;
-    QTest::newRow("ZOY 40 GHz, path B 12.75 GHz")
+    QTest::newRow("ZOY 40 GHz, B 12.75 GHz")
         << 4 << "ZOY-B112,ZOY-B140,ZOY-B212" << 2 << true << 40e9 << 1e5 << 12.75e9;
     // The band-limited 40 GHz option sets no limits of its own.
     QTest::newRow("ZOY limited 40 GHz only") << 4 << "ZOY-B140N" << 1 << false << 0.0 << 0.0 << 0.0;
-    QTest::newRow("ZOY limited 40 GHz with 20 GHz")
-        << 4 << "ZOY-B140N,ZOY-B120" << 1 << true << 20e9 << 0.0 << 0.0;
+    QTest::newRow("ZOY limited 40 + 20 GHz") << 4 << "ZOY-B140N,ZOY-B120" << 1 << true << 20e9 << 0.0 << 0.0;
 }
 
 namespace {
