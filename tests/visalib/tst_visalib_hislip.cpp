@@ -336,27 +336,12 @@ private slots:
 
         // Control bit 0 tells the server that a whole response was read before this message.
         const std::vector<Message> sent = server.logOf({7, 21, 19, 8, 10, 12, 4});
-        const std::vector<std::vector<uint32_t>> expected = {{7, 0, kFirstId},
-                                                             {7, 1, kFirstId + 2},
-                                                             {7, 0, kFirstId + 4},
-                                                             {21, 1, kFirstId + 4},
-                                                             {19, 0, 0},
-                                                             {8, 0, 0},
-                                                             {7, 0, kFirstId},
-                                                             {10, 0, kFirstId},
-                                                             {10, 1, kFirstId},
-                                                             {10, 2, kFirstId},
-                                                             {10, 3, kFirstId},
-                                                             {10, 4, kFirstId},
-                                                             {10, 5, kFirstId},
-                                                             {10, 6, kFirstId},
-                                                             {12, 1, kFirstId + 2},
-                                                             {7, 0, kFirstId + 4},
-                                                             {4, 1, 1500},
-                                                             {4, 0, kFirstId + 4},
-                                                             {4, 1, 0},
-                                                             {4, 0, kFirstId + 4},
-                                                             {4, 1, 100}};
+        const uint32_t F = kFirstId;
+        const std::vector<std::vector<uint32_t>> expected = {
+            {7, 0, F},  {7, 1, F + 2}, {7, 0, F + 4},  {21, 1, F + 4}, {19, 0, 0},   {8, 0, 0},
+            {7, 0, F},  {10, 0, F},    {10, 1, F},     {10, 2, F},     {10, 3, F},   {10, 4, F},
+            {10, 5, F}, {10, 6, F},    {12, 1, F + 2}, {7, 0, F + 4},  {4, 1, 1500}, {4, 0, F + 4},
+            {4, 1, 0},  {4, 0, F + 4}, {4, 1, 100}};
         QCOMPARE(sent.size(), expected.size());
         for (size_t i = 0; i < sent.size(); ++i) {
             QCOMPARE(uint32_t(sent[i].type), expected[i][0]);

@@ -189,8 +189,6 @@ private slots:
         ViUInt16 stb = 0xFFFF;
         QCOMPARE(viReadSTB(vi, &stb), VI_SUCCESS);
         QVERIFY(stb <= 0xFF);
-        const ViStatus ren = viGpibControlREN(vi, VI_GPIB_REN_DEASSERT_GTL);
-        QVERIFY2(ren == VI_SUCCESS || ren == VI_ERROR_NSUP_OPER, qPrintable(QString::number(ren, 16)));
         char name[VI_FIND_BUFLEN];
         QCOMPARE(viGetAttribute(vi, VI_ATTR_TCPIP_DEVICE_NAME, name), VI_SUCCESS);
         QCOMPARE(QByteArray(name), QByteArray("inst0"));

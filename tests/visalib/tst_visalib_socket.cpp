@@ -259,16 +259,6 @@ private slots:
         QCOMPARE(viGetAttribute(vi, VI_ATTR_TERMCHAR, termChar), VI_SUCCESS);
         QCOMPARE(termChar[0], ViUInt8('\n'));
         QCOMPARE(termChar[1], ViUInt8(0x55));
-        // What the program sets while configuring a session.
-        QCOMPARE(viSetBuf(vi, VI_READ_BUF, 8192), VI_SUCCESS);
-        QCOMPARE(viSetAttribute(vi, VI_ATTR_RD_BUF_OPER_MODE, VI_FLUSH_ON_ACCESS), VI_SUCCESS);
-        QCOMPARE(viSetBuf(vi, VI_WRITE_BUF, 2048), VI_SUCCESS);
-        QCOMPARE(viSetAttribute(vi, VI_ATTR_WR_BUF_OPER_MODE, VI_FLUSH_ON_ACCESS), VI_SUCCESS);
-        ViUInt32 size = 0;
-        QCOMPARE(viGetAttribute(vi, VI_ATTR_RD_BUF_SIZE, &size), VI_SUCCESS);
-        QCOMPARE(size, ViUInt32(8192));
-        QCOMPARE(viGetAttribute(vi, VI_ATTR_WR_BUF_SIZE, &size), VI_SUCCESS);
-        QCOMPARE(size, ViUInt32(2048));
         QCOMPARE(viSetBuf(vi, 0x100, 100), VI_ERROR_INV_MASK);
         // Refusals, each with its own status.
         QCOMPARE(viSetAttribute(vi, VI_ATTR_INTF_TYPE, 1), VI_ERROR_ATTR_READONLY);
