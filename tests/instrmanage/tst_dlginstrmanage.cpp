@@ -138,14 +138,12 @@ void TstDlgInstrManage::poolRules()
              QStringList({"GKR550X", "PLOXA550X", "ZOY550X", "DVT330X", "HERN330X"}));
     QVERIFY(!ClsInstrPool::isSupportedType(QStringLiteral("zoy550x")));
     QVERIFY(!ClsInstrPool::isSupportedType(QStringLiteral("ZOY550X ")));
-    QCOMPARE(ClsInstrPool::manualResource(QStringLiteral("tvzoy101")),
-             QStringLiteral("TCPIP0::tvzoy101::INSTR"));
-    QCOMPARE(ClsInstrPool::manualResource(QStringLiteral("TCPIP0::h::5025::SOCKET")),
-             QStringLiteral("TCPIP0::h::5025::SOCKET"));
-    QCOMPARE(ClsInstrPool::manualResource(QStringLiteral("h::hislip0,4881")),
-             QStringLiteral("TCPIP0::h::hislip0,4881::INSTR"));
-    QCOMPARE(ClsInstrPool::manualResource(QStringLiteral("TCPIP0::h::hislip0::INSTR")),
-             QStringLiteral("TCPIP0::h::hislip0::INSTR"));
+    // Entry and the resource made of it.
+    for (const QStringList &entry : {QStringList{"tvzoy101", "TCPIP0::tvzoy101::INSTR"},
+                                     {"TCPIP0::h::5025::SOCKET", "TCPIP0::h::5025::SOCKET"},
+                                     {"h::hislip0,4881", "TCPIP0::h::hislip0,4881::INSTR"},
+                                     {"TCPIP0::h::hislip0::INSTR", "TCPIP0::h::hislip0::INSTR"}})
+        QCOMPARE(ClsInstrPool::manualResource(entry.at(0)), entry.at(1));
 
     // The same instrument under another resource is still the same instrument; another
     // interface makes it another entry.
@@ -185,20 +183,17 @@ void TstDlgInstrManage::manualAddOverVxi11()
     QCOMPARE(updated.size(), 1);
     QCOMPARE(dialog.instrRecords().size(), 1);
     const InstrRecord record = dialog.instrRecords().at(0);
-    QCOMPARE(record.resource, QStringLiteral("TCPIP0::127.0.0.1::INSTR"));
-    QCOMPARE(record.instrType, QStringLiteral("ZOY550X"));
-    QCOMPARE(record.serialNumber, QStringLiteral("100555"));
-    QCOMPARE(record.interfaceName, QStringLiteral("TCPIP0"));
-    QCOMPARE(record.comment, QStringLiteral("LAN Manual"));
-    QVERIFY(record.enabled);
+    QVERIFY(!record.firmware.isEmpty());
+    InstrRecord expected = makeRecord("ZOY550X", "100555", "TCPIP0::127.0.0.1::INSTR", true);
+    expected.firmware = record.firmware;
+    QCOMPARE(record, expected);
     QCOMPARE(dialog.instrState(record.resource), DlgInstrManage::InstrState::Connected);
 
     auto *tree = child<QTreeWidget>(dialog, "trwInstrList");
     QCOMPARE(tree->topLevelItemCount(), 1);
     const QTreeWidgetItem *item = tree->topLevelItem(0);
-    QCOMPARE(item->text(0), QStringLiteral("ZOY550X, 100555"));
-    QCOMPARE(item->text(1), QStringLiteral("TCPIP0"));
-    QCOMPARE(item->text(2), QStringLiteral("LAN Manual"));
+    QCOMPARE((QStringList{item->text(0), item->text(1), item->text(2)}),
+             (QStringList{"ZOY550X, 100555", "TCPIP0", "LAN Manual"}));
     QCOMPARE(item->checkState(0), Qt::Checked);
     QVERIFY(item->flags() & Qt::ItemIsUserCheckable);
     // Two children, in the tree's sort order.
@@ -208,7 +203,6 @@ void TstDlgInstrManage::manualAddOverVxi11()
         children.insert(item->child(i)->text(0), item->child(i)->text(1));
     QCOMPARE(children.value(QStringLiteral("VISA resource")), record.resource);
     QCOMPARE(children.value(QStringLiteral("Firmware")), record.firmware);
-    QVERIFY(!record.firmware.isEmpty());
     // The session was closed again.
     QVERIFY(!m_shared->isInstrSessionOpen(record.instrType, record.serialNumber));
 
@@ -273,8 +267,7 @@ void TstDlgInstrManage::settingsRoundTrip()
     QCOMPARE(dialog.pos(), QPoint(140, 120));
     const QList<InstrRecord> records = dialog.instrRecords();
     QCOMPARE(records.size(), 3);
-    QCOMPARE(records.at(0), stored.at(0));
-    QCOMPARE(records.at(1), stored.at(1));
+    QCOMPARE(records.mid(0, 2), stored.mid(0, 2));
     // The unreachable one stays, disabled and offline.
     InstrRecord unreachable = stored.at(2);
     unreachable.enabled = false;
@@ -323,10 +316,9 @@ void TstDlgInstrManage::entriesAfterEmptyResourceIgnored()
     writePool(settings, {makeRecord("ZOY550X", "1", "GPIB0::1::INSTR", false),
                          makeRecord("DVT330X", "2", "GPIB0::2::INSTR", false)});
     // An entry behind the terminator.
-    settings.setValue(QStringLiteral("InstrManage/VisaResource3"), QStringLiteral("GPIB0::3::INSTR"));
-    settings.setValue(QStringLiteral("InstrManage/Type3"), QStringLiteral("GKR550X"));
-    settings.setValue(QStringLiteral("InstrManage/SerialNum3"), QStringLiteral("3"));
-    settings.setValue(QStringLiteral("InstrManage/Interface3"), QStringLiteral("GPIB0"));
+    for (const char *key :
+         {"VisaResource3=GPIB0::3::INSTR", "Type3=GKR550X", "SerialNum3=3", "Interface3=GPIB0"})
+        settings.setValue("InstrManage/" + QString(key).section('=', 0, 0), QString(key).section('=', 1));
     settings.sync();
 
     DlgInstrManage dialog;

@@ -165,18 +165,14 @@ void TstInstrScanner::badDatagramsAreDroppedWithTheirMessages()
     QCOMPARE(scanner.hosts().size(), 1);
     QCOMPARE(scanner.hosts().at(0).address, Instr2);
 
-    QVERIFY_TRACED(m_trace, TraceKindDebug,
-                   tagged("Outdated (Xid:1000 (1001)) RPC reply message received from Server!"));
-    QVERIFY_TRACED(m_trace, TraceKindDebug, tagged("Server has rejected RPC call message!"));
-    QVERIFY_TRACED(m_trace, TraceKindDebug,
-                   tagged("Server could not perform RPC since program (Portmapper) is unavailable!"));
-    QVERIFY_TRACED(m_trace, TraceKindDebug,
-                   tagged("Server could not perform RPC since program (Portmapper) version does not fit!"));
-    QVERIFY_TRACED(m_trace, TraceKindDebug,
-                   tagged("Server could not perform RPC since (Portmapper) procedure is not supported!"));
-    QVERIFY_TRACED(m_trace, TraceKindDebug,
-                   tagged("Server could not perform RPC since parameters are not supported by (Portmapper) "
-                          "procedure!"));
+    for (const char *text :
+         {"Outdated (Xid:1000 (1001)) RPC reply message received from Server!",
+          "Server has rejected RPC call message!",
+          "Server could not perform RPC since program (Portmapper) is unavailable!",
+          "Server could not perform RPC since program (Portmapper) version does not fit!",
+          "Server could not perform RPC since (Portmapper) procedure is not supported!",
+          "Server could not perform RPC since parameters are not supported by (Portmapper) procedure!"})
+        QVERIFY_TRACED(m_trace, TraceKindDebug, tagged(text));
     // Status 5 and the three truncated replies.
     QVERIFY2(m_trace.count(TraceKindDebug,
                            tagged("Server could not perform RPC since unknown errors occured!")) >= 4,
@@ -200,14 +196,11 @@ void TstInstrScanner::identifiesAndTracesTheConversation()
     QCOMPARE(outcome.udpPhaseSignals, 1);
     QCOMPARE(scanner.hosts().size(), 1);
     const InstrScanHost &host = scanner.hosts().at(0);
-    QCOMPARE(host.interfaceName, QStringLiteral("TCPIP"));
-    QCOMPARE(host.hostName, QStringLiteral("127.0.0.2"));
-    QCOMPARE(host.resource, QStringLiteral("TCPIP::127.0.0.2::INSTR"));
+    QCOMPARE((QStringList{host.interfaceName, host.hostName, host.resource, host.manufacturer, host.instrType,
+                          host.serialNumber, host.firmware}),
+             (QStringList{"TCPIP", "127.0.0.2", "TCPIP::127.0.0.2::INSTR", "Tarvik", "ZOY550X", "100200",
+                          "2.10"}));
     QCOMPARE(host.vxiPort, qint32(port));
-    QCOMPARE(host.manufacturer, QStringLiteral("Tarvik"));
-    QCOMPARE(host.instrType, QStringLiteral("ZOY550X"));
-    QCOMPARE(host.serialNumber, QStringLiteral("100200"));
-    QCOMPARE(host.firmware, QStringLiteral("2.10"));
 
     // Create_Link reuses the broadcast's xid, the later calls advance it.
     QCOMPARE(instrument.server.procs, QList<quint32>({10, 11, 12, 23}));
@@ -381,58 +374,44 @@ void TstInstrScanner::tcpFailuresRemoveTheHost_data()
         LyingLength,
         Silent
     };
-    const QList<quint32> upToCreate{10};
-    QTest::newRow("create-link-error")
-        << 10u << int(Error)
-        << QStringList{"Unable to create VXI-11 link (VXI error: 3)!",
-                       "Unable to create VXI-11-Link on TCP socket: 127.0.0.2:{port}!",
-                       "Unable to create VXI-11 link on TCP socket 127.0.0.2:{port}!"}
-        << upToCreate;
-    QTest::newRow("create-link-short")
-        << 10u << int(Short) << QStringList{"Unable to get VXI-11-CreateLink reply message!"} << upToCreate;
-    QTest::newRow("truncated-record") << 10u << int(TruncatedClose)
-                                      << QStringList{"Unable to read RPC reply from TCP socket!",
-                                                     "Unable to get VXI-11-CreateLink reply message!"}
-                                      << upToCreate;
-    QTest::newRow("garbage") << 10u << int(Garbage)
-                             << QStringList{"Unable to read RPC reply from TCP socket!"} << upToCreate;
-    QTest::newRow("wrong-xid")
-        << 10u << int(WrongXid)
-        << QStringList{"Outdated (Xid:1002 (1001)) RPC reply message received from Server!",
-                       "Received RPC reply from TCP socket shows errors!"}
-        << upToCreate;
-    QTest::newRow("rejected") << 10u << int(Rejected)
-                              << QStringList{"Server has rejected RPC call message!",
-                                             "Received RPC reply from TCP socket shows errors!"}
-                              << upToCreate;
-    QTest::newRow("unaccepted")
-        << 10u << int(Unaccepted)
-        << QStringList{"Server could not perform RPC since (VXI-11) procedure is not supported!"}
-        << upToCreate;
-    QTest::newRow("write-error")
-        << 11u << int(Error)
-        << QStringList{"Unable to write data (command) to VXI-11 server (VXI error: 3)!",
-                       "Unable to get VXI-11-DeviceWrite reply data!",
-                       "Unable to write '*IDN?' to VXI-11 link 7!"}
-        << QList<quint32>{10, 11};
-    QTest::newRow("read-error") << 12u << int(Error)
-                                << QStringList{"Unable read data from VXI-11 server (VXI error: 3)!",
-                                               "Unable to get VXI-11-DeviceRead data!",
-                                               "Unable to read data from VXI-11 link 7!"}
-                                << QList<quint32>{10, 11, 12};
-    QTest::newRow("read-lying-length")
-        << 12u << int(LyingLength)
-        << QStringList{"Unable to get VXI-11-DeviceRead data!", "Unable to read data from VXI-11 link 7!"}
-        << QList<quint32>{10, 11, 12};
-    QTest::newRow("destroy-error") << 23u << int(Error)
-                                   << QStringList{"Unable to destroy VXI-11-Link (VXI error: 3)!",
-                                                  "Unable to destroy VXI-11-Link (Link ID: 7)!",
-                                                  "Unable to destroy VXI-11 link 7 on TCP socket 7:{port}!!"}
-                                   << QList<quint32>{10, 11, 12, 23};
-    QTest::newRow("silent") << 12u << int(Silent)
-                            << QStringList{"No RPC reply arrived from TCP socket!",
-                                           "Unable to get VXI-11-DeviceRead reply message!"}
-                            << QList<quint32>{10, 11, 12};
+    // The trace lines expected ("|" between them) and how many calls of the conversation (create
+    // link, write, read, destroy link) the server sees.
+    auto row = [](const char *name, quint32 proc, int kind, const char *texts, int calls) {
+        QTest::newRow(name) << proc << kind << QString(texts).split('|')
+                            << QList<quint32>{10, 11, 12, 23}.mid(0, calls);
+    };
+    row("create-link-error", 10, Error,
+        "Unable to create VXI-11 link (VXI error: 3)!|Unable to create VXI-11-Link on TCP socket: "
+        "127.0.0.2:{port}!|Unable to create VXI-11 link on TCP socket 127.0.0.2:{port}!",
+        1);
+    row("create-link-short", 10, Short, "Unable to get VXI-11-CreateLink reply message!", 1);
+    row("truncated-record", 10, TruncatedClose,
+        "Unable to read RPC reply from TCP socket!|Unable to get VXI-11-CreateLink reply message!", 1);
+    row("garbage", 10, Garbage, "Unable to read RPC reply from TCP socket!", 1);
+    row("wrong-xid", 10, WrongXid,
+        "Outdated (Xid:1002 (1001)) RPC reply message received from Server!|Received RPC reply from TCP "
+        "socket shows errors!",
+        1);
+    row("rejected", 10, Rejected,
+        "Server has rejected RPC call message!|Received RPC reply from TCP socket shows errors!", 1);
+    row("unaccepted", 10, Unaccepted,
+        "Server could not perform RPC since (VXI-11) procedure is not supported!", 1);
+    row("write-error", 11, Error,
+        "Unable to write data (command) to VXI-11 server (VXI error: 3)!|Unable to get VXI-11-DeviceWrite "
+        "reply data!|Unable to write '*IDN?' to VXI-11 link 7!",
+        2);
+    row("read-error", 12, Error,
+        "Unable read data from VXI-11 server (VXI error: 3)!|Unable to get VXI-11-DeviceRead data!|Unable "
+        "to read data from VXI-11 link 7!",
+        3);
+    row("read-lying-length", 12, LyingLength,
+        "Unable to get VXI-11-DeviceRead data!|Unable to read data from VXI-11 link 7!", 3);
+    row("destroy-error", 23, Error,
+        "Unable to destroy VXI-11-Link (VXI error: 3)!|Unable to destroy VXI-11-Link (Link ID: 7)!|Unable "
+        "to destroy VXI-11 link 7 on TCP socket 7:{port}!!",
+        4);
+    row("silent", 12, Silent,
+        "No RPC reply arrived from TCP socket!|Unable to get VXI-11-DeviceRead reply message!", 3);
 }
 
 void TstInstrScanner::tcpFailuresRemoveTheHost()

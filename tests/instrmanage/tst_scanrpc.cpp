@@ -19,7 +19,6 @@ class TstScanRpc : public QObject
     Q_OBJECT
 private slots:
     void xidStaysBetween1000And1999();
-    void getPortCallLayout();
     void vxiCallLayouts();
     void replyHeaderChecks_data();
     void replyHeaderChecks();
@@ -46,13 +45,6 @@ void TstScanRpc::xidStaysBetween1000And1999()
         const quint32 next = ScanRpc::nextXid(odd);
         QVERIFY2(next >= 1000 && next <= 1999, qPrintable(QString::number(next)));
     }
-}
-
-void TstScanRpc::getPortCallLayout()
-{
-    const QByteArray call = ScanRpc::buildGetPortCall(1234);
-    QCOMPARE(call.size(), 56);
-    QCOMPARE(call, words({1234, 0, 2, 100000, 2, 3, 0, 0, 0, 0, 0x000607AF, 1, 6, 0}));
 }
 
 void TstScanRpc::vxiCallLayouts()
