@@ -37,6 +37,24 @@ QString utf8(const char *pText)
     return QString::fromUtf8(pText);
 }
 
+// By model number of ClsSigGenOptions.
+ModelDescription descriptionOf(int intModel)
+{
+    const ModelDescription descriptions[] = {ClsDVTControl::description(), ClsGKRControl::description(),
+                                             ClsPLOXAControl::description(), ClsHERNControl::description(),
+                                             ClsZOYControl::description()};
+    return descriptions[intModel];
+}
+
+// "1 2e9" -> {1, 2e9}
+QVector<double> numbers(const QString &strText)
+{
+    QVector<double> values;
+    for (const QString &strValue : strText.split(' '))
+        values << strValue.toDouble();
+    return values;
+}
+
 } // namespace
 
 class TstInstrDatabase : public QObject
@@ -61,71 +79,40 @@ private slots:
 
 void TstInstrDatabase::rfPathsAndFrequencyLimits_data()
 {
-    QTest::addColumn<int>("model");
     QTest::addColumn<QString>("options");
-    QTest::addColumn<int>("paths");
-    QTest::addColumn<bool>("pathAFound");
-    QTest::addColumn<double>("maxA");
-    QTest::addColumn<double>("minB");
-    QTest::addColumn<double>("maxB");
-
+    QTest::addColumn<int>("model");
+    QTest::addColumn<QString>("limits"); // RF paths, path A found (0/1), max A, min B, max B
     // Last match in table order wins, whatever the order of the reply.
-    QTest::newRow("GKR 6 GHz before 3 GHz") << 1 << "GKR-B106,GKR-B103" << 1 << true << 6e9 << 0.0 << 0.0;
-    QTest::newRow("GKR 2.2 and 4 GHz") << 1 << "GKR-B104,GKR-B122" << 1 << true << 4e9 << 0.0 << 0.0;
-    QTest::newRow("GKR B option twice")
-        << 1 << "GKR-B103,GKR-B222,GKR-B222" << 2 << true << 3e9 << 1e5 << 2.2e9;
-    QTest::newRow("GKR both B options")
-        << 1 << "GKR-B203,GKR-B222,GKR-B103" << 2 << true << 3e9 << 1e5 << 3e9;
-    QTest::newRow("GKR B option lower case") << 1 << "GKR-B103,gkr-b203" << 1 << true << 3e9 << 0.0 << 0.0;
-    QTest::newRow("GKR B code with suffix") << 1 << "GKR-B103,GKR-B203X" << 1 << true << 3e9 << 0.0 << 0.0;
-    QTest::newRow("GKR without path A option") << 1 << "GKR-B203,GKR-K40" << 2 << false << 0.0 << 1e5 << 3e9;
-    QTest::newRow("PLOXA path B 6 GHz") << 2 << "PLOXA-B103,PLOXA-B206" << 2 << true << 3e9 << 1e5 << 6e9;
-    QTest::newRow("DVT ignores GKR B code") << 0 << "DVT-B106,GKR-B203" << 1 << true << 6e9 << 0.0 << 0.0;
-    QTest::newRow("HERN 3.2 GHz") << 3 << "HERN-B132" << 1 << true << 3.2e9 << 0.0 << 0.0;
-    QTest::newRow("ZOY 40 GHz, B 12.75 GHz")
-        << 4 << "ZOY-B112,ZOY-B140,ZOY-B212" << 2 << true << 40e9 << 1e5 << 12.75e9;
+    QTest::newRow("GKR 6 GHz before 3 GHz") << "GKR-B106,GKR-B103" << 1 << "1 1 6e9 0 0";
+    QTest::newRow("GKR 2.2 and 4 GHz") << "GKR-B104,GKR-B122" << 1 << "1 1 4e9 0 0";
+    QTest::newRow("GKR B option twice") << "GKR-B103,GKR-B222,GKR-B222" << 1 << "2 1 3e9 1e5 2.2e9";
+    QTest::newRow("GKR both B options") << "GKR-B203,GKR-B222,GKR-B103" << 1 << "2 1 3e9 1e5 3e9";
+    QTest::newRow("GKR B option lower case") << "GKR-B103,gkr-b203" << 1 << "1 1 3e9 0 0";
+    QTest::newRow("GKR B code with suffix") << "GKR-B103,GKR-B203X" << 1 << "1 1 3e9 0 0";
+    QTest::newRow("GKR without path A option") << "GKR-B203,GKR-K40" << 1 << "2 0 0 1e5 3e9";
+    QTest::newRow("PLOXA path B 6 GHz") << "PLOXA-B103,PLOXA-B206" << 2 << "2 1 3e9 1e5 6e9";
+    QTest::newRow("DVT ignores GKR B code") << "DVT-B106,GKR-B203" << 0 << "1 1 6e9 0 0";
+    QTest::newRow("HERN 3.2 GHz") << "HERN-B132" << 3 << "1 1 3.2e9 0 0";
+    QTest::newRow("ZOY 40 GHz, B 12.75 GHz") << "ZOY-B112,ZOY-B140,ZOY-B212" << 4 << "2 1 40e9 1e5 12.75e9";
     // The band-limited 40 GHz option sets no limits of its own.
-    QTest::newRow("ZOY limited 40 GHz only") << 4 << "ZOY-B140N" << 1 << false << 0.0 << 0.0 << 0.0;
-    QTest::newRow("ZOY limited 40 + 20 GHz") << 4 << "ZOY-B140N,ZOY-B120" << 1 << true << 20e9 << 0.0 << 0.0;
+    QTest::newRow("ZOY limited 40 GHz only") << "ZOY-B140N" << 4 << "1 0 0 0 0";
+    QTest::newRow("ZOY limited 40 + 20 GHz") << "ZOY-B140N,ZOY-B120" << 4 << "1 1 20e9 0 0";
 }
-
-namespace {
-ModelDescription descriptionOf(int intModel)
-{
-    switch (intModel) {
-    case ClsSigGenOptions::ModelDVT330X:
-        return ClsDVTControl::description();
-    case ClsSigGenOptions::ModelGKR550X:
-        return ClsGKRControl::description();
-    case ClsSigGenOptions::ModelPLOXA550X:
-        return ClsPLOXAControl::description();
-    case ClsSigGenOptions::ModelHERN330X:
-        return ClsHERNControl::description();
-    default:
-        return ClsZOYControl::description();
-    }
-}
-} // namespace
 
 void TstInstrDatabase::rfPathsAndFrequencyLimits()
 {
     QFETCH(int, model);
     QFETCH(QString, options);
-    QFETCH(int, paths);
-    QFETCH(bool, pathAFound);
-    QFETCH(double, maxA);
-    QFETCH(double, minB);
-    QFETCH(double, maxB);
-
-    const ModelDescription description = descriptionOf(model);
-    const Built built = build(description, options);
-    QCOMPARE(built.database.numRFPaths, paths);
-    QCOMPARE(built.pathAFound, pathAFound);
-    const double dblMinA = !pathAFound ? 0.0 : (model == ClsSigGenOptions::ModelHERN330X ? 9e3 : 1e5);
+    QFETCH(QString, limits);
+    const QVector<double> expected = numbers(limits);
+    const Built built = build(descriptionOf(model), options);
+    QCOMPARE(built.database.numRFPaths, int(expected[0]));
+    QCOMPARE(built.pathAFound, expected[1] != 0);
+    const double dblMinA = !built.pathAFound ? 0.0 : (model == ClsSigGenOptions::ModelHERN330X ? 9e3 : 1e5);
     QCOMPARE(built.database.rfFreqMin[0], dblMinA);
-    QCOMPARE(built.database.rfFreqMax[0], maxA);
-    QCOMPARE(built.database.rfFreqMin[1], minB);
-    QCOMPARE(built.database.rfFreqMax[1], maxB);
+    QCOMPARE(built.database.rfFreqMax[0], expected[2]);
+    QCOMPARE(built.database.rfFreqMin[1], expected[3]);
+    QCOMPARE(built.database.rfFreqMax[1], expected[4]);
 }
 
 void TstInstrDatabase::basebandPaths_data()
@@ -156,33 +143,27 @@ void TstInstrDatabase::basebandPaths()
 
 void TstInstrDatabase::levelLimits_data()
 {
-    QTest::addColumn<int>("model");
     QTest::addColumn<QString>("options");
-    QTest::addColumn<double>("maxA");
-    QTest::addColumn<double>("minB");
-    QTest::addColumn<double>("maxB");
-
-    QTest::newRow("GKR standard") << 1 << "GKR-B103,GKR-B203" << 20.0 << -145.0 << 20.0;
-    QTest::newRow("GKR high power B only") << 1 << "GKR-B103,GKR-B203,GKR-B32" << 20.0 << -145.0 << 30.0;
-    QTest::newRow("GKR high power A, one path") << 1 << "GKR-B103,GKR-B31,GKR-B32" << 30.0 << 0.0 << 0.0;
-    QTest::newRow("PLOXA high power A") << 2 << "PLOXA-B103,PLOXA-B203,PLOXA-B31" << 30.0 << -145.0 << 20.0;
-    QTest::newRow("DVT ignores high-power codes") << 0 << "DVT-B103,GKR-B31" << 20.0 << 0.0 << 0.0;
-    QTest::newRow("HERN") << 3 << "HERN-B106" << 30.0 << 0.0 << 0.0;
-    QTest::newRow("ZOY two paths") << 4 << "ZOY-B106,ZOY-B206" << 30.0 << -145.0 << 30.0;
+    QTest::addColumn<int>("model");
+    QTest::addColumn<QString>("limits"); // max A, min B, max B in dBm (min A is -145)
+    QTest::newRow("GKR standard") << "GKR-B103,GKR-B203" << 1 << "20 -145 20";
+    QTest::newRow("GKR high power B only") << "GKR-B103,GKR-B203,GKR-B32" << 1 << "20 -145 30";
+    QTest::newRow("GKR high power A, one path") << "GKR-B103,GKR-B31,GKR-B32" << 1 << "30 0 0";
+    QTest::newRow("PLOXA high power A") << "PLOXA-B103,PLOXA-B203,PLOXA-B31" << 2 << "30 -145 20";
+    QTest::newRow("DVT ignores high-power codes") << "DVT-B103,GKR-B31" << 0 << "20 0 0";
+    QTest::newRow("HERN") << "HERN-B106" << 3 << "30 0 0";
+    QTest::newRow("ZOY two paths") << "ZOY-B106,ZOY-B206" << 4 << "30 -145 30";
 }
 
 void TstInstrDatabase::levelLimits()
 {
     QFETCH(int, model);
     QFETCH(QString, options);
-    QFETCH(double, maxA);
-    QFETCH(double, minB);
-    QFETCH(double, maxB);
-    const Built built = build(descriptionOf(model), options);
-    QCOMPARE(built.database.rfLevelMin[0], -145.0);
-    QCOMPARE(built.database.rfLevelMax[0], maxA);
-    QCOMPARE(built.database.rfLevelMin[1], minB);
-    QCOMPARE(built.database.rfLevelMax[1], maxB);
+    QFETCH(QString, limits);
+    const InstrDatabase database = build(descriptionOf(model), options).database;
+    QCOMPARE(database.rfLevelMin[0], -145.0);
+    QCOMPARE((QVector<double>{database.rfLevelMax[0], database.rfLevelMin[1], database.rfLevelMax[1]}),
+             numbers(limits));
 }
 
 void TstInstrDatabase::failedOptionRequestStillGivesFullTables()

@@ -30,6 +30,14 @@ bool hasDriveLetters(const QString &strModel)
     return strModel == "GKR550X" || strModel == "PLOXA550X" || strModel == "DVT330X";
 }
 
+// One row per model, in a column "model".
+void modelRows(const QStringList &lstModels = s_models)
+{
+    QTest::addColumn<QString>("model");
+    for (const QString &strModel : lstModels)
+        QTest::newRow(qPrintable(strModel)) << strModel;
+}
+
 QString utf8(const char *pText)
 {
     return QString::fromUtf8(pText);
@@ -152,9 +160,6 @@ QList<Case> setterCases(bool bolZoy)
 // Every path operation called for path p, for the models that must ignore it.
 void callEveryOperation(ClsInstrControl *c, int p, QStringList &lstResults)
 {
-    const double dblDivisor = 1.0;
-    const qint32 intDecimals = 2;
-    const qint32 intMarker = 1;
     c->setRFFrequency(p, "1", "GHz");
     c->setRFLevel(p, "0", "dBm");
     c->switchRFLevel(p, "ON");
@@ -175,10 +180,10 @@ void callEveryOperation(ClsInstrControl *c, int p, QStringList &lstResults)
     c->setCDMLevelAttenuation(p, "10");
     c->setCDMRampBBOnly(p, "OFF");
     c->switchCDMRamp(p, "ON");
-    c->setCDMMarkerMode(p, intMarker, "RATio");
+    c->setCDMMarkerMode(p, 1, "RATio");
     c->switchCDM(p, "ON");
-    c->setMarkerOutput(p, intMarker, "USER1");
-    lstResults << c->getRFFrequency(p, dblDivisor, intDecimals) << c->getRFLevel(p, dblDivisor, intDecimals);
+    c->setMarkerOutput(p, 1, "USER1");
+    lstResults << c->getRFFrequency(p, 1.0, 2) << c->getRFLevel(p, 1.0, 2);
     lstResults << c->getDataListCatalog(p) << c->getControlListCatalog(p) << c->getMappingFileCatalog(p)
                << c->getFilterFileCatalog(p) << c->getMarkerOutputs(p, 1);
 }
@@ -299,11 +304,7 @@ void TstModelControls::pathsAModelLacksAreIgnored()
 
 void TstModelControls::markerRouting_data()
 {
-    QTest::addColumn<QString>("model");
-    QTest::newRow("GKR") << "GKR550X";
-    QTest::newRow("PLOXA") << "PLOXA550X";
-    QTest::newRow("DVT") << "DVT330X";
-    QTest::newRow("ZOY") << "ZOY550X";
+    modelRows({"GKR550X", "PLOXA550X", "DVT330X", "ZOY550X"});
 }
 
 void TstModelControls::markerRouting()
@@ -437,9 +438,7 @@ void TstModelControls::failedRoutingKeepsTheTable()
 
 void TstModelControls::gettersAndCatalogs_data()
 {
-    QTest::addColumn<QString>("model");
-    for (const QString &strModel : s_models)
-        QTest::newRow(qPrintable(strModel)) << strModel;
+    modelRows();
 }
 
 void TstModelControls::gettersAndCatalogs()
@@ -498,10 +497,7 @@ void TstModelControls::gettersAndCatalogs()
 
 void TstModelControls::deadSessionReportsErrorLines_data()
 {
-    QTest::addColumn<QString>("model");
-    QTest::newRow("GKR") << "GKR550X";
-    QTest::newRow("HERN") << "HERN330X";
-    QTest::newRow("ZOY") << "ZOY550X";
+    modelRows({"GKR550X", "HERN330X", "ZOY550X"});
 }
 
 void TstModelControls::deadSessionReportsErrorLines()
@@ -575,35 +571,30 @@ void TstModelControls::unsafeArgumentsAreRefused()
 
     // Separators, block headers and control characters would change what runs; numbers that
     // are not finite and characters beyond Latin-1 would arrive as something else ("inf", "?").
+    // Each with what the error line says it was unable to set.
     const QList<QPair<std::function<void()>, QString>> lstRefused = {
-        {[c] { c->setRFFrequency(1, "1;*RST", "MHz"); }, "Unable to set RF frequency"},
-        {[c] { c->setRFLevel(1, "0", "dBm\n*RST"); }, "Unable to set RF level"},
-        {[c] { c->setCDMSymbolRate(1, "#9999999999"); }, "Unable to set CDM symbol rate"},
-        {[c] { c->setCDMModParam(1, "2FSK", "Freq. Dev. [kHz]:", "fast"); },
-         "Unable to set CDM modulation parameter"},
-        {[c] { c->setCDMModParam(1, "4FSK", "Freq. Dev. [kHz]:", "inf"); },
-         "Unable to set CDM modulation parameter"},
-        {[c] { c->setCDMModParam(1, "2FSK", "Freq. Dev. [kHz]:", "1e306"); },
-         "Unable to set CDM modulation parameter"},
-        {[c] { c->setRFFrequency(1, "1e999", "Hz"); }, "Unable to set RF frequency"},
-        {[c] { c->setCDMRampTime(1, "-Infinity"); }, "Unable to set CDM ramp time"},
-        {[c] { c->setCDMFilterParam(1, "Cosine", "Roll Off:", "NaN"); },
-         "Unable to set CDM filter parameter"},
-        {[c] { c->setCDMDataList(1, "a\rb"); }, "Unable to set CDM data list file"},
-        {[c] { c->setCDMDataList(1, QString::fromUtf8("\u03a9.dm")); }, "Unable to set CDM data list file"},
+        {[c] { c->setRFFrequency(1, "1;*RST", "MHz"); }, "RF frequency"},
+        {[c] { c->setRFLevel(1, "0", "dBm\n*RST"); }, "RF level"},
+        {[c] { c->setCDMSymbolRate(1, "#9999999999"); }, "CDM symbol rate"},
+        {[c] { c->setCDMModParam(1, "2FSK", "Freq. Dev. [kHz]:", "fast"); }, "CDM modulation parameter"},
+        {[c] { c->setCDMModParam(1, "4FSK", "Freq. Dev. [kHz]:", "inf"); }, "CDM modulation parameter"},
+        {[c] { c->setCDMModParam(1, "2FSK", "Freq. Dev. [kHz]:", "1e306"); }, "CDM modulation parameter"},
+        {[c] { c->setRFFrequency(1, "1e999", "Hz"); }, "RF frequency"},
+        {[c] { c->setCDMRampTime(1, "-Infinity"); }, "CDM ramp time"},
+        {[c] { c->setCDMFilterParam(1, "Cosine", "Roll Off:", "NaN"); }, "CDM filter parameter"},
+        {[c] { c->setCDMDataList(1, "a\rb"); }, "CDM data list file"},
+        {[c] { c->setCDMDataList(1, QString::fromUtf8("\u03a9.dm")); }, "CDM data list file"},
         {[c] { c->setCDMModParam(1, "USER", "Map. File:", QString::fromUtf8("\u2013x")); },
-         "Unable to set CDM modulation parameter"},
-        {[c] { c->setCDMModType(1, QString::fromUtf8("\u03c0/4 QPSK")); },
-         "Unable to set CDM modulation type"},
-        {[c] { c->setCDMMarkerMode(1, 1, QString::fromUtf8("CLIS\u0442")); },
-         "Unable to set CDM marker mode"},
+         "CDM modulation parameter"},
+        {[c] { c->setCDMModType(1, QString::fromUtf8("\u03c0/4 QPSK")); }, "CDM modulation type"},
+        {[c] { c->setCDMMarkerMode(1, 1, QString::fromUtf8("CLIS\u0442")); }, "CDM marker mode"},
     };
     for (const auto &refused : lstRefused) {
         refused.first();
         QCOMPARE(h.takeCommands(), QStringList());
         const QStringList lstMessages = h.takeMessages();
         QCOMPARE(lstMessages.size(), 2);
-        QCOMPARE(lstMessages.last(), err(refused.second));
+        QCOMPARE(lstMessages.last(), err("Unable to set " + refused.second));
     }
     // The information line still shows what was asked for.
     c->setCDMDataList(1, QString::fromUtf8("\u03a9.dm"));
@@ -651,9 +642,7 @@ void TstModelControls::databaseFromTheInstrumentReply()
 
 void TstModelControls::instrumentAcceptsTheTables_data()
 {
-    QTest::addColumn<QString>("model");
-    QTest::newRow("GKR") << "GKR550X";
-    QTest::newRow("ZOY") << "ZOY550X";
+    modelRows({"GKR550X", "ZOY550X"});
 }
 
 // Every entry the model database offers goes out as a command the instrument takes: the

@@ -113,43 +113,34 @@ private slots:
         QCOMPARE(options.getDescription(code), QString(rows.at(1).description));
     }
 
-    // The frequency options the model databases test, with the ranges they stand for. Every
-    // RF row described as a frequency range must be one of them, on the path its text names.
+    // The frequency options the model databases test, with the ranges they stand for: the lower
+    // limit of the model and "code path upper limit" for each. Every RF row described as a
+    // frequency range must be one of them, on the path its text names.
     void frequencyOptions_data()
     {
         QTest::addColumn<int>("model");
-        QTest::addColumn<QStringList>("codes");
-        QTest::addColumn<QString>("paths");
-        QTest::addColumn<QVector<double>>("minMax");
-        QTest::newRow("DVT330X") << 0 << QStringList{Codes::Dvt::RfPathA3GHz, Codes::Dvt::RfPathA6GHz} << "AA"
-                                 << QVector<double>{1e5, 3e9, 1e5, 6e9};
-        QTest::newRow("GKR550X") << 1 << QStringList{Codes::Gkr::RfPathA2200MHz, Codes::Gkr::RfPathA3GHz,
-                                                     Codes::Gkr::RfPathA4GHz,    Codes::Gkr::RfPathA6GHz,
-                                                     Codes::Gkr::RfPathB2200MHz, Codes::Gkr::RfPathB3GHz}
-                                 << "AAAABB" << QVector<double>{1e5, 2.2e9, 1e5, 3e9,   1e5, 4e9,
-                                                                1e5, 6e9,   1e5, 2.2e9, 1e5, 3e9};
-        QTest::newRow("PLOXA550X") << 2
-                                   << QStringList{Codes::Ploxa::RfPathA3GHz, Codes::Ploxa::RfPathA6GHz,
-                                                  Codes::Ploxa::RfPathB3GHz, Codes::Ploxa::RfPathB6GHz}
-                                   << "AABB" << QVector<double>{1e5, 3e9, 1e5, 6e9, 1e5, 3e9, 1e5, 6e9};
-        QTest::newRow("HERN330X") << 3 << QStringList{Codes::Hern::RfPathA3200MHz, Codes::Hern::RfPathA6GHz}
-                                  << "AA" << QVector<double>{9e3, 3.2e9, 9e3, 6e9};
-        QTest::newRow("ZOY550X") << 4 << QStringList{Codes::Zoy::RfPathA3GHz,     Codes::Zoy::RfPathA6GHz,
-                                                     Codes::Zoy::RfPathA12750MHz, Codes::Zoy::RfPathA20GHz,
-                                                     Codes::Zoy::RfPathA31800MHz, Codes::Zoy::RfPathA40GHz,
-                                                     Codes::Zoy::RfPathB3GHz,     Codes::Zoy::RfPathB6GHz,
-                                                     Codes::Zoy::RfPathB12750MHz, Codes::Zoy::RfPathB20GHz}
-                                 << "AAAAAABBBB"
-                                 << QVector<double>{1e5,  3e9, 1e5,    6e9,     1e5,  12.75e9, 1e5,
-                                                    20e9, 1e5, 31.8e9, 1e5,     40e9, 1e5,     3e9,
-                                                    1e5,  6e9, 1e5,    12.75e9, 1e5,  20e9};
+        QTest::addColumn<double>("min");
+        QTest::addColumn<QString>("options");
+        QTest::newRow("DVT330X") << 0 << 1e5 << "DVT-B103 A 3e9,DVT-B106 A 6e9";
+        QTest::newRow("GKR550X") << 1 << 1e5
+                                 << "GKR-B122 A 2.2e9,GKR-B103 A 3e9,GKR-B104 A 4e9,GKR-B106 A 6e9,"
+                                    "GKR-B222 B 2.2e9,GKR-B203 B 3e9";
+        QTest::newRow("PLOXA550X") << 2 << 1e5
+                                   << "PLOXA-B103 A 3e9,PLOXA-B106 A 6e9,PLOXA-B203 B 3e9,PLOXA-B206 B 6e9";
+        QTest::newRow("HERN330X") << 3 << 9e3 << "HERN-B132 A 3.2e9,HERN-B106 A 6e9";
+        QTest::newRow("ZOY550X") << 4 << 1e5
+                                 << "ZOY-B103 A 3e9,ZOY-B106 A 6e9,ZOY-B112 A 12.75e9,ZOY-B120 A 20e9,"
+                                    "ZOY-B131 A 31.8e9,ZOY-B140 A 40e9,ZOY-B203 B 3e9,ZOY-B206 B 6e9,"
+                                    "ZOY-B212 B 12.75e9,ZOY-B220 B 20e9";
     }
     void frequencyOptions()
     {
         QFETCH(int, model);
-        QFETCH(QStringList, codes);
-        QFETCH(QString, paths);
-        QFETCH(QVector<double>, minMax);
+        QFETCH(double, min);
+        QFETCH(QString, options);
+        QMap<QString, QStringList> mapExpected; // code -> path, upper limit
+        for (const QString &strOption : options.split(','))
+            mapExpected.insert(strOption.section(' ', 0, 0), strOption.split(' ').mid(1));
 
         const QRegularExpression range(
             QStringLiteral("^RF Path ([AB]) - ([0-9.]+)(kHz|MHz|GHz)-([0-9.]+)(kHz|MHz|GHz)$"));
@@ -159,16 +150,14 @@ private slots:
             if (!match.hasMatch())
                 continue;
             QCOMPARE(QString(row.categoryKey), QStringLiteral("RF"));
-            const int intIndex = codes.indexOf(QLatin1String(row.code));
-            QVERIFY2(intIndex >= 0, row.code);
-            QCOMPARE(match.captured(1), paths.mid(intIndex, 1));
-            QCOMPARE(hertzOf(match.captured(2), match.captured(3)), minMax.at(2 * intIndex));
-            QCOMPARE(hertzOf(match.captured(4), match.captured(5)), minMax.at(2 * intIndex + 1));
+            QVERIFY2(mapExpected.contains(row.code), row.code);
+            QCOMPARE(match.captured(1), mapExpected[row.code].at(0));
+            QCOMPARE(hertzOf(match.captured(2), match.captured(3)), min);
+            QCOMPARE(hertzOf(match.captured(4), match.captured(5)), mapExpected[row.code].at(1).toDouble());
             lstFound.append(QLatin1String(row.code));
         }
         lstFound.sort();
-        codes.sort();
-        QCOMPARE(lstFound, codes);
+        QCOMPARE(lstFound, mapExpected.keys());
     }
 
     void zoyLimitedBandwidthOptionIsAnRfRowOfPathA()
@@ -182,48 +171,37 @@ private slots:
     void highPowerOptions_data()
     {
         QTest::addColumn<int>("model");
-        QTest::addColumn<QString>("codeA");
-        QTest::addColumn<QString>("codeB");
-        QTest::newRow("GKR550X") << 1 << QString(Codes::Gkr::HighPowerPathA)
-                                 << QString(Codes::Gkr::HighPowerPathB);
-        QTest::newRow("PLOXA550X") << 2 << QString(Codes::Ploxa::HighPowerPathA)
-                                   << QString(Codes::Ploxa::HighPowerPathB);
+        QTest::addColumn<QString>("codes"); // path A, path B
+        QTest::newRow("GKR550X") << 1 << "GKR-B31 GKR-B32";
+        QTest::newRow("PLOXA550X") << 2 << "PLOXA-B31 PLOXA-B32";
     }
     void highPowerOptions()
     {
         QFETCH(int, model);
-        QFETCH(QString, codeA);
-        QFETCH(QString, codeB);
+        QFETCH(QString, codes);
         const Opt options(model);
-        QCOMPARE(options.getDescription(codeA), QStringLiteral("RF Path A - High-Power output"));
-        QCOMPARE(options.getDescription(codeB), QStringLiteral("RF Path B - High-Power output"));
-        QCOMPARE(options.getCategory(codeA), 0);
-        QCOMPARE(options.getCategory(codeB), 0);
+        for (const QString strPath : {"A", "B"}) {
+            const QString strCode = codes.section(' ', strPath == "B", strPath == "B");
+            QCOMPARE(options.getDescription(strCode), "RF Path " + strPath + " - High-Power output");
+            QCOMPARE(options.getCategory(strCode), 0);
+        }
     }
 
     // The baseband-generator rows are exactly the codes the baseband path rules count.
     void basebandGenerators_data()
     {
         QTest::addColumn<int>("model");
-        QTest::addColumn<QStringList>("codes");
-        QTest::newRow("DVT330X") << 0 << QStringList{Codes::Dvt::BasebandGenerator};
-        QTest::newRow("GKR550X") << 1
-                                 << QStringList{Codes::Gkr::BasebandGenerator64MS,
-                                                Codes::Gkr::BasebandGenerator16MS,
-                                                Codes::Gkr::BasebandGenerator128MS};
-        QTest::newRow("PLOXA550X") << 2
-                                   << QStringList{Codes::Ploxa::BasebandGenerator64MS,
-                                                  Codes::Ploxa::BasebandGenerator16MS,
-                                                  Codes::Ploxa::BasebandGenerator128MS};
-        QTest::newRow("HERN330X") << 3 << QStringList{Codes::Hern::BasebandGenerator};
-        QTest::newRow("ZOY550X") << 4
-                                 << QStringList{Codes::Zoy::WidebandBasebandGenerator,
-                                                Codes::Zoy::BasebandGenerator};
+        QTest::addColumn<QString>("codes");
+        QTest::newRow("DVT330X") << 0 << "DVT-B10";
+        QTest::newRow("GKR550X") << 1 << "GKR-B10 GKR-B11 GKR-B13";
+        QTest::newRow("PLOXA550X") << 2 << "PLOXA-B10 PLOXA-B11 PLOXA-B13";
+        QTest::newRow("HERN330X") << 3 << "HERN-B10";
+        QTest::newRow("ZOY550X") << 4 << "ZOY-B9 ZOY-B10";
     }
     void basebandGenerators()
     {
         QFETCH(int, model);
-        QFETCH(QStringList, codes);
+        QFETCH(QString, codes);
         QStringList lstFound;
         for (const SigGenOptionRow &row : Opt::tableRows(model)) {
             const QString strDescription = QLatin1String(row.description);
@@ -233,7 +211,7 @@ private slots:
                 lstFound.append(QLatin1String(row.code));
             }
         }
-        QCOMPARE(lstFound, codes);
+        QCOMPARE(lstFound.join(' '), codes);
     }
 
     // The symbol-rate licence must stay unknown to the table, or it would show under a caption.

@@ -53,20 +53,19 @@ private slots:
 
     void categoryKeysAndCaptions()
     {
-        const QStringList lstKeys = {
-            "RF", "BB", "Multi Channel/MIMO/Fading", "Noise", "DigStdInt", "DigStdExt", "GNSSInt", "Misc"};
-        const QStringList lstCaptions = {"RF Path(s):",
-                                         "BB Path(s):",
-                                         "Multi Channel/MIMO/Fading:",
-                                         "Noise:",
-                                         "Digital Standards (Internal):",
-                                         "Digital Standards (External):",
-                                         "GNSS and Avionics (Internal):",
-                                         "Miscellaneous:"};
+        // "key=caption" of each category, by number.
+        const QStringList lstRows =
+            QString("RF=RF Path(s):;BB=BB Path(s):;Multi Channel/MIMO/Fading=Multi "
+                    "Channel/MIMO/Fading:;Noise=Noise:;DigStdInt=Digital Standards "
+                    "(Internal):;DigStdExt=Digital Standards (External):;GNSSInt=GNSS "
+                    "and Avionics (Internal):;Misc=Miscellaneous:")
+                .split(';');
+        QCOMPARE(lstRows.size(), 8);
         for (int intCategory = 0; intCategory < 8; ++intCategory) {
-            QCOMPARE(Opt::categoryKey(intCategory), lstKeys.at(intCategory));
-            QCOMPARE(Opt::categoryCaption(intCategory), lstCaptions.at(intCategory));
-            QCOMPARE(Opt::categoryNumber(lstKeys.at(intCategory)), intCategory);
+            const QString strKey = lstRows.at(intCategory).section('=', 0, 0);
+            QCOMPARE(Opt::categoryKey(intCategory), strKey);
+            QCOMPARE(Opt::categoryCaption(intCategory), lstRows.at(intCategory).section('=', 1));
+            QCOMPARE(Opt::categoryNumber(strKey), intCategory);
         }
         for (const qint32 intCategory : {-1, 8, 9, 10}) {
             QVERIFY(Opt::categoryKey(intCategory).isEmpty());
@@ -79,20 +78,17 @@ private slots:
 
     void optionOrder()
     {
-        QVERIFY(Opt::optionLessThan("GKR-B9", "GKR-B10"));
-        QVERIFY(Opt::optionLessThan("GKR-B10", "GKR-B106"));
-        QVERIFY(!Opt::optionLessThan("GKR-B106", "GKR-B10"));
-        QVERIFY(Opt::optionLessThan("GKR-B106", "GKR-K2"));
-        QVERIFY(Opt::optionLessThan("GKR-K999", "GKR-P1"));
-        // A rest that is not a whole number counts as 0.
-        QVERIFY(Opt::optionLessThan("GKR-B10A", "GKR-B1"));
-        QVERIFY(Opt::optionLessThan("ZOY-B140N", "ZOY-B2"));
-        // Only the first hyphen counts; a code without one sorts first.
-        QVERIFY(Opt::optionLessThan("A-B5-K", "A-B6"));
-        QVERIFY(Opt::optionLessThan("", "GKR-B1"));
-        QVERIFY(Opt::optionLessThan("GARBAGE", "GKR-B0"));
-        // A number beyond 64 bits is not a whole number either.
-        QVERIFY(Opt::optionLessThan("GKR-B99999999999999999999", "GKR-B1"));
+        // Each pair in order: numbers as numbers, B before K before P; a rest that is not a whole
+        // number (or one beyond 64 bits) counts as 0; only the first hyphen counts, and a code
+        // without one sorts first.
+        const QString strPairs =
+            "GKR-B9<GKR-B10 GKR-B10<GKR-B106 GKR-B106<GKR-K2 GKR-K999<GKR-P1 GKR-B10A<GKR-B1 "
+            "ZOY-B140N<ZOY-B2 A-B5-K<A-B6 <GKR-B1 GARBAGE<GKR-B0 "
+            "GKR-B99999999999999999999<GKR-B1";
+        for (const QString &strPair : strPairs.split(' ')) {
+            const QString a = strPair.section('<', 0, 0), b = strPair.section('<', 1);
+            QVERIFY2(Opt::optionLessThan(a, b) && !Opt::optionLessThan(b, a), qPrintable(strPair));
+        }
 
         // A reply: empty part first, B before K before P, numbers as numbers, repeats together.
         QStringList lstCodes = {"GKR-K42", "GKR-B106", "GKR-B10", "GKR-K240", "GKR-B9",
