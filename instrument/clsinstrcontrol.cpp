@@ -1,5 +1,6 @@
 #include "instrument/clsinstrcontrol.h"
 
+#include "app/keepwindowalive.h"
 #include "app/tracer.h"
 #include "instrument/clssiggenoptions.h"
 #include "instrument/clsstopwatch.h"
@@ -13,26 +14,12 @@
 #include <QMutexLocker>
 #include <QThread>
 
-#include <QElapsedTimer>
-
 #include <array>
 
 namespace {
 
 QMutex s_confirmMutex;
 ClsInstrControl::ConfirmHandler s_confirmHandler;
-
-void keepWindowAlive()
-{
-    // Called for every small block of an upload: a round through the event loop each time would
-    // cost more than the block itself, while a few milliseconds between rounds keep the window
-    // just as responsive.
-    thread_local QElapsedTimer sinceLast;
-    if (QCoreApplication::instance() == nullptr || (sinceLast.isValid() && sinceLast.elapsed() < 5))
-        return;
-    sinceLast.start();
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-}
 
 } // namespace
 

@@ -1,5 +1,6 @@
 #include "lists/dlglstmanage.h"
 
+#include "app/keepwindowalive.h"
 #include "lists/datasources.h"
 #include "lists/dlglstmanage_trace.h"
 #include "lists/prbsgenerator.h"
@@ -249,8 +250,9 @@ QString DlgLstManage::askSaveFileName(const QString &strTitle, const QString &st
 ProgressFn DlgLstManage::keepResponsive()
 {
     // Repaints and the lamp's blink timer get through; clicks and keys do not, so nothing can
-    // start a second operation on the list that is being filled.
-    return [](qint64) { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
+    // start a second operation on the list that is being filled. The engine reports every
+    // 10,000 bits, far more often than a window needs a round of its event loop.
+    return [](qint64) { keepWindowAlive(); };
 }
 
 void DlgLstManage::refuse(const ListResult &result)
