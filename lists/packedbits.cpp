@@ -7,6 +7,9 @@
 #ifdef Q_OS_LINUX
 #include <sys/mman.h>
 #endif
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 void PackedBits::adviseHugePages(char *begin, qint64 size)
 {
@@ -24,10 +27,25 @@ void PackedBits::adviseHugePages(char *begin, qint64 size)
 #endif
 }
 
+PackedBits::~PackedBits()
+{
+    clear();
+}
+
 void PackedBits::clear()
 {
+    const bool bolLarge = m_bytes.capacity() >= 1024 * 1024;
     m_bytes = QByteArray();
     m_bits = 0;
+#ifdef __GLIBC__
+    // Freeing a block that glibc had mapped of its own raises its mapping threshold to that size
+    // (up to 32 MiB), so the next buffer of a full-size list (31.25 MB packed) is carved from the
+    // heap instead, and freeing that one leaves it resident behind the list. Trimming returns it.
+    if (bolLarge)
+        malloc_trim(0);
+#else
+    Q_UNUSED(bolLarge);
+#endif
 }
 
 void PackedBits::reserve(qint64 bits)

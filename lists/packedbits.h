@@ -19,9 +19,20 @@ using PackedSink = std::function<bool(const uchar *bytes, qint64 bits)>;
 class PackedBits
 {
 public:
+    PackedBits() = default;
+    PackedBits(const PackedBits &) = default;
+    PackedBits(PackedBits &&) = default;
+    PackedBits &operator=(const PackedBits &) = default;
+    PackedBits &operator=(PackedBits &&) = default;
+    // Hands a large buffer's memory back to the system (see clear()).
+    ~PackedBits();
+
     qint64 size() const { return m_bits; }
     qint64 byteCount() const { return (m_bits + 7) / 8; }
     const uchar *data() const { return reinterpret_cast<const uchar *>(m_bytes.constData()); }
+    // Empties the bits and releases their memory, to the system and not only to the heap: these
+    // buffers live beside a list of hundreds of megabytes, and what stays resident after them
+    // counts towards every later peak.
     void clear();
     // Allocates room for a total of `bits` bits up front, so that appending never reallocates.
     void reserve(qint64 bits);
