@@ -151,10 +151,19 @@ void unpackBytes(const uchar *bytes, qint64 count, char *dst)
 
 namespace {
 
+// A writer with progress reporting keeps reporting "all written" while the file goes to disk.
+std::function<void()> whileSyncing(const ProgressFn &progress, qint64 count)
+{
+    if (!progress)
+        return {};
+    return [progress, count] { progress(count); };
+}
+
 // Both binary writers: header, the packed bytes that `fill` puts into each chunk (whole progress
 // slices), "}".
 template <typename Fill>
-ListResult writeBinaryFile(const QString &path, qint64 count, const DataListHeader &header, Fill fill)
+ListResult writeBinaryFile(const QString &path, qint64 count, const DataListHeader &header,
+                           const ProgressFn &progress, Fill fill)
 {
     const QString fileName = QFileInfo(path).fileName();
     QSaveFile file(path);
@@ -173,7 +182,7 @@ ListResult writeBinaryFile(const QString &path, qint64 count, const DataListHead
         ok = file.write(out, chunkBytes) == chunkBytes;
         byte += chunkBytes;
     }
-    if (!finishSave(file, ok && file.write("}", 1) == 1))
+    if (!finishSave(file, ok && file.write("}", 1) == 1, whileSyncing(progress, count)))
         return ListMessages::dataListWrite(fileName);
     return ListResult::success(count);
 }
@@ -193,7 +202,7 @@ ListResult writeAsciiFile(const QString &path, qint64 count, const ProgressFn &p
         if (progress)
             progress(pos);
     }
-    if (!finishSave(file, ok))
+    if (!finishSave(file, ok, whileSyncing(progress, count)))
         return ListMessages::asciiDataListWrite(fileName);
     return ListResult::success(count);
 }
@@ -203,7 +212,7 @@ ListResult writeAsciiFile(const QString &path, qint64 count, const ProgressFn &p
 ListResult writeBinary(const QString &path, const char *bits, qint64 count, const DataListHeader &header,
                        const ProgressFn &progress)
 {
-    return writeBinaryFile(path, count, header, [&](qint64 byte, qint64 chunkBytes, uchar *packed) {
+    return writeBinaryFile(path, count, header, progress, [&](qint64 byte, qint64 chunkBytes, uchar *packed) {
         for (qint64 done = 0; done < chunkBytes; done += SliceBytes) {
             const qint64 n = std::min(SliceBytes, chunkBytes - done);
             const qint64 firstBit = 8 * (byte + done);
@@ -219,7 +228,7 @@ ListResult writeBinary(const QString &path, const char *bits, qint64 count, cons
 ListResult writeBinaryPacked(const QString &path, const uchar *bytes, qint64 count,
                              const DataListHeader &header)
 {
-    return writeBinaryFile(path, count, header, [bytes](qint64 byte, qint64, uchar *) {
+    return writeBinaryFile(path, count, header, {}, [bytes](qint64 byte, qint64, uchar *) {
         return reinterpret_cast<const char *>(bytes + byte);
     });
 }

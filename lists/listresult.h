@@ -8,6 +8,7 @@
 
 // Called by long operations with the number of bits done so far, at least once every
 // ProgressStepBits bits (and at the bit indices that are multiples of it, where the work allows).
+// A file writer repeats the full count while the written file goes to disk.
 // The dialog processes pending events in it; the command-line tool passes an empty function.
 // The callback must not touch the list that is being filled.
 using ProgressFn = std::function<void(qint64 bitsDone)>;

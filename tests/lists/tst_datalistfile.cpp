@@ -142,7 +142,7 @@ void TstDataListFile::roundTripLargeListWithProgressAndStream()
     qint64 lastWrite = 0;
     QVERIFY(DataListFiles::writeBinary(file, bits.constData(), length, DataListHeader("big", stamp, length),
                                        [&lastWrite](qint64 done) {
-                                           QVERIFY(done > lastWrite);
+                                           QVERIFY(done > lastWrite || done == length);
                                            QVERIFY(done - lastWrite <= ProgressStepBits);
                                            lastWrite = done;
                                        }));
