@@ -13,14 +13,7 @@ set -euo pipefail
 build=$(realpath "${1:-build}")
 here=$(cd "$(dirname "$0")" && pwd)
 runs=${2:-5}
-if [ "${LISTFORGE_IN_NETNS:-}" != 1 ]; then
-    if ! unshare -n -u true 2>/dev/null; then
-        echo "network namespaces are not permitted here; benchmark skipped" >&2
-        exit 0
-    fi
-    exec env LISTFORGE_IN_NETNS=1 unshare -n -u -- "$0" "$build" "$runs"
-fi
-ip link set lo up
+source "$(dirname "$0")/../netns-enter.sh" "$build" "$runs"
 for f in listforge-sim libvisa32.so listforge-cli; do
     [ -e "$build/$f" ] || { echo "missing $build/$f (build it first)" >&2; exit 1; }
 done
