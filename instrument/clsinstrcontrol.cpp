@@ -5,7 +5,9 @@
 #include "instrument/clssiggenoptions.h"
 #include "instrument/clsstopwatch.h"
 #include "instrument/scpitext.h"
+#include "instrument/statusnumber.h"
 #include "visa/clsvisacontrol.h"
+#include "visa/visaresource.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -174,8 +176,17 @@ bool ClsInstrControl::sendWithOpcLoop(const QString &strCmd, qint32 intIntervalM
         keepWindowAlive();
         QString strReply;
         bolQueryOk = visa->queryCommand(QStringLiteral("*ESR?"), strReply, false);
+        unsigned uEsr = 0;
+        if (bolQueryOk &&
+            !StatusNumber::parse(strReply.toLatin1().toStdString(), StatusNumber::RegisterMax, uEsr)) {
+            // Bit 0 of a reply that is no register value means nothing; waiting on would only
+            // end at the time limit.
+            Tracer::traceError(QStringLiteral("CINSCT  : Invalid event status reply '%1'!")
+                                   .arg(InstrIdent::printable(strReply.left(32))));
+            bolQueryOk = false;
+        }
         if (bolQueryOk)
-            bolComplete = (strReply.toUShort() & 0x01) != 0;
+            bolComplete = (uEsr & 0x01) != 0;
     } while (bolQueryOk && !bolComplete && intElapsed < intMaxTimeMs);
     lastCmdDuration = stopWatch->elapsedMs();
 

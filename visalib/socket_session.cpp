@@ -1,10 +1,12 @@
 #include "visalib/socket_session.h"
 
+#include "instrument/statusnumber.h"
+
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <string_view>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -188,16 +190,15 @@ ViStatus SocketSession::doReadStatusByte(const SessionAttributes &a, ViUInt16 &s
     line.termChar = '\n';
     line.termCharEnabled = true;
     line.suppressEnd = false;
-    ViByte reply[kStatusReplyLimit + 1] = {0};
+    ViByte reply[kStatusReplyLimit] = {0};
     ViUInt32 got = 0;
     rc = doRead(line, reply, kStatusReplyLimit, got);
     if (rc != VI_SUCCESS) {
         return rc == VI_SUCCESS_MAX_CNT ? VI_ERROR_IO : rc;
     }
-    reply[got] = 0;
-    char *end = nullptr;
-    long value = std::strtol(reinterpret_cast<char *>(reply), &end, 10);
-    if (end == reinterpret_cast<char *>(reply) || value < 0 || value > 0xFF) {
+    unsigned value = 0;
+    if (!StatusNumber::parse(std::string_view(reinterpret_cast<const char *>(reply), got),
+                             StatusNumber::RegisterMax, value)) {
         return VI_ERROR_IO;
     }
     status = static_cast<ViUInt16>(value);

@@ -1,11 +1,13 @@
 // libFuzzer target for what an instrument replies and the program parses: "*IDN?" with its
 // serial-number rule, "*OPT?" evaluated against each model's option table, ":MMEM:CAT?" catalogs
-// (quoted names holding commas) and error queue entries. The first byte picks the parser (and the
-// model), the rest is the reply. Besides not crashing, each result must be consistent with the
-// reply: no control characters or separators where the rule removes them, sorted option lists,
-// categories that add up, one error map entry per queue entry.
+// (quoted names holding commas), error queue entries and status register numbers ("*ESR?",
+// "*STB?"). The first byte picks the parser (and the model or the range), the rest is the reply.
+// Besides not crashing, each result must be consistent with the reply: no control characters or
+// separators where the rule removes them, sorted option lists, categories that add up, one error
+// map entry per queue entry, and a status number that reads back as its own text.
 #include "instrument/clsinstrcontrol.h"
 #include "instrument/clssiggenoptions.h"
+#include "instrument/statusnumber.h"
 #include "visa/visaresource.h"
 
 #include <QMap>
@@ -17,6 +19,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <string>
+#include <string_view>
 
 namespace {
 
@@ -105,6 +109,32 @@ void errorQueue(const QString &strReply)
     }
 }
 
+void statusNumber(std::string_view reply, unsigned uMax)
+{
+    unsigned uValue = 0;
+    const bool bolTaken = StatusNumber::parse(reply, uMax, uValue);
+    // The digits between the white space, without leading zeros: what the number reads back as.
+    const size_t first = reply.find_first_not_of(" \t\r\n");
+    const size_t last = reply.find_last_not_of(" \t\r\n");
+    std::string_view digits =
+        first == std::string_view::npos ? std::string_view() : reply.substr(first, last - first + 1);
+    const bool bolPlain = !digits.empty() && digits.find_first_not_of("0123456789") == std::string_view::npos;
+    while (digits.size() > 1 && digits.front() == '0')
+        digits.remove_prefix(1);
+    if (bolTaken) {
+        require(bolPlain, "status number taken from a reply that is not plain digits");
+        require(uValue <= uMax, "status number past its range");
+        require(digits == std::to_string(uValue), "status number does not read back as its text");
+    } else if (bolPlain && digits.size() <= 9) {
+        // Short enough to compare without the parser's own overflow rule.
+        require(std::stoul(std::string(digits)) > uMax, "plain status number in range refused");
+    }
+    const unsigned uProbe = bolTaken ? uValue : uMax;
+    unsigned uAgain = ~uProbe;
+    require(StatusNumber::parse(std::to_string(uProbe), uMax, uAgain) && uAgain == uProbe,
+            "the text of a number in range is refused or read otherwise");
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -112,18 +142,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (size < 1)
         return 0;
     const QString strReply = QString::fromLatin1(reinterpret_cast<const char *>(data) + 1, int(size - 1));
-    switch (data[0] % 4) {
+    switch (data[0] % 5) {
     case 0:
         identification(strReply);
         break;
     case 1:
-        options(strReply, (data[0] / 4) % 5);
+        options(strReply, (data[0] / 5) % 5);
         break;
     case 2:
         catalog(strReply);
         break;
-    default:
+    case 3:
         errorQueue(strReply);
+        break;
+    default:
+        // One byte, as a status register, or the widest range, where overflow would show.
+        statusNumber(std::string_view(reinterpret_cast<const char *>(data) + 1, size - 1),
+                     (data[0] / 5) % 2 == 0 ? StatusNumber::RegisterMax : 0xFFFFFFFFu);
         break;
     }
     return 0;

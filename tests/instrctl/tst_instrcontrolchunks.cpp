@@ -1,5 +1,6 @@
 // The block of a file transfer as the VISA library sees it: write by write, with the END flag
-// each write carried. A scripted VISA library records both, which no network peer could.
+// each write carried. A scripted VISA library records both, which no network peer could. It also
+// answers the event status polls of the OPC loop with replies no simulator sends.
 
 #include "fakevisactl.h"
 #include "testinstrcontrol.h"
@@ -88,6 +89,40 @@ private slots:
             // END only on the very last chunk, so the instrument never ends the block early.
             QCOMPARE(write.end, i + 1 == chunks.size() ? 1 : 0);
         }
+    }
+
+    void opcLoopTakesOnlyPlainEventStatus_data()
+    {
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<bool>("complete");
+        QTest::addColumn<int>("polls");
+        // Done at the first poll, or polled until the 5 ms limit, or refused at once.
+        QTest::newRow("complete") << QByteArray("1") << true << 1;
+        QTest::newRow("complete among other bits") << QByteArray("129") << true << 1;
+        QTest::newRow("leading zeros, carriage return") << QByteArray("0033\r") << true << 1;
+        QTest::newRow("busy") << QByteArray("254") << false << 5;
+        QTest::newRow("past one byte") << QByteArray("257") << false << 1;
+        QTest::newRow("far past any width") << QByteArray("99999999999999999999") << false << 1;
+        QTest::newRow("sign") << QByteArray("+1") << false << 1;
+        QTest::newRow("negative") << QByteArray("-1") << false << 1;
+        QTest::newRow("fraction") << QByteArray("1.0") << false << 1;
+        QTest::newRow("text after the number") << QByteArray("1 ms") << false << 1;
+        QTest::newRow("hexadecimal") << QByteArray("0x1") << false << 1;
+        QTest::newRow("empty") << QByteArray("") << false << 1;
+    }
+
+    void opcLoopTakesOnlyPlainEventStatus()
+    {
+        QFETCH(QByteArray, reply);
+        m_fake.reset();
+        m_fake.setReply("*ESR?", reply.constData());
+        TestInstrControl instr("GPIB0::20::INSTR", TestInstrControl::DriveLayout);
+        QVERIFY(instr.isSessionOpen());
+        QTEST(instr.sendWithOpcLoop("*RST", 1, 5), "complete");
+        int intPolls = 0;
+        for (const QByteArray &write : m_fake.writes())
+            intPolls += write.trimmed() == "*ESR?";
+        QTEST(intPolls, "polls");
     }
 };
 
