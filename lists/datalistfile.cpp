@@ -386,7 +386,9 @@ ListResult DataListFileReader::readPacked(const std::function<bool(const uchar *
     if (!m_open || !m_device)
         return ListMessages::dataListReadBinary(m_fileName);
     m_open = false; // the device position moves on; one read per open()
-    QByteArray chunk(int(IoChunkBytes), Qt::Uninitialized);
+    // A small list needs no full chunk; most lists are small, and a large buffer costs a fresh
+    // mapping of the memory at every read.
+    QByteArray chunk(int(std::min(IoChunkBytes, m_info.dataBytes)), Qt::Uninitialized);
     for (qint64 remaining = m_info.dataBytes; remaining > 0;) {
         const qint64 got = m_device->read(chunk.data(), std::min(IoChunkBytes, remaining));
         if (got < 0)
@@ -449,7 +451,7 @@ ListResult DataListFileReader::streamBits(const std::function<bool(const char *,
 {
     const qint64 bitCount = m_info.bitCount;
     qint64 pos = 0;
-    QByteArray text(int(8 * IoChunkBytes), Qt::Uninitialized);
+    QByteArray text(int(8 * std::min(IoChunkBytes, m_info.dataBytes)), Qt::Uninitialized);
     return readPacked([&](const uchar *bytes, qint64 count) {
         DataListFiles::unpackBytes(bytes, count, text.data());
         const qint64 bits = std::min(8 * count, bitCount - pos);

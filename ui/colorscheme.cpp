@@ -441,11 +441,16 @@ bool ClsColorScheme::loadFile(const QString &strPath, QString *strError)
     if (!info.isReadable())
         return fail(QStringLiteral("The color set file '%1' cannot be read.").arg(strPath));
 
+    // The shape of the lines is checked first: it costs one read of a small file, where
+    // QSettings would parse whatever it is given.
+    const QString strNotColorSet = QStringLiteral("The file '%1' is not a color set file.").arg(strPath);
+    if (!looksLikeIniFile(strPath))
+        return fail(strNotColorSet);
     // The file is parsed on first access, so the status is only meaningful after a read.
     QSettings settings(strPath, QSettings::IniFormat);
     const QString strFormat = settings.value(FormatKey).toString();
-    if (!looksLikeIniFile(strPath) || settings.status() != QSettings::NoError || strFormat != FormatValue)
-        return fail(QStringLiteral("The file '%1' is not a color set file.").arg(strPath));
+    if (settings.status() != QSettings::NoError || strFormat != FormatValue)
+        return fail(strNotColorSet);
 
     // Everything is checked before anything is taken over, so a bad file leaves the scheme
     // exactly as it was. Roles the file does not mention keep their current colour.
