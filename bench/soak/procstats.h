@@ -60,6 +60,48 @@ inline bool report(const char *pszWho, const Sample &s, long intMaxGrowthKb)
     return bolOk;
 }
 
+// The figures of this process and, given its pid, of the peer it talks to, taken at the start,
+// at the end of the warm-up and at the end of a soak.
+class Watch
+{
+public:
+    explicit Watch(const QString &strPeer) : m_strPeer(strPeer) {}
+
+    void start()
+    {
+        m_self.fdsBefore = openFds();
+        if (!m_strPeer.isEmpty())
+            m_peer.fdsBefore = openFds(m_strPeer);
+    }
+    void warm()
+    {
+        m_self.rssWarm = residentKb();
+        m_self.fdsWarm = openFds();
+        if (!m_strPeer.isEmpty()) {
+            m_peer.rssWarm = residentKb(m_strPeer);
+            m_peer.fdsWarm = openFds(m_strPeer);
+        }
+    }
+    // Prints both and tells whether both meet the goals.
+    bool finish(const char *pszSelf, long intMaxGrowthKb)
+    {
+        m_self.rssEnd = residentKb();
+        m_self.fdsEnd = openFds();
+        bool bolOk = report(pszSelf, m_self, intMaxGrowthKb);
+        if (!m_strPeer.isEmpty()) {
+            m_peer.rssEnd = residentKb(m_strPeer);
+            m_peer.fdsEnd = openFds(m_strPeer);
+            bolOk = report("simulator", m_peer, intMaxGrowthKb) && bolOk;
+        }
+        return bolOk;
+    }
+
+private:
+    QString m_strPeer;
+    Sample m_self;
+    Sample m_peer;
+};
+
 } // namespace ProcStats
 
 #endif

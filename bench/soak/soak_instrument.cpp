@@ -61,9 +61,8 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "cannot open a ZOY550X at %s\n", qPrintable(strResource));
         return 1;
     }
-    ProcStats::Sample self, peer;
-    self.fdsBefore = ProcStats::openFds();
-    peer.fdsBefore = strPeer.isEmpty() ? -1 : ProcStats::openFds(strPeer);
+    ProcStats::Watch watch(strPeer);
+    watch.start();
 
     QElapsedTimer timer;
     timer.start();
@@ -79,25 +78,11 @@ int main(int argc, char **argv)
             std::fprintf(stderr, "cycle %d failed\n", i + 1);
             return 1;
         }
-        if (i + 1 == intWarmUp) {
-            self.rssWarm = ProcStats::residentKb();
-            self.fdsWarm = ProcStats::openFds();
-            if (!strPeer.isEmpty()) {
-                peer.rssWarm = ProcStats::residentKb(strPeer);
-                peer.fdsWarm = ProcStats::openFds(strPeer);
-            }
-        }
+        if (i + 1 == intWarmUp)
+            watch.warm();
     }
     const double dblSeconds = timer.elapsed() / 1000.0;
-    self.rssEnd = ProcStats::residentKb();
-    self.fdsEnd = ProcStats::openFds();
     std::printf("%s: %d cycles (warm-up %d) in %.1f s, %.1f cycles/s\n", qPrintable(strResource), intCycles,
                 intWarmUp, dblSeconds, intCycles / dblSeconds);
-    bool bolOk = ProcStats::report("client", self, MaxGrowthKb);
-    if (!strPeer.isEmpty()) {
-        peer.rssEnd = ProcStats::residentKb(strPeer);
-        peer.fdsEnd = ProcStats::openFds(strPeer);
-        bolOk = ProcStats::report("simulator", peer, MaxGrowthKb) && bolOk;
-    }
-    return bolOk ? 0 : 1;
+    return watch.finish("client", MaxGrowthKb) ? 0 : 1;
 }

@@ -85,7 +85,7 @@ int main(int argc, char **argv)
         return 1;
     }
 
-    ProcStats::Sample self, peer;
+    ProcStats::Watch watch(strPeer);
     QElapsedTimer timer;
     timer.start();
     for (int i = 0; i < intCycles; ++i) {
@@ -97,30 +97,14 @@ int main(int argc, char **argv)
             std::fprintf(stderr, "assignment %d failed\n", i + 1);
             return 1;
         }
-        if (i == 0) {
-            // The window opens its own descriptors (tracer, VISA library) with the first one.
-            self.fdsBefore = ProcStats::openFds();
-            peer.fdsBefore = strPeer.isEmpty() ? -1 : ProcStats::openFds(strPeer);
-        }
-        if (i + 1 == intWarmUp) {
-            self.rssWarm = ProcStats::residentKb();
-            self.fdsWarm = ProcStats::openFds();
-            if (!strPeer.isEmpty()) {
-                peer.rssWarm = ProcStats::residentKb(strPeer);
-                peer.fdsWarm = ProcStats::openFds(strPeer);
-            }
-        }
+        // The window opens its own descriptors (tracer, VISA library) with the first one.
+        if (i == 0)
+            watch.start();
+        if (i + 1 == intWarmUp)
+            watch.warm();
     }
     const double dblSeconds = timer.elapsed() / 1000.0;
-    self.rssEnd = ProcStats::residentKb();
-    self.fdsEnd = ProcStats::openFds();
     std::printf("main window, %s: %d assign/release cycles (warm-up %d) in %.1f s, %.2f cycles/s\n",
                 qPrintable(strResource), intCycles, intWarmUp, dblSeconds, intCycles / dblSeconds);
-    bool bolOk = ProcStats::report("window", self, MaxGrowthKb);
-    if (!strPeer.isEmpty()) {
-        peer.rssEnd = ProcStats::residentKb(strPeer);
-        peer.fdsEnd = ProcStats::openFds(strPeer);
-        bolOk = ProcStats::report("simulator", peer, MaxGrowthKb) && bolOk;
-    }
-    return bolOk ? 0 : 1;
+    return watch.finish("window", MaxGrowthKb) ? 0 : 1;
 }
