@@ -17,11 +17,13 @@
 #include <QThread>
 
 #include <array>
+#include <atomic>
 
 namespace {
 
 QMutex s_confirmMutex;
 ClsInstrControl::ConfirmHandler s_confirmHandler;
+std::atomic<qint32> s_presetMaxTimeMs{ClsInstrControl::DefaultPresetMaxTimeMs};
 
 } // namespace
 
@@ -66,6 +68,16 @@ ClsInstrControl::ConfirmHandler ClsInstrControl::confirmHandler()
 {
     QMutexLocker lock(&s_confirmMutex);
     return s_confirmHandler;
+}
+
+void ClsInstrControl::setPresetMaxTimeMs(qint32 intMs)
+{
+    s_presetMaxTimeMs.store(intMs > 0 ? intMs : DefaultPresetMaxTimeMs);
+}
+
+qint32 ClsInstrControl::presetMaxTimeMs()
+{
+    return s_presetMaxTimeMs.load();
 }
 
 bool ClsInstrControl::isSessionOpen() const
@@ -209,7 +221,7 @@ bool ClsInstrControl::sendWithOpcLoop(const QString &strCmd, qint32 intIntervalM
 bool ClsInstrControl::presetInstrument()
 {
     emitInfo(QStringLiteral("Perform instrument preset"));
-    if (sendWithOpcLoop(QStringLiteral("SYSTem:PRESet"), 100, 30000))
+    if (sendWithOpcLoop(QStringLiteral("SYSTem:PRESet"), PresetPollMs, presetMaxTimeMs()))
         return true;
     emitError(QStringLiteral("Unable to preset instrument"));
     return false;
@@ -478,7 +490,31 @@ bool ClsInstrControl::uploadFile(const QString &strLocalPath, const QString &str
     visa->setSendEnd(bolSavedEnd);
     if (bolGpib)
         setGpibTermination(false);
-    return bolOk;
+    return bolOk && confirmStored(strTargetPath, i64Size);
+}
+
+bool ClsInstrControl::confirmStored(const QString &strTargetPath, qint64 i64Size)
+{
+    // A raw socket or HiSLIP write is done once the bytes are in the local send buffer: an
+    // instrument that dropped the link half-way leaves every write looking good. Only the
+    // instrument's own catalog tells whether the whole file arrived.
+    QString strDrive, strDir, strFileName, strBaseName, strExt;
+    splitPath(strTargetPath, strDrive, strDir, strFileName, strBaseName, strExt);
+    qint64 i64Stored = -1;
+    for (const FileCatalogEntry &entry : getDetailedCatalog(strDrive, strDir, QStringLiteral("*.*"))) {
+        if (entry.type != QLatin1String("DIR") && entry.name == strFileName)
+            i64Stored = entry.size;
+    }
+    if (i64Stored == i64Size)
+        return true;
+    if (i64Stored < 0) {
+        Tracer::traceError(QStringLiteral("CINSCT  : File not found on instrument after the transfer!"));
+        return false;
+    }
+    Tracer::traceError(
+        QStringLiteral("CINSCT  : File on instrument holds %1 of %2 bytes!").arg(i64Stored).arg(i64Size));
+    deleteFile(strTargetPath, false);
+    return false;
 }
 
 bool ClsInstrControl::sendFileBlocks(QFile &file, qint64 i64Size, const QString &strTargetPath,

@@ -71,6 +71,12 @@ public:
     static constexpr double UnknownDuration = 999999.999;
     // Upper bound of "SYSTem:ERRor?" round trips in one getErrorQueue call.
     static constexpr int MaxErrorQueueEntries = 100;
+    // Poll interval and longest wait of the preset's OPC loop. The program keeps the default
+    // wait; a value of 0 or less restores it.
+    static constexpr qint32 PresetPollMs = 100;
+    static constexpr qint32 DefaultPresetMaxTimeMs = 30000;
+    static void setPresetMaxTimeMs(qint32 intMs);
+    static qint32 presetMaxTimeMs();
     // Size of one raw data write of a file transfer.
     static constexpr qint64 UploadChunkSize = 1024;
 
@@ -235,6 +241,8 @@ private:
                         const QString &strKindText);
     bool sendFileBlocks(QFile &file, qint64 i64Size, const QString &strTargetPath,
                         const QString &strInterfaceName, bool bolSavedEnd);
+    // Whether the instrument lists the target with all i64Size bytes; a shorter copy is deleted.
+    bool confirmStored(const QString &strTargetPath, qint64 i64Size);
     // Ends a block that broke off over a raw socket, with i64Unsent of its bytes not yet sent.
     void leaveSocketBlock(qint64 i64Unsent);
 };

@@ -197,8 +197,6 @@ private:
     void resetCommonState();
     void setAppState(EnuAppState enuState);
 
-    // Creates the model control object that fits the instrument box entry, or none.
-    ClsInstrControl *createInstrControl(const QString &strEntry, const QString &strResource);
     // assignInstr() without the deferral of pool updates that arrive meanwhile.
     void assignCurrentEntry();
     void initInstrument();

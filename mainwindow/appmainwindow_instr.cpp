@@ -4,11 +4,7 @@
 #include "mainwindow/appmainwindow.h"
 
 #include "instrmanage/dlginstrmanage.h"
-#include "instrument/clsdvtcontrol.h"
-#include "instrument/clsgkrcontrol.h"
-#include "instrument/clsherncontrol.h"
-#include "instrument/clsploxacontrol.h"
-#include "instrument/clszoycontrol.h"
+#include "instrument/modelfactory.h"
 #include "lists/dlglstmanage.h"
 
 #include "ui_AppMainWindowUI.h"
@@ -80,37 +76,6 @@ void AppMainWindow::updateInstrList()
     }
 }
 
-ClsInstrControl *AppMainWindow::createInstrControl(const QString &strEntry, const QString &strResource)
-{
-    // The type word decides the model class; the first match wins, case matters.
-    if (strEntry.contains(QStringLiteral("GKR"))) {
-        auto *instr = new ClsGKRControl(strResource);
-        Tracer::traceDebug(QStringLiteral("APMAIN  : GKR control object '%1' assignd").arg(strResource));
-        return instr;
-    }
-    if (strEntry.contains(QStringLiteral("PLOXA"))) {
-        auto *instr = new ClsPLOXAControl(strResource);
-        Tracer::traceDebug(QStringLiteral("APMAIN  : PLOXA control object '%1' assignd").arg(strResource));
-        return instr;
-    }
-    if (strEntry.contains(QStringLiteral("DVT"))) {
-        auto *instr = new ClsDVTControl(strResource);
-        Tracer::traceDebug(QStringLiteral("APMAIN  : DVT control object '%1' assignd").arg(strResource));
-        return instr;
-    }
-    if (strEntry.contains(QStringLiteral("HERN"))) {
-        auto *instr = new ClsHERNControl(strResource);
-        Tracer::traceDebug(QStringLiteral("APMAIN  : HERN control object '%1' assignd").arg(strResource));
-        return instr;
-    }
-    if (strEntry.contains(QStringLiteral("ZOY"))) {
-        auto *instr = new ClsZOYControl(strResource);
-        Tracer::traceDebug(QStringLiteral("APMAIN  : ZOY control object '%1' assignd").arg(strResource));
-        return instr;
-    }
-    return nullptr;
-}
-
 void AppMainWindow::assignInstr()
 {
     Tracer::traceDebug(QStringLiteral("APMAIN  : Instrument selection changed"));
@@ -134,11 +99,13 @@ void AppMainWindow::assignCurrentEntry()
     if (strEntry.isEmpty())
         return;
 
-    m_instr = createInstrControl(strEntry, strResource);
+    QString strModel;
+    m_instr = createModelControl(strEntry, strResource, &strModel);
     if (!m_instr) {
         Tracer::traceError(QStringLiteral("APMAIN  : Instrument type '%1' is not supported").arg(strEntry));
         return;
     }
+    Tracer::traceDebug(QStringLiteral("APMAIN  : %1 control object '%2' assignd").arg(strModel, strResource));
     // Connected before the preset, so that a failing preset reaches the instrument log. The
     // model class declares the signal, so the connection goes through its meta-object; messages
     // emitted by the preset worker arrive queued.

@@ -10,6 +10,7 @@
 #include <QMutexLocker>
 #include <QRecursiveMutex>
 
+#include <atomic>
 #include <new>
 
 using namespace Visa;
@@ -25,6 +26,9 @@ struct SharedState
     QList<ClsVisaControl *> pool;
 };
 
+// The session time-out: one setting for the whole process, read when a session is configured.
+std::atomic<int> ioTimeout{ClsVisaControl::DefaultTimeoutMs};
+
 SharedState &shared()
 {
     // Deliberately never destroyed: instances owned by static objects may still leave the pool
@@ -36,7 +40,6 @@ SharedState &shared()
 constexpr quint32 ReadChunk = 8191;
 constexpr quint32 ReadBufferSize = 8192;
 constexpr quint32 WriteBufferSize = 2048;
-constexpr ViAttrState TimeoutMs = 5000;
 constexpr ViAttrState LineFeed = 10;
 constexpr int ReplyTraceLength = 80;
 
@@ -332,6 +335,16 @@ bool ClsVisaControl::setBufferMode(ViAttr attr, quint16 mode)
     return true;
 }
 
+void ClsVisaControl::setIoTimeoutMs(int intMs)
+{
+    ioTimeout.store(intMs > 0 ? intMs : DefaultTimeoutMs);
+}
+
+int ClsVisaControl::ioTimeoutMs()
+{
+    return ioTimeout.load();
+}
+
 bool ClsVisaControl::configureSession()
 {
     if (!ClsVisaLibrary::resolve<FnViSetAttribute>("viSetAttribute") ||
@@ -339,12 +352,13 @@ bool ClsVisaControl::configureSession()
         return false;
     // Every step is attempted so that the trace shows all that went wrong, not just the first.
     bool bolOk = true;
-    ViStatus status = setAttribute(VI_ATTR_TMO_VALUE, TimeoutMs);
+    const int intTimeoutMs = ioTimeout.load();
+    ViStatus status = setAttribute(VI_ATTR_TMO_VALUE, ViAttrState(intTimeoutMs));
     if (status == VI_SUCCESS) {
-        traceDebug(QStringLiteral("VISA time-out set to: %1ms").arg(TimeoutMs));
+        traceDebug(QStringLiteral("VISA time-out set to: %1ms").arg(intTimeoutMs));
     } else {
         traceError(QStringLiteral("Unable to set the VISA time-out to: %1ms (VISA status: %2)!")
-                       .arg(TimeoutMs)
+                       .arg(intTimeoutMs)
                        .arg(statusText(status)));
         bolOk = false;
     }

@@ -76,6 +76,12 @@ public:
     static int poolSize();
     static bool isResourceManagerOpen();
 
+    // Time-out of every read and write of the sessions configured from now on (VI_ATTR_TMO_VALUE).
+    // The program keeps the default; a value of 0 or less restores it.
+    static constexpr int DefaultTimeoutMs = 5000;
+    static void setIoTimeoutMs(int intMs);
+    static int ioTimeoutMs();
+
     // Longest reply a query accepts; longer replies are discarded and the query fails.
     static constexpr int MaxReplyBytes = 1024 * 1024;
 

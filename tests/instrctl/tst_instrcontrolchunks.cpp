@@ -76,6 +76,11 @@ private slots:
         TestInstrControl instr("GPIB0::20::INSTR", TestInstrControl::DriveLayout);
         QVERIFY(instr.isSessionOpen());
         localFile("f.dm_iqd", fileSize);
+        // The folder lists the file at full size, as after the transfer; the overwrite question
+        // this raises beforehand is answered Yes (the file is not in the by-extension catalog).
+        m_fake.setReply(":MMEM:CAT? 'D:\\DataLists\\*.*'",
+                        QByteArray("0,0,\"f.dm_iqd,BIN," + QByteArray::number(fileSize) + "\"").constData());
+        ClsInstrControl::setConfirmHandler([](const QString &, const QString &) { return true; });
         QVERIFY(instr.uploadDataList(m_dir.path() + QLatin1Char('/'), "f.dm_iqd"));
 
         const QList<Write> writes = blockWrites();

@@ -416,11 +416,13 @@ void TestInstrControlSocket::uploadSizes()
     QVERIFY(synced(ctl));
     QCOMPARE(m_bench->stored("DataLists/a.dm_iqd"), baData);
     const QStringList lstSent = sent(ctl);
-    QCOMPARE(lstSent.size(), 3);
+    // The catalog is asked before the transfer (an older file?) and after it (all bytes there?).
+    QCOMPARE(lstSent.size(), 4);
     QCOMPARE(lstSent.at(0), ":MMEM:MDIR 'D:\\DataLists'");
     QCOMPARE(lstSent.at(1), ":MMEM:CAT? 'D:\\DataLists\\*.*'");
     QCOMPARE(lstSent.at(2),
              QString(":MMEM:DATA 'D:\\DataLists\\a.dm_iqd',%1 <%2 bytes>").arg(header).arg(size));
+    QCOMPARE(lstSent.at(3), lstSent.at(1));
     QCOMPARE(ctl.messageTexts(ClsInstrControl::InstrLogInfo),
              (QStringList{"Create directory: D:\\DataLists",
                           "Upload data list file 'a.dm_iqd' to instrument directory: D:\\DataLists"}));
@@ -442,7 +444,7 @@ void TestInstrControlSocket::uploadControlListLinuxLayout()
     QVERIFY(ctl.uploadControlList(m_bench->tmp.filePath("local"), "c.dm_iqc"));
     QVERIFY(synced(ctl));
     QCOMPARE(m_bench->stored("CtrlLists/c.dm_iqc"), baData);
-    QCOMPARE(sent(ctl).last(), ":MMEM:DATA '/var/user/CtrlLists/c.dm_iqc',#43000 <3000 bytes>");
+    QVERIFY(sent(ctl).contains(":MMEM:DATA '/var/user/CtrlLists/c.dm_iqc',#43000 <3000 bytes>"));
     QCOMPARE(ctl.messageTexts(ClsInstrControl::InstrLogInfo).last(),
              "Upload control list file 'c.dm_iqc' to instrument directory: /var/user/CtrlLists");
 }
@@ -537,7 +539,7 @@ void TestInstrControlSocket::quoteInNameCannotInject()
     QVERIFY(mark(ctl));
 
     QVERIFY(ctl.uploadDataList(strLocalDir, strName));
-    QCOMPARE(sent(ctl).last(), ":MMEM:DATA 'D:\\DataLists\\it''s'';OUTP1 ON;''x.dm_iqd',#19 <9 bytes>");
+    QVERIFY(sent(ctl).contains(":MMEM:DATA 'D:\\DataLists\\it''s'';OUTP1 ON;''x.dm_iqd',#19 <9 bytes>"));
     QCOMPARE(m_bench->stored("DataLists/" + strName), baData);
     // The command inside the name never ran: the output is still off and no error came up.
     QCOMPARE(ctl.queryCommand("OUTPut1:STATe?"), "0");

@@ -76,7 +76,8 @@ void TestInstrControlVxi11::blockEndsWithLastChunk()
     QVERIFY(synced(ctl));
     // An END with the header or an early chunk would have ended the message inside the block.
     const QList<SimLogLine> lstLines = m_bench->log.lines().mid(intStart);
-    QCOMPARE(lstLines.size(), 3);
+    QCOMPARE(lstLines.size(), 4);
+    QCOMPARE(lstLines.at(3).message, ":MMEM:CAT? 'D:\\DataLists\\*.*'");
     QTEST(lstLines.at(2).transport, "transport");
     QCOMPARE(lstLines.at(2).termination, "END");
     QCOMPARE(lstLines.at(2).message, QString(":MMEM:DATA 'D:\\DataLists\\a.dm_iqd',#%1%2 <%2 bytes>")
