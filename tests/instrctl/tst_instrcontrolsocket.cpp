@@ -38,7 +38,6 @@ private slots:
     void uploadRefusesBadInput();
     void quoteInNameCannotInject();
     void catalogs();
-    void brokenTransferRecovers();
     void shrinkingFileEndsTheBlock();
 
 private:
@@ -587,37 +586,6 @@ void TestInstrControlSocket::catalogs()
     ctl.defaultDirKinds.clear();
     QCOMPARE(ctl.getDefaultDirCatalog(2), QStringList{"Sub"});
     QCOMPARE(ctl.defaultDirKinds, QList<qint32>{2});
-}
-
-void TestInstrControlSocket::brokenTransferRecovers()
-{
-    TestInstrControl &ctl = open({"--fault", "drop-block=2000"});
-    QVERIFY(ctl.isSessionOpen());
-    int intAsked = 0;
-    ClsInstrControl::setConfirmHandler([&](const QString &, const QString &) {
-        ++intAsked;
-        return true;
-    });
-    QVERIFY(!m_bench->writeLocal("big.dm_iqd", patternBytes(4 * 1024 * 1024)).isEmpty());
-    ctl.messages.clear();
-    QVERIFY(!ctl.uploadDataList(m_bench->localDir(), "big.dm_iqd"));
-    QVERIFY2(m_trace.hasError("CINSCT  : Unable to sent data block to instrument (write error)!"),
-             qPrintable(m_trace.dump()));
-    // The link is gone: a new one replaces it, the recovery runs on it and the partial file is
-    // looked for without a question to the user.
-    QVERIFY(m_trace.hasDebug("CINSCT  : Instrument session reopened after a broken block"));
-    QVERIFY(!m_trace.contains("Unable to write dummy byte"));
-    QVERIFY(m_trace.hasDebug("CVISCT  : Deleting file: D:\\DataLists\\big.dm_iqd..."));
-    QCOMPARE(intAsked, 0);
-    QVERIFY(synced(ctl));
-    QVERIFY(!QFile::exists(storageFile("DataLists/big.dm_iqd")));
-    QCOMPARE(ctl.messageTexts(ClsInstrControl::InstrLogError),
-             QStringList{"Unable to upload data list file 'big.dm_iqd' to instrument"});
-    const QList<SimLogLine> lstLines = m_bench->log.lines();
-    const auto itCut = std::find_if(lstLines.cbegin(), lstLines.cend(),
-                                    [](const SimLogLine &line) { return line.termination == "CUT"; });
-    QVERIFY(itCut != lstLines.cend());
-    QVERIFY(itCut->message.startsWith(":MMEM:DATA 'D:\\DataLists\\big.dm_iqd',#74194304 <2000 bytes>"));
 }
 
 void TestInstrControlSocket::shrinkingFileEndsTheBlock()
