@@ -6,31 +6,36 @@
 #include "instrument/clsploxacontrol.h"
 #include "instrument/clszoycontrol.h"
 
+namespace {
+
+template <class T> ClsInstrControl *make(const QString &strResource)
+{
+    return new T(strResource);
+}
+
+struct ModelMaker
+{
+    const char *word;
+    ClsInstrControl *(*create)(const QString &);
+};
+
+// Tried in this order: the first word the entry contains wins.
+const ModelMaker Makers[] = {{"GKR", &make<ClsGKRControl>},
+                             {"PLOXA", &make<ClsPLOXAControl>},
+                             {"DVT", &make<ClsDVTControl>},
+                             {"HERN", &make<ClsHERNControl>},
+                             {"ZOY", &make<ClsZOYControl>}};
+
+} // namespace
+
 ClsInstrControl *createModelControl(const QString &strEntry, const QString &strResource, QString *strModel)
 {
-    const auto decided = [strModel](const char *pszWord) {
+    for (const ModelMaker &maker : Makers) {
+        if (!strEntry.contains(QLatin1String(maker.word)))
+            continue;
         if (strModel)
-            *strModel = QString::fromLatin1(pszWord);
-    };
-    if (strEntry.contains(QLatin1String("GKR"))) {
-        decided("GKR");
-        return new ClsGKRControl(strResource);
-    }
-    if (strEntry.contains(QLatin1String("PLOXA"))) {
-        decided("PLOXA");
-        return new ClsPLOXAControl(strResource);
-    }
-    if (strEntry.contains(QLatin1String("DVT"))) {
-        decided("DVT");
-        return new ClsDVTControl(strResource);
-    }
-    if (strEntry.contains(QLatin1String("HERN"))) {
-        decided("HERN");
-        return new ClsHERNControl(strResource);
-    }
-    if (strEntry.contains(QLatin1String("ZOY"))) {
-        decided("ZOY");
-        return new ClsZOYControl(strResource);
+            *strModel = QString::fromLatin1(maker.word);
+        return maker.create(strResource);
     }
     return nullptr;
 }
