@@ -52,7 +52,7 @@ test-asan: deps
 fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DLISTFORGE_FUZZ=ON -DLISTFORGE_TESTS=OFF
-	cmake --build build-fuzz -j $(JOBS)
+	cmake --build build-fuzz -j $(JOBS) --target fuzz-all
 
 fuzz-run: fuzz
 	FUZZ_SECONDS=$(or $(FUZZ_SECONDS),60) ./scripts/fuzz-run.sh build-fuzz

@@ -3,7 +3,13 @@
 # fuzz/<folder>/corpus/<target>/, and prints one line per target. Fails when any target crashes,
 # times out on an input, leaks or runs out of memory. New inputs go to a scratch directory, never
 # into the repository.
-#   scripts/fuzz-run.sh [build-fuzz]   (FUZZ_SECONDS, FUZZ_TIMEOUT, FUZZ_RSS_MB, FUZZ_KEEP)
+#   scripts/fuzz-run.sh [build-fuzz]
+#   FUZZ_SECONDS   time per target (default 60)
+#   FUZZ_RUNS      stop a target after this many inputs, whichever comes first (a campaign:
+#                  FUZZ_RUNS=10000000 FUZZ_SECONDS=1800)
+#   FUZZ_ONLY      run only the targets whose name matches this extended regular expression
+#   FUZZ_SEED      fixed random seed, so that a short run in CI explores the same inputs each time
+#   FUZZ_TIMEOUT, FUZZ_RSS_MB, FUZZ_KEEP (keep the grown corpora and logs in this folder)
 set -uo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build-fuzz}
@@ -13,7 +19,11 @@ rss=${FUZZ_RSS_MB:-2048}
 work=${FUZZ_KEEP:-$(mktemp -d /tmp/fuzz-run.XXXXXX)}
 mkdir -p "$work"
 
-mapfile -t targets < <(find "$build" -type f -name 'fuzz_*' -perm -u+x | sort)
+mapfile -t targets < <(find "$build" -type f -name 'fuzz_*' -perm -u+x | sort |
+    while read -r exe; do [[ $(basename "$exe") =~ ${FUZZ_ONLY:-.} ]] && echo "$exe"; done)
+limits=(-max_total_time="$seconds" -timeout="$timeout" -rss_limit_mb="$rss")
+[ -n "${FUZZ_RUNS:-}" ] && limits+=(-runs="$FUZZ_RUNS")
+[ -n "${FUZZ_SEED:-}" ] && limits+=(-seed="$FUZZ_SEED")
 if [ ${#targets[@]} -eq 0 ]; then
     echo "no fuzz targets in $build (run 'make fuzz' first)" >&2
     exit 1
@@ -30,8 +40,7 @@ for exe in "${targets[@]}"; do
         [ -d "$dir" ] && seeds+=("$dir")
     done
     log="$work/$name.log"
-    "$exe" -max_total_time="$seconds" -timeout="$timeout" -rss_limit_mb="$rss" \
-        -print_final_stats=1 -artifact_prefix="$work/$name-" "$corpus" "${seeds[@]}" >"$log" 2>&1
+    "$exe" "${limits[@]}" -print_final_stats=1 -artifact_prefix="$work/$name-" "$corpus" "${seeds[@]}" >"$log" 2>&1
     rc=$?
     runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
     rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log" | tail -1)
