@@ -27,7 +27,9 @@ res=TCPIP0::127.0.0.1::5025::SOCKET
 [[ $("$bin/listforge-cli" scpi --resource $res "*IDN?") == *Tarvik,ZOY550X* ]] || fail "installed CLI over VISA"
 "$bin/listforge-cli" upload --resource $res "$stage/t.dm_iqd" || fail "upload"
 
-/usr/bin/python3 - "$usr/$libdir/libvisa32.so.1" $res <<'PY' || fail "PyVISA with the installed library"
+# (A sanitizer build hands over the runtime the interpreter must load first.)
+LD_PRELOAD=${LISTFORGE_FOREIGN_PRELOAD:-} ASAN_OPTIONS=detect_leaks=0 \
+    /usr/bin/python3 - "$usr/$libdir/libvisa32.so.1" $res <<'PY' || fail "PyVISA with the installed library"
 import sys, pyvisa
 rm = pyvisa.ResourceManager(sys.argv[1])
 assert rm.resource_info(sys.argv[2]).resource_class == "SOCKET"
