@@ -61,11 +61,9 @@ private slots:
         QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
         const QString strContent = QString::fromUtf8(file.readAll());
         // Both runs appended; every line carries the short date, not the bare time stamp.
-        QCOMPARE(strContent.count(QStringLiteral("APMAIN  : Startup running...")), 2);
-        QCOMPARE(strContent.count(QStringLiteral("APMAIN  : Tracer initialized")), 2);
-        QCOMPARE(strContent.count(QStringLiteral("APMAIN  : Startup complete!")), 2);
-        QCOMPARE(strContent.count(QStringLiteral("APMAIN  : VISA control object created and initialized")),
-                 2);
+        for (const char *strLine : {"Startup running...", "Tracer initialized", "Startup complete!",
+                                    "VISA control object created and initialized"})
+            QVERIFY2(strContent.count(QStringLiteral("APMAIN  : ") + strLine) == 2, strLine);
         const QStringList lines = strContent.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         const QString strToday = QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
         for (const QString &strLine : lines)

@@ -74,20 +74,6 @@ private slots:
         QVERIFY(signalsOutOfRange(data, 151).isEmpty());
     }
 
-    void fileLineLayout()
-    {
-        ControlListData data;
-        data.strComment = QStringLiteral("burst test");
-        data.strDateTime = QStringLiteral("2020-01-31;12:00:00");
-        data.strLength = QStringLiteral("100");
-        data.tags[0] = QStringLiteral("0:1;10:0");
-        QCOMPARE(composeFileLine(data),
-                 QStringLiteral("{TYPE:GKR-CL}{COMMENT:burst test}{COPYRIGHT:Tarvik GmbH & Co. KG}"
-                                "{DATE:2020-01-31;12:00:00}{CONTROL LENGTH:100}{MARKER LIST 1:0:1;10:0}"
-                                "{MARKER LIST 2:0:0}{MARKER LIST 3:0:0}{MARKER LIST 4:0:0}{BURST LIST:0:0}"
-                                "{LEVATT LIST 1:0:0}{CW MODE LIST:0:0}{HOP LIST:0:0}"));
-    }
-
     void writeAndReadBack()
     {
         QTemporaryDir dir;

@@ -28,290 +28,279 @@ private slots:
     void init() { QVERIFY(m_dir.isValid()); }
 
     // Writer
-    void fileBytesAndLengths_data();
-    void fileBytesAndLengths();
-    void asciiWriterWritesOnlyTheBits();
-    void failedCreateIsReported();
-    void failedWriteKeepsThePreviousFile();
+
+    void fileBytesAndLengths_data()
+    {
+        QTest::addColumn<QByteArray>("bits");
+        QTest::addColumn<QByteArray>("tail");
+        QTest::newRow("worked example")
+            << QByteArray("1010110011") << QByteArray("{DATA BITLENGTH:10}{DATA LIST-3:#\xAC\xC0}");
+        QTest::newRow("8 bits") << QByteArray("10000001")
+                                << QByteArray("{DATA BITLENGTH:8}{DATA LIST-2:#\x81}");
+        const QByteArray nine("{DATA BITLENGTH:9}{DATA LIST-3:#");
+        QTest::newRow("9 bits, ninth is 1") << QByteArray("000000001") << nine + QByteArray("\x00\x80}", 3);
+        QTest::newRow("9 bits, ninth is 0") << QByteArray("111111110") << nine + QByteArray("\xFF\x00}", 3);
+        QTest::newRow("1 bit") << QByteArray("1") << QByteArray("{DATA BITLENGTH:1}{DATA LIST-2:#\x80}");
+    }
+
+    void fileBytesAndLengths()
+    {
+        QFETCH(QByteArray, bits);
+        QFETCH(QByteArray, tail);
+        // The header was made for another length (the dialog rebuilt it earlier): the length fields
+        // must still describe the data part that is written.
+        const QString file = path("lengths.dm_iqd");
+        QVERIFY(
+            DataListFiles::writeBinary(file, bits.constData(), bits.size(), DataListHeader("x", stamp, 3)));
+        QCOMPARE(readAll(file), "{TYPE:GKR-DL}{COMMENT:x}{COPYRIGHT:Tarvik GmbH & Co. KG}"
+                                "{DATE:2020-01-31;12:00:00}" +
+                                    tail);
+    }
+
+    void asciiWriterAndFailedCreate()
+    {
+        QVERIFY(DataListFiles::writeAscii(path("three.dm_iqda"), "101", 3));
+        QCOMPARE(readAll(path("three.dm_iqda")), QByteArray("\x31\x30\x31"));
+
+        const QString file = path("missing-dir/list.dm_iqd");
+        const ListResult r = DataListFiles::writeBinary(file, "1", 1, DataListHeader("x", stamp, 1));
+        QVERIFY(!r.ok);
+        QCOMPARE(r.message, QStringLiteral("Unable to create and open data list file 'list.dm_iqd'!"));
+        const ListResult a = DataListFiles::writeAscii(path("missing-dir/list.dm_iqda"), "1", 1);
+        QCOMPARE(a.message,
+                 QStringLiteral("Unable to create and open data list file (ASCII) 'list.dm_iqda'!"));
+        QVERIFY(!QFile::exists(file));
+    }
+
+    void failedWriteKeepsThePreviousFile()
+    {
+        QVERIFY(QDir(m_dir.path()).mkpath("keep"));
+        const QString file = path("keep/keep.dm_iqd");
+        QVERIFY(writeFile(file, "previous contents"));
+        const QByteArray bits(200000, '1');
+        ListResult binary, ascii;
+        {
+            const FileSizeLimit limit(4096);
+            QVERIFY(limit.isActive());
+            binary = DataListFiles::writeBinary(file, bits.constData(), bits.size(),
+                                                DataListHeader("x", stamp, 1));
+            ascii = DataListFiles::writeAscii(file, bits.constData(), 10000);
+        }
+        QVERIFY(!binary.ok && !ascii.ok);
+        QCOMPARE(binary.message, QStringLiteral("Unable to write data list file 'keep.dm_iqd'!"));
+        QCOMPARE(ascii.message, QStringLiteral("Unable to write data list file (ASCII) 'keep.dm_iqd'!"));
+        QCOMPARE(readAll(file), QByteArray("previous contents"));
+        QCOMPARE(QDir(path("keep")).entryList(QDir::Files), QStringList{"keep.dm_iqd"});
+    }
 
     // Reader
-    void roundTripRandomLists();
-    void roundTripLargeListWithProgressAndStream();
-    void commentsNeverChangeTheBits_data();
-    void commentsNeverChangeTheBits();
-    void badHeadersAreRefused_data();
-    void badHeadersAreRefused();
-    void truncatedDataIsRefusedAndListKept();
-    void tagLookup();
+
+    void roundTripRandomLists()
+    {
+        QRandomGenerator rng(20240611);
+        QList<int> lengths{1, 2, 7, 8, 9, 15, 16, 17, 1249, 1250, 10000, 10001};
+        for (int i = 0; i < 40; ++i)
+            lengths.append(1 + int(rng.bounded(70000)));
+        for (int length : lengths) {
+            const QByteArray bits = randomBits(rng, length);
+            const QString file = path(QStringLiteral("rt%1.dm_iqd").arg(length));
+            QVERIFY(DataListFiles::writeBinary(file, bits.constData(), length,
+                                               DataListHeader("random", stamp, length)));
+            DataList list;
+            const ListResult r = list.applyDataListFile(file, false);
+            QVERIFY2(r.ok, qPrintable(r.message));
+            QCOMPARE(r.newBits, qint64(length));
+            QCOMPARE(list.bits(), bits);
+        }
+    }
+
+    void roundTripLargeListWithProgressAndStream()
+    {
+        QRandomGenerator rng(7);
+        const int length = 1000003;
+        const QByteArray bits = randomBits(rng, length);
+        const QString file = path("large.dm_iqd");
+        qint64 lastWrite = 0;
+        QVERIFY(DataListFiles::writeBinary(file, bits.constData(), length,
+                                           DataListHeader("big", stamp, length), [&lastWrite](qint64 done) {
+                                               QVERIFY(done > lastWrite || done == length);
+                                               QVERIFY(done - lastWrite <= ProgressStepBits);
+                                               lastWrite = done;
+                                           }));
+        QCOMPARE(lastWrite, qint64(length));
+
+        DataList list;
+        QVERIFY(list.applyPattern("01", 5, false));
+        qint64 lastRead = 0;
+        QVERIFY(list.applyDataListFile(file, true, [&lastRead](qint64 done) {
+            QVERIFY(done - lastRead <= ProgressStepBits);
+            lastRead = done;
+        }));
+        QCOMPARE(lastRead, qint64(length));
+        QCOMPARE(list.bits(), QByteArray("01010") + bits);
+
+        DataListFileReader reader;
+        QVERIFY(reader.open(file));
+        QByteArray streamed;
+        QVERIFY(reader.streamBits([&streamed](const char *p, qint64 n) {
+            streamed.append(p, int(n));
+            return true;
+        }));
+        QCOMPARE(streamed, bits);
+    }
+
+    void commentsNeverChangeTheBits_data()
+    {
+        QTest::addColumn<QString>("comment");
+        QTest::addColumn<qint64>("bitCount");
+        QTest::addColumn<QString>("readBack"); // empty: too long for the header, cut to fit
+        const auto row = [](const char *name, const QString &comment, qint64 bitCount,
+                            const QString &readBack) {
+            QTest::newRow(name) << comment << bitCount << readBack;
+        };
+        row("closing brace", "a}b", 3, "a");
+        row("hash", "#1 best", 77, "#1 best");
+        row("tag name", "DATA BITLENGTH:5", 77, "DATA BITLENGTH:5");
+        row("whole tag", "{DATA BITLENGTH:9}", 77, "{DATA BITLENGTH:9");
+        row("type and colons", "TYPE GKR-CL a:b:c", 77, "TYPE GKR-CL a:b:c");
+        const QString wide = QStringLiteral("Gr\u00f6\u00dfe 45\u00b0 \u65e5\u672c \U0001F4E1");
+        row("non-ASCII", wide, 13, wide);
+        row("one character too many", QString(287, QLatin1Char('c')), 10, "");
+        row("long, long list", QString(2000, 'c'), 250000000, "");
+        row("four-byte characters", QString(300, 'e').replace('e', QStringLiteral("\U0001F4E1")), 17, "");
+        row("file name with #", QStringLiteral("16QAM, Data list file: #%1").arg(QString(300, 'n')), 9, "");
+    }
+
+    void commentsNeverChangeTheBits()
+    {
+        QFETCH(QString, comment);
+        QFETCH(qint64, bitCount);
+        QFETCH(QString, readBack);
+        const DataListHeader header(comment, stamp, bitCount);
+        if (readBack.isEmpty())
+            QCOMPARE(header.text().toUcs4().size(), DataListFiles::MaxHeaderChars);
+        if (bitCount > 100000)
+            return; // the header is the point; such a list is written elsewhere
+
+        QRandomGenerator rng(7);
+        const QByteArray bits = randomBits(rng, int(bitCount));
+        const QString file = path("comment.dm_iqd");
+        QVERIFY(DataListFiles::writeBinary(file, bits.constData(), bits.size(), header));
+        DataListFileReader reader;
+        const ListResult opened = reader.open(file);
+        QVERIFY2(opened.ok, qPrintable(opened.message));
+        if (readBack.isEmpty())
+            QVERIFY(comment.startsWith(reader.info().comment));
+        else
+            QCOMPARE(reader.info().comment, readBack);
+        // Counted in bytes, however wide the comment's characters.
+        const QByteArray bytes = readAll(file);
+        QCOMPARE(reader.info().headerBytes, qint64(bytes.indexOf(":#", bytes.indexOf("{DATA LIST-")) + 2));
+        QByteArray read(bits.size(), '?');
+        QVERIFY(reader.readBits(read.data()));
+        QCOMPARE(read, bits);
+    }
+
+    void badHeadersAreRefused_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("message"); // empty: accepted
+        const QString header("Header of selected data list file 'bad.dm_iqd' could not be determined!");
+        const QString range(
+            "Amount of data bits in data list file 'bad.dm_iqd' is outside the specified range!");
+        const QByteArray start("{TYPE:GKR-DL}{COMMENT:");
+        const QByteArray end("}{DATA BITLENGTH:8}{DATA LIST-2:#Z}");
+        // The "#" as character 400 is still found; as character 401 it is not. Counted in characters:
+        // 300 two-byte characters are 600 bytes but only 300 characters.
+        QTest::newRow("# at 400") << start + QByteArray(400 - 22 - 33, 'c') + end << QString();
+        QTest::newRow("# at 401") << start + QByteArray(401 - 22 - 33, 'c') + end << header;
+        QTest::newRow("wide comment") << start + QString(300, QChar(0x00e9)).toUtf8() + end << QString();
+        QTest::newRow("no #") << QByteArray(5000, 'x') << header;
+        QTest::newRow("empty") << QByteArray() << header;
+        QTest::newRow("control list") << QByteArray("{TYPE:GKR-CL}{DATA BITLENGTH:8}{DATA LIST-2:#A}")
+                                      << "Data list file 'bad.dm_iqd' has wrong type tag 'GKR-CL'!";
+        QTest::newRow("no type") << QByteArray("{COMMENT:x}{DATA BITLENGTH:8}{DATA LIST-2:#A}")
+                                 << "Data list file 'bad.dm_iqd' has wrong type tag ''!";
+        const QList<QPair<const char *, QByteArray>> lengths = {
+            {"absurd", "999999999999}{DATA LIST-2:#A"},
+            {"just above limit", "250000001}{DATA LIST-2:#A"},
+            {"overflowing", "99999999999999999999999}{DATA LIST-2:#A"},
+            {"negative", "-8}{DATA LIST-2:#A"},
+            {"zero", "0}{DATA LIST-1:#"},
+            {"text", "eight}{DATA LIST-2:#A"},
+            {"empty length", "}{DATA LIST-2:#A"}};
+        for (const auto &length : lengths)
+            QTest::newRow(length.first) << "{TYPE:GKR-DL}{DATA BITLENGTH:" + length.second + '}' << range;
+        QTest::newRow("no length") << QByteArray("{TYPE:GKR-DL}{DATA LIST-2:#A}") << range;
+    }
+
+    void badHeadersAreRefused()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, message);
+        DataListFileReader reader;
+        const ListResult r = reader.openBytes(file, "bad.dm_iqd");
+        QCOMPARE(r.ok, message.isEmpty());
+        QCOMPARE(r.message, message);
+    }
+
+    void truncatedDataIsRefusedAndListKept()
+    {
+        QRandomGenerator rng(5);
+        const QByteArray bits = randomBits(rng, 1001);
+        const QString file = path("cut.dm_iqd");
+        QVERIFY(
+            DataListFiles::writeBinary(file, bits.constData(), bits.size(), DataListHeader("c", stamp, 0)));
+        QByteArray contents = readAll(file);
+
+        // Without the final "}" the data is complete and still accepted.
+        QVERIFY(writeFile(file, contents.left(contents.size() - 1)));
+        DataList list;
+        QVERIFY(list.applyDataListFile(file, false));
+        QCOMPARE(list.bits(), bits);
+
+        // One data byte short: refused, and neither a replacing nor an appending import touches the
+        // list; nor does a missing file or a folder.
+        QVERIFY(writeFile(file, contents.left(contents.size() - 2)));
+        for (bool append : {false, true}) {
+            const ListResult r = list.applyDataListFile(file, append);
+            QCOMPARE(
+                r.message,
+                QStringLiteral(
+                    "Amount of data bits in data list file 'cut.dm_iqd' is outside the specified range!"));
+            QCOMPARE(list.bits(), bits);
+        }
+        QCOMPARE(list.applyDataListFile(path("nothere.dm_iqd"), false).message,
+                 QStringLiteral("Unable to open data list file 'nothere.dm_iqd'!"));
+        QVERIFY(!list.applyDataListFile(m_dir.path(), false).ok);
+        QCOMPARE(list.bits(), bits);
+    }
+
+    void tagLookup()
+    {
+        const QString header("{TYPE:GKR-DL}{COMMENT:}{DATE:d;t}{DATA LIST-12");
+        bool found = false;
+        QCOMPARE(DataListFiles::tagContent(header, "TYPE", &found), QStringLiteral("GKR-DL"));
+        QVERIFY(found);
+        QCOMPARE(DataListFiles::tagContent(header, "COMMENT", &found), QString());
+        QVERIFY(found);
+        QCOMPARE(DataListFiles::tagContent(header, "DATA LIST", &found), QStringLiteral("12"));
+        QCOMPARE(DataListFiles::tagContent(header, "COPYRIGHT", &found), QString());
+        QVERIFY(!found);
+        // Case-sensitive, and found anywhere, a comment included.
+        QCOMPARE(DataListFiles::tagContent(header, "type", &found), QString());
+        QVERIFY(!found);
+        QCOMPARE(DataListFiles::tagContent("{COMMENT:TYPE:X}{TYPE:Y}", "TYPE"), QStringLiteral("X"));
+        QCOMPARE(DataListFiles::tagContent("{COMMENT:TYPE:X}{TYPE:Y}", "TYPE", nullptr, true),
+                 QStringLiteral("Y"));
+        QCOMPARE(DataListFiles::tagContent("{TYPE", "TYPE", &found), QString());
+        QVERIFY(found);
+    }
 
 private:
     QString path(const QString &name) const { return m_dir.filePath(name); }
     QTemporaryDir m_dir;
 };
-
-void TstDataListFile::fileBytesAndLengths_data()
-{
-    QTest::addColumn<QByteArray>("bits");
-    QTest::addColumn<QByteArray>("tail");
-    QTest::newRow("worked example") << QByteArray("1010110011")
-                                    << QByteArray("{DATA BITLENGTH:10}{DATA LIST-3:#\xAC\xC0}");
-    QTest::newRow("8 bits") << QByteArray("10000001") << QByteArray("{DATA BITLENGTH:8}{DATA LIST-2:#\x81}");
-    const QByteArray nine("{DATA BITLENGTH:9}{DATA LIST-3:#");
-    QTest::newRow("9 bits, ninth is 1") << QByteArray("000000001") << nine + QByteArray("\x00\x80}", 3);
-    QTest::newRow("9 bits, ninth is 0") << QByteArray("111111110") << nine + QByteArray("\xFF\x00}", 3);
-    QTest::newRow("1 bit") << QByteArray("1") << QByteArray("{DATA BITLENGTH:1}{DATA LIST-2:#\x80}");
-}
-
-void TstDataListFile::fileBytesAndLengths()
-{
-    QFETCH(QByteArray, bits);
-    QFETCH(QByteArray, tail);
-    // The header was made for another length (the dialog rebuilt it earlier): the length fields
-    // must still describe the data part that is written.
-    const QString file = path("lengths.dm_iqd");
-    QVERIFY(DataListFiles::writeBinary(file, bits.constData(), bits.size(), DataListHeader("x", stamp, 3)));
-    QCOMPARE(readAll(file), "{TYPE:GKR-DL}{COMMENT:x}{COPYRIGHT:Tarvik GmbH & Co. KG}"
-                            "{DATE:2020-01-31;12:00:00}" +
-                                tail);
-}
-
-void TstDataListFile::asciiWriterWritesOnlyTheBits()
-{
-    const QString file = path("three.dm_iqda");
-    QVERIFY(DataListFiles::writeAscii(file, "101", 3));
-    QCOMPARE(readAll(file), QByteArray("\x31\x30\x31"));
-}
-
-void TstDataListFile::failedCreateIsReported()
-{
-    const QString file = path("missing-dir/list.dm_iqd");
-    const ListResult r = DataListFiles::writeBinary(file, "1", 1, DataListHeader("x", stamp, 1));
-    QVERIFY(!r.ok);
-    QCOMPARE(r.message, QStringLiteral("Unable to create and open data list file 'list.dm_iqd'!"));
-    const ListResult a = DataListFiles::writeAscii(path("missing-dir/list.dm_iqda"), "1", 1);
-    QCOMPARE(a.message, QStringLiteral("Unable to create and open data list file (ASCII) 'list.dm_iqda'!"));
-    QVERIFY(!QFile::exists(file));
-}
-
-void TstDataListFile::failedWriteKeepsThePreviousFile()
-{
-    QVERIFY(QDir(m_dir.path()).mkpath("keep"));
-    const QString file = path("keep/keep.dm_iqd");
-    QVERIFY(writeFile(file, "previous contents"));
-    const QByteArray bits(200000, '1');
-    ListResult binary, ascii;
-    {
-        const FileSizeLimit limit(4096);
-        QVERIFY(limit.isActive());
-        binary =
-            DataListFiles::writeBinary(file, bits.constData(), bits.size(), DataListHeader("x", stamp, 1));
-        ascii = DataListFiles::writeAscii(file, bits.constData(), 10000);
-    }
-    QVERIFY(!binary.ok && !ascii.ok);
-    QCOMPARE(binary.message, QStringLiteral("Unable to write data list file 'keep.dm_iqd'!"));
-    QCOMPARE(ascii.message, QStringLiteral("Unable to write data list file (ASCII) 'keep.dm_iqd'!"));
-    QCOMPARE(readAll(file), QByteArray("previous contents"));
-    QCOMPARE(QDir(path("keep")).entryList(QDir::Files), QStringList{"keep.dm_iqd"});
-}
-
-void TstDataListFile::roundTripRandomLists()
-{
-    QRandomGenerator rng(20240611);
-    QList<int> lengths{1, 2, 7, 8, 9, 15, 16, 17, 1249, 1250, 10000, 10001};
-    for (int i = 0; i < 40; ++i)
-        lengths.append(1 + int(rng.bounded(70000)));
-    for (int length : lengths) {
-        const QByteArray bits = randomBits(rng, length);
-        const QString file = path(QStringLiteral("rt%1.dm_iqd").arg(length));
-        QVERIFY(DataListFiles::writeBinary(file, bits.constData(), length,
-                                           DataListHeader("random", stamp, length)));
-        DataList list;
-        const ListResult r = list.applyDataListFile(file, false);
-        QVERIFY2(r.ok, qPrintable(r.message));
-        QCOMPARE(r.newBits, qint64(length));
-        QCOMPARE(list.bits(), bits);
-    }
-}
-
-void TstDataListFile::roundTripLargeListWithProgressAndStream()
-{
-    QRandomGenerator rng(7);
-    const int length = 1000003;
-    const QByteArray bits = randomBits(rng, length);
-    const QString file = path("large.dm_iqd");
-    qint64 lastWrite = 0;
-    QVERIFY(DataListFiles::writeBinary(file, bits.constData(), length, DataListHeader("big", stamp, length),
-                                       [&lastWrite](qint64 done) {
-                                           QVERIFY(done > lastWrite || done == length);
-                                           QVERIFY(done - lastWrite <= ProgressStepBits);
-                                           lastWrite = done;
-                                       }));
-    QCOMPARE(lastWrite, qint64(length));
-
-    DataList list;
-    QVERIFY(list.applyPattern("01", 5, false));
-    qint64 lastRead = 0;
-    QVERIFY(list.applyDataListFile(file, true, [&lastRead](qint64 done) {
-        QVERIFY(done - lastRead <= ProgressStepBits);
-        lastRead = done;
-    }));
-    QCOMPARE(lastRead, qint64(length));
-    QCOMPARE(list.bits(), QByteArray("01010") + bits);
-
-    DataListFileReader reader;
-    QVERIFY(reader.open(file));
-    QByteArray streamed;
-    QVERIFY(reader.streamBits([&streamed](const char *p, qint64 n) {
-        streamed.append(p, int(n));
-        return true;
-    }));
-    QCOMPARE(streamed, bits);
-}
-
-void TstDataListFile::commentsNeverChangeTheBits_data()
-{
-    QTest::addColumn<QString>("comment");
-    QTest::addColumn<qint64>("bitCount");
-    QTest::addColumn<QString>("readBack"); // empty: too long for the header, cut to fit
-    const auto row = [](const char *name, const QString &comment, qint64 bitCount, const QString &readBack) {
-        QTest::newRow(name) << comment << bitCount << readBack;
-    };
-    row("closing brace", "a}b", 3, "a");
-    row("hash", "#1 best", 77, "#1 best");
-    row("tag name", "DATA BITLENGTH:5", 77, "DATA BITLENGTH:5");
-    row("whole tag", "{DATA BITLENGTH:9}", 77, "{DATA BITLENGTH:9");
-    row("type and colons", "TYPE GKR-CL a:b:c", 77, "TYPE GKR-CL a:b:c");
-    const QString wide = QStringLiteral("Gr\u00f6\u00dfe 45\u00b0 \u65e5\u672c \U0001F4E1");
-    row("non-ASCII", wide, 13, wide);
-    row("one character too many", QString(287, QLatin1Char('c')), 10, "");
-    row("long, long list", QString(2000, 'c'), 250000000, "");
-    row("four-byte characters", QString(300, 'e').replace('e', QStringLiteral("\U0001F4E1")), 17, "");
-    row("file name with #", QStringLiteral("16QAM, Data list file: #%1").arg(QString(300, 'n')), 9, "");
-}
-
-void TstDataListFile::commentsNeverChangeTheBits()
-{
-    QFETCH(QString, comment);
-    QFETCH(qint64, bitCount);
-    QFETCH(QString, readBack);
-    const DataListHeader header(comment, stamp, bitCount);
-    if (readBack.isEmpty())
-        QCOMPARE(header.text().toUcs4().size(), DataListFiles::MaxHeaderChars);
-    if (bitCount > 100000)
-        return; // the header is the point; such a list is written elsewhere
-
-    QRandomGenerator rng(7);
-    const QByteArray bits = randomBits(rng, int(bitCount));
-    const QString file = path("comment.dm_iqd");
-    QVERIFY(DataListFiles::writeBinary(file, bits.constData(), bits.size(), header));
-    DataListFileReader reader;
-    const ListResult opened = reader.open(file);
-    QVERIFY2(opened.ok, qPrintable(opened.message));
-    if (readBack.isEmpty())
-        QVERIFY(comment.startsWith(reader.info().comment));
-    else
-        QCOMPARE(reader.info().comment, readBack);
-    // Counted in bytes, however wide the comment's characters.
-    const QByteArray bytes = readAll(file);
-    QCOMPARE(reader.info().headerBytes, qint64(bytes.indexOf(":#", bytes.indexOf("{DATA LIST-")) + 2));
-    QByteArray read(bits.size(), '?');
-    QVERIFY(reader.readBits(read.data()));
-    QCOMPARE(read, bits);
-}
-
-void TstDataListFile::badHeadersAreRefused_data()
-{
-    QTest::addColumn<QByteArray>("file");
-    QTest::addColumn<QString>("message"); // empty: accepted
-    const QString header("Header of selected data list file 'bad.dm_iqd' could not be determined!");
-    const QString range("Amount of data bits in data list file 'bad.dm_iqd' is outside the specified range!");
-    const QByteArray start("{TYPE:GKR-DL}{COMMENT:");
-    const QByteArray end("}{DATA BITLENGTH:8}{DATA LIST-2:#Z}");
-    // The "#" as character 400 is still found; as character 401 it is not. Counted in characters:
-    // 300 two-byte characters are 600 bytes but only 300 characters.
-    QTest::newRow("# at 400") << start + QByteArray(400 - 22 - 33, 'c') + end << QString();
-    QTest::newRow("# at 401") << start + QByteArray(401 - 22 - 33, 'c') + end << header;
-    QTest::newRow("wide comment") << start + QString(300, QChar(0x00e9)).toUtf8() + end << QString();
-    QTest::newRow("no #") << QByteArray(5000, 'x') << header;
-    QTest::newRow("empty") << QByteArray() << header;
-    QTest::newRow("control list") << QByteArray("{TYPE:GKR-CL}{DATA BITLENGTH:8}{DATA LIST-2:#A}")
-                                  << "Data list file 'bad.dm_iqd' has wrong type tag 'GKR-CL'!";
-    QTest::newRow("no type") << QByteArray("{COMMENT:x}{DATA BITLENGTH:8}{DATA LIST-2:#A}")
-                             << "Data list file 'bad.dm_iqd' has wrong type tag ''!";
-    const QList<QPair<const char *, QByteArray>> lengths = {
-        {"absurd", "999999999999}{DATA LIST-2:#A"},
-        {"just above limit", "250000001}{DATA LIST-2:#A"},
-        {"overflowing", "99999999999999999999999}{DATA LIST-2:#A"},
-        {"negative", "-8}{DATA LIST-2:#A"},
-        {"zero", "0}{DATA LIST-1:#"},
-        {"text", "eight}{DATA LIST-2:#A"},
-        {"empty length", "}{DATA LIST-2:#A"},
-    };
-    for (const auto &length : lengths)
-        QTest::newRow(length.first) << "{TYPE:GKR-DL}{DATA BITLENGTH:" + length.second + '}' << range;
-    QTest::newRow("no length") << QByteArray("{TYPE:GKR-DL}{DATA LIST-2:#A}") << range;
-}
-
-void TstDataListFile::badHeadersAreRefused()
-{
-    QFETCH(QByteArray, file);
-    QFETCH(QString, message);
-    DataListFileReader reader;
-    const ListResult r = reader.openBytes(file, "bad.dm_iqd");
-    QCOMPARE(r.ok, message.isEmpty());
-    QCOMPARE(r.message, message);
-}
-
-void TstDataListFile::truncatedDataIsRefusedAndListKept()
-{
-    QRandomGenerator rng(5);
-    const QByteArray bits = randomBits(rng, 1001);
-    const QString file = path("cut.dm_iqd");
-    QVERIFY(DataListFiles::writeBinary(file, bits.constData(), bits.size(), DataListHeader("c", stamp, 0)));
-    QByteArray contents = readAll(file);
-
-    // Without the final "}" the data is complete and still accepted.
-    QVERIFY(writeFile(file, contents.left(contents.size() - 1)));
-    DataList list;
-    QVERIFY(list.applyDataListFile(file, false));
-    QCOMPARE(list.bits(), bits);
-
-    // One data byte short: refused, and neither a replacing nor an appending import touches the
-    // list; nor does a missing file or a folder.
-    QVERIFY(writeFile(file, contents.left(contents.size() - 2)));
-    for (bool append : {false, true}) {
-        const ListResult r = list.applyDataListFile(file, append);
-        QCOMPARE(r.message,
-                 QStringLiteral(
-                     "Amount of data bits in data list file 'cut.dm_iqd' is outside the specified range!"));
-        QCOMPARE(list.bits(), bits);
-    }
-    QCOMPARE(list.applyDataListFile(path("nothere.dm_iqd"), false).message,
-             QStringLiteral("Unable to open data list file 'nothere.dm_iqd'!"));
-    QVERIFY(!list.applyDataListFile(m_dir.path(), false).ok);
-    QCOMPARE(list.bits(), bits);
-}
-
-void TstDataListFile::tagLookup()
-{
-    const QString header("{TYPE:GKR-DL}{COMMENT:}{DATE:d;t}{DATA LIST-12");
-    bool found = false;
-    QCOMPARE(DataListFiles::tagContent(header, "TYPE", &found), QStringLiteral("GKR-DL"));
-    QVERIFY(found);
-    QCOMPARE(DataListFiles::tagContent(header, "COMMENT", &found), QString());
-    QVERIFY(found);
-    QCOMPARE(DataListFiles::tagContent(header, "DATA LIST", &found), QStringLiteral("12"));
-    QCOMPARE(DataListFiles::tagContent(header, "COPYRIGHT", &found), QString());
-    QVERIFY(!found);
-    // Case-sensitive, and found anywhere, a comment included.
-    QCOMPARE(DataListFiles::tagContent(header, "type", &found), QString());
-    QVERIFY(!found);
-    QCOMPARE(DataListFiles::tagContent("{COMMENT:TYPE:X}{TYPE:Y}", "TYPE"), QStringLiteral("X"));
-    QCOMPARE(DataListFiles::tagContent("{COMMENT:TYPE:X}{TYPE:Y}", "TYPE", nullptr, true),
-             QStringLiteral("Y"));
-    QCOMPARE(DataListFiles::tagContent("{TYPE", "TYPE", &found), QString());
-    QVERIFY(found);
-}
 
 QTEST_GUILESS_MAIN(TstDataListFile)
 #include "tst_datalistfile.moc"

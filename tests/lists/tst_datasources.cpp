@@ -37,303 +37,287 @@ class TstDataSources : public QObject
 private slots:
     void init() { QVERIFY(m_dir.isValid()); }
 
-    void modulationTable();
-    void symbolsForBits();
-    void automaticComments();
+    void modulationTable()
+    {
+        const ModTypeTable table = ModTypes::table();
+        QCOMPARE(table.size(), 26);
+        const QStringList keys = table.keys();
+        QCOMPARE(keys.mid(0, 3), (QStringList{"1024QAM", "128QAM", "16QAM"}));
+        QCOMPARE(keys.last(), QStringLiteral("USER"));
+        QCOMPARE(keys.at(1), ModTypes::defaultName());
+        QVERIFY(table.contains(QStringLiteral("QPSK 45\u00b0 Off.")));
+        for (auto it = table.cbegin(); it != table.cend(); ++it) {
+            QCOMPARE(it->maxBits, QStringLiteral("250000000"));
+            QCOMPARE(it->maxSymbols.toLongLong(), 250000000LL / it->bitsPerSymbol);
+        }
+        QCOMPARE(table.value("128QAM").maxSymbols, QStringLiteral("35714285"));
+        QCOMPARE(table.value("4096QAM").bitsPerSymbol, 12);
+        QCOMPARE(table.value("Pi/8 D8PSK").maxSymbols, QStringLiteral("83333333"));
+        QVERIFY(ModTypes::isUserDefined("USER"));
+        QVERIFY(!ModTypes::isUserDefined("QPSK"));
+    }
 
-    void patternFilter();
-    void patternFillRepeatsThePattern_data();
-    void patternFillRepeatsThePattern();
+    void symbolsForBits()
+    {
+        QCOMPARE(ModTypes::symbolsForBits(10, 4), qint64(3)); // 16QAM: 10 bits need 3 symbols
+        QCOMPARE(ModTypes::symbolsForBits(12, 4), qint64(3));
+        QCOMPARE(ModTypes::symbolsForBits(250000000, 7), qint64(35714286));
+        QCOMPARE(ModTypes::symbolsForBits(5, 0), qint64(0));
+    }
 
-    void decoders_data();
-    void decoders();
-    void oversizedFilesAreRefusedEarly();
+    // The comments of the other sources are checked through listforge-cli (tst_listforgecli) and
+    // the dialog (tst_dlglstmanage).
+    void automaticComments()
+    {
+        using DataSources::automaticComment;
+        QCOMPARE(automaticComment("Binary-file Hex", "ASK", 8, 8, ""),
+                 QStringLiteral("ASK, 8 symbols, 8 bits"));
+        QCOMPARE(automaticComment("Sequence", "ASK", 10, 10, "1100..."),
+                 QStringLiteral("ASK, 10 symbols, 10 bits, Sequence: 1100..."));
+        // Placeholders in user text are not substituted again.
+        QCOMPARE(automaticComment("Pattern", "%1", 1, 2, "%2"),
+                 QStringLiteral("%1, 1 symbols, 2 bits, Pattern: %2"));
+    }
 
-    void applyPrbsReplacesOrAppends();
-    void applyPatternAndSequence();
-    void emptyPatternAddsNothing();
-    void refusedAppendLeavesListUnchanged();
-    void dataFileImport();
-    void cellEdits();
+    void patternFilter()
+    {
+        QCOMPARE(DataSources::filterPattern("10x1 0"), QStringLiteral("1010"));
+        QCOMPARE(DataSources::filterPattern("abc \u00b9"), QString());
+    }
+
+    void patternFillRepeatsThePattern_data()
+    {
+        QTest::addColumn<QByteArray>("pattern");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<bool>("withProgress");
+        for (const QByteArray &pattern :
+             {QByteArray("1"), QByteArray("10"), QByteArray("1100101"), QByteArray(20001, '1') + "0"}) {
+            for (int count : {1, 5, 9999, 10000, 10001, 65537, 250001}) {
+                QTest::addRow("len %d, %d bits", int(pattern.size()), count) << pattern << count << false;
+                QTest::addRow("len %d, %d bits, progress", int(pattern.size()), count)
+                    << pattern << count << true;
+            }
+        }
+    }
+
+    void patternFillRepeatsThePattern()
+    {
+        QFETCH(QByteArray, pattern);
+        QFETCH(int, count);
+        QFETCH(bool, withProgress);
+        QByteArray out(count + 1, '#');
+        qint64 last = 0;
+        ProgressFn progress;
+        if (withProgress) {
+            progress = [&last](qint64 done) {
+                QVERIFY(done >= last);
+                QVERIFY(done - last <= ProgressStepBits);
+                last = done;
+            };
+        }
+        DataSources::fillPattern(out.data(), count, pattern, progress);
+        QCOMPARE(out.left(count), repeated(pattern, count));
+        QCOMPARE(out.at(count), '#'); // nothing written past the end
+        if (withProgress)
+            QCOMPARE(last, qint64(count));
+    }
+
+    void decoders_data()
+    {
+        QTest::addColumn<int>("format");
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<QByteArray>("bits");
+        const int hex = int(DataFileFormat::AsciiHex), bin = int(DataFileFormat::Binary),
+                  ascii = int(DataFileFormat::AsciiBits);
+        // U+0130 is 0x30 0x01 in UTF-16LE: read byte-wise it would turn into a stray "0".
+        const QByteArray utf16 =
+            QByteArray("\xff\xfe", 2) +
+            QTextCodec::codecForName("UTF-16LE")->fromUnicode(QStringLiteral("10\u0130 F"));
+        QTest::newRow("hex") << hex << QByteArray("0F a") << QByteArray("000011111010");
+        QTest::newRow("hex, x and g skipped") << hex << QByteArray("0x1g9\n") << QByteArray("000000011001");
+        QTest::newRow("binary") << bin << QByteArray("\x80\x01", 2) << QByteArray("1000000000000001");
+        QTest::newRow("binary zero") << bin << QByteArray(1, '\0') << QByteArray("00000000");
+        QTest::newRow("bits among others") << ascii
+                                           << QByteArray("1 0\r\n2x1\xc3\xa9"
+                                                         "0")
+                                           << QByteArray("1010");
+        QTest::newRow("utf-16 bits") << ascii << utf16 << QByteArray("10");
+        QTest::newRow("utf-16 hex") << hex << utf16 << QByteArray("000100001111");
+        QTest::newRow("empty bits") << ascii << QByteArray() << QByteArray("refused");
+        QTest::newRow("bitless hex") << hex << QByteArray("xyz") << QByteArray("refused");
+        QTest::newRow("empty binary") << bin << QByteArray() << QByteArray("refused");
+    }
+
+    void decoders()
+    {
+        QFETCH(int, format);
+        QFETCH(QByteArray, input);
+        ListResult r;
+        QTEST(decoded(DataFileFormat(format), input, &r), "bits");
+        if (!r.ok) {
+            QCOMPARE(
+                r.message,
+                QStringLiteral("Amount of data bits in data file 'in.txt' is outside the specified range!"));
+            QCOMPARE(r.traceMessage,
+                     QStringLiteral(
+                         "Amount of data bits in the data file 'in.txt' is outside the specified range!"));
+        }
+    }
+
+    void oversizedFilesAreRefusedEarly()
+    {
+        // A binary file beyond 31,250,000 bytes is refused from its size; it is sparse, so this
+        // costs no disk space, and it is never read.
+        const QString big = path("big.bin");
+        {
+            QFile f(big);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            QVERIFY(f.resize(31250001));
+        }
+        QByteArray bits;
+        ListResult r = DataFileDecoders::decodeFile(DataFileFormat::Binary, big, bits);
+        QCOMPARE(
+            r.message,
+            QStringLiteral("Amount of data bits in data file 'big.bin' is outside the specified range!"));
+        QVERIFY(bits.isEmpty());
+
+        // Exactly at the limit is accepted.
+        {
+            QFile f(big);
+            QVERIFY(f.open(QIODevice::ReadWrite));
+            QVERIFY(f.resize(31250000));
+        }
+        r = DataFileDecoders::decodeFile(DataFileFormat::Binary, big, bits);
+        QVERIFY2(r.ok, qPrintable(r.message));
+        QCOMPARE(bits.size(), 250000000);
+        QCOMPARE(r.newBits, qint64(250000000));
+        bits = QByteArray();
+
+        // Hex text with one digit too many: the decode stops at the limit.
+        QByteArray hex(62500001, 'f');
+        r = DataFileDecoders::decodeBytes(DataFileFormat::AsciiHex, hex, "big.txt", bits);
+        QCOMPARE(
+            r.message,
+            QStringLiteral("Amount of data bits in data file 'big.txt' is outside the specified range!"));
+        QVERIFY(bits.isEmpty());
+    }
+
+    void applyPrbsReplacesOrAppends()
+    {
+        DataList list;
+        ListResult r = list.applyPrbs(9, 1022, false);
+        QVERIFY(r.ok);
+        QCOMPARE(r.newBits, qint64(1022));
+        QCOMPARE(list.bits().left(511), list.bits().mid(511));
+
+        QVERIFY(list.applyPrbs(11, 100, true));
+        QCOMPARE(list.size(), qint64(1122));
+        QByteArray prbs11;
+        ClsPrbsGenerator().generate(prbs11, 11, 100);
+        QCOMPARE(list.bits().mid(1022), prbs11);
+
+        QVERIFY(list.applyPrbs(15, 30, false));
+        QCOMPARE(list.bits(), QByteArray("000000000000000111111111111110"));
+
+        QCOMPARE(list.applyPrbs(10, 30, false).message,
+                 QStringLiteral("Total amount (current + new) of data bits is outside the specified range!"));
+        QCOMPARE(list.size(), qint64(30));
+    }
+
+    void applyPatternAndSequence()
+    {
+        DataList list;
+        QVERIFY(list.applyPattern("1, 0, x, 1, ,0", 10, false));
+        QCOMPARE(list.bits(), QByteArray("1010101010"));
+        QVERIFY(list.applySequence("111000...", 8, true));
+        QCOMPARE(list.bits(), QByteArray("1010101010"
+                                         "11100011"));
+        QVERIFY(list.applySequence("0...", 3, false));
+        QCOMPARE(list.bits(), QByteArray("000"));
+    }
+
+    void emptyPatternAddsNothing()
+    {
+        DataList list;
+        QVERIFY(list.applyPattern("01", 4, false));
+        const ListResult r = list.applyPattern("xyz", 10, true);
+        QVERIFY(r.ok);
+        QCOMPARE(r.newBits, qint64(0));
+        QCOMPARE(list.bits(), QByteArray("0101"));
+        // The range check comes first, even for an empty pattern.
+        QVERIFY(!list.applyPattern("xyz", 0, false).ok);
+    }
+
+    void refusedAppendLeavesListUnchanged()
+    {
+        DataList list;
+        QVERIFY(list.applyPattern("1", 249999990, false));
+        const QByteArray *before = &list.bits();
+        const char *data = list.constData();
+        QVERIFY(!list.applyPrbs(9, 11, true).ok);
+        QVERIFY(!list.applyPattern("0", 11, true).ok);
+        QVERIFY(writeFile(path("eleven.txt"), "01010101010"));
+        const ListResult r = list.applyDataFile(DataFileFormat::AsciiBits, path("eleven.txt"), true);
+        QCOMPARE(r.message,
+                 QStringLiteral("Total amount (current + new) of data bits is outside the specified range!"));
+        QCOMPARE(r.newBits, qint64(11));
+        QCOMPARE(list.size(), qint64(249999990));
+        QCOMPARE(list.constData(), data);
+        QCOMPARE(&list.bits(), before);
+        QVERIFY(list.applyPattern("0", 10, true));
+        QCOMPARE(list.size(), qint64(250000000));
+        QCOMPARE(list.mid(249999985, 100), QByteArray("11111") + QByteArray(10, '0'));
+
+        // A full list refuses every further source; a replace within the limit is taken.
+        QVERIFY(!list.applyPrbs(9, 1, true).ok);
+        QVERIFY(!list.applySequence("1...", 1, true).ok);
+        QVERIFY(!list.applyPrbs(9, 250000001, false).ok);
+        QCOMPARE(list.size(), qint64(250000000));
+        QVERIFY(list.applyPrbs(9, 511, false));
+        QCOMPARE(list.size(), qint64(511));
+    }
+
+    void dataFileImport()
+    {
+        DataList list;
+        QVERIFY(writeFile(path("hex.txt"), "0F a"));
+        ListResult r = list.applyDataFile(DataFileFormat::AsciiHex, path("hex.txt"), false);
+        QVERIFY(r.ok);
+        QCOMPARE(r.newBits, qint64(12));
+        QVERIFY(writeFile(path("bin.bin"), QByteArray("\x80\x01", 2)));
+        QVERIFY(list.applyDataFile(DataFileFormat::Binary, path("bin.bin"), true));
+        QCOMPARE(list.bits(), QByteArray("000011111010"
+                                         "1000000000000001"));
+
+        // Empty and missing files: the decoders' rows and tst_listforgecli's refusals check the texts.
+        QVERIFY(writeFile(path("empty.txt"), ""));
+        QVERIFY(!list.applyDataFile(DataFileFormat::AsciiBits, path("empty.txt"), true).ok);
+        QVERIFY(!list.applyDataFile(DataFileFormat::AsciiBits, path("absent.txt"), false).ok);
+        QVERIFY(!list.applyDataFile(DataFileFormat::AsciiBits, m_dir.path(), false).ok);
+        QCOMPARE(list.size(), qint64(28));
+    }
+
+    void cellEdits()
+    {
+        DataList list;
+        QVERIFY(list.applyPattern("0", 8, false));
+        QVERIFY(list.replaceBits(4, "0110"));
+        QCOMPARE(list.bits(), QByteArray("00000110"));
+        QVERIFY(!list.replaceBits(4, "01x1"));
+        QVERIFY(!list.replaceBits(6, "111"));
+        QVERIFY(!list.replaceBits(-1, "1"));
+        QVERIFY(!list.replaceBits(0, ""));
+        QCOMPARE(list.bits(), QByteArray("00000110"));
+        QCOMPARE(list.mid(6, 10), QByteArray("10"));
+        QCOMPARE(list.mid(8, 1), QByteArray());
+        list.clear();
+        QVERIFY(list.isEmpty());
+    }
 
 private:
     QString path(const QString &name) const { return m_dir.filePath(name); }
     QTemporaryDir m_dir;
 };
-
-void TstDataSources::modulationTable()
-{
-    const ModTypeTable table = ModTypes::table();
-    QCOMPARE(table.size(), 26);
-    const QStringList keys = table.keys();
-    QCOMPARE(keys.mid(0, 3), (QStringList{"1024QAM", "128QAM", "16QAM"}));
-    QCOMPARE(keys.last(), QStringLiteral("USER"));
-    QCOMPARE(keys.at(1), ModTypes::defaultName());
-    QVERIFY(table.contains(QStringLiteral("QPSK 45\u00b0 Off.")));
-    for (auto it = table.cbegin(); it != table.cend(); ++it) {
-        QCOMPARE(it->maxBits, QStringLiteral("250000000"));
-        QCOMPARE(it->maxSymbols.toLongLong(), 250000000LL / it->bitsPerSymbol);
-    }
-    QCOMPARE(table.value("128QAM").maxSymbols, QStringLiteral("35714285"));
-    QCOMPARE(table.value("4096QAM").bitsPerSymbol, 12);
-    QCOMPARE(table.value("Pi/8 D8PSK").maxSymbols, QStringLiteral("83333333"));
-    QVERIFY(ModTypes::isUserDefined("USER"));
-    QVERIFY(!ModTypes::isUserDefined("QPSK"));
-}
-
-void TstDataSources::symbolsForBits()
-{
-    QCOMPARE(ModTypes::symbolsForBits(10, 4), qint64(3)); // 16QAM: 10 bits need 3 symbols
-    QCOMPARE(ModTypes::symbolsForBits(12, 4), qint64(3));
-    QCOMPARE(ModTypes::symbolsForBits(250000000, 7), qint64(35714286));
-    QCOMPARE(ModTypes::symbolsForBits(5, 0), qint64(0));
-}
-
-// The comments of the other sources are checked through listforge-cli (tst_listforgecli) and
-// the dialog (tst_dlglstmanage).
-void TstDataSources::automaticComments()
-{
-    using DataSources::automaticComment;
-    QCOMPARE(automaticComment("Binary-file Hex", "ASK", 8, 8, ""), QStringLiteral("ASK, 8 symbols, 8 bits"));
-    QCOMPARE(automaticComment("Sequence", "ASK", 10, 10, "1100..."),
-             QStringLiteral("ASK, 10 symbols, 10 bits, Sequence: 1100..."));
-    // Placeholders in user text are not substituted again.
-    QCOMPARE(automaticComment("Pattern", "%1", 1, 2, "%2"),
-             QStringLiteral("%1, 1 symbols, 2 bits, Pattern: %2"));
-}
-
-void TstDataSources::patternFilter()
-{
-    QCOMPARE(DataSources::filterPattern("10x1 0"), QStringLiteral("1010"));
-    QCOMPARE(DataSources::filterPattern("abc \u00b9"), QString());
-}
-
-void TstDataSources::patternFillRepeatsThePattern_data()
-{
-    QTest::addColumn<QByteArray>("pattern");
-    QTest::addColumn<int>("count");
-    QTest::addColumn<bool>("withProgress");
-    for (const QByteArray &pattern :
-         {QByteArray("1"), QByteArray("10"), QByteArray("1100101"), QByteArray(20001, '1') + "0"}) {
-        for (int count : {1, 5, 9999, 10000, 10001, 65537, 250001}) {
-            QTest::addRow("len %d, %d bits", int(pattern.size()), count) << pattern << count << false;
-            QTest::addRow("len %d, %d bits, progress", int(pattern.size()), count)
-                << pattern << count << true;
-        }
-    }
-}
-
-void TstDataSources::patternFillRepeatsThePattern()
-{
-    QFETCH(QByteArray, pattern);
-    QFETCH(int, count);
-    QFETCH(bool, withProgress);
-    QByteArray out(count + 1, '#');
-    qint64 last = 0;
-    ProgressFn progress;
-    if (withProgress) {
-        progress = [&last](qint64 done) {
-            QVERIFY(done >= last);
-            QVERIFY(done - last <= ProgressStepBits);
-            last = done;
-        };
-    }
-    DataSources::fillPattern(out.data(), count, pattern, progress);
-    QCOMPARE(out.left(count), repeated(pattern, count));
-    QCOMPARE(out.at(count), '#'); // nothing written past the end
-    if (withProgress)
-        QCOMPARE(last, qint64(count));
-}
-
-void TstDataSources::decoders_data()
-{
-    QTest::addColumn<int>("format");
-    QTest::addColumn<QByteArray>("input");
-    QTest::addColumn<QByteArray>("bits");
-    const int hex = int(DataFileFormat::AsciiHex), bin = int(DataFileFormat::Binary),
-              ascii = int(DataFileFormat::AsciiBits);
-    // U+0130 is 0x30 0x01 in UTF-16LE: read byte-wise it would turn into a stray "0".
-    const QByteArray utf16 = QByteArray("\xff\xfe", 2) +
-                             QTextCodec::codecForName("UTF-16LE")->fromUnicode(QStringLiteral("10\u0130 F"));
-    QTest::newRow("hex") << hex << QByteArray("0F a") << QByteArray("000011111010");
-    QTest::newRow("hex, x and g skipped") << hex << QByteArray("0x1g9\n") << QByteArray("000000011001");
-    QTest::newRow("binary") << bin << QByteArray("\x80\x01", 2) << QByteArray("1000000000000001");
-    QTest::newRow("binary zero") << bin << QByteArray(1, '\0') << QByteArray("00000000");
-    QTest::newRow("bits among others") << ascii
-                                       << QByteArray("1 0\r\n2x1\xc3\xa9"
-                                                     "0")
-                                       << QByteArray("1010");
-    QTest::newRow("utf-16 bits") << ascii << utf16 << QByteArray("10");
-    QTest::newRow("utf-16 hex") << hex << utf16 << QByteArray("000100001111");
-    QTest::newRow("empty bits") << ascii << QByteArray() << QByteArray("refused");
-    QTest::newRow("bitless hex") << hex << QByteArray("xyz") << QByteArray("refused");
-    QTest::newRow("empty binary") << bin << QByteArray() << QByteArray("refused");
-}
-
-void TstDataSources::decoders()
-{
-    QFETCH(int, format);
-    QFETCH(QByteArray, input);
-    ListResult r;
-    QTEST(decoded(DataFileFormat(format), input, &r), "bits");
-    if (!r.ok) {
-        QCOMPARE(r.message,
-                 QStringLiteral("Amount of data bits in data file 'in.txt' is outside the specified range!"));
-        QCOMPARE(
-            r.traceMessage,
-            QStringLiteral("Amount of data bits in the data file 'in.txt' is outside the specified range!"));
-    }
-}
-
-void TstDataSources::oversizedFilesAreRefusedEarly()
-{
-    // A binary file beyond 31,250,000 bytes is refused from its size; it is sparse, so this
-    // costs no disk space, and it is never read.
-    const QString big = path("big.bin");
-    {
-        QFile f(big);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        QVERIFY(f.resize(31250001));
-    }
-    QByteArray bits;
-    ListResult r = DataFileDecoders::decodeFile(DataFileFormat::Binary, big, bits);
-    QCOMPARE(r.message,
-             QStringLiteral("Amount of data bits in data file 'big.bin' is outside the specified range!"));
-    QVERIFY(bits.isEmpty());
-
-    // Exactly at the limit is accepted.
-    {
-        QFile f(big);
-        QVERIFY(f.open(QIODevice::ReadWrite));
-        QVERIFY(f.resize(31250000));
-    }
-    r = DataFileDecoders::decodeFile(DataFileFormat::Binary, big, bits);
-    QVERIFY2(r.ok, qPrintable(r.message));
-    QCOMPARE(bits.size(), 250000000);
-    QCOMPARE(r.newBits, qint64(250000000));
-    bits = QByteArray();
-
-    // Hex text with one digit too many: the decode stops at the limit.
-    QByteArray hex(62500001, 'f');
-    r = DataFileDecoders::decodeBytes(DataFileFormat::AsciiHex, hex, "big.txt", bits);
-    QCOMPARE(r.message,
-             QStringLiteral("Amount of data bits in data file 'big.txt' is outside the specified range!"));
-    QVERIFY(bits.isEmpty());
-}
-
-void TstDataSources::applyPrbsReplacesOrAppends()
-{
-    DataList list;
-    ListResult r = list.applyPrbs(9, 1022, false);
-    QVERIFY(r.ok);
-    QCOMPARE(r.newBits, qint64(1022));
-    QCOMPARE(list.bits().left(511), list.bits().mid(511));
-
-    QVERIFY(list.applyPrbs(11, 100, true));
-    QCOMPARE(list.size(), qint64(1122));
-    QByteArray prbs11;
-    ClsPrbsGenerator().generate(prbs11, 11, 100);
-    QCOMPARE(list.bits().mid(1022), prbs11);
-
-    QVERIFY(list.applyPrbs(15, 30, false));
-    QCOMPARE(list.bits(), QByteArray("000000000000000111111111111110"));
-
-    QCOMPARE(list.applyPrbs(10, 30, false).message,
-             QStringLiteral("Total amount (current + new) of data bits is outside the specified range!"));
-    QCOMPARE(list.size(), qint64(30));
-}
-
-void TstDataSources::applyPatternAndSequence()
-{
-    DataList list;
-    QVERIFY(list.applyPattern("1, 0, x, 1, ,0", 10, false));
-    QCOMPARE(list.bits(), QByteArray("1010101010"));
-    QVERIFY(list.applySequence("111000...", 8, true));
-    QCOMPARE(list.bits(), QByteArray("1010101010"
-                                     "11100011"));
-    QVERIFY(list.applySequence("0...", 3, false));
-    QCOMPARE(list.bits(), QByteArray("000"));
-}
-
-void TstDataSources::emptyPatternAddsNothing()
-{
-    DataList list;
-    QVERIFY(list.applyPattern("01", 4, false));
-    const ListResult r = list.applyPattern("xyz", 10, true);
-    QVERIFY(r.ok);
-    QCOMPARE(r.newBits, qint64(0));
-    QCOMPARE(list.bits(), QByteArray("0101"));
-    // The range check comes first, even for an empty pattern.
-    QVERIFY(!list.applyPattern("xyz", 0, false).ok);
-}
-
-void TstDataSources::refusedAppendLeavesListUnchanged()
-{
-    DataList list;
-    QVERIFY(list.applyPattern("1", 249999990, false));
-    const QByteArray *before = &list.bits();
-    const char *data = list.constData();
-    QVERIFY(!list.applyPrbs(9, 11, true).ok);
-    QVERIFY(!list.applyPattern("0", 11, true).ok);
-    QVERIFY(writeFile(path("eleven.txt"), "01010101010"));
-    const ListResult r = list.applyDataFile(DataFileFormat::AsciiBits, path("eleven.txt"), true);
-    QCOMPARE(r.message,
-             QStringLiteral("Total amount (current + new) of data bits is outside the specified range!"));
-    QCOMPARE(r.newBits, qint64(11));
-    QCOMPARE(list.size(), qint64(249999990));
-    QCOMPARE(list.constData(), data);
-    QCOMPARE(&list.bits(), before);
-    QVERIFY(list.applyPattern("0", 10, true));
-    QCOMPARE(list.size(), qint64(250000000));
-    QCOMPARE(list.mid(249999985, 100), QByteArray("11111") + QByteArray(10, '0'));
-
-    // A full list refuses every further source; a replace within the limit is taken.
-    QVERIFY(!list.applyPrbs(9, 1, true).ok);
-    QVERIFY(!list.applySequence("1...", 1, true).ok);
-    QVERIFY(!list.applyPrbs(9, 250000001, false).ok);
-    QCOMPARE(list.size(), qint64(250000000));
-    QVERIFY(list.applyPrbs(9, 511, false));
-    QCOMPARE(list.size(), qint64(511));
-}
-
-void TstDataSources::dataFileImport()
-{
-    DataList list;
-    QVERIFY(writeFile(path("hex.txt"), "0F a"));
-    ListResult r = list.applyDataFile(DataFileFormat::AsciiHex, path("hex.txt"), false);
-    QVERIFY(r.ok);
-    QCOMPARE(r.newBits, qint64(12));
-    QVERIFY(writeFile(path("bin.bin"), QByteArray("\x80\x01", 2)));
-    QVERIFY(list.applyDataFile(DataFileFormat::Binary, path("bin.bin"), true));
-    QCOMPARE(list.bits(), QByteArray("000011111010"
-                                     "1000000000000001"));
-
-    QVERIFY(writeFile(path("empty.txt"), ""));
-    r = list.applyDataFile(DataFileFormat::AsciiBits, path("empty.txt"), true);
-    QCOMPARE(r.message,
-             QStringLiteral("Amount of data bits in data file 'empty.txt' is outside the specified range!"));
-    r = list.applyDataFile(DataFileFormat::AsciiBits, path("absent.txt"), false);
-    QCOMPARE(r.message, QStringLiteral("Unable to open data file 'absent.txt'!"));
-    QVERIFY(!list.applyDataFile(DataFileFormat::AsciiBits, m_dir.path(), false).ok);
-    QCOMPARE(list.size(), qint64(28));
-}
-
-void TstDataSources::cellEdits()
-{
-    DataList list;
-    QVERIFY(list.applyPattern("0", 8, false));
-    QVERIFY(list.replaceBits(4, "0110"));
-    QCOMPARE(list.bits(), QByteArray("00000110"));
-    QVERIFY(!list.replaceBits(4, "01x1"));
-    QVERIFY(!list.replaceBits(6, "111"));
-    QVERIFY(!list.replaceBits(-1, "1"));
-    QVERIFY(!list.replaceBits(0, ""));
-    QCOMPARE(list.bits(), QByteArray("00000110"));
-    QCOMPARE(list.mid(6, 10), QByteArray("10"));
-    QCOMPARE(list.mid(8, 1), QByteArray());
-    list.clear();
-    QVERIFY(list.isEmpty());
-}
 
 QTEST_GUILESS_MAIN(TstDataSources)
 #include "tst_datasources.moc"

@@ -56,151 +56,122 @@ class TstPrbsGenerator : public QObject
 {
     Q_OBJECT
 private slots:
-    void firstBits_data();
-    void firstBits();
-    void seedRunOfOnes();
-    void fastMatchesBitSerial_data();
-    void fastMatchesBitSerial();
-    void fullPeriodVisitsEveryState_data();
-    void fullPeriodVisitsEveryState();
-    void recurrenceHoldsOverLongRuns_data();
-    void recurrenceHoldsOverLongRuns();
-    void progressIsCalledAtEveryStep();
-    void invalidArgumentsWriteNothing();
-};
-
-void TstPrbsGenerator::firstBits_data()
-{
-    QTest::addColumn<int>("order");
-    QTest::addColumn<QByteArray>("expected");
-    QTest::newRow("PRBS9") << 9 << QByteArray("11111111100000111101111100010111");
-    QTest::newRow("PRBS11") << 11 << QByteArray("11111111111000000000110000000111");
-    QTest::newRow("PRBS15 inverted") << 15 << QByteArray("00000000000000011111111111111011");
-    QTest::newRow("PRBS16") << 16 << QByteArray("11111111111111110000000000011011");
-}
-
-void TstPrbsGenerator::firstBits()
-{
-    QFETCH(int, order);
-    QFETCH(QByteArray, expected);
-    QCOMPARE(generateFast(order, 32), expected);
-    QCOMPARE(generateSerial(order, 32), expected);
-    // A count below one word and an odd count go through the partial-word path.
-    QCOMPARE(generateFast(order, 7), expected.left(7));
-}
-
-void TstPrbsGenerator::seedRunOfOnes()
-{
-    // The all-ones seed comes out first: `order` ones, or zeros where the output is inverted,
-    // followed by the opposite value.
-    for (const Expected &e : expectedTable()) {
-        const QByteArray bits = generateFast(e.order, e.order + 1);
-        const char seedChar = e.inverted ? '0' : '1';
-        QCOMPARE(bits.left(e.order), QByteArray(e.order, seedChar));
-        QVERIFY2(bits.at(e.order) != seedChar, qPrintable(QString::number(e.order)));
+    void firstBits_data()
+    {
+        QTest::addColumn<int>("order");
+        QTest::addColumn<QByteArray>("expected");
+        QTest::newRow("PRBS9") << 9 << QByteArray("11111111100000111101111100010111");
+        QTest::newRow("PRBS11") << 11 << QByteArray("11111111111000000000110000000111");
+        QTest::newRow("PRBS15 inverted") << 15 << QByteArray("00000000000000011111111111111011");
+        QTest::newRow("PRBS16") << 16 << QByteArray("11111111111111110000000000011011");
     }
-}
 
-void TstPrbsGenerator::fastMatchesBitSerial_data()
-{
-    QTest::addColumn<int>("order");
-    QTest::addColumn<qint64>("count");
-    QTest::addColumn<bool>("withProgress");
-    for (const Expected &e : expectedTable()) {
-        for (qint64 count : {qint64(1), qint64(63), qint64(64), qint64(65), qint64(191), qint64(193),
-                             qint64(10000), qint64(123457)}) {
-            QTest::addRow("PRBS%d/%lld", e.order, count) << e.order << count << false;
-            QTest::addRow("PRBS%d/%lld/progress", e.order, count) << e.order << count << true;
+    void firstBits()
+    {
+        QFETCH(int, order);
+        QFETCH(QByteArray, expected);
+        QCOMPARE(generateFast(order, 32), expected);
+        QCOMPARE(generateSerial(order, 32), expected);
+        // A count below one word and an odd count go through the partial-word path.
+        QCOMPARE(generateFast(order, 7), expected.left(7));
+    }
+
+    void fastMatchesBitSerial_data()
+    {
+        QTest::addColumn<int>("order");
+        QTest::addColumn<qint64>("count");
+        QTest::addColumn<bool>("withProgress");
+        for (const Expected &e : expectedTable()) {
+            for (qint64 count : {qint64(1), qint64(63), qint64(64), qint64(65), qint64(191), qint64(193),
+                                 qint64(10000), qint64(123457)}) {
+                QTest::addRow("PRBS%d/%lld", e.order, count) << e.order << count << false;
+                QTest::addRow("PRBS%d/%lld/progress", e.order, count) << e.order << count << true;
+            }
         }
     }
-}
 
-void TstPrbsGenerator::fastMatchesBitSerial()
-{
-    QFETCH(int, order);
-    QFETCH(qint64, count);
-    QFETCH(bool, withProgress);
-    // With progress the output is produced in 10,000-bit pieces that split words; without it in
-    // one run. Both must give the register's sequence exactly.
-    ProgressFn progress;
-    if (withProgress)
-        progress = [](qint64) {};
-    QCOMPARE(generateFast(order, count, progress), generateSerial(order, count));
-}
-
-void TstPrbsGenerator::fullPeriodVisitsEveryState_data()
-{
-    QTest::addColumn<int>("index");
-    for (int i = 0; i < expectedTable().size(); ++i)
-        QTest::addRow("PRBS%d", expectedTable().at(i).order) << i;
-}
-
-void TstPrbsGenerator::fullPeriodVisitsEveryState()
-{
-    // A maximal-length register passes through each of the 2^n - 1 non-zero states exactly once
-    // per period; the n-bit windows of the output are those states. So the sequence repeats
-    // after 2^n - 1 bits and no earlier.
-    QFETCH(int, index);
-    const Expected &e = expectedTable().at(index);
-    const qint64 period = (qint64(1) << e.order) - 1;
-    const QByteArray bits = registerBits(e, generateFast(e.order, period + e.order + 64));
-    QCOMPARE(bits.size(), int(period + e.order + 64));
-
-    std::vector<bool> seen(size_t(1) << e.order, false);
-    const quint32 mask = (quint32(1) << e.order) - 1;
-    quint32 window = 0;
-    for (int i = 0; i < e.order - 1; ++i)
-        window = (window << 1) | quint32(bits.at(i) - '0');
-    for (qint64 k = 0; k < period; ++k) {
-        window = ((window << 1) | quint32(bits.at(int(k + e.order - 1)) - '0')) & mask;
-        QVERIFY2(window != 0, "all-zero state reached");
-        QVERIFY2(!seen[window], qPrintable(QStringLiteral("state repeats at %1").arg(k)));
-        seen[window] = true;
+    void fastMatchesBitSerial()
+    {
+        QFETCH(int, order);
+        QFETCH(qint64, count);
+        QFETCH(bool, withProgress);
+        // With progress the output is produced in 10,000-bit pieces that split words; without it in
+        // one run. Both must give the register's sequence exactly.
+        ProgressFn progress;
+        if (withProgress)
+            progress = [](qint64) {};
+        QCOMPARE(generateFast(order, count, progress), generateSerial(order, count));
     }
-    // ... and after exactly one period it starts over.
-    QCOMPARE(bits.mid(int(period)), bits.left(e.order + 64));
-}
 
-void TstPrbsGenerator::recurrenceHoldsOverLongRuns_data()
-{
-    fullPeriodVisitsEveryState_data();
-}
-
-void TstPrbsGenerator::recurrenceHoldsOverLongRuns()
-{
-    // s[k + n] = XOR over the taps of s[k + t], far past the start-up words of the fast path.
-    QFETCH(int, index);
-    const Expected &e = expectedTable().at(index);
-    const int count = 3000000;
-    const QByteArray bits = registerBits(e, generateFast(e.order, count, [](qint64) {}));
-    for (int k = 0; k + e.order < count; ++k) {
-        int feedback = 0;
-        for (int t : e.taps)
-            feedback ^= bits.at(k + t) - '0';
-        if (bits.at(k + e.order) - '0' != feedback)
-            QFAIL(qPrintable(QStringLiteral("recurrence broken at bit %1").arg(k + e.order)));
+    void eachOrder_data()
+    {
+        QTest::addColumn<int>("index");
+        for (int i = 0; i < expectedTable().size(); ++i)
+            QTest::addRow("PRBS%d", expectedTable().at(i).order) << i;
     }
-}
 
-void TstPrbsGenerator::progressIsCalledAtEveryStep()
-{
-    QList<qint64> calls;
-    const QByteArray bits = generateFast(23, 35001, [&calls](qint64 done) { calls.append(done); });
-    QCOMPARE(bits.size(), 35001);
-    QCOMPARE(calls, (QList<qint64>{10000, 20000, 30000, 35001}));
-}
+    void eachOrder()
+    {
+        QFETCH(int, index);
+        const Expected &e = expectedTable().at(index);
+        // The all-ones seed comes out first: `order` ones, or zeros where the output is inverted,
+        // followed by the opposite value.
+        const QByteArray seed = generateFast(e.order, e.order + 1);
+        QCOMPARE(seed, QByteArray(e.order, e.inverted ? '0' : '1') + (e.inverted ? '1' : '0'));
 
-void TstPrbsGenerator::invalidArgumentsWriteNothing()
-{
-    char buffer[4] = {'x', 'x', 'x', 'x'};
-    ClsPrbsGenerator generator;
-    QVERIFY(!generator.generate(buffer, 10, 4));
-    QVERIFY(!generator.generate(buffer, 9, -1));
-    QVERIFY(!ClsPrbsGenerator::generateBitSerial(buffer, 0, 4));
-    QCOMPARE(QByteArray(buffer, 4), QByteArray("xxxx"));
-    QVERIFY(generator.generate(buffer, 9, 0));
-    QCOMPARE(QByteArray(buffer, 4), QByteArray("xxxx"));
-}
+        // A maximal-length register passes through each of the 2^n - 1 non-zero states exactly once
+        // per period; the n-bit windows of the output are those states. So the sequence repeats
+        // after 2^n - 1 bits and no earlier.
+        const qint64 period = (qint64(1) << e.order) - 1;
+        const QByteArray bits = registerBits(e, generateFast(e.order, period + e.order + 64));
+        QCOMPARE(bits.size(), int(period + e.order + 64));
+
+        std::vector<bool> seen(size_t(1) << e.order, false);
+        const quint32 mask = (quint32(1) << e.order) - 1;
+        quint32 window = 0;
+        for (int i = 0; i < e.order - 1; ++i)
+            window = (window << 1) | quint32(bits.at(i) - '0');
+        for (qint64 k = 0; k < period; ++k) {
+            window = ((window << 1) | quint32(bits.at(int(k + e.order - 1)) - '0')) & mask;
+            QVERIFY2(window != 0, "all-zero state reached");
+            QVERIFY2(!seen[window], qPrintable(QStringLiteral("state repeats at %1").arg(k)));
+            seen[window] = true;
+        }
+        // ... and after exactly one period it starts over.
+        QCOMPARE(bits.mid(int(period)), bits.left(e.order + 64));
+
+        // s[k + n] = XOR over the taps of s[k + t], far past the start-up words of the fast path.
+        const int count = 3000000;
+        const QByteArray run = registerBits(e, generateFast(e.order, count, [](qint64) {}));
+        for (int k = 0; k + e.order < count; ++k) {
+            int feedback = 0;
+            for (int t : e.taps)
+                feedback ^= run.at(k + t) - '0';
+            if (run.at(k + e.order) - '0' != feedback)
+                QFAIL(qPrintable(QStringLiteral("recurrence broken at bit %1").arg(k + e.order)));
+        }
+    }
+
+    void progressIsCalledAtEveryStep()
+    {
+        QList<qint64> calls;
+        const QByteArray bits = generateFast(23, 35001, [&calls](qint64 done) { calls.append(done); });
+        QCOMPARE(bits.size(), 35001);
+        QCOMPARE(calls, (QList<qint64>{10000, 20000, 30000, 35001}));
+    }
+
+    void invalidArgumentsWriteNothing()
+    {
+        char buffer[4] = {'x', 'x', 'x', 'x'};
+        ClsPrbsGenerator generator;
+        QVERIFY(!generator.generate(buffer, 10, 4));
+        QVERIFY(!generator.generate(buffer, 9, -1));
+        QVERIFY(!ClsPrbsGenerator::generateBitSerial(buffer, 0, 4));
+        QCOMPARE(QByteArray(buffer, 4), QByteArray("xxxx"));
+        QVERIFY(generator.generate(buffer, 9, 0));
+        QCOMPARE(QByteArray(buffer, 4), QByteArray("xxxx"));
+    }
+};
 
 QTEST_APPLESS_MAIN(TstPrbsGenerator)
 #include "tst_prbsgenerator.moc"

@@ -56,6 +56,17 @@ public:
         w<QPushButton>("btnDLBitPattSelect")->click();
     }
     QByteArray bits() const { return dataList().bits(); }
+    // Clicks a button whose file dialog the test answers with this path.
+    void openWith(const char *button, const QString &path)
+    {
+        openAnswers << path;
+        w<QPushButton>(button)->click();
+    }
+    void saveWith(const char *button, const QString &path)
+    {
+        saveAnswers << path;
+        w<QPushButton>(button)->click();
+    }
 
 protected:
     void showWarning(const QString &strText) override { warnings << strText; }

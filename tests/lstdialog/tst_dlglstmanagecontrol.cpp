@@ -71,16 +71,11 @@ public:
             shown += attention(n)->isHidden() ? 0 : 1;
         return shown;
     }
-    void saveAs(const QString &path)
-    {
-        saveAnswers << path;
-        saveButton()->click();
-    }
+    void saveAs(const QString &path) { saveWith("btnCLFileSave", path); }
     void importFrom(const QString &path)
     {
         choose("cbxCLDataSrc", QStringLiteral("Control list"));
-        openAnswers << path;
-        w<QPushButton>("btnCLFileSelect")->click();
+        openWith("btnCLFileSelect", path);
     }
 };
 
@@ -88,538 +83,513 @@ class TestDlgLstManageControl : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase();
-    void init();
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        Tracer::setTraceMask(Tracer::DebugMask);
+    }
 
-    void tagEditsAreValidated_data();
-    void tagEditsAreValidated();
-    void attentionFollowsEveryTagAndTheLength();
-    void checkBoxesNeutraliseAndFollowTheTexts();
-    void coupledLengthFollowsTheDataList();
-    void sourceChoiceShowsFileControlsAndResets();
+    void init()
+    {
+        QDir::setCurrent(m_dir.path());
+        Tracer::takeTraceData();
+    }
 
-    void savedFileReadsBackInSeparateMode();
-    void importInCoupledModeKeepsTheCoupledLength();
-    void saveIsRefusedOrCancelledCleanly();
-    void commentCannotBreakTheFile();
-    void longTagsSurviveTheLineEdits();
+    void tagEditsAreValidated_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("infoTraces"); // empty: accepted
 
-    void badFilesLeaveTheListUntouched();
-    void damagedLinesFallBackTagByTag();
-    void fileLengthOutsideTheRangeIsHandled();
+        const QString slopeFailed =
+            Prefix + "Any slope of tag string '%1' does not comply with the specification!";
+        // The rules themselves are the engine's (tst_controllist); the dialog shows their verdict.
+        QTest::newRow("example") << "10:1;20:0;70:1;75:0" << QStringList();
+        QTest::newRow("descending and repeated") << "20:1;5:0;5:1" << QStringList();
+        QTest::newRow("second slope bad")
+            << "1:1;7:"
+            << QStringList(
+                   {Prefix + "Certain tag slop '7:' contains no level value or level with to many digits!",
+                    slopeFailed.arg("1:1;7:")});
+        QTest::newRow("minus") << "10-1"
+                               << QStringList(
+                                      {Prefix + "Tag string '10-1' contains unsupported characters!"});
+    }
+
+    void tagEditsAreValidated()
+    {
+        QFETCH(QString, text);
+        QFETCH(QStringList, infoTraces);
+        ControlDialog dlg;
+        dlg.typeTag(5, QStringLiteral("3:1"));
+        Tracer::takeTraceData();
+
+        dlg.typeTag(5, text);
+        QCOMPARE(takeTraceTexts(TraceKindInfo), infoTraces);
+        QCOMPARE(dlg.edit(5)->text(), infoTraces.isEmpty() ? text : QStringLiteral("3:1"));
+        // A rejected text leaves nothing behind: the accepted one is what the next check uses
+        // ("3:1" fits four symbols, the accepted examples do not).
+        dlg.length()->setValue(4);
+        QCOMPARE(dlg.attention(5)->isHidden(), !infoTraces.isEmpty());
+        QVERIFY(dlg.warnings.isEmpty());
+    }
+
+    void attentionFollowsEveryTagAndTheLength()
+    {
+        ControlDialog dlg;
+        // An index must stay below the length: 99 fits 100 symbols, 100 does not.
+        dlg.typeTag(1, QStringLiteral("0:1;99:0"));
+        QCOMPARE(dlg.shownAttentionIcons(), 0);
+        dlg.typeTag(1, QStringLiteral("0:1;100:0"));
+        QVERIFY(!dlg.attention(1)->isHidden());
+        QVERIFY(!dlg.lengthAttention()->isHidden());
+        QCOMPARE(dlg.shownAttentionIcons(), 2);
+        QVERIFY(!dlg.saveButton()->isEnabled());
+        QCOMPARE(dlg.attention(1)->toolTip(),
+                 QStringLiteral("Any symbol index is equal or greater the list length"));
+        Tracer::takeTraceData();
+        dlg.length()->setValue(101);
+        QCOMPARE(dlg.shownAttentionIcons(), 0);
+        QVERIFY(dlg.saveButton()->isEnabled());
+        QVERIFY(takeTraceTexts(TraceKindDebug).isEmpty());
+        dlg.length()->setValue(100);
+        QCOMPARE(dlg.shownAttentionIcons(), 2);
+        QCOMPARE(
+            takeTraceTexts(TraceKindDebug),
+            QStringList(
+                {Prefix + "Symbol index(es) '0:1;100:0' of 'MARKER LIST 1' tag exceed(s) max value '99'!",
+                 Prefix + "Control list length of 100 symbols is too short"}));
+        dlg.check(1)->setChecked(false);
+
+        dlg.typeTag(2, QStringLiteral("50:1"));
+        dlg.typeTag(8, QStringLiteral("80:1"));
+        dlg.typeTag(6, QStringLiteral("5:1"));
+        dlg.length()->setValue(40);
+        QCOMPARE(dlg.shownAttentionIcons(), 3);
+        QVERIFY(!dlg.attention(2)->isHidden());
+        QVERIFY(!dlg.attention(8)->isHidden());
+        QVERIFY(dlg.attention(6)->isHidden());
+
+        // Mending one signal keeps the length icon while another one still exceeds.
+        dlg.typeTag(2, QStringLiteral("39:1"));
+        QCOMPARE(dlg.shownAttentionIcons(), 2);
+        QVERIFY(!dlg.lengthAttention()->isHidden());
+        QVERIFY(!dlg.saveButton()->isEnabled());
+        // Switching the other signal off makes it neutral, which fits any length.
+        dlg.check(8)->setChecked(false);
+        QCOMPARE(dlg.shownAttentionIcons(), 0);
+        QVERIFY(dlg.saveButton()->isEnabled());
+
+        // A text that is rejected does not touch the icons of the accepted one.
+        dlg.typeTag(3, QStringLiteral("60:1"));
+        QCOMPARE(dlg.shownAttentionIcons(), 2);
+        dlg.typeTag(3, QStringLiteral("6x:1"));
+        QCOMPARE(dlg.edit(3)->text(), QStringLiteral("60:1"));
+        QCOMPARE(dlg.shownAttentionIcons(), 2);
+
+        // Indexes beyond any number are out of range, not a crash or a wrap-around.
+        dlg.typeTag(3, QStringLiteral("99999999999999999999999:1"));
+        QCOMPARE(dlg.shownAttentionIcons(), 2);
+        dlg.length()->setValue(20000000);
+        QCOMPARE(dlg.shownAttentionIcons(), 2);
+        dlg.typeTag(3, QStringLiteral("19999999:1"));
+        QCOMPARE(dlg.shownAttentionIcons(), 0);
+
+        // A reset clears every icon, even when the length does not change.
+        dlg.typeTag(4, QStringLiteral("100:1"));
+        dlg.length()->setValue(100);
+        QCOMPARE(dlg.shownAttentionIcons(), 3);
+        dlg.w<QPushButton>("btnCLReset")->click();
+        QCOMPARE(dlg.shownAttentionIcons(), 0);
+        QVERIFY(dlg.saveButton()->isEnabled());
+    }
+
+    void checkBoxesNeutraliseAndFollowTheTexts()
+    {
+        ControlDialog dlg;
+        dlg.typeTag(1, QStringLiteral("0:1;10:0"));
+        QVERIFY(dlg.edit(1)->isEnabled());
+        dlg.check(1)->setChecked(false);
+        QCOMPARE(dlg.edit(1)->text(), QStringLiteral("0:0"));
+        QVERIFY(!dlg.edit(1)->isEnabled());
+        // Checking again only enables the field.
+        dlg.check(1)->setChecked(true);
+        QCOMPARE(dlg.edit(1)->text(), QStringLiteral("0:0"));
+        QVERIFY(dlg.edit(1)->isEnabled());
+
+        const QStringList tags = {"0:1", "3:0", "300:0", "0:0", "5:1;6:0", "1:0", "0:0", "9:1"};
+        const QString path = m_dir.filePath(QStringLiteral("checks.dm_iqc"));
+        QVERIFY(writeFile(path, fileLine(QStringLiteral("GKR-CL"), QStringLiteral("400"), tags)));
+        dlg.importFrom(path);
+        QCOMPARE(dlg.tagTexts(), tags);
+        const QList<bool> checked = {true, false, true, false, true, true, false, true};
+        for (int n = 1; n <= ControlList::SignalCount; ++n) {
+            QCOMPARE(dlg.check(n)->isChecked(), checked.at(n - 1));
+            QCOMPARE(dlg.edit(n)->isEnabled(), checked.at(n - 1));
+        }
+
+        // Unchecking by import must not neutralise the imported "3:0" like a user's unchecking.
+        dlg.typeTag(2, QStringLiteral("0:1"));
+        dlg.openWith("btnCLFileSelect", path);
+        QCOMPARE(dlg.tagTexts(), tags);
+        QVERIFY(!dlg.check(2)->isChecked());
+
+        dlg.w<QPushButton>("btnCLReset")->click();
+        QCOMPARE(dlg.tagTexts(), neutralTags());
+        for (int n = 1; n <= ControlList::SignalCount; ++n)
+            QVERIFY(!dlg.check(n)->isChecked() && !dlg.edit(n)->isEnabled());
+        QCOMPARE(dlg.length()->value(), 100);
+        QVERIFY(dlg.w<QLineEdit>("ledCLImpFileName")->text().isEmpty());
+        QVERIFY(dlg.w<QLineEdit>("ledCLLocFileName")->text().isEmpty());
+        QVERIFY(showsImage(dlg.w<QLabel>("lblCLStatusIndi"), Red));
+    }
+
+    void coupledLengthFollowsTheDataList()
+    {
+        ControlDialog dlg;
+        dlg.chooseModType(QStringLiteral("QPSK"));
+        dlg.applyPrbs(511);
+        dlg.length()->setValue(777);
+
+        dlg.choose("cbxCLLengthMode", QStringLiteral("Coupled"));
+        QVERIFY(!dlg.length()->isEnabled());
+        QCOMPARE(dlg.length()->value(), 255); // 511 bits / 2 bits per symbol, rounded down
+
+        // Every rebuild of the data list carries the length along, and so do its symbol count edits.
+        dlg.applyPrbs(2047);
+        QCOMPARE(dlg.length()->value(), 1023);
+        dlg.typeTag(7, QStringLiteral("1023:1"));
+        QVERIFY(!dlg.attention(7)->isHidden());
+        dlg.applyPrbs(2048 * 2 - 2);
+        QCOMPARE(dlg.length()->value(), 2047);
+        QVERIFY(dlg.attention(7)->isHidden());
+
+        // A reset cannot take the length away from the data list, and tag edits are checked
+        // against the coupled length, not against the default of a separate list.
+        dlg.w<QPushButton>("btnCLReset")->click();
+        QCOMPARE(dlg.length()->value(), 2047);
+        dlg.typeTag(7, QStringLiteral("2047:1"));
+        QVERIFY(!dlg.attention(7)->isHidden());
+        QVERIFY(!dlg.saveButton()->isEnabled());
+        dlg.typeTag(7, QStringLiteral("150:1"));
+        QVERIFY(dlg.attention(7)->isHidden());
+
+        dlg.choose("cbxCLLengthMode", QStringLiteral("Separate"));
+        QVERIFY(dlg.length()->isEnabled());
+        QCOMPARE(dlg.length()->value(), 2047);
+        dlg.applyPrbs(511);
+        QCOMPARE(dlg.length()->value(), 2047);
+    }
+
+    void sourceChoiceShowsFileControlsAndResets()
+    {
+        ControlDialog dlg;
+        dlg.typeTag(4, QStringLiteral("200:1"));
+        dlg.w<QLineEdit>("ledCLComment")->setText(QStringLiteral("typed"));
+        dlg.length()->setValue(50);
+        QCOMPARE(dlg.shownAttentionIcons(), 2);
+
+        const auto fileControlsShown = [&](bool shown) {
+            for (const char *name : {"btnCLFileSelect", "lblCLStatusIndi", "ledCLImpFileName"})
+                QVERIFY2(dlg.findChild<QWidget *>(name)->isHidden() != shown &&
+                             dlg.findChild<QWidget *>(name)->isEnabled() == shown,
+                         name);
+        };
+        dlg.choose("cbxCLDataSrc", QStringLiteral("Control list"));
+        fileControlsShown(true);
+        QVERIFY(showsImage(dlg.w<QLabel>("lblCLStatusIndi"), Red));
+        QCOMPARE(dlg.tagTexts(), neutralTags());
+        QVERIFY(!dlg.check(4)->isChecked());
+        QVERIFY(dlg.w<QLineEdit>("ledCLComment")->text().isEmpty());
+        QCOMPARE(dlg.length()->value(), 100);
+        QCOMPARE(dlg.shownAttentionIcons(), 0);
+        QVERIFY(dlg.saveButton()->isEnabled());
+
+        dlg.choose("cbxCLDataSrc", QStringLiteral("Manual"));
+        fileControlsShown(false);
+        // A reset in Manual mode keeps the lamp out of sight.
+        dlg.w<QPushButton>("btnCLReset")->click();
+        QVERIFY(dlg.w<QLabel>("lblCLStatusIndi")->isHidden());
+    }
+
+    void savedFileReadsBackInSeparateMode()
+    {
+        ControlDialog dlg;
+        const QStringList tags = {
+            "0:1;10:0", "0:0", "100:1", "5:1;6:0;7:1", "2:1;199:0", "199:1", "10:1;20:0;70:1;75:0", "0:0"};
+        for (int n = 1; n <= ControlList::SignalCount; ++n) {
+            if (tags.at(n - 1) != QLatin1String("0:0"))
+                dlg.typeTag(n, tags.at(n - 1));
+        }
+        dlg.length()->setValue(250);
+        dlg.w<QLineEdit>("ledCLComment")->setText(QStringLiteral("burst test"));
+
+        QDir(m_dir.path()).mkpath(QStringLiteral("sub"));
+        dlg.saveAs(m_dir.filePath(QStringLiteral("sub/ctrl")));
+        QCOMPARE(dlg.fileDialogTitles, QStringList({QStringLiteral("Save control list file")}));
+        QCOMPARE(dlg.fileDialogFilters, QStringList({QStringLiteral("Control list files (*.dm_iqc)")}));
+        const QString path = m_dir.filePath(QStringLiteral("sub/ctrl.dm_iqc"));
+        const QString line = QString::fromLocal8Bit(readAll(path));
+        const QRegularExpression layout(QStringLiteral(
+            "^\\{TYPE:GKR-CL\\}\\{COMMENT:burst test\\}\\{COPYRIGHT:Tarvik GmbH & Co\\. KG\\}"
+            "\\{DATE:\\d{4}-\\d\\d-\\d\\d;\\d\\d:\\d\\d:\\d\\d\\}\\{CONTROL LENGTH:250\\}"
+            "\\{MARKER LIST 1:0:1;10:0\\}\\{MARKER LIST 2:0:0\\}\\{MARKER LIST 3:100:1\\}"
+            "\\{MARKER LIST 4:5:1;6:0;7:1\\}\\{BURST LIST:2:1;199:0\\}\\{LEVATT LIST 1:199:1\\}"
+            "\\{CW MODE LIST:10:1;20:0;70:1;75:0\\}\\{HOP LIST:0:0\\}$"));
+        QVERIFY2(layout.match(line).hasMatch(), qPrintable(line));
+        QCOMPARE(dlg.w<QLineEdit>("ledCLLocFileName")->text(), QStringLiteral("ctrl.dm_iqc"));
+        QCOMPARE(dlg.w<QLineEdit>("ledCLLocFileName")->toolTip(),
+                 QStringLiteral("Local control list file path: ") + m_dir.filePath(QStringLiteral("sub")));
+        QVERIFY(!dlg.w<QPushButton>("btnCLFileTrans")->isEnabled());
+        QCOMPARE(QDir::currentPath(), m_dir.filePath(QStringLiteral("sub")));
+
+        ControlDialog other;
+        Tracer::takeTraceData();
+        other.importFrom(QStringLiteral("ctrl.dm_iqc")); // relative to the current directory
+        QCOMPARE(other.fileDialogTitles, QStringList({QStringLiteral("Open control list file")}));
+        QCOMPARE(other.fileDialogFilters, QStringList({QStringLiteral("Control list file (*.dm_iqc)")}));
+        QVERIFY(other.warnings.isEmpty());
+        QCOMPARE(other.tagTexts(), tags);
+        QCOMPARE(other.length()->value(), 250);
+        QCOMPARE(other.w<QLineEdit>("ledCLComment")->text(), QStringLiteral("burst test"));
+        QCOMPARE(other.w<QLineEdit>("ledCLImpFileName")->text(), QStringLiteral("ctrl.dm_iqc"));
+        QCOMPARE(other.w<QLineEdit>("ledCLImpFileName")->toolTip(),
+                 QStringLiteral("Control list file path: ") + m_dir.filePath(QStringLiteral("sub")));
+        QCOMPARE(other.w<QLineEdit>("ledCLLocFileName")->text(), QStringLiteral("ctrl.dm_iqc"));
+        QVERIFY(showsImage(other.w<QLabel>("lblCLStatusIndi"), Green));
+        QCOMPARE(other.shownAttentionIcons(), 0);
+        QVERIFY(!other.w<QPushButton>("btnCLFileTrans")->isEnabled());
+        QVERIFY(takeTraceTexts(TraceKindDebug).contains(Prefix + "Control list file 'ctrl.dm_iqc' imported"));
+
+        // Saved again unchanged, the list is the same apart from the time stamp.
+        other.saveAs(QStringLiteral("again.dm_iqc"));
+        const QString again = QString::fromLocal8Bit(readAll(QStringLiteral("again.dm_iqc")));
+        const QRegularExpression stamp(QStringLiteral("\\{DATE:[^}]*\\}"));
+        QCOMPARE(QString(again).remove(stamp), QString(line).remove(stamp));
+    }
+
+    void importInCoupledModeKeepsTheCoupledLength()
+    {
+        const QString path = m_dir.filePath(QStringLiteral("coupled.dm_iqc"));
+        {
+            ControlDialog writer;
+            writer.chooseModType(QStringLiteral("BPSK"));
+            writer.applyPrbs(511);
+            writer.choose("cbxCLLengthMode", QStringLiteral("Coupled"));
+            writer.typeTag(1, QStringLiteral("0:1;510:0"));
+            writer.typeTag(5, QStringLiteral("400:1"));
+            writer.saveAs(path);
+            QVERIFY(readAll(path).contains("{CONTROL LENGTH:511}"));
+        }
+
+        ControlDialog dlg;
+        dlg.chooseModType(QStringLiteral("QPSK"));
+        dlg.applyPrbs(511);
+        dlg.choose("cbxCLLengthMode", QStringLiteral("Coupled"));
+        QCOMPARE(dlg.length()->value(), 255);
+        dlg.importFrom(path);
+        QCOMPARE(dlg.length()->value(), 255);
+        QCOMPARE(dlg.edit(1)->text(), QStringLiteral("0:1;510:0"));
+        QCOMPARE(dlg.edit(5)->text(), QStringLiteral("400:1"));
+        // Both tags reach beyond the coupled length: flagged, and saving is blocked.
+        QVERIFY(!dlg.attention(1)->isHidden());
+        QVERIFY(!dlg.attention(5)->isHidden());
+        QCOMPARE(dlg.shownAttentionIcons(), 3);
+        QVERIFY(!dlg.saveButton()->isEnabled());
+        // A longer data list makes them fit.
+        dlg.applyPrbs(2047);
+        QCOMPARE(dlg.length()->value(), 1023);
+        QCOMPARE(dlg.shownAttentionIcons(), 0);
+    }
+
+    void saveIsRefusedOrCancelledCleanly()
+    {
+        ControlDialog dlg;
+        dlg.typeTag(2, QStringLiteral("1:1"));
+        dlg.saveAs(m_dir.filePath(QStringLiteral("first.dm_iqc")));
+        const QByteArray first = readAll(m_dir.filePath(QStringLiteral("first.dm_iqc")));
+        QVERIFY(!first.isEmpty());
+
+        // Cancelled: nothing written, the known file stays.
+        Tracer::takeTraceData();
+        dlg.saveButton()->click();
+        QCOMPARE(takeTraceTexts(TraceKindDebug), QStringList({Prefix + "No control list file selected!"}));
+        QCOMPARE(dlg.w<QLineEdit>("ledCLLocFileName")->text(), QStringLiteral("first.dm_iqc"));
+
+        // The file cannot be created: reported like the data list writer, nothing new is offered
+        // (the edited tag already took the first file away: it no longer is the list).
+        dlg.typeTag(2, QStringLiteral("2:1"));
+        QVERIFY(dlg.w<QLineEdit>("ledCLLocFileName")->text().isEmpty());
+        dlg.saveAs(m_dir.filePath(QStringLiteral("missing/dir/second.dm_iqc")));
+        const QString refusal =
+            QStringLiteral("Unable to create and open control list file 'second.dm_iqc'!");
+        QCOMPARE(dlg.warnings, QStringList({refusal}));
+        QVERIFY(takeTraceTexts(TraceKindInfo).contains(Prefix + refusal));
+        QVERIFY(dlg.w<QLineEdit>("ledCLLocFileName")->text().isEmpty());
+        QVERIFY(!dlg.w<QPushButton>("btnCLFileTrans")->isEnabled());
+        QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("missing/dir/second.dm_iqc"))));
+
+        // Indexes beyond the length: the save button is off, and the slot itself refuses as well
+        // without asking for a file.
+        dlg.typeTag(2, QStringLiteral("100:1"));
+        QVERIFY(!dlg.saveButton()->isEnabled());
+        dlg.fileDialogTitles.clear();
+        dlg.saveCLFile();
+        QVERIFY(dlg.fileDialogTitles.isEmpty());
+        QVERIFY(takeTraceTexts(TraceKindInfo)
+                    .contains(Prefix + "Symbol index(es) of any control list tag exceed(s) max value!"));
+
+        // A text typed but not yet confirmed is checked before it can reach the file.
+        dlg.typeTag(2, QStringLiteral("3:1"));
+        dlg.edit(2)->setText(QStringLiteral("4:7"));
+        dlg.saveAs(m_dir.filePath(QStringLiteral("first.dm_iqc")));
+        QVERIFY(readAll(m_dir.filePath(QStringLiteral("first.dm_iqc"))).contains("{MARKER LIST 2:3:1}"));
+        QCOMPARE(dlg.edit(2)->text(), QStringLiteral("3:1"));
+    }
+
+    void commentCannotBreakTheFile()
+    {
+        ControlDialog dlg;
+        auto *comment = dlg.w<QLineEdit>("ledCLComment");
+        QTest::keyClicks(comment, QStringLiteral("a}b"));
+        QCOMPARE(comment->text(), QStringLiteral("ab"));
+
+        // Even a comment put in by other means cannot overrule the tags behind it.
+        dlg.typeTag(1, QStringLiteral("7:1"));
+        dlg.length()->setValue(150);
+        comment->setText(QStringLiteral("x}{MARKER LIST 1:5:1}{CONTROL LENGTH:9"));
+        const QString path = m_dir.filePath(QStringLiteral("comment.dm_iqc"));
+        dlg.saveAs(path);
+        ControlDialog other;
+        other.importFrom(path);
+        QCOMPARE(other.edit(1)->text(), QStringLiteral("7:1"));
+        QCOMPARE(other.length()->value(), 150);
+        QVERIFY(other.w<QLineEdit>("ledCLComment")->text().startsWith(QLatin1String("x{MARKER LIST 1:5:1")));
+    }
+
+    void longTagsSurviveTheLineEdits()
+    {
+        // Far more slopes than a line edit holds by default (32767 characters).
+        QStringList slopes;
+        for (int i = 0; i < 20000; ++i)
+            slopes << QStringLiteral("%1:%2").arg(i * 3).arg(i % 2);
+        const QString longTag = slopes.join(QLatin1Char(';'));
+        QVERIFY(longTag.size() > 100000);
+
+        const QString path = m_dir.filePath(QStringLiteral("long.dm_iqc"));
+        QVERIFY(writeFile(
+            path, fileLine(QStringLiteral("GKR-CL"), QStringLiteral("60000"), {"0:0", "0:0", longTag})));
+        ControlDialog dlg;
+        dlg.importFrom(path);
+        QCOMPARE(dlg.edit(3)->text(), longTag);
+        QCOMPARE(dlg.shownAttentionIcons(), 0);
+        dlg.saveAs(m_dir.filePath(QStringLiteral("long2.dm_iqc")));
+        QVERIFY(readAll(m_dir.filePath(QStringLiteral("long2.dm_iqc")))
+                    .contains(longTag.toLatin1() + "}{MARKER LIST 4:"));
+    }
+
+    void badFilesLeaveTheListUntouched()
+    {
+        ControlDialog dlg;
+        dlg.typeTag(1, QStringLiteral("0:1;40:0"));
+        dlg.length()->setValue(60);
+
+        auto expectRefusal = [&](const QString &path, const QString &text) {
+            dlg.warnings.clear();
+            Tracer::takeTraceData();
+            dlg.importFrom(path);
+            QCOMPARE(dlg.warnings, QStringList({text}));
+            QVERIFY(takeTraceTexts(TraceKindInfo).contains(Prefix + text));
+            QCOMPARE(dlg.tagTexts(), neutralTags()); // choosing the source resets
+            QVERIFY(dlg.w<QLineEdit>("ledCLImpFileName")->text().isEmpty());
+            QVERIFY(dlg.w<QLineEdit>("ledCLLocFileName")->text().isEmpty());
+            QVERIFY(showsImage(dlg.w<QLabel>("lblCLStatusIndi"), Red));
+        };
+
+        const QString wrongType = m_dir.filePath(QStringLiteral("data.dm_iqc"));
+        QVERIFY(writeFile(wrongType, fileLine(QStringLiteral("GKR-DL"), QStringLiteral("100"), {"0:1"})));
+        expectRefusal(wrongType,
+                      QStringLiteral("Control list file 'data.dm_iqc' has wrong type 'GKR-DL' tag!"));
+        expectRefusal(m_dir.filePath(QStringLiteral("absent.dm_iqc")),
+                      QStringLiteral("Unable to open control list file 'absent.dm_iqc'!"));
+
+        // In Control list mode a refused import keeps the tags that are already there.
+        dlg.typeTag(6, QStringLiteral("0:1;70:0"));
+        dlg.length()->setValue(60);
+        QCOMPARE(dlg.shownAttentionIcons(), 2);
+        const QStringList kept = dlg.tagTexts();
+        dlg.openWith("btnCLFileSelect", wrongType);
+        QCOMPARE(dlg.tagTexts(), kept);
+        QCOMPARE(dlg.length()->value(), 60);
+        // ... and its icons tell the truth about them, as after a cancelled file dialog.
+        QCOMPARE(dlg.shownAttentionIcons(), 2);
+        QVERIFY(!dlg.saveButton()->isEnabled());
+        Tracer::takeTraceData();
+        dlg.w<QPushButton>("btnCLFileSelect")->click();
+        QCOMPARE(takeTraceTexts(TraceKindDebug).first(), Prefix + "No control list file selected!");
+        QCOMPARE(dlg.tagTexts(), kept);
+        QCOMPARE(dlg.shownAttentionIcons(), 2);
+    }
+
+    void damagedLinesFallBackTagByTag()
+    {
+        ControlDialog dlg;
+        const QString path = m_dir.filePath(QStringLiteral("damaged.dm_iqc"));
+
+        // No closing braces at all: the type runs to the end of the line, every other tag is missing.
+        QVERIFY(writeFile(path, "{TYPE:GKR-CL{COMMENT:c{CONTROL LENGTH:300{MARKER LIST 1:0:1{HOP LIST:5:1"));
+        dlg.choose("cbxCLDataSrc", QStringLiteral("Control list"));
+        dlg.typeTag(4, QStringLiteral("9:1"));
+        dlg.length()->setValue(70);
+        Tracer::takeTraceData();
+        dlg.openWith("btnCLFileSelect", path);
+        QVERIFY(dlg.warnings.isEmpty());
+        QCOMPARE(dlg.tagTexts(), neutralTags());
+        QVERIFY(!dlg.check(4)->isChecked());
+        QCOMPARE(dlg.length()->value(), 70); // the file has no usable length
+        const QStringList infos = takeTraceTexts(TraceKindInfo);
+        QVERIFY(infos.contains(Prefix + "Tag 'MARKER LIST 1' was not found in control list file"));
+        QVERIFY(infos.contains(Prefix + "Tag 'CONTROL LENGTH' was not found in control list file"));
+        QVERIFY(showsImage(dlg.w<QLabel>("lblCLStatusIndi"), Green));
+
+        // Only the last field left open, one tag empty and one invalid.
+        QVERIFY(writeFile(
+            path, "{TYPE:GKR-CL}{CONTROL LENGTH:80}{MARKER LIST 2:}{MARKER LIST 3:7:5}{HOP LIST:0:1;79:0"));
+        Tracer::takeTraceData();
+        dlg.openWith("btnCLFileSelect", path);
+        QCOMPARE(dlg.length()->value(), 80);
+        QCOMPARE(dlg.edit(8)->text(), QStringLiteral("0:1;79:0"));
+        QVERIFY(dlg.check(8)->isChecked());
+        QCOMPARE(dlg.edit(2)->text(), QStringLiteral("0:0"));
+        QCOMPARE(dlg.edit(3)->text(), QStringLiteral("0:0"));
+        QVERIFY(
+            takeTraceTexts(TraceKindInfo).contains(Prefix + "No content assigned to tag 'MARKER LIST 2'"));
+    }
+
+    void fileLengthOutsideTheRangeIsHandled()
+    {
+        ControlDialog dlg;
+        const QString path = m_dir.filePath(QStringLiteral("length.dm_iqc"));
+        dlg.choose("cbxCLDataSrc", QStringLiteral("Control list"));
+        dlg.length()->setValue(321);
+
+        const QList<QPair<QString, int>> cases = {
+            {"0", 321}, {"-5", 321}, {"12a", 321}, {"99999999999", 20000000}, {"20000000", 20000000},
+            {"1", 1}};
+        for (const auto &c : cases) {
+            QVERIFY(writeFile(path, fileLine(QStringLiteral("GKR-CL"), c.first, {"0:1"})));
+            Tracer::takeTraceData();
+            dlg.openWith("btnCLFileSelect", path);
+            QVERIFY2(dlg.length()->value() == c.second, qPrintable(c.first));
+            QCOMPARE(dlg.edit(1)->text(), QStringLiteral("0:1"));
+            const bool corrected = c.first != QString::number(c.second);
+            QVERIFY2(takeTraceTexts(TraceKindInfo).isEmpty() != corrected, qPrintable(c.first));
+            dlg.length()->setValue(321);
+        }
+    }
 
 private:
     QTemporaryDir m_dir;
 };
-
-void TestDlgLstManageControl::initTestCase()
-{
-    QVERIFY(m_dir.isValid());
-    Tracer::setTraceMask(Tracer::DebugMask);
-}
-
-void TestDlgLstManageControl::init()
-{
-    QDir::setCurrent(m_dir.path());
-    Tracer::takeTraceData();
-}
-
-void TestDlgLstManageControl::tagEditsAreValidated_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QStringList>("infoTraces"); // empty: accepted
-
-    const QString slopeFailed =
-        Prefix + "Any slope of tag string '%1' does not comply with the specification!";
-    // The rules themselves are the engine's (tst_controllist); the dialog shows their verdict.
-    QTest::newRow("example") << "10:1;20:0;70:1;75:0" << QStringList();
-    QTest::newRow("descending and repeated") << "20:1;5:0;5:1" << QStringList();
-    QTest::newRow("second slope bad")
-        << "1:1;7:"
-        << QStringList(
-               {Prefix + "Certain tag slop '7:' contains no level value or level with to many digits!",
-                slopeFailed.arg("1:1;7:")});
-    QTest::newRow("minus") << "10-1"
-                           << QStringList({Prefix + "Tag string '10-1' contains unsupported characters!"});
-}
-
-void TestDlgLstManageControl::tagEditsAreValidated()
-{
-    QFETCH(QString, text);
-    QFETCH(QStringList, infoTraces);
-    ControlDialog dlg;
-    dlg.typeTag(5, QStringLiteral("3:1"));
-    Tracer::takeTraceData();
-
-    dlg.typeTag(5, text);
-    QCOMPARE(takeTraceTexts(TraceKindInfo), infoTraces);
-    QCOMPARE(dlg.edit(5)->text(), infoTraces.isEmpty() ? text : QStringLiteral("3:1"));
-    // A rejected text leaves nothing behind: the accepted one is what the next check uses
-    // ("3:1" fits four symbols, the accepted examples do not).
-    dlg.length()->setValue(4);
-    QCOMPARE(dlg.attention(5)->isHidden(), !infoTraces.isEmpty());
-    QVERIFY(dlg.warnings.isEmpty());
-}
-
-void TestDlgLstManageControl::attentionFollowsEveryTagAndTheLength()
-{
-    ControlDialog dlg;
-    // An index must stay below the length: 99 fits 100 symbols, 100 does not.
-    dlg.typeTag(1, QStringLiteral("0:1;99:0"));
-    QCOMPARE(dlg.shownAttentionIcons(), 0);
-    dlg.typeTag(1, QStringLiteral("0:1;100:0"));
-    QVERIFY(!dlg.attention(1)->isHidden());
-    QVERIFY(!dlg.lengthAttention()->isHidden());
-    QCOMPARE(dlg.shownAttentionIcons(), 2);
-    QVERIFY(!dlg.saveButton()->isEnabled());
-    QCOMPARE(dlg.attention(1)->toolTip(),
-             QStringLiteral("Any symbol index is equal or greater the list length"));
-    Tracer::takeTraceData();
-    dlg.length()->setValue(101);
-    QCOMPARE(dlg.shownAttentionIcons(), 0);
-    QVERIFY(dlg.saveButton()->isEnabled());
-    QVERIFY(takeTraceTexts(TraceKindDebug).isEmpty());
-    dlg.length()->setValue(100);
-    QCOMPARE(dlg.shownAttentionIcons(), 2);
-    QCOMPARE(
-        takeTraceTexts(TraceKindDebug),
-        QStringList({Prefix + "Symbol index(es) '0:1;100:0' of 'MARKER LIST 1' tag exceed(s) max value '99'!",
-                     Prefix + "Control list length of 100 symbols is too short"}));
-    dlg.check(1)->setChecked(false);
-
-    dlg.typeTag(2, QStringLiteral("50:1"));
-    dlg.typeTag(8, QStringLiteral("80:1"));
-    dlg.typeTag(6, QStringLiteral("5:1"));
-    dlg.length()->setValue(40);
-    QCOMPARE(dlg.shownAttentionIcons(), 3);
-    QVERIFY(!dlg.attention(2)->isHidden());
-    QVERIFY(!dlg.attention(8)->isHidden());
-    QVERIFY(dlg.attention(6)->isHidden());
-
-    // Mending one signal keeps the length icon while another one still exceeds.
-    dlg.typeTag(2, QStringLiteral("39:1"));
-    QCOMPARE(dlg.shownAttentionIcons(), 2);
-    QVERIFY(!dlg.lengthAttention()->isHidden());
-    QVERIFY(!dlg.saveButton()->isEnabled());
-    // Switching the other signal off makes it neutral, which fits any length.
-    dlg.check(8)->setChecked(false);
-    QCOMPARE(dlg.shownAttentionIcons(), 0);
-    QVERIFY(dlg.saveButton()->isEnabled());
-
-    // A text that is rejected does not touch the icons of the accepted one.
-    dlg.typeTag(3, QStringLiteral("60:1"));
-    QCOMPARE(dlg.shownAttentionIcons(), 2);
-    dlg.typeTag(3, QStringLiteral("6x:1"));
-    QCOMPARE(dlg.edit(3)->text(), QStringLiteral("60:1"));
-    QCOMPARE(dlg.shownAttentionIcons(), 2);
-
-    // Indexes beyond any number are out of range, not a crash or a wrap-around.
-    dlg.typeTag(3, QStringLiteral("99999999999999999999999:1"));
-    QCOMPARE(dlg.shownAttentionIcons(), 2);
-    dlg.length()->setValue(20000000);
-    QCOMPARE(dlg.shownAttentionIcons(), 2);
-    dlg.typeTag(3, QStringLiteral("19999999:1"));
-    QCOMPARE(dlg.shownAttentionIcons(), 0);
-
-    // A reset clears every icon, even when the length does not change.
-    dlg.typeTag(4, QStringLiteral("100:1"));
-    dlg.length()->setValue(100);
-    QCOMPARE(dlg.shownAttentionIcons(), 3);
-    dlg.w<QPushButton>("btnCLReset")->click();
-    QCOMPARE(dlg.shownAttentionIcons(), 0);
-    QVERIFY(dlg.saveButton()->isEnabled());
-}
-
-void TestDlgLstManageControl::checkBoxesNeutraliseAndFollowTheTexts()
-{
-    ControlDialog dlg;
-    dlg.typeTag(1, QStringLiteral("0:1;10:0"));
-    QVERIFY(dlg.edit(1)->isEnabled());
-    dlg.check(1)->setChecked(false);
-    QCOMPARE(dlg.edit(1)->text(), QStringLiteral("0:0"));
-    QVERIFY(!dlg.edit(1)->isEnabled());
-    // Checking again only enables the field.
-    dlg.check(1)->setChecked(true);
-    QCOMPARE(dlg.edit(1)->text(), QStringLiteral("0:0"));
-    QVERIFY(dlg.edit(1)->isEnabled());
-
-    const QStringList tags = {"0:1", "3:0", "300:0", "0:0", "5:1;6:0", "1:0", "0:0", "9:1"};
-    const QString path = m_dir.filePath(QStringLiteral("checks.dm_iqc"));
-    QVERIFY(writeFile(path, fileLine(QStringLiteral("GKR-CL"), QStringLiteral("400"), tags)));
-    dlg.importFrom(path);
-    QCOMPARE(dlg.tagTexts(), tags);
-    const QList<bool> checked = {true, false, true, false, true, true, false, true};
-    for (int n = 1; n <= ControlList::SignalCount; ++n) {
-        QCOMPARE(dlg.check(n)->isChecked(), checked.at(n - 1));
-        QCOMPARE(dlg.edit(n)->isEnabled(), checked.at(n - 1));
-    }
-
-    // Unchecking by import must not neutralise the imported "3:0" like a user's unchecking.
-    dlg.typeTag(2, QStringLiteral("0:1"));
-    dlg.openAnswers << path;
-    dlg.w<QPushButton>("btnCLFileSelect")->click();
-    QCOMPARE(dlg.tagTexts(), tags);
-    QVERIFY(!dlg.check(2)->isChecked());
-
-    dlg.w<QPushButton>("btnCLReset")->click();
-    QCOMPARE(dlg.tagTexts(), neutralTags());
-    for (int n = 1; n <= ControlList::SignalCount; ++n)
-        QVERIFY(!dlg.check(n)->isChecked() && !dlg.edit(n)->isEnabled());
-    QCOMPARE(dlg.length()->value(), 100);
-    QVERIFY(dlg.w<QLineEdit>("ledCLImpFileName")->text().isEmpty());
-    QVERIFY(dlg.w<QLineEdit>("ledCLLocFileName")->text().isEmpty());
-    QVERIFY(showsImage(dlg.w<QLabel>("lblCLStatusIndi"), Red));
-}
-
-void TestDlgLstManageControl::coupledLengthFollowsTheDataList()
-{
-    ControlDialog dlg;
-    dlg.chooseModType(QStringLiteral("QPSK"));
-    dlg.applyPrbs(511);
-    dlg.length()->setValue(777);
-
-    dlg.choose("cbxCLLengthMode", QStringLiteral("Coupled"));
-    QVERIFY(!dlg.length()->isEnabled());
-    QCOMPARE(dlg.length()->value(), 255); // 511 bits / 2 bits per symbol, rounded down
-
-    // Every rebuild of the data list carries the length along, and so do its symbol count edits.
-    dlg.applyPrbs(2047);
-    QCOMPARE(dlg.length()->value(), 1023);
-    dlg.typeTag(7, QStringLiteral("1023:1"));
-    QVERIFY(!dlg.attention(7)->isHidden());
-    dlg.applyPrbs(2048 * 2 - 2);
-    QCOMPARE(dlg.length()->value(), 2047);
-    QVERIFY(dlg.attention(7)->isHidden());
-
-    // A reset cannot take the length away from the data list, and tag edits are checked
-    // against the coupled length, not against the default of a separate list.
-    dlg.w<QPushButton>("btnCLReset")->click();
-    QCOMPARE(dlg.length()->value(), 2047);
-    dlg.typeTag(7, QStringLiteral("2047:1"));
-    QVERIFY(!dlg.attention(7)->isHidden());
-    QVERIFY(!dlg.saveButton()->isEnabled());
-    dlg.typeTag(7, QStringLiteral("150:1"));
-    QVERIFY(dlg.attention(7)->isHidden());
-
-    dlg.choose("cbxCLLengthMode", QStringLiteral("Separate"));
-    QVERIFY(dlg.length()->isEnabled());
-    QCOMPARE(dlg.length()->value(), 2047);
-    dlg.applyPrbs(511);
-    QCOMPARE(dlg.length()->value(), 2047);
-}
-
-void TestDlgLstManageControl::sourceChoiceShowsFileControlsAndResets()
-{
-    ControlDialog dlg;
-    dlg.typeTag(4, QStringLiteral("200:1"));
-    dlg.w<QLineEdit>("ledCLComment")->setText(QStringLiteral("typed"));
-    dlg.length()->setValue(50);
-    QCOMPARE(dlg.shownAttentionIcons(), 2);
-
-    dlg.choose("cbxCLDataSrc", QStringLiteral("Control list"));
-    for (const char *name : {"btnCLFileSelect", "lblCLStatusIndi", "ledCLImpFileName"}) {
-        QVERIFY2(!dlg.findChild<QWidget *>(name)->isHidden(), name);
-        QVERIFY2(dlg.findChild<QWidget *>(name)->isEnabled(), name);
-    }
-    QVERIFY(showsImage(dlg.w<QLabel>("lblCLStatusIndi"), Red));
-    QCOMPARE(dlg.tagTexts(), neutralTags());
-    QVERIFY(!dlg.check(4)->isChecked());
-    QVERIFY(dlg.w<QLineEdit>("ledCLComment")->text().isEmpty());
-    QCOMPARE(dlg.length()->value(), 100);
-    QCOMPARE(dlg.shownAttentionIcons(), 0);
-    QVERIFY(dlg.saveButton()->isEnabled());
-
-    dlg.choose("cbxCLDataSrc", QStringLiteral("Manual"));
-    for (const char *name : {"btnCLFileSelect", "lblCLStatusIndi", "ledCLImpFileName"}) {
-        QVERIFY2(dlg.findChild<QWidget *>(name)->isHidden(), name);
-        QVERIFY2(!dlg.findChild<QWidget *>(name)->isEnabled(), name);
-    }
-    // A reset in Manual mode keeps the lamp out of sight.
-    dlg.w<QPushButton>("btnCLReset")->click();
-    QVERIFY(dlg.w<QLabel>("lblCLStatusIndi")->isHidden());
-}
-
-void TestDlgLstManageControl::savedFileReadsBackInSeparateMode()
-{
-    ControlDialog dlg;
-    const QStringList tags = {
-        "0:1;10:0", "0:0", "100:1", "5:1;6:0;7:1", "2:1;199:0", "199:1", "10:1;20:0;70:1;75:0", "0:0"};
-    for (int n = 1; n <= ControlList::SignalCount; ++n) {
-        if (tags.at(n - 1) != QLatin1String("0:0"))
-            dlg.typeTag(n, tags.at(n - 1));
-    }
-    dlg.length()->setValue(250);
-    dlg.w<QLineEdit>("ledCLComment")->setText(QStringLiteral("burst test"));
-
-    QDir(m_dir.path()).mkpath(QStringLiteral("sub"));
-    dlg.saveAs(m_dir.filePath(QStringLiteral("sub/ctrl")));
-    QCOMPARE(dlg.fileDialogTitles, QStringList({QStringLiteral("Save control list file")}));
-    QCOMPARE(dlg.fileDialogFilters, QStringList({QStringLiteral("Control list files (*.dm_iqc)")}));
-    const QString path = m_dir.filePath(QStringLiteral("sub/ctrl.dm_iqc"));
-    const QString line = QString::fromLocal8Bit(readAll(path));
-    const QRegularExpression layout(
-        QStringLiteral("^\\{TYPE:GKR-CL\\}\\{COMMENT:burst test\\}\\{COPYRIGHT:Tarvik GmbH & Co\\. KG\\}"
-                       "\\{DATE:\\d{4}-\\d\\d-\\d\\d;\\d\\d:\\d\\d:\\d\\d\\}\\{CONTROL LENGTH:250\\}"
-                       "\\{MARKER LIST 1:0:1;10:0\\}\\{MARKER LIST 2:0:0\\}\\{MARKER LIST 3:100:1\\}"
-                       "\\{MARKER LIST 4:5:1;6:0;7:1\\}\\{BURST LIST:2:1;199:0\\}\\{LEVATT LIST 1:199:1\\}"
-                       "\\{CW MODE LIST:10:1;20:0;70:1;75:0\\}\\{HOP LIST:0:0\\}$"));
-    QVERIFY2(layout.match(line).hasMatch(), qPrintable(line));
-    QCOMPARE(dlg.w<QLineEdit>("ledCLLocFileName")->text(), QStringLiteral("ctrl.dm_iqc"));
-    QCOMPARE(dlg.w<QLineEdit>("ledCLLocFileName")->toolTip(),
-             QStringLiteral("Local control list file path: ") + m_dir.filePath(QStringLiteral("sub")));
-    QVERIFY(!dlg.w<QPushButton>("btnCLFileTrans")->isEnabled());
-    QCOMPARE(QDir::currentPath(), m_dir.filePath(QStringLiteral("sub")));
-
-    ControlDialog other;
-    Tracer::takeTraceData();
-    other.importFrom(QStringLiteral("ctrl.dm_iqc")); // relative to the current directory
-    QCOMPARE(other.fileDialogTitles, QStringList({QStringLiteral("Open control list file")}));
-    QCOMPARE(other.fileDialogFilters, QStringList({QStringLiteral("Control list file (*.dm_iqc)")}));
-    QVERIFY(other.warnings.isEmpty());
-    QCOMPARE(other.tagTexts(), tags);
-    QCOMPARE(other.length()->value(), 250);
-    QCOMPARE(other.w<QLineEdit>("ledCLComment")->text(), QStringLiteral("burst test"));
-    QCOMPARE(other.w<QLineEdit>("ledCLImpFileName")->text(), QStringLiteral("ctrl.dm_iqc"));
-    QCOMPARE(other.w<QLineEdit>("ledCLImpFileName")->toolTip(),
-             QStringLiteral("Control list file path: ") + m_dir.filePath(QStringLiteral("sub")));
-    QCOMPARE(other.w<QLineEdit>("ledCLLocFileName")->text(), QStringLiteral("ctrl.dm_iqc"));
-    QVERIFY(showsImage(other.w<QLabel>("lblCLStatusIndi"), Green));
-    QCOMPARE(other.shownAttentionIcons(), 0);
-    QVERIFY(!other.w<QPushButton>("btnCLFileTrans")->isEnabled());
-    QVERIFY(takeTraceTexts(TraceKindDebug).contains(Prefix + "Control list file 'ctrl.dm_iqc' imported"));
-
-    // Saved again unchanged, the list is the same apart from the time stamp.
-    other.saveAs(QStringLiteral("again.dm_iqc"));
-    const QString again = QString::fromLocal8Bit(readAll(QStringLiteral("again.dm_iqc")));
-    const QRegularExpression stamp(QStringLiteral("\\{DATE:[^}]*\\}"));
-    QCOMPARE(QString(again).remove(stamp), QString(line).remove(stamp));
-}
-
-void TestDlgLstManageControl::importInCoupledModeKeepsTheCoupledLength()
-{
-    const QString path = m_dir.filePath(QStringLiteral("coupled.dm_iqc"));
-    {
-        ControlDialog writer;
-        writer.chooseModType(QStringLiteral("BPSK"));
-        writer.applyPrbs(511);
-        writer.choose("cbxCLLengthMode", QStringLiteral("Coupled"));
-        writer.typeTag(1, QStringLiteral("0:1;510:0"));
-        writer.typeTag(5, QStringLiteral("400:1"));
-        writer.saveAs(path);
-        QVERIFY(readAll(path).contains("{CONTROL LENGTH:511}"));
-    }
-
-    ControlDialog dlg;
-    dlg.chooseModType(QStringLiteral("QPSK"));
-    dlg.applyPrbs(511);
-    dlg.choose("cbxCLLengthMode", QStringLiteral("Coupled"));
-    QCOMPARE(dlg.length()->value(), 255);
-    dlg.importFrom(path);
-    QCOMPARE(dlg.length()->value(), 255);
-    QCOMPARE(dlg.edit(1)->text(), QStringLiteral("0:1;510:0"));
-    QCOMPARE(dlg.edit(5)->text(), QStringLiteral("400:1"));
-    // Both tags reach beyond the coupled length: flagged, and saving is blocked.
-    QVERIFY(!dlg.attention(1)->isHidden());
-    QVERIFY(!dlg.attention(5)->isHidden());
-    QCOMPARE(dlg.shownAttentionIcons(), 3);
-    QVERIFY(!dlg.saveButton()->isEnabled());
-    // A longer data list makes them fit.
-    dlg.applyPrbs(2047);
-    QCOMPARE(dlg.length()->value(), 1023);
-    QCOMPARE(dlg.shownAttentionIcons(), 0);
-}
-
-void TestDlgLstManageControl::saveIsRefusedOrCancelledCleanly()
-{
-    ControlDialog dlg;
-    dlg.typeTag(2, QStringLiteral("1:1"));
-    dlg.saveAs(m_dir.filePath(QStringLiteral("first.dm_iqc")));
-    const QByteArray first = readAll(m_dir.filePath(QStringLiteral("first.dm_iqc")));
-    QVERIFY(!first.isEmpty());
-
-    // Cancelled: nothing written, the known file stays.
-    Tracer::takeTraceData();
-    dlg.saveButton()->click();
-    QCOMPARE(takeTraceTexts(TraceKindDebug), QStringList({Prefix + "No control list file selected!"}));
-    QCOMPARE(dlg.w<QLineEdit>("ledCLLocFileName")->text(), QStringLiteral("first.dm_iqc"));
-
-    // The file cannot be created: reported like the data list writer, nothing new is offered
-    // (the edited tag already took the first file away: it no longer is the list).
-    dlg.typeTag(2, QStringLiteral("2:1"));
-    QVERIFY(dlg.w<QLineEdit>("ledCLLocFileName")->text().isEmpty());
-    dlg.saveAs(m_dir.filePath(QStringLiteral("missing/dir/second.dm_iqc")));
-    const QString refusal = QStringLiteral("Unable to create and open control list file 'second.dm_iqc'!");
-    QCOMPARE(dlg.warnings, QStringList({refusal}));
-    QVERIFY(takeTraceTexts(TraceKindInfo).contains(Prefix + refusal));
-    QVERIFY(dlg.w<QLineEdit>("ledCLLocFileName")->text().isEmpty());
-    QVERIFY(!dlg.w<QPushButton>("btnCLFileTrans")->isEnabled());
-    QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("missing/dir/second.dm_iqc"))));
-
-    // Indexes beyond the length: the save button is off, and the slot itself refuses as well
-    // without asking for a file.
-    dlg.typeTag(2, QStringLiteral("100:1"));
-    QVERIFY(!dlg.saveButton()->isEnabled());
-    dlg.fileDialogTitles.clear();
-    dlg.saveCLFile();
-    QVERIFY(dlg.fileDialogTitles.isEmpty());
-    QVERIFY(takeTraceTexts(TraceKindInfo)
-                .contains(Prefix + "Symbol index(es) of any control list tag exceed(s) max value!"));
-
-    // A text typed but not yet confirmed is checked before it can reach the file.
-    dlg.typeTag(2, QStringLiteral("3:1"));
-    dlg.edit(2)->setText(QStringLiteral("4:7"));
-    dlg.saveAs(m_dir.filePath(QStringLiteral("first.dm_iqc")));
-    QVERIFY(readAll(m_dir.filePath(QStringLiteral("first.dm_iqc"))).contains("{MARKER LIST 2:3:1}"));
-    QCOMPARE(dlg.edit(2)->text(), QStringLiteral("3:1"));
-}
-
-void TestDlgLstManageControl::commentCannotBreakTheFile()
-{
-    ControlDialog dlg;
-    auto *comment = dlg.w<QLineEdit>("ledCLComment");
-    QTest::keyClicks(comment, QStringLiteral("a}b"));
-    QCOMPARE(comment->text(), QStringLiteral("ab"));
-
-    // Even a comment put in by other means cannot overrule the tags behind it.
-    dlg.typeTag(1, QStringLiteral("7:1"));
-    dlg.length()->setValue(150);
-    comment->setText(QStringLiteral("x}{MARKER LIST 1:5:1}{CONTROL LENGTH:9"));
-    const QString path = m_dir.filePath(QStringLiteral("comment.dm_iqc"));
-    dlg.saveAs(path);
-    ControlDialog other;
-    other.importFrom(path);
-    QCOMPARE(other.edit(1)->text(), QStringLiteral("7:1"));
-    QCOMPARE(other.length()->value(), 150);
-    QVERIFY(other.w<QLineEdit>("ledCLComment")->text().startsWith(QLatin1String("x{MARKER LIST 1:5:1")));
-}
-
-void TestDlgLstManageControl::longTagsSurviveTheLineEdits()
-{
-    // Far more slopes than a line edit holds by default (32767 characters).
-    QStringList slopes;
-    for (int i = 0; i < 20000; ++i)
-        slopes << QStringLiteral("%1:%2").arg(i * 3).arg(i % 2);
-    const QString longTag = slopes.join(QLatin1Char(';'));
-    QVERIFY(longTag.size() > 100000);
-
-    const QString path = m_dir.filePath(QStringLiteral("long.dm_iqc"));
-    QVERIFY(writeFile(path,
-                      fileLine(QStringLiteral("GKR-CL"), QStringLiteral("60000"), {"0:0", "0:0", longTag})));
-    ControlDialog dlg;
-    dlg.importFrom(path);
-    QCOMPARE(dlg.edit(3)->text(), longTag);
-    QCOMPARE(dlg.shownAttentionIcons(), 0);
-    dlg.saveAs(m_dir.filePath(QStringLiteral("long2.dm_iqc")));
-    QVERIFY(readAll(m_dir.filePath(QStringLiteral("long2.dm_iqc")))
-                .contains(longTag.toLatin1() + "}{MARKER LIST 4:"));
-}
-
-void TestDlgLstManageControl::badFilesLeaveTheListUntouched()
-{
-    ControlDialog dlg;
-    dlg.typeTag(1, QStringLiteral("0:1;40:0"));
-    dlg.length()->setValue(60);
-
-    auto expectRefusal = [&](const QString &path, const QString &text) {
-        dlg.warnings.clear();
-        Tracer::takeTraceData();
-        dlg.importFrom(path);
-        QCOMPARE(dlg.warnings, QStringList({text}));
-        QVERIFY(takeTraceTexts(TraceKindInfo).contains(Prefix + text));
-        QCOMPARE(dlg.tagTexts(), neutralTags()); // choosing the source resets
-        QVERIFY(dlg.w<QLineEdit>("ledCLImpFileName")->text().isEmpty());
-        QVERIFY(dlg.w<QLineEdit>("ledCLLocFileName")->text().isEmpty());
-        QVERIFY(showsImage(dlg.w<QLabel>("lblCLStatusIndi"), Red));
-    };
-
-    const QString wrongType = m_dir.filePath(QStringLiteral("data.dm_iqc"));
-    QVERIFY(writeFile(wrongType, fileLine(QStringLiteral("GKR-DL"), QStringLiteral("100"), {"0:1"})));
-    expectRefusal(wrongType, QStringLiteral("Control list file 'data.dm_iqc' has wrong type 'GKR-DL' tag!"));
-    expectRefusal(m_dir.filePath(QStringLiteral("absent.dm_iqc")),
-                  QStringLiteral("Unable to open control list file 'absent.dm_iqc'!"));
-
-    // In Control list mode a refused import keeps the tags that are already there.
-    dlg.typeTag(6, QStringLiteral("0:1;70:0"));
-    dlg.length()->setValue(60);
-    QCOMPARE(dlg.shownAttentionIcons(), 2);
-    const QStringList kept = dlg.tagTexts();
-    dlg.openAnswers << wrongType;
-    dlg.w<QPushButton>("btnCLFileSelect")->click();
-    QCOMPARE(dlg.tagTexts(), kept);
-    QCOMPARE(dlg.length()->value(), 60);
-    // ... and its icons tell the truth about them, as after a cancelled file dialog.
-    QCOMPARE(dlg.shownAttentionIcons(), 2);
-    QVERIFY(!dlg.saveButton()->isEnabled());
-    Tracer::takeTraceData();
-    dlg.w<QPushButton>("btnCLFileSelect")->click();
-    QCOMPARE(takeTraceTexts(TraceKindDebug).first(), Prefix + "No control list file selected!");
-    QCOMPARE(dlg.tagTexts(), kept);
-    QCOMPARE(dlg.shownAttentionIcons(), 2);
-}
-
-void TestDlgLstManageControl::damagedLinesFallBackTagByTag()
-{
-    ControlDialog dlg;
-    const QString path = m_dir.filePath(QStringLiteral("damaged.dm_iqc"));
-
-    // No closing braces at all: the type runs to the end of the line, every other tag is missing.
-    QVERIFY(writeFile(path, "{TYPE:GKR-CL{COMMENT:c{CONTROL LENGTH:300{MARKER LIST 1:0:1{HOP LIST:5:1"));
-    dlg.choose("cbxCLDataSrc", QStringLiteral("Control list"));
-    dlg.typeTag(4, QStringLiteral("9:1"));
-    dlg.length()->setValue(70);
-    Tracer::takeTraceData();
-    dlg.openAnswers << path;
-    dlg.w<QPushButton>("btnCLFileSelect")->click();
-    QVERIFY(dlg.warnings.isEmpty());
-    QCOMPARE(dlg.tagTexts(), neutralTags());
-    QVERIFY(!dlg.check(4)->isChecked());
-    QCOMPARE(dlg.length()->value(), 70); // the file has no usable length
-    const QStringList infos = takeTraceTexts(TraceKindInfo);
-    QVERIFY(infos.contains(Prefix + "Tag 'MARKER LIST 1' was not found in control list file"));
-    QVERIFY(infos.contains(Prefix + "Tag 'CONTROL LENGTH' was not found in control list file"));
-    QVERIFY(showsImage(dlg.w<QLabel>("lblCLStatusIndi"), Green));
-
-    // Only the last field left open, one tag empty and one invalid.
-    QVERIFY(writeFile(
-        path, "{TYPE:GKR-CL}{CONTROL LENGTH:80}{MARKER LIST 2:}{MARKER LIST 3:7:5}{HOP LIST:0:1;79:0"));
-    Tracer::takeTraceData();
-    dlg.openAnswers << path;
-    dlg.w<QPushButton>("btnCLFileSelect")->click();
-    QCOMPARE(dlg.length()->value(), 80);
-    QCOMPARE(dlg.edit(8)->text(), QStringLiteral("0:1;79:0"));
-    QVERIFY(dlg.check(8)->isChecked());
-    QCOMPARE(dlg.edit(2)->text(), QStringLiteral("0:0"));
-    QCOMPARE(dlg.edit(3)->text(), QStringLiteral("0:0"));
-    QVERIFY(takeTraceTexts(TraceKindInfo).contains(Prefix + "No content assigned to tag 'MARKER LIST 2'"));
-}
-
-void TestDlgLstManageControl::fileLengthOutsideTheRangeIsHandled()
-{
-    ControlDialog dlg;
-    const QString path = m_dir.filePath(QStringLiteral("length.dm_iqc"));
-    dlg.choose("cbxCLDataSrc", QStringLiteral("Control list"));
-    dlg.length()->setValue(321);
-
-    const QList<QPair<QString, int>> cases = {
-        {QStringLiteral("0"), 321},
-        {QStringLiteral("-5"), 321},
-        {QStringLiteral("12a"), 321},
-        {QStringLiteral("99999999999"), 20000000},
-        {QStringLiteral("20000000"), 20000000},
-        {QStringLiteral("1"), 1},
-    };
-    for (const auto &c : cases) {
-        QVERIFY(writeFile(path, fileLine(QStringLiteral("GKR-CL"), c.first, {"0:1"})));
-        Tracer::takeTraceData();
-        dlg.openAnswers << path;
-        dlg.w<QPushButton>("btnCLFileSelect")->click();
-        QVERIFY2(dlg.length()->value() == c.second, qPrintable(c.first));
-        QCOMPARE(dlg.edit(1)->text(), QStringLiteral("0:1"));
-        const bool corrected = c.first != QString::number(c.second);
-        QVERIFY2(takeTraceTexts(TraceKindInfo).isEmpty() != corrected, qPrintable(c.first));
-        dlg.length()->setValue(321);
-    }
-}
 
 QTEST_MAIN(TestDlgLstManageControl)
 #include "tst_dlglstmanagecontrol.moc"

@@ -51,25 +51,21 @@ private slots:
         QVERIFY(!btnCL->isEnabled());
 
         dlg.applyPrbs(511);
-        dlg.saveAnswers << m_dir.filePath(QStringLiteral("prbs9"));
-        dlg.w<QPushButton>("btnDLFileSave")->click();
+        dlg.saveWith("btnDLFileSave", m_dir.filePath(QStringLiteral("prbs9")));
         QVERIFY(btnDL->isEnabled());
 
-        dlg.saveAnswers << m_dir.filePath(QStringLiteral("ctrl"));
-        dlg.w<QPushButton>("btnCLFileSave")->click();
+        dlg.saveWith("btnCLFileSave", m_dir.filePath(QStringLiteral("ctrl")));
         QVERIFY(btnCL->isEnabled());
         auto *tags = dlg.w<QLineEdit>("ledCLHop");
         dlg.w<QCheckBox>("cheCLHop")->setChecked(true);
         tags->setText(QStringLiteral("5:1"));
         emit tags->editingFinished();
         QVERIFY(!btnCL->isEnabled());
-        dlg.saveAnswers << m_dir.filePath(QStringLiteral("ctrl"));
-        dlg.w<QPushButton>("btnCLFileSave")->click();
+        dlg.saveWith("btnCLFileSave", m_dir.filePath(QStringLiteral("ctrl")));
         QVERIFY(btnCL->isEnabled());
         dlg.w<QSpinBox>("sbxCLLength")->setValue(99);
         QVERIFY(!btnCL->isEnabled());
-        dlg.saveAnswers << m_dir.filePath(QStringLiteral("ctrl"));
-        dlg.w<QPushButton>("btnCLFileSave")->click();
+        dlg.saveWith("btnCLFileSave", m_dir.filePath(QStringLiteral("ctrl")));
 
         dlg.releaseInstrument();
         QVERIFY(!btnDL->isEnabled());
@@ -84,8 +80,7 @@ private slots:
         // Whatever makes the list or its comment differ from the file takes the upload away
         // until the list is saved again.
         auto saveAgain = [&](const char *name) {
-            dlg.saveAnswers << m_dir.filePath(QLatin1String(name));
-            dlg.w<QPushButton>("btnDLFileSave")->click();
+            dlg.saveWith("btnDLFileSave", m_dir.filePath(QLatin1String(name)));
             return btnDL->isEnabled();
         };
         dlg.w<QCheckBox>("cheDLCommentMan")->setChecked(true);
@@ -103,29 +98,25 @@ private slots:
         QVERIFY(saveAgain("edited"));
         dlg.w<QPushButton>("btnDLAppend")->click();
         dlg.chooseSource(QStringLiteral("Data-list"));
-        dlg.openAnswers << m_dir.filePath(QStringLiteral("edited.dm_iqd"));
-        dlg.w<QPushButton>("btnDLFileSelect")->click();
+        dlg.openWith("btnDLFileSelect", m_dir.filePath(QStringLiteral("edited.dm_iqd")));
         QCOMPARE(dlg.bits().size(), 1022);
         QVERIFY(!btnDL->isEnabled());
         dlg.w<QPushButton>("btnDLReset")->click();
         // A cancelled or refused import leaves no file behind the button.
         dlg.chooseSource(QStringLiteral("Data-list"));
-        dlg.openAnswers << m_dir.filePath(QStringLiteral("edited.dm_iqd"));
-        dlg.w<QPushButton>("btnDLFileSelect")->click();
+        dlg.openWith("btnDLFileSelect", m_dir.filePath(QStringLiteral("edited.dm_iqd")));
         QVERIFY(btnDL->isEnabled());
         dlg.w<QPushButton>("btnDLFileSelect")->click(); // cancelled
         QVERIFY(!btnDL->isEnabled());
         QVERIFY(saveAgain("edited"));
-        dlg.openAnswers << m_dir.filePath(QStringLiteral("ctrl.dm_iqc"));
-        dlg.w<QPushButton>("btnDLFileSelect")->click(); // wrong type
+        dlg.openWith("btnDLFileSelect", m_dir.filePath(QStringLiteral("ctrl.dm_iqc"))); // wrong type
         QCOMPARE(dlg.warnings.size(), 1);
         QVERIFY(!btnDL->isEnabled());
         QVERIFY(saveAgain("prbs9"));
 
         // ASCII data lists are never uploaded.
         dlg.w<QCheckBox>("cheDLFileFormat")->setChecked(true);
-        dlg.saveAnswers << m_dir.filePath(QStringLiteral("prbs9.dm_iqda"));
-        dlg.w<QPushButton>("btnDLFileSave")->click();
+        dlg.saveWith("btnDLFileSave", m_dir.filePath(QStringLiteral("prbs9.dm_iqda")));
         QCOMPARE(dlg.w<QLineEdit>("ledDLLocFileName")->text(), QStringLiteral("prbs9.dm_iqda"));
         QVERIFY(!btnDL->isEnabled());
         dlg.releaseInstrument();
@@ -142,8 +133,7 @@ private slots:
 
         dlg.applyPrbs(1000);
         const QString strDataPath = m_dir.filePath(QStringLiteral("up.dm_iqd"));
-        dlg.saveAnswers << strDataPath;
-        dlg.w<QPushButton>("btnDLFileSave")->click();
+        dlg.saveWith("btnDLFileSave", strDataPath);
         dlg.w<QPushButton>("btnDLFileTrans")->click();
         QCOMPARE(newDL.count(), 1);
         QTRY_COMPARE_WITH_TIMEOUT(m_bench.stored(QStringLiteral("DataLists/up.dm_iqd")), readAll(strDataPath),
@@ -152,8 +142,7 @@ private slots:
                 m_instr->getDataListCatalog(1).contains(QStringLiteral("up.dm_iqd")));
 
         const QString strCtrlPath = m_dir.filePath(QStringLiteral("upc.dm_iqc"));
-        dlg.saveAnswers << strCtrlPath;
-        dlg.w<QPushButton>("btnCLFileSave")->click();
+        dlg.saveWith("btnCLFileSave", strCtrlPath);
         dlg.w<QPushButton>("btnCLFileTrans")->click();
         QCOMPARE(newCL.count(), 1);
         QTRY_COMPARE_WITH_TIMEOUT(m_bench.stored(QStringLiteral("CtrlLists/upc.dm_iqc")),
@@ -168,8 +157,7 @@ private slots:
         ScriptedDlgLstManage dlg;
         dlg.setInstrument(m_instr.get());
         dlg.applyPrbs(511);
-        dlg.saveAnswers << m_dir.filePath(QStringLiteral("twice.dm_iqd"));
-        dlg.w<QPushButton>("btnDLFileSave")->click();
+        dlg.saveWith("btnDLFileSave", m_dir.filePath(QStringLiteral("twice.dm_iqd")));
         dlg.w<QPushButton>("btnDLFileTrans")->click();
         // The second upload asks before replacing the file, and the user takes a while.
         QStringList shownEmpty;
@@ -208,8 +196,7 @@ private slots:
             bolClickedDuringUpload |= bolUploading;
         });
         dlg.applyPrbs(2000000);
-        dlg.saveAnswers << m_dir.filePath(QStringLiteral("long.dm_iqd"));
-        dlg.w<QPushButton>("btnDLFileSave")->click();
+        dlg.saveWith("btnDLFileSave", m_dir.filePath(QStringLiteral("long.dm_iqd")));
 
         // Runs whenever the transfer lets events through: slows it to a few seconds, and once
         // the progress window is up, clicks the other window with the real mouse.

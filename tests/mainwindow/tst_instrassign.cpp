@@ -188,13 +188,9 @@ private slots:
     // The same window over HiSLIP: assignment, then a data list upload through the model control.
     void assignAndUploadOverHislip()
     {
-        SimInstr *sim =
-            m_rig.startSim(QStringLiteral("ZOY550X"), QStringLiteral("106071"), QString(), 50, true);
+        SimInstr *sim = m_rig.assignOne(QStringLiteral("ZOY550X"), QStringLiteral("106071"), QString(), true);
         QVERIFY(sim);
-        m_rig.storePool({WindowRig::poolEntry(sim)});
-        AppMainWindow *win = m_rig.makeWindow();
-        QVERIFY(m_rig.activateEntry(sim->entryText()));
-        QCOMPARE(win->appState(), int(AppMainWindow::StateActive));
+        AppMainWindow *win = m_rig.win.get();
         QCOMPARE(win->instrument()->getResource(), sim->strResource);
         QVERIFY(inOrder(sim->received(), {"*ESE 1", "*CLS", "SYSTem:PRESet", "*OPC"}));
 
@@ -214,12 +210,9 @@ private slots:
     // and assigns the instrument anew.
     void reactivatingReleasesAndAssignsAgain()
     {
-        SimInstr *sim = m_rig.startSim(QStringLiteral("GKR550X"), QStringLiteral("102030"));
+        SimInstr *sim = m_rig.assignOne(QStringLiteral("GKR550X"), QStringLiteral("102030"));
         QVERIFY(sim);
-        m_rig.storePool({WindowRig::poolEntry(sim)});
-        AppMainWindow *win = m_rig.makeWindow();
-        QVERIFY(m_rig.activateEntry(sim->entryText()));
-        QCOMPARE(win->appState(), int(AppMainWindow::StateActive));
+        AppMainWindow *win = m_rig.win.get();
 
         // Path A: RF, ramp and CDM on; path B: only CDM on. What is off must stay off.
         win->switchRFLev(1);

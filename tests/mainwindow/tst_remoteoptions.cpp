@@ -59,17 +59,11 @@ class TstRemoteOptions : public QObject
 
     SimInstr *assign(const QString &strModel, const QString &strSerial, const QString &strOptions = QString())
     {
-        SimInstr *sim = m_rig.startSim(strModel, strSerial, strOptions);
-        if (!sim)
-            return nullptr;
-        m_rig.storePool({WindowRig::poolEntry(sim)});
-        m_rig.makeWindow();
-        if (!m_rig.activateEntry(sim->entryText()) || m_rig.win->appState() != AppMainWindow::StateActive)
-            return nullptr;
+        SimInstr *sim = m_rig.assignOne(strModel, strSerial, strOptions);
         // The panels asked for list folders that a fresh instrument lacks; those errors are not
         // the business of the remote tab.
         RawScpiClient client;
-        if (!client.connectTo(sim->process->socketPort()) || client.query("*CLS;*OPC?") != "1")
+        if (!sim || !client.connectTo(sim->process->socketPort()) || client.query("*CLS;*OPC?") != "1")
             return nullptr;
         m_rig.traces();
         sim->received();
@@ -363,17 +357,13 @@ private slots:
                             {QStringLiteral("ABCDEFGHIJKLM"), QStringLiteral("thirteen")}};
         const QByteArray bytes = OptionListExport::compose(QStringLiteral("ZOY550X"), QStringLiteral("7/8"),
                                                            QStringLiteral("5.00"), {category});
-        QCOMPARE(bytes, QByteArray("Tarvik ListForge V2.0 - Option List Export\n\r"
-                                   "Type:   ZOY550X\n\r"
-                                   "Ser No: 7/8\n\r"
-                                   "FW Ver: 5.00\n\r"
-                                   "\n\r"
-                                   "Option List -------------------------------\n\r"
-                                   "Miscellaneous:\n\r"
-                                   "ABCDEFGHIJKLMNOPsixteen\n\r"
-                                   "ABCDEFGHIJKLMNfourteen\n\r"
-                                   "ABCDEFGHIJKLM thirteen\n\r"
-                                   "\n\r"));
+        // The header is checked with the exported file above.
+        QVERIFY(bytes.contains("Type:   ZOY550X\n\rSer No: 7/8\n\rFW Ver: 5.00\n\r"));
+        QCOMPARE(bytes.mid(bytes.indexOf("Miscellaneous:")), QByteArray("Miscellaneous:\n\r"
+                                                                        "ABCDEFGHIJKLMNOPsixteen\n\r"
+                                                                        "ABCDEFGHIJKLMNfourteen\n\r"
+                                                                        "ABCDEFGHIJKLM thirteen\n\r"
+                                                                        "\n\r"));
     }
 
     // X keymaps turn Ctrl+Alt+F1 into the console switch; the menu entry and its shortcut reach

@@ -141,6 +141,20 @@ public:
         return win.get();
     }
 
+    // A window with this one generator in its pool, assigned from the instrument box.
+    SimInstr *assignOne(const QString &strModel, const QString &strSerial,
+                        const QString &strOptions = QString(), bool bolHislip = false)
+    {
+        SimInstr *sim = startSim(strModel, strSerial, strOptions, 50, bolHislip);
+        if (!sim)
+            return nullptr;
+        storePool({poolEntry(sim)});
+        makeWindow();
+        const bool bolActive =
+            activateEntry(sim->entryText()) && win->appState() == AppMainWindow::StateActive;
+        return bolActive ? sim : nullptr;
+    }
+
     template <typename T> T *w(const QString &strName) const
     {
         T *wdg = win->findChild<T *>(strName);
