@@ -2,9 +2,9 @@
 // simulator, inside the private network namespace (see privatehosts.h).
 
 #include "privatehosts.h"
+#include "programrun.h"
 #include "simprocess.h"
 
-#include <QProcess>
 #include <QUdpSocket>
 #include <QtTest>
 
@@ -12,27 +12,9 @@ namespace {
 
 const char HostsFile[] = "127.0.0.1 localhost listforge-test\n";
 
-struct Run
+ProgramRun discover(const QStringList &args)
 {
-    int status = -1;
-    QString out;
-    QString err;
-};
-
-Run discover(const QStringList &args)
-{
-    QProcess process;
-    process.start(QCoreApplication::applicationDirPath() + QStringLiteral("/discover-driver"), args);
-    Run run;
-    if (!process.waitForFinished(60000)) {
-        process.kill();
-        process.waitForFinished();
-        return run;
-    }
-    run.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = QString::fromLocal8Bit(process.readAllStandardOutput());
-    run.err = QString::fromLocal8Bit(process.readAllStandardError());
-    return run;
+    return runProgram(QCoreApplication::applicationDirPath() + QStringLiteral("/discover-driver"), args);
 }
 
 } // namespace
@@ -64,7 +46,7 @@ void TstDiscoverCli::listsIdentifiedInstruments()
                         "0", "--serial", "100\t200\x1b[2J"}),
              qPrintable(sim.errorText()));
 
-    Run run = discover({"--expression", "*ZOY*"});
+    ProgramRun run = discover({"--expression", "*ZOY*"});
     QCOMPARE(run.status, 0);
     QStringList lines = run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     QCOMPARE(lines.size(), 1);
@@ -97,7 +79,7 @@ void TstDiscoverCli::noUdpSocketExitsOne()
 {
     QUdpSocket blocker;
     QVERIFY(blocker.bind(QHostAddress(QStringLiteral("127.0.0.1")), 9757, QUdpSocket::DontShareAddress));
-    const Run run = discover({});
+    const ProgramRun run = discover({});
     QCOMPARE(run.status, 1);
     QVERIFY(run.out.isEmpty());
     QVERIFY2(run.err.contains(QStringLiteral("no UDP socket")), qPrintable(run.err));
@@ -117,7 +99,7 @@ void TstDiscoverCli::usageErrors()
     QFETCH(QStringList, args);
     QElapsedTimer timer;
     timer.start();
-    const Run run = discover(args);
+    const ProgramRun run = discover(args);
     QCOMPARE(run.status, 2);
     QVERIFY(run.err.startsWith(QLatin1String("listforge-cli discover: ")));
     // Refused before any scan.

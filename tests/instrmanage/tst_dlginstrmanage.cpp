@@ -253,10 +253,8 @@ void TstDlgInstrManage::settingsRoundTrip()
                                     makeRecord("HERN330X", "100500", "TCPIP0::127.0.0.78::INSTR", true)};
     QSettings input(settingsPath("input"), QSettings::IniFormat);
     writePool(input, stored);
-    input.beginGroup(QStringLiteral("InstrManage"));
-    input.setValue(QStringLiteral("Pos"), QPoint(140, 120));
-    input.setValue(QStringLiteral("Size"), QSize(600, 610));
-    input.endGroup();
+    input.setValue(QStringLiteral("InstrManage/Pos"), QPoint(140, 120));
+    input.setValue(QStringLiteral("InstrManage/Size"), QSize(600, 610));
     input.sync();
 
     DlgInstrManage dialog;

@@ -3,10 +3,10 @@
 // and the management dialog must both find every instrument.
 
 #include "instrmanage/dlginstrmanage.h"
+#include "programrun.h"
 
 #include <QApplication>
 #include <QLineEdit>
-#include <QProcess>
 #include <QtTest>
 
 #include <cstdio>
@@ -51,21 +51,6 @@ QStringList expectedLines(const QList<Instrument> &instruments)
     return lines;
 }
 
-QString runProgram(const QString &program, const QStringList &args, int *status)
-{
-    QProcess process;
-    process.start(program, args);
-    *status = -1;
-    if (!process.waitForFinished(60000)) {
-        process.kill();
-        process.waitForFinished();
-        return QString();
-    }
-    if (process.exitStatus() == QProcess::NormalExit)
-        *status = process.exitCode();
-    return QString::fromLocal8Bit(process.readAllStandardOutput() + process.readAllStandardError());
-}
-
 } // namespace
 
 class TstVlanDiscover : public QObject
@@ -91,9 +76,10 @@ void TstVlanDiscover::cliFindsEveryInstrumentEveryTime()
     const QString cli = qEnvironmentVariable("LISTFORGE_BUILD_DIR") + QStringLiteral("/listforge-cli");
     const QStringList expected = expectedLines(m_instruments);
     for (int run = 0; run < 20; ++run) {
-        int status = 0;
-        const QString out = runProgram(cli, {QStringLiteral("discover")}, &status);
-        QCOMPARE(status, 0);
+        const ProgramRun result = runProgram(cli, {QStringLiteral("discover")});
+        QCOMPARE(result.status, 0);
+        // Anything on stderr shows up as a line that does not fit.
+        const QString out = result.out + result.err;
         QStringList lines;
         for (const QString &line : out.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
             lines << line.section(QLatin1Char('\t'), 0, 1);

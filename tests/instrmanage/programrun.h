@@ -1,0 +1,34 @@
+#ifndef LISTFORGE_TESTS_INSTRMANAGE_PROGRAMRUN_H
+#define LISTFORGE_TESTS_INSTRMANAGE_PROGRAMRUN_H
+
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+// A program run to its end: exit status (-1 when it crashed, hung past a minute or did not
+// start) and what it wrote.
+struct ProgramRun
+{
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+inline ProgramRun runProgram(const QString &strProgram, const QStringList &lstArgs)
+{
+    QProcess process;
+    process.start(strProgram, lstArgs);
+    ProgramRun run;
+    if (!process.waitForFinished(60000)) {
+        process.kill();
+        process.waitForFinished();
+        return run;
+    }
+    if (process.exitStatus() == QProcess::NormalExit)
+        run.status = process.exitCode();
+    run.out = QString::fromLocal8Bit(process.readAllStandardOutput());
+    run.err = QString::fromLocal8Bit(process.readAllStandardError());
+    return run;
+}
+
+#endif
