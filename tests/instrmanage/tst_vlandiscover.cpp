@@ -1,6 +1,6 @@
 // Discovery on the virtual LAN of vlan-run.sh: simulated instruments in namespaces of their own
-// behind a switch, the PC's host name on 127.0.1.1 as on a stock Debian install. listforge-cli
-// and the management dialog must both find every instrument.
+// behind a switch, the PC's host name on 127.0.1.1 as on a stock Debian install. listforge-cli,
+// the management dialog and lxi-tools as a peer must all find every instrument.
 
 #include "instrmanage/dlginstrmanage.h"
 #include "programrun.h"
@@ -23,6 +23,7 @@ struct Instrument
 // How the rig (tests/instrmanage/CMakeLists.txt) starts them: one without mDNS announcements,
 // one without a portmapper; the others offer both, and mDNS tells of their HiSLIP server.
 const QStringList PortmapperOnly = {QStringLiteral("192.0.2.3")};
+const QStringList MdnsOnly = {QStringLiteral("192.0.2.5")};
 
 QList<Instrument> rigInstruments()
 {
@@ -60,6 +61,8 @@ private slots:
     void initTestCase();
     void cliFindsEveryInstrumentEveryTime();
     void dialogScanFillsThePool();
+    // A client written elsewhere finds the simulated instruments as it would real ones.
+    void lxiFindsTheSameInstruments();
 
 private:
     QList<Instrument> m_instruments;
@@ -102,6 +105,22 @@ void TstVlanDiscover::dialogScanFillsThePool()
     }
     pool.sort();
     QCOMPARE(pool, expectedLines(m_instruments));
+}
+
+void TstVlanDiscover::lxiFindsTheSameInstruments()
+{
+    const ProgramRun run = runProgram(QStringLiteral("lxi"), {"discover", "-t", "3"});
+    if (run.status < 0 && run.out.isEmpty())
+        QSKIP("lxi-tools are not installed");
+    QCOMPARE(run.status, 0);
+    for (const Instrument &instrument : m_instruments) {
+        if (MdnsOnly.contains(instrument.address))
+            continue; // plain "lxi discover" asks portmappers only
+        const QRegularExpression found(
+            QStringLiteral("Found \"[^\"]*%1[^\"]*\" on address %2\\b")
+                .arg(instrument.model, QRegularExpression::escape(instrument.address)));
+        QVERIFY2(found.match(run.out).hasMatch(), qPrintable(run.out));
+    }
 }
 
 int main(int argc, char *argv[])
