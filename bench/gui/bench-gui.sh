@@ -12,15 +12,8 @@ set -euo pipefail
 build=$(realpath "${1:-build}")
 runs=${2:-${RUNS:-5}}
 source "$(dirname "$0")/../netns-enter.sh" "$build" "$runs"
-for f in listforge-sim libvisa32.so bench/bench_lstdialog; do
-    [ -e "$build/$f" ] || { echo "missing $build/$f (build it first)" >&2; exit 1; }
-done
-export LISTFORGE_VISA_LIBRARY="$build/libvisa32.so" QT_QPA_PLATFORM=offscreen
-
-work=$(mktemp -d)
-sim=
-cleanup() { [ -n "$sim" ] && kill "$sim" 2>/dev/null && wait "$sim" 2>/dev/null; rm -rf "$work"; }
-trap cleanup EXIT
+source "$(dirname "$0")/../simbench.sh" bench/bench_lstdialog
+export QT_QPA_PLATFORM=offscreen
 export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config"
 mkdir -p "$work/run" "$HOME"
 "$build/listforge-sim" --model GKR550X --storage "$work/storage" >"$work/sim.out" 2>&1 &

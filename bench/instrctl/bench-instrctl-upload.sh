@@ -14,15 +14,7 @@ build=$(realpath "${1:-build}")
 here=$(cd "$(dirname "$0")" && pwd)
 runs=${2:-5}
 source "$(dirname "$0")/../netns-enter.sh" "$build" "$runs"
-for f in listforge-sim libvisa32.so listforge-cli; do
-    [ -e "$build/$f" ] || { echo "missing $build/$f (build it first)" >&2; exit 1; }
-done
-export LISTFORGE_VISA_LIBRARY="$build/libvisa32.so"
-
-work=$(mktemp -d)
-sim=
-cleanup() { [ -n "$sim" ] && kill "$sim" 2>/dev/null && wait "$sim" 2>/dev/null; rm -rf "$work"; }
-trap cleanup EXIT
+source "$(dirname "$0")/../simbench.sh" listforge-cli
 size=31250130
 head -c "$size" /dev/urandom >"$work/big.dm_iqd"
 "$build/listforge-sim" --model GKR550X --storage "$work/storage" >"$work/sim.out" 2>&1 &

@@ -11,23 +11,8 @@ build=$(realpath "${1:-build}")
 cycles=${2:-10000}
 window_cycles=${3:-1000}
 link_cycles=${4:-$cycles}
-if [ "${LISTFORGE_IN_NETNS:-}" != 1 ]; then
-    if ! unshare -n -u true 2>/dev/null; then
-        echo "network namespaces are not permitted here; benchmark skipped" >&2
-        exit 0
-    fi
-    exec env LISTFORGE_IN_NETNS=1 unshare -n -u -- "$0" "$build" "$cycles" "$window_cycles" "$link_cycles"
-fi
-ip link set lo up
-for f in listforge-sim libvisa32.so bench/soak-instrument bench/soak-window; do
-    [ -e "$build/$f" ] || { echo "missing $build/$f (build it first)" >&2; exit 1; }
-done
-export LISTFORGE_VISA_LIBRARY="$build/libvisa32.so"
-
-work=$(mktemp -d)
-sim=
-cleanup() { [ -n "$sim" ] && kill "$sim" 2>/dev/null && wait "$sim" 2>/dev/null; rm -rf "$work"; }
-trap cleanup EXIT
+source "$(dirname "$0")/../netns-enter.sh" "$build" "$cycles" "$window_cycles" "$link_cycles"
+source "$(dirname "$0")/../simbench.sh" bench/soak-instrument bench/soak-window
 serial=106070
 "$build/listforge-sim" --model ZOY550X --serial $serial --preset-time 50 --no-mdns \
     --storage "$work/storage" >"$work/sim.out" 2>&1 &
