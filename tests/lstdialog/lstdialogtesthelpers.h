@@ -3,10 +3,12 @@
 
 #include "app/tracer.h"
 #include "lists/dlglstmanage.h"
+#include "tests/common/widgetstates.h"
 #include "tests/lists/listfiles.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -14,6 +16,11 @@
 #include <QSpinBox>
 #include <QStringList>
 #include <QTableWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+
+const QString Green = QStringLiteral(":/Misc/Misc/Green.png");
+const QString Red = QStringLiteral(":/Misc/Misc/Red.png");
 
 // The dialog with its warning box and file dialogs answered by the test instead of a person.
 class ScriptedDlgLstManage : public DlgLstManage
@@ -100,5 +107,24 @@ inline bool showsImage(const QLabel *label, const QString &resource)
     const QPixmap shown = label->pixmap(Qt::ReturnByValue);
     return !shown.isNull() && shown.toImage() == QPixmap(resource).toImage();
 }
+
+// The fixture of the dialog suites: a scratch folder, current in every test, and every trace kind.
+class LstDialogSuite : public QObject
+{
+    Q_OBJECT
+protected:
+    QTemporaryDir m_dir;
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        Tracer::setTraceMask(Tracer::DebugMask);
+    }
+    void init()
+    {
+        QDir::setCurrent(m_dir.path());
+        Tracer::takeTraceData();
+    }
+};
 
 #endif

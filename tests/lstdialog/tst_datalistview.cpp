@@ -4,62 +4,12 @@
 #include <QTableWidget>
 #include <QtTest>
 
-// The arithmetic of the table window and the way a table is filled from it.
+// The cell texts of each view and the way a table is filled from its window (the window
+// arithmetic shows through the dialog in tst_dlglstmanage).
 class TestDataListView : public QObject
 {
     Q_OBJECT
 private slots:
-    void windowIsCutAtFiveHundredBits()
-    {
-        // 16QAM, 1000 bits, offset 0: 125 symbols in 18 rows of 7, the last row holding 6.
-        const DataListTableLayout layout(1000, DataListViewMode::Symbols, 4, 4, 0);
-        QCOMPARE(layout.shownBits(), 500);
-        QCOMPARE(layout.fullCells(), 125);
-        QCOMPARE(layout.leftoverBits(), 0);
-        QCOMPARE(layout.rows(), 18);
-        QCOMPARE(layout.shownCellAt(17, 6), 124);
-        QCOMPARE(layout.shownCellAt(17, 7), -1);
-        QCOMPARE(layout.shownCellAt(0, 0), -1);
-        QCOMPARE(layout.rowLabel(2), qint64(14));
-
-        // Near the end fewer bits remain; a partial last cell keeps its real width.
-        const DataListTableLayout tail(1001, DataListViewMode::Symbols, 4, 4, 249);
-        QCOMPARE(tail.shownBits(), 5);
-        QCOMPARE(tail.shownCells(), 2);
-        QCOMPARE(tail.widthOf(0), 4);
-        QCOMPARE(tail.widthOf(1), 1);
-        QCOMPARE(tail.firstBitOf(1), qint64(1000));
-        QCOMPARE(tail.cellIndex(1), qint64(250));
-
-        // An offset past the end shows nothing rather than negative counts.
-        const DataListTableLayout beyond(16, DataListViewMode::BytesBinary, 4, 4, 5);
-        QVERIFY(beyond.isEmpty());
-        QCOMPARE(beyond.rows(), 0);
-    }
-
-    void offsetMaximumPerView_data()
-    {
-        QTest::addColumn<qint64>("length");
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<int>("width");
-        QTest::addColumn<qint64>("maximum");
-        QTest::newRow("16QAM 1000 bits") << qint64(1000) << 1 << 4 << qint64(249);
-        QTest::newRow("one symbol") << qint64(4) << 1 << 4 << qint64(0);
-        QTest::newRow("empty") << qint64(0) << 1 << 4 << qint64(0);
-        QTest::newRow("bytes 1000 bits") << qint64(1000) << 2 << 4 << qint64(124);
-        QTest::newRow("bytes 9 bits") << qint64(9) << 3 << 4 << qint64(0);
-        QTest::newRow("bytes 8 bits") << qint64(8) << 3 << 4 << qint64(0);
-        QTest::newRow("full list") << qint64(250000000) << 1 << 1 << qint64(249999999);
-    }
-
-    void offsetMaximumPerView()
-    {
-        QFETCH(qint64, length);
-        QFETCH(int, mode);
-        QFETCH(int, width);
-        QTEST(DataListTableLayout::offsetMaximum(length, DataListViewMode(mode), width), "maximum");
-    }
-
     void cellTextInEachView_data()
     {
         QTest::addColumn<QByteArray>("bits");

@@ -3,17 +3,12 @@
 #include "lists/datalistfile.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
-#include <QTemporaryDir>
 #include <QTimer>
-#include <QtTest>
 
 namespace {
-const QString Green = QStringLiteral(":/Misc/Misc/Green.png");
-const QString Red = QStringLiteral(":/Misc/Misc/Red.png");
 const QString Yellow = QStringLiteral(":/Misc/Misc/Yellow.png");
 const QString RangeText =
     QStringLiteral("Total amount (current + new) of data bits is outside the specified range!");
@@ -30,22 +25,10 @@ static void answerModal(const std::function<void(QWidget *)> &answer, int attemp
     });
 }
 
-class TestDlgLstManage : public QObject
+class TestDlgLstManage : public LstDialogSuite
 {
     Q_OBJECT
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(m_dir.isValid());
-        Tracer::setTraceMask(Tracer::DebugMask);
-    }
-
-    void init()
-    {
-        QDir::setCurrent(m_dir.path());
-        takeTraceTexts();
-    }
-
     void sourceChoiceShowsOnlyItsControls()
     {
         ScriptedDlgLstManage dlg;
@@ -100,8 +83,7 @@ private slots:
 
         // Symbol mode: the bit count follows, and the boxes swap their enabling.
         dlg.w<QRadioButton>("rbtDLSymCount")->setChecked(true);
-        QVERIFY(dlg.w<QSpinBox>("sbxDLSymCount")->isEnabled());
-        QVERIFY(!dlg.w<QSpinBox>("sbxDLBitCount")->isEnabled());
+        QCOMPARE(enabledOf(&dlg, "sbxDLBitCount sbxDLSymCount"), QStringList{"sbxDLSymCount"});
         QCOMPARE(dlg.w<QSpinBox>("sbxDLBitCount")->value(), 12);
         dlg.w<QSpinBox>("sbxDLSymCount")->setValue(62500000);
         QCOMPARE(dlg.w<QSpinBox>("sbxDLBitCount")->value(), 250000000);
@@ -206,11 +188,10 @@ private slots:
         QVERIFY(showsImage(dlg.w<QLabel>("lblDLStatusIndi"), Green));
         QVERIFY(!dlg.w<QLabel>("lblDLStatusIndi")->isHidden());
         QVERIFY(dlg.w<QTableWidget>("tawDL")->rowCount() > 0);
-        QVERIFY(dlg.w<QPushButton>("btnDLFileSave")->isEnabled());
-        QVERIFY(dlg.w<QCheckBox>("cheDLFileFormat")->isEnabled());
-        QVERIFY(dlg.w<QPushButton>("btnDLReset")->isEnabled());
-        QVERIFY(dlg.w<QPushButton>("btnDLAppend")->isEnabled());
-        QVERIFY(!dlg.w<QPushButton>("btnDLFileTrans")->isEnabled());
+        const QString buttons =
+            QStringLiteral("btnDLFileSave cheDLFileFormat btnDLReset btnDLAppend btnDLFileTrans");
+        QCOMPARE(enabledOf(&dlg, buttons),
+                 QStringList({"btnDLFileSave", "cheDLFileFormat", "btnDLReset", "btnDLAppend"}));
         QVERIFY(takeTraceTexts().contains(QStringLiteral("DLSMAN  : 511 PRBS9 bits put into the data list")));
 
         const QStringList header = dlg.dataListHeaderFields();
@@ -263,8 +244,8 @@ private slots:
     {
         ScriptedDlgLstManage dlg;
         auto *append = dlg.w<QPushButton>("btnDLAppend");
-        auto *modType = dlg.w<QComboBox>("cbxDLModType");
         auto *manual = dlg.w<QCheckBox>("cheDLCommentMan");
+        const QString locked = QStringLiteral("btnDLAppend cheDLCommentMan cbxDLModType btnDLFileSave");
         dlg.applyPrbs(511);
         const QString firstComment = dlg.w<QLineEdit>("ledDLComment")->text();
 
@@ -273,17 +254,15 @@ private slots:
         QCOMPARE(append->text(), QStringLiteral("Append OFF"));
         QVERIFY(showsImage(dlg.w<QLabel>("lblDLAppend"), Green));
         QVERIFY(manual->isChecked());
-        QVERIFY(!manual->isEnabled());
-        QVERIFY(!modType->isEnabled());
+        QCOMPARE(enabledOf(&dlg, locked), QStringList({"btnDLAppend", "btnDLFileSave"}));
         QVERIFY(showsImage(dlg.w<QLabel>("lblDLStatusIndi"), Red));
 
         // Until the next rebuild append mode can still be switched off again.
         append->click();
         QVERIFY(!dlg.isAppendMode());
         QVERIFY(showsImage(dlg.w<QLabel>("lblDLAppend"), Red));
-        QVERIFY(manual->isEnabled());
         QVERIFY(!manual->isChecked());
-        QVERIFY(modType->isEnabled());
+        QCOMPARE(enabledOf(&dlg, locked), locked.split(' '));
 
         append->click();
         dlg.applyPattern(QStringLiteral("0"), 9);
@@ -292,24 +271,20 @@ private slots:
         QVERIFY(dlg.bits().endsWith("000000000"));
         QCOMPARE(dlg.w<QLineEdit>("ledDLBitCountTotal")->text(), QStringLiteral("520"));
         // After a rebuild in append mode only a reset ends it; the comment stays frozen.
-        QVERIFY(!append->isEnabled());
-        QVERIFY(!modType->isEnabled());
+        QCOMPARE(enabledOf(&dlg, locked), QStringList{"btnDLFileSave"});
         QCOMPARE(dlg.w<QLineEdit>("ledDLComment")->text(), firstComment);
 
         dlg.w<QPushButton>("btnDLReset")->click();
         QVERIFY(dlg.dataList().isEmpty());
         QVERIFY(!dlg.isAppendMode());
         QCOMPARE(append->text(), QStringLiteral("Append ON"));
-        QVERIFY(!append->isEnabled());
-        QVERIFY(manual->isEnabled());
+        QCOMPARE(enabledOf(&dlg, locked), QStringList({"cheDLCommentMan", "cbxDLModType"}));
         QVERIFY(!manual->isChecked());
-        QVERIFY(modType->isEnabled());
         QCOMPARE(dlg.w<QLineEdit>("ledDLBitCountTotal")->text(), QStringLiteral("0"));
         QCOMPARE(dlg.w<QTableWidget>("tawDL")->rowCount(), 0);
         QCOMPARE(dlg.w<QSpinBox>("sbxDLCellOffset")->maximum(), 0);
-        QVERIFY(!dlg.w<QPushButton>("btnDLFileSave")->isEnabled());
-        QCOMPARE(dlg.w<QLineEdit>("ledDLDataFileName")->toolTip(), QStringLiteral("Data file path: -"));
-        QCOMPARE(dlg.w<QLineEdit>("ledDLImpFileName")->toolTip(), QStringLiteral("Data list file path: -"));
+        QCOMPARE(toolTipsOf(&dlg, "ledDLDataFileName ledDLImpFileName"),
+                 QStringList({"Data file path: -", "Data list file path: -"}));
     }
 
     void fullListRefusesAnyFurtherBits()
@@ -318,6 +293,7 @@ private slots:
         dlg.chooseModType(QStringLiteral("BPSK"));
         dlg.applyPattern(QStringLiteral("10"), 250000000);
         QCOMPARE(dlg.dataList().size(), qint64(250000000));
+        QCOMPARE(dlg.w<QSpinBox>("sbxDLCellOffset")->maximum(), 249999999);
         QVERIFY(dlg.warnings.isEmpty());
 
         dlg.w<QPushButton>("btnDLAppend")->click();
@@ -361,8 +337,8 @@ private slots:
         QVERIFY(showsImage(lamp, Red));
     }
 
-    // The table arithmetic itself is checked in tst_datalistview; here the dialog's wiring of
-    // view, offset and table.
+    // The window of 500 bits, the offset and the views as the table shows them; cell texts and
+    // the filling itself are checked in tst_datalistview.
     void viewsAndOffsetDriveTheTable()
     {
         ScriptedDlgLstManage dlg;
@@ -489,12 +465,9 @@ private slots:
         QCOMPARE(dlg.bits(), QByteArray("000011111010"));
         QCOMPARE(dlg.fileDialogTitles.last(), QStringLiteral("Open data file"));
         QCOMPARE(dlg.fileDialogFilters.last(), QStringLiteral("ASCII data file (*.txt *.dm_iqda)"));
-        QCOMPARE(dlg.w<QLineEdit>("ledDLDataFileName")->text(), QStringLiteral("hex.txt"));
-        QCOMPARE(dlg.w<QLineEdit>("ledDLDataFileName")->toolTip(),
-                 QStringLiteral("Data file path: ") + m_dir.path());
-        QCOMPARE(dlg.w<QSpinBox>("sbxDLBitCount")->value(), 12);
-        QCOMPARE(dlg.w<QLineEdit>("ledDLComment")->text(),
-                 QStringLiteral("128QAM, 2 symbols, 12 bits, Data file: hex.txt"));
+        QCOMPARE(shownTexts(&dlg, "ledDLDataFileName sbxDLBitCount ledDLComment"),
+                 QStringList({"hex.txt", "12", "128QAM, 2 symbols, 12 bits, Data file: hex.txt"}));
+        QCOMPARE(dlg.w<QLineEdit>("ledDLDataFileName")->toolTip(), "Data file path: " + m_dir.path());
         QVERIFY(takeTraceTexts().contains(
             QStringLiteral("DLSMAN  : 12 data file (hex.txt) bits put into data list")));
 
@@ -586,9 +559,8 @@ private slots:
         dlg.chooseSource(QStringLiteral("Data-list"));
         dlg.openWith("btnDLFileSelect", subDir + QStringLiteral("/first.dm_iqd"));
         QCOMPARE(dlg.bits(), QByteArray("1010110011"));
-        QCOMPARE(dlg.w<QLineEdit>("ledDLImpFileName")->text(), QStringLiteral("first.dm_iqd"));
-        QCOMPARE(dlg.w<QLineEdit>("ledDLLocFileName")->text(), QStringLiteral("first.dm_iqd"));
-        QCOMPARE(dlg.w<QSpinBox>("sbxDLBitCount")->value(), 10);
+        QCOMPARE(shownTexts(&dlg, "ledDLImpFileName ledDLLocFileName sbxDLBitCount"),
+                 QStringList({"first.dm_iqd", "first.dm_iqd", "10"}));
         QVERIFY(!dlg.w<QPushButton>("btnDLFileTrans")->isEnabled());
         QVERIFY(takeTraceTexts().contains(
             QStringLiteral("DLSMAN  : 10 data list file (first.dm_iqd) bits put into data list")));
@@ -650,9 +622,6 @@ private slots:
         QVERIFY(okIsDefault);
         QCOMPARE(dlg.dataList().size(), qint64(511));
     }
-
-private:
-    QTemporaryDir m_dir;
 };
 
 QTEST_MAIN(TestDlgLstManage)

@@ -2,15 +2,10 @@
 
 #include "lists/controllist.h"
 
-#include <QDir>
 #include <QFile>
 #include <QRegularExpression>
-#include <QTemporaryDir>
-#include <QtTest>
 
 namespace {
-const QString Green = QStringLiteral(":/Misc/Misc/Green.png");
-const QString Red = QStringLiteral(":/Misc/Misc/Red.png");
 const QString Prefix = QStringLiteral("DLSMAN  : ");
 
 const char *const SignalNames[] = {"Mark1", "Mark2", "Mark3", "Mark4", "Burst", "LevAtt", "CWMode", "Hop"};
@@ -46,7 +41,6 @@ public:
     QCheckBox *check(int n) const { return signalWidget<QCheckBox>("cheCL", n); }
     QLineEdit *edit(int n) const { return signalWidget<QLineEdit>("ledCL", n); }
     QLabel *attention(int n) const { return signalWidget<QLabel>("lblCL", n, "Att"); }
-    QLabel *lengthAttention() const { return w<QLabel>("lblCLLengthAtt"); }
     QSpinBox *length() const { return w<QSpinBox>("sbxCLLength"); }
     QPushButton *saveButton() const { return w<QPushButton>("btnCLFileSave"); }
 
@@ -64,12 +58,16 @@ public:
             texts << edit(n)->text();
         return texts;
     }
-    int shownAttentionIcons() const
+    // The attention icons on show: "Length" for the length's, the signal names for the tags'.
+    QString alerts() const
     {
-        int shown = lengthAttention()->isHidden() ? 0 : 1;
+        QStringList shown;
+        if (!w<QLabel>("lblCLLengthAtt")->isHidden())
+            shown << QStringLiteral("Length");
         for (int n = 1; n <= ControlList::SignalCount; ++n)
-            shown += attention(n)->isHidden() ? 0 : 1;
-        return shown;
+            if (!attention(n)->isHidden())
+                shown << QLatin1String(SignalNames[n - 1]);
+        return shown.join(QLatin1Char(' '));
     }
     void saveAs(const QString &path) { saveWith("btnCLFileSave", path); }
     void importFrom(const QString &path)
@@ -79,22 +77,10 @@ public:
     }
 };
 
-class TestDlgLstManageControl : public QObject
+class TestDlgLstManageControl : public LstDialogSuite
 {
     Q_OBJECT
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(m_dir.isValid());
-        Tracer::setTraceMask(Tracer::DebugMask);
-    }
-
-    void init()
-    {
-        QDir::setCurrent(m_dir.path());
-        Tracer::takeTraceData();
-    }
-
     void tagEditsAreValidated_data()
     {
         QTest::addColumn<QString>("text");
@@ -138,21 +124,19 @@ private slots:
         ControlDialog dlg;
         // An index must stay below the length: 99 fits 100 symbols, 100 does not.
         dlg.typeTag(1, QStringLiteral("0:1;99:0"));
-        QCOMPARE(dlg.shownAttentionIcons(), 0);
+        QCOMPARE(dlg.alerts(), QString());
         dlg.typeTag(1, QStringLiteral("0:1;100:0"));
-        QVERIFY(!dlg.attention(1)->isHidden());
-        QVERIFY(!dlg.lengthAttention()->isHidden());
-        QCOMPARE(dlg.shownAttentionIcons(), 2);
+        QCOMPARE(dlg.alerts(), QStringLiteral("Length Mark1"));
         QVERIFY(!dlg.saveButton()->isEnabled());
         QCOMPARE(dlg.attention(1)->toolTip(),
                  QStringLiteral("Any symbol index is equal or greater the list length"));
         Tracer::takeTraceData();
         dlg.length()->setValue(101);
-        QCOMPARE(dlg.shownAttentionIcons(), 0);
+        QCOMPARE(dlg.alerts(), QString());
         QVERIFY(dlg.saveButton()->isEnabled());
         QVERIFY(takeTraceTexts(TraceKindDebug).isEmpty());
         dlg.length()->setValue(100);
-        QCOMPARE(dlg.shownAttentionIcons(), 2);
+        QCOMPARE(dlg.alerts(), QStringLiteral("Length Mark1"));
         QCOMPARE(
             takeTraceTexts(TraceKindDebug),
             QStringList(
@@ -164,42 +148,38 @@ private slots:
         dlg.typeTag(8, QStringLiteral("80:1"));
         dlg.typeTag(6, QStringLiteral("5:1"));
         dlg.length()->setValue(40);
-        QCOMPARE(dlg.shownAttentionIcons(), 3);
-        QVERIFY(!dlg.attention(2)->isHidden());
-        QVERIFY(!dlg.attention(8)->isHidden());
-        QVERIFY(dlg.attention(6)->isHidden());
+        QCOMPARE(dlg.alerts(), QStringLiteral("Length Mark2 Hop"));
 
         // Mending one signal keeps the length icon while another one still exceeds.
         dlg.typeTag(2, QStringLiteral("39:1"));
-        QCOMPARE(dlg.shownAttentionIcons(), 2);
-        QVERIFY(!dlg.lengthAttention()->isHidden());
+        QCOMPARE(dlg.alerts(), QStringLiteral("Length Hop"));
         QVERIFY(!dlg.saveButton()->isEnabled());
         // Switching the other signal off makes it neutral, which fits any length.
         dlg.check(8)->setChecked(false);
-        QCOMPARE(dlg.shownAttentionIcons(), 0);
+        QCOMPARE(dlg.alerts(), QString());
         QVERIFY(dlg.saveButton()->isEnabled());
 
         // A text that is rejected does not touch the icons of the accepted one.
         dlg.typeTag(3, QStringLiteral("60:1"));
-        QCOMPARE(dlg.shownAttentionIcons(), 2);
+        QCOMPARE(dlg.alerts(), QStringLiteral("Length Mark3"));
         dlg.typeTag(3, QStringLiteral("6x:1"));
         QCOMPARE(dlg.edit(3)->text(), QStringLiteral("60:1"));
-        QCOMPARE(dlg.shownAttentionIcons(), 2);
+        QCOMPARE(dlg.alerts(), QStringLiteral("Length Mark3"));
 
         // Indexes beyond any number are out of range, not a crash or a wrap-around.
         dlg.typeTag(3, QStringLiteral("99999999999999999999999:1"));
-        QCOMPARE(dlg.shownAttentionIcons(), 2);
+        QCOMPARE(dlg.alerts(), QStringLiteral("Length Mark3"));
         dlg.length()->setValue(20000000);
-        QCOMPARE(dlg.shownAttentionIcons(), 2);
+        QCOMPARE(dlg.alerts(), QStringLiteral("Length Mark3"));
         dlg.typeTag(3, QStringLiteral("19999999:1"));
-        QCOMPARE(dlg.shownAttentionIcons(), 0);
+        QCOMPARE(dlg.alerts(), QString());
 
         // A reset clears every icon, even when the length does not change.
         dlg.typeTag(4, QStringLiteral("100:1"));
         dlg.length()->setValue(100);
-        QCOMPARE(dlg.shownAttentionIcons(), 3);
+        QCOMPARE(dlg.alerts(), QStringLiteral("Length Mark3 Mark4"));
         dlg.w<QPushButton>("btnCLReset")->click();
-        QCOMPARE(dlg.shownAttentionIcons(), 0);
+        QCOMPARE(dlg.alerts(), QString());
         QVERIFY(dlg.saveButton()->isEnabled());
     }
 
@@ -237,9 +217,8 @@ private slots:
         QCOMPARE(dlg.tagTexts(), neutralTags());
         for (int n = 1; n <= ControlList::SignalCount; ++n)
             QVERIFY(!dlg.check(n)->isChecked() && !dlg.edit(n)->isEnabled());
-        QCOMPARE(dlg.length()->value(), 100);
-        QVERIFY(dlg.w<QLineEdit>("ledCLImpFileName")->text().isEmpty());
-        QVERIFY(dlg.w<QLineEdit>("ledCLLocFileName")->text().isEmpty());
+        QCOMPARE(shownTexts(&dlg, "sbxCLLength ledCLImpFileName ledCLLocFileName"),
+                 QStringList({"100", "", ""}));
         QVERIFY(showsImage(dlg.w<QLabel>("lblCLStatusIndi"), Red));
     }
 
@@ -286,26 +265,23 @@ private slots:
         dlg.typeTag(4, QStringLiteral("200:1"));
         dlg.w<QLineEdit>("ledCLComment")->setText(QStringLiteral("typed"));
         dlg.length()->setValue(50);
-        QCOMPARE(dlg.shownAttentionIcons(), 2);
+        QCOMPARE(dlg.alerts(), QStringLiteral("Length Mark4"));
 
-        const auto fileControlsShown = [&](bool shown) {
-            for (const char *name : {"btnCLFileSelect", "lblCLStatusIndi", "ledCLImpFileName"})
-                QVERIFY2(dlg.findChild<QWidget *>(name)->isHidden() != shown &&
-                             dlg.findChild<QWidget *>(name)->isEnabled() == shown,
-                         name);
-        };
+        const QString fileControls = QStringLiteral("btnCLFileSelect lblCLStatusIndi ledCLImpFileName");
         dlg.choose("cbxCLDataSrc", QStringLiteral("Control list"));
-        fileControlsShown(true);
+        QCOMPARE(hiddenOf(&dlg, fileControls), QStringList());
+        QCOMPARE(enabledOf(&dlg, fileControls), fileControls.split(' '));
         QVERIFY(showsImage(dlg.w<QLabel>("lblCLStatusIndi"), Red));
         QCOMPARE(dlg.tagTexts(), neutralTags());
         QVERIFY(!dlg.check(4)->isChecked());
         QVERIFY(dlg.w<QLineEdit>("ledCLComment")->text().isEmpty());
         QCOMPARE(dlg.length()->value(), 100);
-        QCOMPARE(dlg.shownAttentionIcons(), 0);
+        QCOMPARE(dlg.alerts(), QString());
         QVERIFY(dlg.saveButton()->isEnabled());
 
         dlg.choose("cbxCLDataSrc", QStringLiteral("Manual"));
-        fileControlsShown(false);
+        QCOMPARE(hiddenOf(&dlg, fileControls), fileControls.split(' '));
+        QCOMPARE(enabledOf(&dlg, fileControls), QStringList());
         // A reset in Manual mode keeps the lamp out of sight.
         dlg.w<QPushButton>("btnCLReset")->click();
         QVERIFY(dlg.w<QLabel>("lblCLStatusIndi")->isHidden());
@@ -350,13 +326,12 @@ private slots:
         QVERIFY(other.warnings.isEmpty());
         QCOMPARE(other.tagTexts(), tags);
         QCOMPARE(other.length()->value(), 250);
-        QCOMPARE(other.w<QLineEdit>("ledCLComment")->text(), QStringLiteral("burst test"));
-        QCOMPARE(other.w<QLineEdit>("ledCLImpFileName")->text(), QStringLiteral("ctrl.dm_iqc"));
+        QCOMPARE(shownTexts(&other, "ledCLComment ledCLImpFileName ledCLLocFileName"),
+                 QStringList({"burst test", "ctrl.dm_iqc", "ctrl.dm_iqc"}));
         QCOMPARE(other.w<QLineEdit>("ledCLImpFileName")->toolTip(),
                  QStringLiteral("Control list file path: ") + m_dir.filePath(QStringLiteral("sub")));
-        QCOMPARE(other.w<QLineEdit>("ledCLLocFileName")->text(), QStringLiteral("ctrl.dm_iqc"));
         QVERIFY(showsImage(other.w<QLabel>("lblCLStatusIndi"), Green));
-        QCOMPARE(other.shownAttentionIcons(), 0);
+        QCOMPARE(other.alerts(), QString());
         QVERIFY(!other.w<QPushButton>("btnCLFileTrans")->isEnabled());
         QVERIFY(takeTraceTexts(TraceKindDebug).contains(Prefix + "Control list file 'ctrl.dm_iqc' imported"));
 
@@ -391,14 +366,12 @@ private slots:
         QCOMPARE(dlg.edit(1)->text(), QStringLiteral("0:1;510:0"));
         QCOMPARE(dlg.edit(5)->text(), QStringLiteral("400:1"));
         // Both tags reach beyond the coupled length: flagged, and saving is blocked.
-        QVERIFY(!dlg.attention(1)->isHidden());
-        QVERIFY(!dlg.attention(5)->isHidden());
-        QCOMPARE(dlg.shownAttentionIcons(), 3);
+        QCOMPARE(dlg.alerts(), QStringLiteral("Length Mark1 Burst"));
         QVERIFY(!dlg.saveButton()->isEnabled());
         // A longer data list makes them fit.
         dlg.applyPrbs(2047);
         QCOMPARE(dlg.length()->value(), 1023);
-        QCOMPARE(dlg.shownAttentionIcons(), 0);
+        QCOMPARE(dlg.alerts(), QString());
     }
 
     void saveIsRefusedOrCancelledCleanly()
@@ -481,7 +454,7 @@ private slots:
         ControlDialog dlg;
         dlg.importFrom(path);
         QCOMPARE(dlg.edit(3)->text(), longTag);
-        QCOMPARE(dlg.shownAttentionIcons(), 0);
+        QCOMPARE(dlg.alerts(), QString());
         dlg.saveAs(m_dir.filePath(QStringLiteral("long2.dm_iqc")));
         QVERIFY(readAll(m_dir.filePath(QStringLiteral("long2.dm_iqc")))
                     .contains(longTag.toLatin1() + "}{MARKER LIST 4:"));
@@ -500,8 +473,7 @@ private slots:
             QCOMPARE(dlg.warnings, QStringList({text}));
             QVERIFY(takeTraceTexts(TraceKindInfo).contains(Prefix + text));
             QCOMPARE(dlg.tagTexts(), neutralTags()); // choosing the source resets
-            QVERIFY(dlg.w<QLineEdit>("ledCLImpFileName")->text().isEmpty());
-            QVERIFY(dlg.w<QLineEdit>("ledCLLocFileName")->text().isEmpty());
+            QCOMPARE(shownTexts(&dlg, "ledCLImpFileName ledCLLocFileName"), QStringList({"", ""}));
             QVERIFY(showsImage(dlg.w<QLabel>("lblCLStatusIndi"), Red));
         };
 
@@ -515,19 +487,19 @@ private slots:
         // In Control list mode a refused import keeps the tags that are already there.
         dlg.typeTag(6, QStringLiteral("0:1;70:0"));
         dlg.length()->setValue(60);
-        QCOMPARE(dlg.shownAttentionIcons(), 2);
+        QCOMPARE(dlg.alerts(), QStringLiteral("Length LevAtt"));
         const QStringList kept = dlg.tagTexts();
         dlg.openWith("btnCLFileSelect", wrongType);
         QCOMPARE(dlg.tagTexts(), kept);
         QCOMPARE(dlg.length()->value(), 60);
         // ... and its icons tell the truth about them, as after a cancelled file dialog.
-        QCOMPARE(dlg.shownAttentionIcons(), 2);
+        QCOMPARE(dlg.alerts(), QStringLiteral("Length LevAtt"));
         QVERIFY(!dlg.saveButton()->isEnabled());
         Tracer::takeTraceData();
         dlg.w<QPushButton>("btnCLFileSelect")->click();
         QCOMPARE(takeTraceTexts(TraceKindDebug).first(), Prefix + "No control list file selected!");
         QCOMPARE(dlg.tagTexts(), kept);
-        QCOMPARE(dlg.shownAttentionIcons(), 2);
+        QCOMPARE(dlg.alerts(), QStringLiteral("Length LevAtt"));
     }
 
     void damagedLinesFallBackTagByTag()
@@ -586,9 +558,6 @@ private slots:
             dlg.length()->setValue(321);
         }
     }
-
-private:
-    QTemporaryDir m_dir;
 };
 
 QTEST_MAIN(TestDlgLstManageControl)

@@ -2,11 +2,8 @@
 #include "lstdialogtesthelpers.h"
 #include "tests/common/simlog.h"
 
-#include <QDir>
-#include <QFile>
 #include <QProcess>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
 #include <QtTest>
@@ -46,9 +43,9 @@ private slots:
         ScriptedDlgLstManage dlg;
         auto *btnDL = dlg.w<QPushButton>("btnDLFileTrans");
         auto *btnCL = dlg.w<QPushButton>("btnCLFileTrans");
+        const QString both = QStringLiteral("btnDLFileTrans btnCLFileTrans");
         dlg.setInstrument(m_instr.get());
-        QVERIFY(!btnDL->isEnabled()); // no local file yet
-        QVERIFY(!btnCL->isEnabled());
+        QCOMPARE(enabledOf(&dlg, both), QStringList()); // no local file yet
 
         dlg.applyPrbs(511);
         dlg.saveWith("btnDLFileSave", m_dir.filePath(QStringLiteral("prbs9")));
@@ -68,14 +65,12 @@ private slots:
         dlg.saveWith("btnCLFileSave", m_dir.filePath(QStringLiteral("ctrl")));
 
         dlg.releaseInstrument();
-        QVERIFY(!btnDL->isEnabled());
-        QVERIFY(!btnCL->isEnabled());
+        QCOMPARE(enabledOf(&dlg, both), QStringList());
         QCOMPARE(dlg.instrument(), nullptr);
 
         // A known file is offered again as soon as an instrument comes back.
         dlg.setInstrument(m_instr.get());
-        QVERIFY(btnDL->isEnabled());
-        QVERIFY(btnCL->isEnabled());
+        QCOMPARE(enabledOf(&dlg, both), both.split(' '));
 
         // Whatever makes the list or its comment differ from the file takes the upload away
         // until the list is saved again.
@@ -148,8 +143,8 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(m_bench.stored(QStringLiteral("CtrlLists/upc.dm_iqc")),
                                   readAll(strCtrlPath), 10000);
         // The buttons are offered again for the next upload.
-        QVERIFY(dlg.w<QPushButton>("btnDLFileTrans")->isEnabled());
-        QVERIFY(dlg.w<QPushButton>("btnCLFileTrans")->isEnabled());
+        QCOMPARE(enabledOf(&dlg, "btnDLFileTrans btnCLFileTrans"),
+                 QStringList({"btnDLFileTrans", "btnCLFileTrans"}));
     }
 
     void progressWindowNeverShowsEmpty()
