@@ -1,25 +1,15 @@
-#include "app/dlgtracelog.h"
 #include "instrument/clsherncontrol.h"
 #include "instrument/clszoycontrol.h"
-#include "mainwindow/appmainwindow.h"
 #include "tests/lists/listfiles.h"
 #include "tests/mainwindow/windowrig.h"
-#include "ui/colorscheme.h"
 
 #include <QCheckBox>
-#include <QComboBox>
 #include <QDir>
 #include <QDoubleSpinBox>
-#include <QFile>
 #include <QGroupBox>
-#include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
-#include <QRegularExpression>
-#include <QSettings>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QtTest>
 
 // The panels talk to a simulated generator on a free loopback port; the simulator's message log
@@ -48,7 +38,7 @@ class TstPathPanels : public QObject
             if (!store(strFile))
                 return false;
         }
-        m_sim = m_rig.startSim(strModel, QStringLiteral("100001"), strOptions, 0, false, m_storage->path());
+        m_sim = m_rig.startSim(strModel, QStringLiteral("100001"), strOptions, 0, m_storage->path());
         return m_sim;
     }
 
@@ -171,40 +161,31 @@ private slots:
         makeWindow();
         QVERIFY(attach<ClsZOYControl>());
 
-        QCOMPARE(w<QLineEdit>("ledRFFreqA")->text(), QStringLiteral("1500"));
-        QCOMPARE(w<QLineEdit>("ledRFLevA")->text(), QStringLiteral("-12.5"));
-        QCOMPARE(w<QLineEdit>("ledRFFreqB")->text(), QStringLiteral("2250"));
-        QCOMPARE(w<QLineEdit>("ledRFFreqA")->toolTip(), QStringLiteral("Range: 0.1...40000 MHz"));
-        QCOMPARE(w<QLineEdit>("ledRFFreqB")->toolTip(), QStringLiteral("Range: 0.1...20000 MHz"));
-        QCOMPARE(w<QLineEdit>("ledRFLevA")->toolTip(), QStringLiteral("Range: -145...30 dBm"));
-        QVERIFY(w<QGroupBox>("grpRFB")->isEnabled());
-        QVERIFY(w<QGroupBox>("grpCDMB")->isEnabled());
+        QCOMPARE(shownTexts(m_win, "ledRFFreqA ledRFLevA ledRFFreqB"),
+                 QStringList({"1500", "-12.5", "2250"}));
+        QCOMPARE(toolTipsOf(m_win, "ledRFFreqA ledRFFreqB ledRFLevA"),
+                 QStringList({"Range: 0.1...40000 MHz", "Range: 0.1...20000 MHz", "Range: -145...30 dBm"}));
+        QCOMPARE(enabledOf(m_win, "grpRFB grpCDMB"), QStringList({"grpRFB", "grpCDMB"}));
         QVERIFY(m_win->findChild<QTabWidget *>("tabWidget")->isTabEnabled(2));
 
         for (const QString &s : {QStringLiteral("A"), QStringLiteral("B")}) {
-            QCOMPARE(w<QComboBox>("cbxDataSrc" + s)->currentText(), QStringLiteral("All 1"));
-            QVERIFY(w<QComboBox>("cbxPRBSType" + s)->isHidden());
-            QVERIFY(w<QComboBox>("cbxDLFile" + s)->isHidden());
+            const auto onPath = [&s](const char *names) {
+                return QString::fromLatin1(names).replace('%', s);
+            };
+            QCOMPARE(shownTexts(m_win, onPath("cbxDataSrc% cbxModType% ledBitPerSym% cbxCoding% cbxFiltType% "
+                                              "lblFiltParam1% cbxRampFunc%")),
+                     QStringList({"All 1", "1024QAM", "10", "None", "APCOS25", "Roll Off:", "Cos"}));
+            QCOMPARE(w<QDoubleSpinBox>("sbxRampTime" + s)->value(), 0.25);
             QCOMPARE(WindowRig::items(w<QComboBox>("cbxCLFile" + s)),
                      QStringList({"None", "ctrl1", "ctrl2"}));
-            QCOMPARE(w<QComboBox>("cbxCLFile" + s)->toolTip(),
-                     QStringLiteral("Control list files in directory: /var/user/CtrlLists"));
-            QCOMPARE(w<QComboBox>("cbxModType" + s)->currentText(), QStringLiteral("1024QAM"));
-            QCOMPARE(w<QLineEdit>("ledBitPerSym" + s)->text(), QStringLiteral("10"));
-            QCOMPARE(w<QComboBox>("cbxCoding" + s)->currentText(), QStringLiteral("None"));
-            QCOMPARE(w<QComboBox>("cbxFiltType" + s)->currentText(), QStringLiteral("APCOS25"));
-            QCOMPARE(w<QLabel>("lblFiltParam1" + s)->text(), QStringLiteral("Roll Off:"));
-            QVERIFY(w<QLineEdit>("ledFiltParam2" + s)->isHidden());
-            QCOMPARE(w<QComboBox>("cbxRampFunc" + s)->currentText(), QStringLiteral("Cos"));
-            QCOMPARE(w<QDoubleSpinBox>("sbxRampTime" + s)->value(), 0.25);
-            QCOMPARE(w<QDoubleSpinBox>("sbxRampRiseDly" + s)->toolTip(),
-                     QStringLiteral("Range: 0...4 symbols"));
-            QCOMPARE(w<QLineEdit>("ledRampLevAtt" + s)->toolTip(), QStringLiteral("Range: 0...50 dB"));
-            // The ZOY550X has three markers per path.
-            QVERIFY(!w<QCheckBox>("cheMark3" + s)->isHidden());
-            QVERIFY(w<QCheckBox>("cheMark4" + s)->isHidden());
-            QVERIFY(w<QComboBox>("cbxMark1" + s + "Out")->isHidden());
-            QVERIFY(w<QWidget>("tabCtrlParams" + s)->isHidden()); // no control list chosen
+            QCOMPARE(toolTipsOf(m_win, onPath("cbxCLFile% sbxRampRiseDly% ledRampLevAtt%")),
+                     QStringList({"Control list files in directory: /var/user/CtrlLists",
+                                  "Range: 0...4 symbols", "Range: 0...50 dB"}));
+            // The ZOY550X has three markers per path; no control list is chosen.
+            QCOMPARE(hiddenOf(m_win, onPath("cbxPRBSType% cbxDLFile% ledFiltParam2% cheMark3% cheMark4% "
+                                            "cbxMark1%Out tabCtrlParams%")),
+                     onPath("cbxPRBSType% cbxDLFile% ledFiltParam2% cheMark4% cbxMark1%Out tabCtrlParams%")
+                         .split(' '));
         }
         const QStringList lstSent = sent();
         for (const char *strPath : {"1", "2"})
@@ -265,8 +246,7 @@ private slots:
 
         // The instrument has no path B: its controls stay disabled and its slots send nothing.
         QVERIFY(!m_win->findChild<QTabWidget *>("tabWidget")->isTabEnabled(2));
-        QVERIFY(!w<QGroupBox>("grpRFB")->isEnabled());
-        QVERIFY(!w<QGroupBox>("grpCDMB")->isEnabled());
+        QCOMPARE(enabledOf(m_win, "grpRFB grpCDMB"), QStringList());
         m_win->setRFFreq(2);
         m_win->switchRFLev(2);
         m_win->switchCDM(2);
@@ -277,33 +257,23 @@ private slots:
     {
         QVERIFY(open());
         sent();
-        struct Switch
-        {
-            const char *button;
-            const char *lamp;
-            const char *onText;
-            const char *offText;
-            const char *onCmd;
-            const char *offCmd;
-        };
-        const Switch switches[] = {{"btnRFLevSwitchA", "lblRFLevSwitchA", "RF ON", "RF OFF",
-                                    "OUTPut1:STATe ON", "OUTPut1:STATe OFF"},
-                                   {"btnRampSwitchA", "lblRampSwitchA", "ON", "OFF",
-                                    "SOURce1:BB:DM:PRAMp:STATe ON", "SOURce1:BB:DM:PRAMp:STATe OFF"},
-                                   {"btnCDMSwitchA", "lblCDMSwitchA", "CDM ON", "CDM OFF",
-                                    "SOURce1:BB:DM:STATe ON", "SOURce1:BB:DM:STATe OFF"}};
-        for (const Switch &sw : switches) {
-            auto *btn = w<QPushButton>(sw.button);
-            auto *lamp = w<QLabel>(sw.lamp);
+        // Each switch: its button (the lamp beside it is "lbl" in place of "btn"), the word
+        // before ON/OFF on the button, the command that goes out.
+        const QList<QStringList> switches = {{"btnRFLevSwitchA", "RF ", "OUTPut1:STATe"},
+                                             {"btnRampSwitchA", "", "SOURce1:BB:DM:PRAMp:STATe"},
+                                             {"btnCDMSwitchA", "CDM ", "SOURce1:BB:DM:STATe"}};
+        for (const QStringList &sw : switches) {
+            auto *btn = w<QPushButton>(sw[0]);
+            auto *lamp = w<QLabel>("lbl" + sw[0].mid(3));
             QVERIFY(showsIcon(lamp, ":/Misc/Misc/Red.png"));
             btn->click();
-            QCOMPARE(btn->text(), QString(sw.offText));
+            QCOMPARE(btn->text(), sw[1] + "OFF");
             QVERIFY(showsIcon(lamp, ":/Misc/Misc/Green.png"));
-            QCOMPARE(sent(), QStringList{sw.onCmd});
+            QCOMPARE(sent(), QStringList{sw[2] + " ON"});
             btn->click();
-            QCOMPARE(btn->text(), QString(sw.onText));
+            QCOMPARE(btn->text(), sw[1] + "ON");
             QVERIFY(showsIcon(lamp, ":/Misc/Misc/Red.png"));
-            QCOMPARE(sent(), QStringList{sw.offCmd});
+            QCOMPARE(sent(), QStringList{sw[2] + " OFF"});
         }
         QVERIFY(traces().contains("APMAIN  : CDM raming on path 1 activated"));
 
@@ -320,8 +290,7 @@ private slots:
         QVERIFY(open());
         QVERIFY(m_rig.choose("cbxModTypeA", "2FSK"));
         QCOMPARE(w<QLabel>("lblModParamA")->text(), QStringLiteral("Freq. Dev. [kHz]:"));
-        QVERIFY(!w<QLineEdit>("ledModParamA")->isHidden());
-        QVERIFY(w<QComboBox>("cbxModParamA")->isHidden());
+        QCOMPARE(hiddenOf(m_win, "ledModParamA cbxModParamA"), QStringList{"cbxModParamA"});
         QCOMPARE(WindowRig::items(w<QComboBox>("cbxCodingA")),
                  QStringList({"None", "Differential", "Differential+Gray", "Gray", "GSM"}));
         sent();
@@ -360,8 +329,7 @@ private slots:
 
         // A modulation without parameter hides the parameter; one with limits offers them.
         QVERIFY(m_rig.choose("cbxModTypeA", "QPSK"));
-        QVERIFY(w<QLineEdit>("ledModParamA")->isHidden());
-        QVERIFY(w<QLabel>("lblModParamA")->isHidden());
+        QCOMPARE(hiddenOf(m_win, "ledModParamA lblModParamA"), QStringList({"ledModParamA", "lblModParamA"}));
         QCOMPARE(w<QLineEdit>("ledBitPerSymA")->text(), QStringLiteral("2"));
         QVERIFY(m_rig.choose("cbxModTypeA", "ASK"));
         QCOMPARE(w<QLineEdit>("ledModParamA")->toolTip(), QStringLiteral("Range: 0...100"));
@@ -407,9 +375,8 @@ private slots:
 
         QVERIFY(m_rig.choose("cbxFiltTypeA", "USER"));
         auto *filt = w<QComboBox>("cbxFiltParam1A");
-        QVERIFY(!filt->isHidden());
-        QVERIFY(w<QLineEdit>("ledFiltParam1A")->isHidden());
-        QVERIFY(w<QLineEdit>("ledFiltParam2A")->isHidden());
+        QCOMPARE(hiddenOf(m_win, "cbxFiltParam1A ledFiltParam1A ledFiltParam2A"),
+                 QStringList({"ledFiltParam1A", "ledFiltParam2A"}));
         QCOMPARE(WindowRig::items(filt), QStringList({"None", "gauss_bt03", "rc_alpha035"}));
         QCOMPARE(filt->toolTip(), QStringLiteral("Filter files in directory: /var/user/Filters"));
         QCOMPARE(sent().filter("FLISt:SEL"), QStringList{"SOURce1:BB:DM:FLISt:SELect \"\""});
@@ -420,8 +387,7 @@ private slots:
 
         QVERIFY(m_rig.choose("cbxModTypeA", "USER"));
         auto *map = w<QComboBox>("cbxModParamA");
-        QVERIFY(!map->isHidden());
-        QVERIFY(w<QLineEdit>("ledModParamA")->isHidden());
+        QCOMPARE(hiddenOf(m_win, "cbxModParamA ledModParamA"), QStringList{"ledModParamA"});
         QCOMPARE(map->currentText(), QStringLiteral("None"));
         QVERIFY(WindowRig::items(map).contains("QPSK_gray"));
         QCOMPARE(map->toolTip(), QStringLiteral("Mapping files in directory: /var/user/Mappings"));
@@ -520,11 +486,8 @@ private slots:
     void fixedMarkersSendNoOutput()
     {
         QVERIFY(open<ClsHERNControl>("HERN330X", "HERN-B10,HERN-B106"));
-        for (const QString &s : {QStringLiteral("A"), QStringLiteral("B")}) {
-            QVERIFY(!w<QCheckBox>("cheMark2" + s)->isHidden());
-            QVERIFY(w<QCheckBox>("cheMark3" + s)->isHidden());
-            QVERIFY(w<QCheckBox>("cheMark4" + s)->isHidden());
-        }
+        QCOMPARE(hiddenOf(m_win, "cheMark2A cheMark3A cheMark4A cheMark2B cheMark3B cheMark4B"),
+                 QStringList({"cheMark3A", "cheMark4A", "cheMark3B", "cheMark4B"}));
         sent();
         w<QCheckBox>("cheMark1A")->setChecked(true);
         auto *out = w<QComboBox>("cbxMark1AOut");

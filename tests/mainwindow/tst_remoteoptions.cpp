@@ -3,7 +3,6 @@
 // generator; on an X server of its own (tst_remoteoptions_x) the ways to the tab with real key
 // presses and clicks, and the panels of a path at the window's default size.
 
-#include "mainwindow/optionlistexport.h"
 #include "tests/lists/listfiles.h"
 #include "windowrig.h"
 
@@ -106,88 +105,65 @@ private slots:
         QDir::setCurrent(m_strStartDir); // the export moves the current directory
     }
 
-    void queryForcesNoOpcAndShowsReply()
-    {
-        SimInstr *sim = assign(QStringLiteral("GKR550X"), QStringLiteral("102030"));
-        QVERIFY(sim);
-        showToolsTab();
-        auto *tw = m_rig.w<QTabWidget>(QStringLiteral("tabWidget"));
-        QCOMPARE(tw->tabText(3), QStringLiteral("Tools"));
-        QVERIFY(tw->isTabEnabled(3));
-
-        RawScpiClient client;
-        QVERIFY(client.connectTo(sim->process->socketPort()));
-        const QString strIdn = QString::fromLatin1(client.query("*IDN?"));
-        QVERIFY(strIdn.contains(QStringLiteral("GKR550X")));
-        sim->received();
-
-        radio(QStringLiteral("rbtOPC"))->setChecked(true);
-        sendCommandText(QStringLiteral("*IDN?"));
-
-        QVERIFY(radio(QStringLiteral("rbtNoOPC"))->isChecked());
-        QVERIFY(!radio(QStringLiteral("rbtOPC"))->isChecked());
-        QCOMPARE(response(), strIdn);
-        const QStringList lstTraces = m_rig.traces();
-        QVERIFY(lstTraces.contains(QStringLiteral("APMAIN  : Send instrument query '*IDN?'")));
-        QVERIFY(lstTraces.filter(QStringLiteral("Send instrument command")).isEmpty());
-        QCOMPARE(beforeErrorLists(sim->received()), QStringList{"*IDN?"});
-        bool bolNumber = false;
-        m_rig.w<QLineEdit>(QStringLiteral("ledCmdDuration"))->text().toDouble(&bolNumber);
-        QVERIFY(bolNumber);
-        QCOMPARE(m_rig.w<QTreeWidget>(QStringLiteral("trwCmdErrorList"))->topLevelItemCount(), 0);
-
-        // "OPC Loop" is given up for a query as well.
-        radio(QStringLiteral("rbtOPCLoop"))->setChecked(true);
-        sendCommandText(QStringLiteral("SOURce1:FREQuency?"));
-        QVERIFY(radio(QStringLiteral("rbtNoOPC"))->isChecked());
-        QCOMPARE(beforeErrorLists(sim->received()), QStringList{"SOURce1:FREQuency?"});
-        QVERIFY(response() != QStringLiteral("-"));
-    }
-
-    void commandsTraceTheirOpcType_data()
+    void sendsWithTheirOpcType_data()
     {
         QTest::addColumn<QString>("radioButton");
-        QTest::addColumn<int>("opcType");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("trace");
         QTest::addColumn<QStringList>("wire");
 
         const QString strCmd = QStringLiteral("SOURce1:FREQuency 2GHz");
-        QTest::newRow("No OPC") << "rbtNoOPC" << 0 << QStringList{strCmd};
-        QTest::newRow("OPC") << "rbtOPC" << 1 << QStringList{strCmd + "; *OPC?"};
-        QTest::newRow("OPC Loop") << "rbtOPCLoop" << 2
+        const QString strTrace = "Send instrument command '" + strCmd + "' with OPC type '%1'";
+        QTest::newRow("No OPC") << "rbtNoOPC" << strCmd << strTrace.arg(0) << QStringList{strCmd};
+        QTest::newRow("OPC") << "rbtOPC" << strCmd << strTrace.arg(1) << QStringList{strCmd + "; *OPC?"};
+        QTest::newRow("OPC Loop") << "rbtOPCLoop" << strCmd << strTrace.arg(2)
                                   << QStringList{"*ESE 1", "*CLS", strCmd, "*OPC", "*ESR?"};
+        // A query goes out as it is, whatever completion check was chosen, which falls back to
+        // "No OPC"; the reply is shown.
+        QTest::newRow("query, OPC") << "rbtOPC"
+                                    << "*IDN?"
+                                    << "Send instrument query '*IDN?'" << QStringList{"*IDN?"};
+        QTest::newRow("query, OPC Loop")
+            << "rbtOPCLoop"
+            << "SOURce1:FREQuency?"
+            << "Send instrument query 'SOURce1:FREQuency?'" << QStringList{"SOURce1:FREQuency?"};
     }
 
-    void commandsTraceTheirOpcType()
+    void sendsWithTheirOpcType()
     {
         QFETCH(QString, radioButton);
-        QFETCH(int, opcType);
+        QFETCH(QString, text);
+        QFETCH(QString, trace);
         QFETCH(QStringList, wire);
+        const bool bolQuery = text.endsWith(QLatin1Char('?'));
 
         SimInstr *sim = assign(QStringLiteral("ZOY550X"), QStringLiteral("106070"));
         QVERIFY(sim);
         showToolsTab();
         radio(radioButton)->setChecked(true);
-        sendCommandText(QStringLiteral("SOURce1:FREQuency 2GHz"));
+        sendCommandText(text);
 
-        QVERIFY(radio(radioButton)->isChecked());
-        QVERIFY(m_rig.traces().contains(
-            QStringLiteral("APMAIN  : Send instrument command 'SOURce1:FREQuency 2GHz' with OPC type '%1'")
-                .arg(opcType)));
+        QVERIFY(radio(bolQuery ? QStringLiteral("rbtNoOPC") : radioButton)->isChecked());
+        const QStringList lstTraces = m_rig.traces();
+        QVERIFY(lstTraces.contains("APMAIN  : " + trace));
+        QCOMPARE(lstTraces.filter(QStringLiteral("Send instrument ")).size(), 1);
         QStringList lstSent = beforeErrorLists(sim->received());
         // The loop polls until the operation is reported complete: one poll or more.
-        while (opcType == 2 && lstSent.size() > wire.size() && lstSent.last() == QStringLiteral("*ESR?"))
+        while (wire.size() > 1 && lstSent.size() > wire.size() && lstSent.last() == QStringLiteral("*ESR?"))
             lstSent.removeLast();
         QCOMPARE(lstSent, wire);
-        // A command has no reply; the box keeps the placeholder.
-        QCOMPARE(response(), QStringLiteral("-"));
         bool bolNumber = false;
         m_rig.w<QLineEdit>(QStringLiteral("ledCmdDuration"))->text().toDouble(&bolNumber);
         QVERIFY(bolNumber);
         QCOMPARE(m_rig.w<QTreeWidget>(QStringLiteral("trwCmdErrorList"))->topLevelItemCount(), 0);
 
+        // A command has no reply: the box keeps the placeholder.
         RawScpiClient client;
         QVERIFY(client.connectTo(sim->process->socketPort()));
-        QCOMPARE(client.query("SOUR1:FREQ?").toDouble(), 2e9);
+        QCOMPARE(response(),
+                 bolQuery ? QString::fromLatin1(client.query(text.toLatin1())) : QStringLiteral("-"));
+        if (!bolQuery)
+            QCOMPARE(client.query("SOUR1:FREQ?").toDouble(), 2e9);
     }
 
     void errorTreeShowsTheQueue()
@@ -228,7 +204,7 @@ private slots:
         QCOMPARE(cbx->count(), 0);
         auto *duration = m_rig.w<QLineEdit>(QStringLiteral("ledCmdDuration"));
         auto *trw = m_rig.w<QTreeWidget>(QStringLiteral("trwCmdErrorList"));
-        for (int i = 1; i <= 11; ++i) {
+        for (int i = 1; i <= 12; ++i) {
             // Leftovers of an earlier send, which a new history entry clears.
             setResponse(QStringLiteral("reply"));
             duration->setText(QStringLiteral("12.5"));
@@ -241,17 +217,9 @@ private slots:
             QCOMPARE(trw->topLevelItemCount(), 0);
             QCOMPARE(cbx->count(), qMin(i, 10));
         }
-        // Newest first; the eleventh entry pushed the first one out of index 10.
-        QCOMPARE(cbx->itemText(0), QStringLiteral("SOURce1:FREQuency 11MHz"));
-        QCOMPARE(cbx->itemText(9), QStringLiteral("SOURce1:FREQuency 2MHz"));
-        QCOMPARE(cbx->findText(QStringLiteral("SOURce1:FREQuency 1MHz")), -1);
-
-        // The twelfth one as well: the history never grows beyond ten.
-        cbx->lineEdit()->clear();
-        QTest::keyClicks(cbx->lineEdit(), QStringLiteral("*RST"));
-        QTest::keyClick(cbx->lineEdit(), Qt::Key_Return);
-        QCOMPARE(cbx->count(), 10);
-        QCOMPARE(cbx->itemText(0), QStringLiteral("*RST"));
+        // Newest first; the eleventh and twelfth entries pushed the oldest ones out.
+        QCOMPARE(cbx->itemText(0), QStringLiteral("SOURce1:FREQuency 12MHz"));
+        QCOMPARE(cbx->itemText(9), QStringLiteral("SOURce1:FREQuency 3MHz"));
         QCOMPARE(cbx->findText(QStringLiteral("SOURce1:FREQuency 2MHz")), -1);
     }
 
@@ -346,26 +314,6 @@ private slots:
         QCOMPARE(readAll(strOut + QStringLiteral("/plain")), QByteArray());
     }
 
-    // No option code of the model tables exceeds the 14-character column, so the rule for a
-    // longer one is checked on the composer itself.
-    void longCodesAreWrittenInFull()
-    {
-        OptionListExport::Category category;
-        category.strLabel = QStringLiteral("Miscellaneous:");
-        category.options = {{QStringLiteral("ABCDEFGHIJKLMNOP"), QStringLiteral("sixteen")},
-                            {QStringLiteral("ABCDEFGHIJKLMN"), QStringLiteral("fourteen")},
-                            {QStringLiteral("ABCDEFGHIJKLM"), QStringLiteral("thirteen")}};
-        const QByteArray bytes = OptionListExport::compose(QStringLiteral("ZOY550X"), QStringLiteral("7/8"),
-                                                           QStringLiteral("5.00"), {category});
-        // The header is checked with the exported file above.
-        QVERIFY(bytes.contains("Type:   ZOY550X\n\rSer No: 7/8\n\rFW Ver: 5.00\n\r"));
-        QCOMPARE(bytes.mid(bytes.indexOf("Miscellaneous:")), QByteArray("Miscellaneous:\n\r"
-                                                                        "ABCDEFGHIJKLMNOPsixteen\n\r"
-                                                                        "ABCDEFGHIJKLMNfourteen\n\r"
-                                                                        "ABCDEFGHIJKLM thirteen\n\r"
-                                                                        "\n\r"));
-    }
-
     // X keymaps turn Ctrl+Alt+F1 into the console switch; the menu entry and its shortcut reach
     // the panel, and all three ways keep the entry's tick in step with the panel.
     void remotePanelByShortcutAndMenu()
@@ -410,8 +358,8 @@ private slots:
         QTemporaryDir storage;
         QVERIFY(QDir(storage.path()).mkpath(QStringLiteral("CtrlLists")));
         QVERIFY(writeFile(storage.filePath(QStringLiteral("CtrlLists/ctrl1.dm_iqc")), "x"));
-        SimInstr *sim = m_rig.startSim(QStringLiteral("ZOY550X"), QStringLiteral("106070"), QString(), 0,
-                                       false, storage.path());
+        SimInstr *sim =
+            m_rig.startSim(QStringLiteral("ZOY550X"), QStringLiteral("106070"), QString(), 0, storage.path());
         QVERIFY(sim);
         m_rig.storePool({WindowRig::poolEntry(sim)});
         AppMainWindow *win = activeWindow();

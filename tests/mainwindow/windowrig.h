@@ -10,6 +10,7 @@
 #include "mainwindow/appmainwindow.h"
 #include "tests/common/simlog.h"
 #include "tests/common/simprocess.h"
+#include "tests/common/widgetstates.h"
 #include "ui/colorscheme.h"
 
 #include <QComboBox>
@@ -81,9 +82,9 @@ public:
     }
 
     // Short presets keep every assignment at one or two progress steps. The pool reaches the
-    // instrument over its raw socket, or over HiSLIP.
+    // instrument over its raw socket.
     SimInstr *startSim(const QString &strModel, const QString &strSerial,
-                       const QString &strOptions = QString(), int intPresetMs = 50, bool bolHislip = false,
+                       const QString &strOptions = QString(), int intPresetMs = 50,
                        const QString &strStorage = QString())
     {
         auto sim = std::make_unique<SimInstr>();
@@ -100,9 +101,7 @@ public:
             args << "--storage" << strStorage;
         if (!sim->process->start(args))
             return nullptr;
-        sim->strResource =
-            bolHislip ? QStringLiteral("TCPIP0::127.0.0.1::hislip0,%1::INSTR").arg(sim->process->hislipPort())
-                      : QStringLiteral("TCPIP0::127.0.0.1::%1::SOCKET").arg(sim->process->socketPort());
+        sim->strResource = QStringLiteral("TCPIP0::127.0.0.1::%1::SOCKET").arg(sim->process->socketPort());
         sims.push_back(std::move(sim));
         return sims.back().get();
     }
@@ -143,9 +142,9 @@ public:
 
     // A window with this one generator in its pool, assigned from the instrument box.
     SimInstr *assignOne(const QString &strModel, const QString &strSerial,
-                        const QString &strOptions = QString(), bool bolHislip = false)
+                        const QString &strOptions = QString())
     {
-        SimInstr *sim = startSim(strModel, strSerial, strOptions, 50, bolHislip);
+        SimInstr *sim = startSim(strModel, strSerial, strOptions);
         if (!sim)
             return nullptr;
         storePool({poolEntry(sim)});
