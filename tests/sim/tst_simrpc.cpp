@@ -50,29 +50,23 @@ void TstSimRpc::recordsSplitAnywhereAndBatched()
         QList<QByteArray> records;
         QVERIFY(assembler.feed(stream.constData(), split, records));
         QVERIFY(assembler.feed(stream.constData() + split, stream.size() - split, records));
-        QCOMPARE(records.size(), 2);
-        QCOMPARE(records[0], a);
-        QCOMPARE(records[1], b);
+        QCOMPARE(records, (QList<QByteArray>{a, b}));
     }
 }
 
 void TstSimRpc::fragmentsJoinAndOversizeFails()
 {
-    QByteArray stream;
-    XdrWriter first;
-    first.writeU32(3); // not last, 3 bytes
-    stream += first.data() + "abc";
-    XdrWriter last;
-    last.writeU32(0x80000002u);
-    stream += last.data() + "de";
+    // A fragment of 3 bytes, not the last, then the last one of 2.
+    const QByteArray stream("\x00\x00\x00\x03"
+                            "abc\x80\x00\x00\x02"
+                            "de",
+                            13);
     RpcRecordAssembler assembler(16);
     QList<QByteArray> records;
     QVERIFY(assembler.feed(stream.constData(), stream.size(), records));
     QCOMPARE(records, QList<QByteArray>{"abcde"});
 
-    XdrWriter huge;
-    huge.writeU32(0x80000000u | 17u);
-    QVERIFY(!assembler.feed(huge.data().constData(), 4, records));
+    QVERIFY(!assembler.feed("\x80\x00\x00\x11", 4, records)); // 17 bytes, one beyond the limit
     QVERIFY(assembler.failed());
 }
 
@@ -104,42 +98,40 @@ void TstSimRpc::callHeaderDecoding()
     QCOMPARE(c.xid, 7u);
     QCOMPARE(c.procedure, 10u);
     QCOMPARE(c.argumentsOffset, qint64(40));
-    QByteArray truncated = call(7, 1, 1, 1, {}).left(30);
-    QCOMPARE(decodeRpcCall(truncated, c), RpcDecode::Malformed);
-    QByteArray reply = call(7, 1, 1, 1, {});
-    reply[7] = 1; // message type REPLY
-    QCOMPARE(decodeRpcCall(reply, c), RpcDecode::NotACall);
-    QByteArray v3 = call(7, 1, 1, 1, {});
-    v3[11] = 3;
-    QCOMPARE(decodeRpcCall(v3, c), RpcDecode::BadRpcVersion);
+    const auto altered = [](int index, char value) {
+        QByteArray bytes = call(7, 1, 1, 1, {});
+        bytes[index] = value;
+        return bytes;
+    };
+    QCOMPARE(decodeRpcCall(call(7, 1, 1, 1, {}).left(30), c), RpcDecode::Malformed);
+    QCOMPARE(decodeRpcCall(altered(7, 1), c), RpcDecode::NotACall); // message type REPLY
+    QCOMPARE(decodeRpcCall(altered(11, 3), c), RpcDecode::BadRpcVersion);
     QCOMPARE(words(RpcReply::rpcMismatch(7)), (QList<quint32>{7, 1, 1, 0, 2, 2}));
 }
 
 void TstSimRpc::portmapperAnswers()
 {
     const PortmapperEntry entry{QHostAddress("127.0.0.2"), 4321};
+    const auto answer = [&entry](quint32 program, quint32 version, quint32 procedure,
+                                 const QList<quint32> &args = {}, bool tcp = false) {
+        return words(answerPortmapperCall(call(5, program, version, procedure, args), entry, 111, tcp));
+    };
     // GETPORT for VXI-11 core over TCP: the core port; for anything else 0.
-    QCOMPARE(words(answerPortmapperCall(call(5, 100000, 2, 3, {0x0607AF, 1, 6, 0}), entry, 111, false)),
-             (QList<quint32>{5, 1, 0, 0, 0, 0, 4321}));
-    QCOMPARE(
-        words(answerPortmapperCall(call(5, 100000, 2, 3, {0x0607AF, 1, 17, 0}), entry, 111, false)).last(),
-        0u);
-    QCOMPARE(
-        words(answerPortmapperCall(call(5, 100000, 2, 3, {0x0607B0, 1, 6, 0}), entry, 111, false)).last(),
-        0u);
+    QCOMPARE(answer(100000, 2, 3, {0x0607AF, 1, 6, 0}), (QList<quint32>{5, 1, 0, 0, 0, 0, 4321}));
+    QCOMPARE(answer(100000, 2, 3, {0x0607AF, 1, 17, 0}).mid(5), (QList<quint32>{0, 0}));
+    QCOMPARE(answer(100000, 2, 3, {0x0607B0, 1, 6, 0}).mid(5), (QList<quint32>{0, 0}));
     // DUMP lists the portmapper itself and the core channel, then the end marker.
-    const QList<quint32> dump = words(answerPortmapperCall(call(6, 100000, 2, 4, {}), entry, 111, true));
+    const QList<quint32> dump = answer(100000, 2, 4, {}, true);
     QCOMPARE(dump.size(), 6 + 3 * 5 + 1);
     QVERIFY(dump.mid(6).contains(0x0607AF));
     QCOMPARE(dump.last(), 0u);
     // Unknown program, version, procedure and short arguments.
-    QCOMPARE(words(answerPortmapperCall(call(8, 100001, 2, 0, {}), entry, 111, false))[5], 1u);
+    QCOMPARE(answer(100001, 2, 0).mid(5), QList<quint32>{1});
     // rpcbind versions 3 and 4 too: libtirpc's clients fall back to version 2 only on this answer.
     for (quint32 version : {3u, 4u, 9u})
-        QCOMPARE(words(answerPortmapperCall(call(8, 100000, version, 3, {}), entry, 111, false)).mid(5),
-                 (QList<quint32>{2, 2, 2}));
-    QCOMPARE(words(answerPortmapperCall(call(8, 100000, 2, 77, {}), entry, 111, false))[5], 3u);
-    QCOMPARE(words(answerPortmapperCall(call(8, 100000, 2, 3, {0x0607AF}), entry, 111, false))[5], 4u);
+        QCOMPARE(answer(100000, version, 3).mid(5), (QList<quint32>{2, 2, 2}));
+    QCOMPARE(answer(100000, 2, 77).mid(5), QList<quint32>{3});
+    QCOMPARE(answer(100000, 2, 3, {0x0607AF}).mid(5), QList<quint32>{4});
     QVERIFY(answerPortmapperCall(QByteArray("\x00\x00", 2), entry, 111, false).isEmpty());
 }
 
