@@ -84,37 +84,6 @@ private slots:
     void init() { QCOMPARE(viOpenDefaultRM(&m_rm), VI_SUCCESS); }
     void cleanup() { QCOMPARE(viClose(m_rm), VI_SUCCESS); }
 
-    void identificationOverBothTransports_data()
-    {
-        QTest::addColumn<QString>("resource");
-        QTest::addColumn<bool>("socketMode");
-        // The full names are opened by every other test; these are the short forms.
-        QTest::newRow("INSTR, short name") << "tcpip::localhost::INSTR" << false;
-        QTest::newRow("SOCKET, host name") << "TCPIP::localhost::5025::SOCKET" << true;
-        QTest::newRow("HiSLIP, host name, port") << "TCPIP::localhost::hislip0,4880" << false;
-    }
-
-    void identificationOverBothTransports()
-    {
-        QFETCH(bool, socketMode);
-        SimProcess sim;
-        ViSession vi = startAndOpenRow(sim);
-        QVERIFY(vi != VI_NULL);
-        ViUInt16 type = 0;
-        QCOMPARE(viGetAttribute(vi, VI_ATTR_INTF_TYPE, &type), VI_SUCCESS);
-        QCOMPARE(type, ViUInt16(6));
-        QCOMPARE(writeString(vi, socketMode ? "*CLS\n" : "*CLS"), VI_SUCCESS);
-        QCOMPARE(writeString(vi, socketMode ? "*IDN?\n" : "*IDN?"), VI_SUCCESS);
-        ViStatus status;
-        const std::string reply = readString(vi, 8191, status);
-        QCOMPARE(status, VI_SUCCESS);
-        QVERIFY2(QByteArray::fromStdString(reply).startsWith("Tarvik,ZOY550X,"), reply.c_str());
-        QVERIFY(reply.back() == '\n');
-        // What the program does on close.
-        QCOMPARE(viClear(vi), VI_SUCCESS);
-        QCOMPARE(viClose(vi), VI_SUCCESS);
-    }
-
     void messagesAndReads_data() { instrRows(); }
 
     void messagesAndReads()
@@ -141,13 +110,8 @@ private slots:
         QVERIFY(QByteArray::fromStdString(readString(vi, 8191, status)).startsWith("ZOY550X,"));
         QCOMPARE(status, VI_SUCCESS);
 
-        // A command far longer than any device_write may carry still arrives as one message.
-        QCOMPARE(viSetAttribute(vi, VI_ATTR_TMO_VALUE, 5000), VI_SUCCESS);
-        std::string command = "*IDN?" + std::string(300000, ' ');
-        ViUInt32 written = 0;
-        QCOMPARE(writeString(vi, command, &written), VI_SUCCESS);
-        QCOMPARE(written, ViUInt32(command.size()));
-        // ... and a read ends at the termination character when it is enabled.
+        // A read ends at the termination character when it is enabled.
+        QCOMPARE(writeString(vi, "*IDN?"), VI_SUCCESS);
         QCOMPARE(viSetAttribute(vi, VI_ATTR_TERMCHAR, ','), VI_SUCCESS);
         QCOMPARE(viSetAttribute(vi, VI_ATTR_TERMCHAR_EN, VI_TRUE), VI_SUCCESS);
         QCOMPARE(readString(vi, 8191, status), std::string("Tarvik,"));
@@ -157,7 +121,15 @@ private slots:
         viClose(vi);
     }
 
-    void clearDiscardsAPendingReply_data() { transportRows(); }
+    // The full names are opened by the other tests; these are the short forms.
+    void clearDiscardsAPendingReply_data()
+    {
+        QTest::addColumn<QString>("resource");
+        QTest::addColumn<bool>("socketMode");
+        QTest::newRow("INSTR, short name") << "tcpip::localhost::INSTR" << false;
+        QTest::newRow("SOCKET, host name") << "TCPIP::localhost::5025::SOCKET" << true;
+        QTest::newRow("HiSLIP, host name, port") << "TCPIP::localhost::hislip0,4880" << false;
+    }
 
     void clearDiscardsAPendingReply()
     {
@@ -193,8 +165,6 @@ private slots:
         char name[VI_FIND_BUFLEN];
         QCOMPARE(viGetAttribute(vi, VI_ATTR_TCPIP_DEVICE_NAME, name), VI_SUCCESS);
         QCOMPARE(QByteArray(name), QByteArray("inst0"));
-        QCOMPARE(viGetAttribute(vi, VI_ATTR_RSRC_NAME, name), VI_SUCCESS);
-        QCOMPARE(QByteArray(name), QByteArray(kInstr));
         // A read with nothing asked ends at once, and the instrument queues the error.
         QElapsedTimer clock;
         clock.start();
@@ -271,34 +241,35 @@ private slots:
             QCOMPARE(viOpen(m_rm, kSocket, VI_NO_LOCK, 0, &vi), VI_SUCCESS);
             viClose(vi);
         }
-        // Nobody serves at all.
+        // Nobody serves at all, or the host name is unknown (the namespace has no name server).
         QCOMPARE(viOpen(m_rm, kInstr, VI_NO_LOCK, 0, &vi), VI_ERROR_RSRC_NFOUND);
+        QCOMPARE(viOpen(m_rm, "TCPIP0::no-such-host.invalid::5025::SOCKET", 0, 0, &vi), VI_ERROR_RSRC_NFOUND);
         QCOMPARE(viOpen(m_rm, kSocket, VI_NO_LOCK, 0, &vi), VI_ERROR_RSRC_NFOUND);
         QCOMPARE(vi, ViSession(VI_NULL));
     }
 
+    // Sessions opened, used and closed by several threads at once, on every transport: the session
+    // table and each link under contention.
     void parallelLinks()
     {
         SimProcess sim;
         startSim(sim);
         std::atomic<int> failures{0};
         std::vector<std::thread> threads;
-        for (const char *resource : {kInstr, kSocket, kHislip, kHislip}) {
+        for (const char *resource : {kInstr, kSocket, kHislip, kHislip, kSocket, kInstr}) {
             threads.emplace_back([&, resource] {
-                ViSession vi = VI_NULL;
                 const bool socketMode = resource == kSocket;
-                if (viOpen(m_rm, resource, VI_NO_LOCK, 0, &vi) != VI_SUCCESS) {
-                    ++failures;
-                    return;
+                for (int round = 0; round < 10; ++round) {
+                    ViSession vi = VI_NULL;
+                    failures += viOpen(m_rm, resource, VI_NO_LOCK, 0, &vi) != VI_SUCCESS;
+                    viSetAttribute(vi, VI_ATTR_TERMCHAR_EN, socketMode ? VI_TRUE : VI_FALSE);
+                    for (int i = 0; i < 5; ++i) {
+                        ViStatus status = writeString(vi, socketMode ? "*IDN?\n" : "*IDN?");
+                        const std::string reply = readString(vi, 8191, status);
+                        failures += status != VI_SUCCESS || reply.compare(0, 7, "Tarvik,") != 0;
+                    }
+                    failures += viClose(vi) != VI_SUCCESS;
                 }
-                viSetAttribute(vi, VI_ATTR_TERMCHAR_EN, socketMode ? VI_TRUE : VI_FALSE);
-                for (int i = 0; i < 50; ++i) {
-                    ViStatus status = writeString(vi, socketMode ? "*IDN?\n" : "*IDN?");
-                    std::string reply = readString(vi, 8191, status);
-                    if (status != VI_SUCCESS || reply.compare(0, 7, "Tarvik,") != 0)
-                        ++failures;
-                }
-                viClose(vi);
             });
         }
         for (std::thread &t : threads)

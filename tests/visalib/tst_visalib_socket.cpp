@@ -123,28 +123,10 @@ private slots:
                      replies.at(i));
             QCOMPARE(int(status), statuses.at(i));
             if (status == VI_ERROR_TMO)
-                QVERIFY(clock.elapsed() >= 150);
+                QVERIFY2(clock.elapsed() >= 150 && endedWithoutHanging(clock.elapsed(), 200),
+                         qPrintable(QString::number(clock.elapsed())));
         }
         QCOMPARE(viClose(vi), VI_SUCCESS);
-    }
-
-    void silentServerTimesOut()
-    {
-        TestServer server(waitForClose);
-        ViSession vi = openLineSession(server);
-        QVERIFY(vi != VI_NULL);
-        QCOMPARE(viSetAttribute(vi, VI_ATTR_TMO_VALUE, 300), VI_SUCCESS);
-        QCOMPARE(writeString(vi, "*IDN?\n"), VI_SUCCESS);
-        QElapsedTimer clock;
-        clock.start();
-        ViStatus status;
-        QCOMPARE(readString(vi, 100, status), std::string());
-        QCOMPARE(status, VI_ERROR_TMO);
-        QVERIFY2(clock.elapsed() >= 250 && endedWithoutHanging(clock.elapsed(), 300),
-                 qPrintable(QString::number(clock.elapsed())));
-        // The session stays usable after a time-out.
-        QCOMPARE(writeString(vi, "again\n"), VI_SUCCESS);
-        viClose(vi);
     }
 
     void lostConnectionIsReported()
@@ -171,24 +153,6 @@ private slots:
         QCOMPARE(viClose(vi), VI_SUCCESS);
     }
 
-    void lostConnectionInTheMiddleOfAWrite()
-    {
-        // Reads a little of a long transfer, then hangs up while the client is still sending.
-        TestServer server([](int fd) {
-            char buffer[1000];
-            receiveExactly(fd, buffer, sizeof buffer);
-        });
-        ViSession vi = openLineSession(server);
-        QVERIFY(vi != VI_NULL);
-        std::string big(32 * 1024 * 1024, 'y');
-        ViUInt32 written = 0;
-        ViStatus status = viWrite(vi, reinterpret_cast<ViConstBuf>(big.data()),
-                                  static_cast<ViUInt32>(big.size()), &written);
-        QCOMPARE(status, VI_ERROR_CONN_LOST);
-        QVERIFY(written >= 1000 && written < big.size());
-        viClose(vi);
-    }
-
     void clearDropsUnreadInput()
     {
         TestServer server(lineServer);
@@ -206,20 +170,6 @@ private slots:
         QCOMPARE(readString(vi, 100, status), std::string("first\n"));
         QCOMPARE(viFlush(vi, VI_IO_IN_BUF_DISCARD), VI_SUCCESS);
         QCOMPARE(viFlush(vi, VI_READ_BUF | VI_READ_BUF_DISCARD), VI_ERROR_INV_MASK);
-        viClose(vi);
-    }
-
-    void statusByteThroughTheStringProtocol()
-    {
-        TestServer server(lineServer);
-        ViSession vi = openLineSession(server);
-        QVERIFY(vi != VI_NULL);
-        ViUInt16 stb = 0;
-        QCOMPARE(viReadSTB(vi, &stb), VI_ERROR_NSUP_OPER);
-        QCOMPARE(viSetAttribute(vi, VI_ATTR_IO_PROT, VI_PROT_4882_STRS), VI_SUCCESS);
-        QCOMPARE(viReadSTB(vi, &stb), VI_SUCCESS);
-        QCOMPARE(stb, ViUInt16(68));
-        QCOMPARE(viGpibControlREN(vi, VI_GPIB_REN_DEASSERT_GTL), VI_ERROR_NSUP_OPER);
         viClose(vi);
     }
 
@@ -275,7 +225,8 @@ private slots:
         QCOMPARE(viClose(vi), VI_SUCCESS);
     }
 
-    void openFailures()
+    // Opens that fail, and handles that are not (or no longer) sessions.
+    void refusedOpensAndDeadHandles()
     {
         ViSession vi = 0xFFFF;
         // A port nobody listens on: find one by binding and closing a server.
@@ -286,17 +237,12 @@ private slots:
         }
         QCOMPARE(viOpen(m_rm, socketResource(freePort).c_str(), 0, 0, &vi), VI_ERROR_RSRC_NFOUND);
         QCOMPARE(vi, ViSession(VI_NULL));
-        QCOMPARE(viOpen(m_rm, "TCPIP0::no-such-host.invalid::5025::SOCKET", 0, 0, &vi), VI_ERROR_RSRC_NFOUND);
         QCOMPARE(viOpen(m_rm, "TCPIP0::127.0.0.1::SOCKET", 0, 0, &vi), VI_ERROR_INV_RSRC_NAME);
         QCOMPARE(viOpen(m_rm, "GPIB0::20::INSTR", 0, 0, &vi), VI_ERROR_RSRC_NFOUND);
         QCOMPARE(viOpen(m_rm, "USB0::0x0AAD::0x0054::100200::INSTR", 0, 0, &vi), VI_ERROR_RSRC_NFOUND);
         QCOMPARE(viOpen(m_rm, "TCPIP0::127.0.0.1::5025::SOCKET", 0x40, 0, &vi), VI_ERROR_INV_ACC_MODE);
         QCOMPARE(viOpen(m_rm, nullptr, 0, 0, &vi), VI_ERROR_INV_RSRC_NAME);
         QCOMPARE(viOpen(0x7777, "TCPIP0::127.0.0.1::5025::SOCKET", 0, 0, &vi), VI_ERROR_INV_OBJECT);
-    }
-
-    void invalidHandles()
-    {
         const ViSession bogus = 0x5A5A5A;
         char buffer[64];
         ViUInt32 count = 7;
@@ -313,7 +259,7 @@ private slots:
         QCOMPARE(viRead(m_rm, reinterpret_cast<ViPBuf>(buffer), sizeof buffer, &count), VI_ERROR_NSUP_OPER);
         // A closed session's handle is dead.
         TestServer server(lineServer);
-        ViSession vi = openLineSession(server);
+        vi = openLineSession(server);
         QVERIFY(vi != VI_NULL);
         QCOMPARE(viClose(vi), VI_SUCCESS);
         QCOMPARE(viWrite(vi, reinterpret_cast<ViConstBuf>("x\n"), 2, &count), VI_ERROR_INV_OBJECT);
@@ -334,11 +280,14 @@ private slots:
     }
 
     // The library raises no events: switching them all off succeeds, asking for one does not.
-    void eventsLocksAndTriggerOnASocket()
+    void eventsLocksTriggerAndStatusByteOnASocket()
     {
         TestServer server(lineServer);
         ViSession vi = openLineSession(server);
         QVERIFY(vi != VI_NULL);
+        ViUInt16 stb = 0;
+        QCOMPARE(viReadSTB(vi, &stb), VI_ERROR_NSUP_OPER);
+        QCOMPARE(viGpibControlREN(vi, VI_GPIB_REN_DEASSERT_GTL), VI_ERROR_NSUP_OPER);
         QCOMPARE(viDisableEvent(vi, VI_ALL_ENABLED_EVENTS, VI_ALL_MECH), VI_SUCCESS_EVENT_DIS);
         QCOMPARE(viDiscardEvents(vi, VI_ALL_ENABLED_EVENTS, VI_QUEUE), VI_SUCCESS_QUEUE_EMPTY);
         QCOMPARE(viEnableEvent(vi, VI_EVENT_SERVICE_REQ, VI_QUEUE, 0), VI_ERROR_INV_EVENT);
@@ -358,7 +307,8 @@ private slots:
         QCOMPARE(viGetAttribute(vi, VI_ATTR_TCPIP_IS_HISLIP, &flag), VI_ERROR_NSUP_ATTR);
         QCOMPARE(viSetAttribute(vi, VI_ATTR_TCPIP_DEVICE_NAME, 1), VI_ERROR_NSUP_ATTR);
         QCOMPARE(viGetAttribute(vi, VI_ATTR_RSRC_MANF_NAME, text), VI_SUCCESS);
-        // Locks nest and count down; shared keys must match; a trigger needs the 488.2 protocol.
+        // Locks nest and count down; shared keys must match; a trigger and the status byte need the
+        // 488.2 protocol.
         ViAccessMode state = 9;
         QCOMPARE(viLock(vi, 7, 0, nullptr, nullptr), VI_ERROR_INV_LOCK_TYPE);
         QCOMPARE(viUnlock(vi), VI_ERROR_SESN_NLOCKED);
@@ -379,6 +329,8 @@ private slots:
         QCOMPARE(viAssertTrigger(vi, VI_TRIG_PROT_DEFAULT), VI_SUCCESS);
         ViStatus status;
         QCOMPARE(readString(vi, 100, status), std::string("reply:*TRG\n"));
+        QCOMPARE(viReadSTB(vi, &stb), VI_SUCCESS);
+        QCOMPARE(stb, ViUInt16(68));
         QCOMPARE(viClose(vi), VI_SUCCESS);
     }
 
@@ -451,35 +403,6 @@ private slots:
         QVERIFY(QByteArray(desc).startsWith("VI_WARN_NULL_OBJECT"));
         QCOMPARE(viStatusDesc(VI_NULL, ViStatus(0x12345), desc), VI_WARN_UNKNOWN_STATUS);
         QVERIFY(QByteArray(desc).contains("00012345"));
-    }
-
-    void concurrentSessionsShareTheTable()
-    {
-        TestServer server(lineServer);
-        std::atomic<int> failures{0};
-        std::vector<std::thread> threads;
-        for (int t = 0; t < 8; ++t) {
-            threads.emplace_back([&, t] {
-                for (int round = 0; round < 10; ++round) {
-                    ViSession vi = VI_NULL;
-                    if (viOpen(m_rm, socketResource(server.port()).c_str(), 0, 0, &vi) != VI_SUCCESS) {
-                        ++failures;
-                        continue;
-                    }
-                    viSetAttribute(vi, VI_ATTR_TERMCHAR_EN, VI_TRUE);
-                    const std::string tag = std::to_string(t) + "-" + std::to_string(round);
-                    ViStatus status = writeString(vi, tag + "\n");
-                    std::string answer = readString(vi, 100, status);
-                    if (status != VI_SUCCESS || answer != "reply:" + tag + "\n")
-                        ++failures;
-                    if (viClose(vi) != VI_SUCCESS)
-                        ++failures;
-                }
-            });
-        }
-        for (std::thread &t : threads)
-            t.join();
-        QCOMPARE(failures.load(), 0);
     }
 
     void closeWakesABlockedRead()
