@@ -48,7 +48,6 @@ void TestServer::acceptLoop()
         int client = accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC);
         if (client < 0)
             continue;
-        ++m_connections;
         std::lock_guard<std::mutex> guard(m_lock);
         m_clients.emplace_back([this, client] {
             m_handler(client);

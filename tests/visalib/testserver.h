@@ -24,7 +24,6 @@ public:
 
     bool listening() const { return m_listenFd >= 0; }
     uint16_t port() const { return m_port; }
-    int connections() const { return m_connections; }
 
 private:
     void acceptLoop();
@@ -33,7 +32,6 @@ private:
     int m_listenFd = -1;
     uint16_t m_port = 0;
     std::atomic<bool> m_stop{false};
-    std::atomic<int> m_connections{0};
     std::thread m_acceptThread;
     std::mutex m_lock;
     std::vector<std::thread> m_clients;

@@ -93,7 +93,7 @@ std::string words(std::initializer_list<uint32_t> list)
 struct Script
 {
     std::mutex lock;
-    std::vector<std::pair<size_t, bool>> writes; // chunk size, END flag
+    QStringList writes; // of each device_write: its size, " END" with the END flag
     std::string received;
     enum class ReadAnswer
     {
@@ -114,7 +114,7 @@ void coreServer(int fd, Script &script)
             break;
         case 11: {
             std::lock_guard<std::mutex> guard(script.lock);
-            script.writes.emplace_back(call.opaque.size(), (call.words[3] & kEndFlag) != 0);
+            script.writes << QString::number(call.opaque.size()) + ((call.words[3] & kEndFlag) ? " END" : "");
             script.received += call.opaque;
             // Claims to have taken more than it was sent: the client must not believe it.
             results = words({0, static_cast<uint32_t>(call.opaque.size())});
@@ -205,10 +205,7 @@ private slots:
         QCOMPARE(written, ViUInt32(message.size()));
         {
             std::lock_guard<std::mutex> guard(m_script.lock);
-            QCOMPARE(m_script.writes.size(), size_t(3));
-            QCOMPARE(m_script.writes[0], std::make_pair(size_t(1024), false));
-            QCOMPARE(m_script.writes[1], std::make_pair(size_t(1024), false));
-            QCOMPARE(m_script.writes[2], std::make_pair(size_t(452), true));
+            QCOMPARE(m_script.writes, (QStringList{"1024", "1024", "452 END"}));
             QVERIFY(m_script.received == message);
             m_script.writes.clear();
         }
@@ -216,8 +213,7 @@ private slots:
         QCOMPARE(viSetAttribute(m_vi, VI_ATTR_SEND_END_EN, VI_FALSE), VI_SUCCESS);
         QCOMPARE(viWrite(m_vi, reinterpret_cast<ViConstBuf>("abc"), 3, &written), VI_SUCCESS);
         std::lock_guard<std::mutex> guard(m_script.lock);
-        QCOMPARE(m_script.writes.size(), size_t(1));
-        QCOMPARE(m_script.writes[0], std::make_pair(size_t(3), false));
+        QCOMPARE(m_script.writes, QStringList{"3"});
     }
 
     void replyLongerThanRequestedIsRefused()
