@@ -24,537 +24,493 @@ class TestVisaControlFake : public QObject
 {
     Q_OBJECT
 
-private slots:
-    void initTestCase();
-    void init();
-    void cleanup();
-
-    void poolAndResourceManagerLifeCycle();
-    void resourceManagerOpenFailure();
-    void loadSwitchedOffOpensNoResourceManager();
-
-    void identification_data();
-    void identification();
-    void gpibSessionSettingsAndClose();
-    void socketSessionAppendsLineFeed();
-    void socketWithoutPortRefusedBeforeConnecting_data();
-    void socketWithoutPortRefusedBeforeConnecting();
-    void unreachablePortFailsBeforeOpen();
-    void openFailures();
-
-    void opcAnswer_data();
-    void opcAnswer();
-    void replyTraceAndSimplification();
-    void longReplies();
-    void rawDataAndSendEnd();
-    void sessionOwnershipAcrossPool();
-
-    void searchEvaluatesEveryResource();
-    void searchFailures();
-
-private:
-    std::unique_ptr<ClsVisaControl> openGpib(bool bolMakerOnly = true);
-
     FakeVisaControl m_fake;
     TraceLines m_trace;
-    // Keeps the resource manager open for the tests that do not watch its life cycle.
-    std::unique_ptr<ClsVisaControl> m_anchor;
-};
 
-void TestVisaControlFake::initTestCase()
-{
-    const QString strError = m_fake.load();
-    QVERIFY2(strError.isEmpty(), qPrintable(strError));
-}
-
-void TestVisaControlFake::init()
-{
-    m_fake.reset();
-    const QString strTest = QLatin1String(QTest::currentTestFunction());
-    const bool bolWatchesLifeCycle = strTest == QLatin1String("poolAndResourceManagerLifeCycle") ||
-                                     strTest == QLatin1String("resourceManagerOpenFailure") ||
-                                     strTest == QLatin1String("loadSwitchedOffOpensNoResourceManager");
-    if (!bolWatchesLifeCycle) {
-        m_anchor = std::make_unique<ClsVisaControl>();
-        QCOMPARE(m_anchor->takeLastError(), QString());
-    }
-    m_trace.clear();
-}
-
-void TestVisaControlFake::cleanup()
-{
-    m_anchor.reset();
-    QCOMPARE(ClsVisaControl::poolSize(), 0);
-    QCOMPARE(m_fake.openObjects(), 0);
-}
-
-std::unique_ptr<ClsVisaControl> TestVisaControlFake::openGpib(bool bolMakerOnly)
-{
-    auto visa = std::make_unique<ClsVisaControl>();
-    if (!visa->openSession(QLatin1String(GpibResource), bolMakerOnly))
-        return nullptr;
-    return visa;
-}
-
-void TestVisaControlFake::poolAndResourceManagerLifeCycle()
-{
-    QCOMPARE(ClsVisaControl::poolSize(), 0);
-    auto first = std::make_unique<ClsVisaControl>();
-    QCOMPARE(first->takeLastError(), QString());
-    QCOMPARE(m_fake.calls("viOpenDefaultRM"), 1);
-    QVERIFY(ClsVisaControl::isResourceManagerOpen());
-    QVERIFY(m_trace.hasDebug("CVISCT  : VISA session opened"));
-    QVERIFY(m_trace.hasDebug("CVISCT  : VISA Control instance added to pool (1 current instance(es))"));
-
-    // Later instances share the manager instead of opening their own.
-    auto second = std::make_unique<ClsVisaControl>();
-    QCOMPARE(m_fake.calls("viOpenDefaultRM"), 1);
-    QVERIFY(m_trace.hasDebug("CVISCT  : VISA Control instance added to pool (2 current instance(es))"));
-
-    first.reset();
-    QVERIFY(m_trace.hasDebug("CVISCT  : VISA Control instance removed from pool (1 remaining instance(es))"));
-    QCOMPARE(m_fake.rmOpen(), 1);
-    QCOMPARE(m_trace.count(TraceKindDebug, "CVISCT  : VISA session closed"), 0);
-
-    second.reset();
-    QVERIFY(m_trace.hasDebug("CVISCT  : VISA Control instance removed from pool (0 remaining instance(es))"));
-    QVERIFY(m_trace.hasDebug("CVISCT  : VISA session closed"));
-    QCOMPARE(m_fake.rmOpen(), 0);
-    QVERIFY(!ClsVisaControl::isResourceManagerOpen());
-
-    // The library stays loaded; the next first instance opens a new manager and works.
-    auto third = std::make_unique<ClsVisaControl>();
-    QCOMPARE(third->takeLastError(), QString());
-    QCOMPARE(m_fake.calls("viOpenDefaultRM"), 2);
-    QCOMPARE(m_fake.rmOpen(), 1);
-    QVERIFY(third->openSession(QLatin1String(GpibResource), true));
-}
-
-void TestVisaControlFake::resourceManagerOpenFailure()
-{
-    m_fake.setRmStatus(static_cast<int>(0xBFFF0011u));
-    auto visa = std::make_unique<ClsVisaControl>();
-    QCOMPARE(visa->takeLastError(), "Unable to open VISA session: fake status 0xBFFF0011!");
-    QCOMPARE(visa->takeLastError(), QString()); // fetching empties it
-    QVERIFY(!m_trace.contains("Unable to open VISA session:"));
-    QVERIFY(!ClsVisaControl::isResourceManagerOpen());
-
-    // Without a manager nothing reaches the library's open or search.
-    QVERIFY(!visa->openSession(QLatin1String(GpibResource), true));
-    QVERIFY(m_trace.hasError(
-        "CVISCT  : Unable to open instrument session (VISA status: fake status 0xBFFF009E)!"));
-    QVERIFY(m_trace.hasError("CVISCT  : Check used resource string and/or VISA libraray installation"));
-    QList<InstrRecord> lstFound;
-    QVERIFY(!visa->scanInterface(VisaFindGpib, lstFound));
-    QCOMPARE(m_fake.calls("viOpen"), 0);
-    QCOMPARE(m_fake.calls("viFindRsrc"), 0);
-
-    visa.reset();
-    QCOMPARE(m_fake.calls("viClose"), 0);
-}
-
-void TestVisaControlFake::loadSwitchedOffOpensNoResourceManager()
-{
-    auto visa = std::make_unique<ClsVisaControl>(false);
-    QCOMPARE(visa->takeLastError(), QString());
-    QVERIFY(
-        m_trace.hasDebug("CVISCT  : Upon user request no VISA lib loaded and thus no VISA session opened"));
-    QCOMPARE(m_fake.calls("viOpenDefaultRM"), 0);
-    QVERIFY(!visa->openSession(QLatin1String(GpibResource), true));
-    QCOMPARE(m_fake.calls("viOpen"), 0);
-}
-
-void TestVisaControlFake::identification_data()
-{
-    QTest::addColumn<QString>("idn");
-    QTest::addColumn<bool>("makerOnly");
-    QTest::addColumn<bool>("opened");
-    QTest::addColumn<QString>("type");
-    QTest::addColumn<QString>("serial");
-    QTest::addColumn<QString>("firmware");
-    QTest::addColumn<QString>("trace");
-
-    const auto row = [](const char *tag, const char *idn, bool makerOnly, bool opened, const char *type,
-                        const char *serial, const char *firmware, const char *trace) {
-        QTest::newRow(tag) << QString(idn) << makerOnly << opened << QString(type) << QString(serial)
-                           << QString(firmware) << QString("CVISCT  : ") + trace;
-    };
-    // How the serial number is cut out of its field is tst_visaresource's job.
-    row("order number and serial", "Tarvik,ZOY550X,1234.5678k02/100200,1.2.3", true, true, "ZOY550X",
-        "100200", "1.2.3", "Tarvik instrument ZOY550X-100200 connected");
-    row("maker in other case", "tarvik gmbh,HERN330X,1.2/5,3", true, true, "HERN330X", "5", "3",
-        "Tarvik instrument HERN330X-5 connected");
-    row("other maker refused", "Acme,SG100,1.2/42,9.9", true, false, "", "", "",
-        "Only Tarvik instruments must be connected, SG100 is from Acme!");
-    row("other maker accepted", "Acme,SG100,1.2/42,9.9", false, true, "SG100", "42", "9.9",
-        "None Tarvik instrument Acme-SG100 connected");
-    row("short reply", "Tarvik", false, true, "", "", "", "Tarvik instrument - connected");
-}
-
-void TestVisaControlFake::identification()
-{
-    QFETCH(QString, idn);
-    QFETCH(bool, makerOnly);
-    QFETCH(bool, opened);
-    m_fake.setIdn(idn.toLatin1().constData());
-
-    ClsVisaControl visa;
-    QCOMPARE(visa.openSession(QLatin1String(GpibResource), makerOnly), opened);
-    QCOMPARE(visa.isSessionOpen(), opened);
-    QTEST(visa.getInstrType(), "type");
-    QTEST(visa.getSerialNumber(), "serial");
-    QTEST(visa.getFirmware(), "firmware");
-    QCOMPARE(visa.getResource(), opened ? QLatin1String(GpibResource) : QString());
-    QFETCH(QString, trace);
-    QVERIFY2(m_trace.has(opened ? TraceKindDebug : TraceKindError, trace), qPrintable(m_trace.dump()));
-    // A refused instrument must not keep a session in the library.
-    QCOMPARE(m_fake.openObjects(), opened ? 1 : 0);
-}
-
-void TestVisaControlFake::gpibSessionSettingsAndClose()
-{
-    auto visa = openGpib();
-    QVERIFY(visa);
-    QVERIFY(!visa->isSocketMode());
-    QCOMPARE(visa->getInterfaceName(), "GPIB0");
-    // Identification clears the status first; GPIB commands go out without a line feed.
-    QCOMPARE(m_fake.writes(), QByteArrayList({"*CLS", "*IDN?"}));
-    QCOMPARE(m_fake.attribute(GpibResource, Visa::VI_ATTR_TMO_VALUE), 5000);
-    QCOMPARE(m_fake.attribute(GpibResource, Visa::VI_ATTR_RD_BUF_OPER_MODE), 1);
-    QCOMPARE(m_fake.attribute(GpibResource, Visa::VI_ATTR_WR_BUF_OPER_MODE), 1);
-    QCOMPARE(m_fake.attribute(GpibResource, Visa::VI_ATTR_TERMCHAR_EN), -1);
-    QVERIFY(m_trace.hasDebug("CVISCT  : VISA '1' buffer size set to: 8192byte"));
-    QVERIFY(m_trace.hasDebug("CVISCT  : VISA '2' buffer size set to: 2048byte"));
-    QVERIFY(m_trace.hasDebug("CVISCT  : VISA '1073676330' buffer operating mode set to: 1"));
-    QCOMPARE(visa->interfaceType(), quint16(1));
-    QVERIFY(m_trace.hasDebug("CVISCT  : Got VISA interface type attribute: GPIB"));
-
-    QVERIFY(visa->clearDevice());
-    QVERIFY(visa->closeSession());
-    QCOMPARE(m_fake.calls("viGpibControlREN"), 1);
-    QVERIFY(m_trace.hasDebug("CVISCT  : Instrument reset to local mode"));
-    QVERIFY(m_trace.hasDebug("CVISCT  : Session with instrument 'ZOY550X100200' closed"));
-    QVERIFY(!visa->isSessionOpen());
-    QCOMPARE(visa->getInstrType(), QString());
-    QCOMPARE(m_fake.openObjects(), 0);
-    QVERIFY(visa->closeSession()); // nothing open: nothing to do
-    QCOMPARE(m_fake.calls("viClose"), 1);
-}
-
-void TestVisaControlFake::socketSessionAppendsLineFeed()
-{
-    QTcpServer server;
-    QVERIFY(server.listen(QHostAddress::LocalHost));
-    const QString strResource = QString("TCPIP0::127.0.0.1::%1::SOCKET").arg(server.serverPort());
-    const QByteArray baResource = strResource.toLatin1();
-
-    ClsVisaControl visa;
-    QVERIFY2(visa.openSession(strResource, true), qPrintable(m_trace.dump()));
-    QVERIFY(visa.isSocketMode());
-    QVERIFY(
-        m_trace.hasDebug(QString("CVISCT  : Socket port number '%1' determined").arg(server.serverPort())));
-    QVERIFY(m_trace.hasDebug("CVISCT  : IP address '127.0.0.1' determined"));
-    QVERIFY(
-        m_trace.hasDebug(QString("CVISCT  : Connection 127.0.0.1:%1 test passed").arg(server.serverPort())));
-    QCOMPARE(m_fake.writes(), QByteArrayList({"*CLS\n", "*IDN?\n"}));
-    QCOMPARE(m_fake.attribute(baResource.constData(), Visa::VI_ATTR_TERMCHAR), 10);
-    QCOMPARE(m_fake.attribute(baResource.constData(), Visa::VI_ATTR_TERMCHAR_EN), 1);
-    QVERIFY(m_trace.hasDebug("CVISCT  : VISA termination character enabled"));
-
-    // A command that already ends with a line feed does not get a second one.
-    QVERIFY(visa.writeCommand("*RST\n", false));
-    QCOMPARE(m_fake.lastWrite(), QByteArray("*RST\n"));
-    QCOMPARE(visa.interfaceType(), quint16(6));
-    QVERIFY(visa.closeSession());
-    QCOMPARE(m_fake.calls("viGpibControlREN"), 0);
-}
-
-void TestVisaControlFake::socketWithoutPortRefusedBeforeConnecting_data()
-{
-    QTest::addColumn<QString>("resource");
-    QTest::newRow("no port field") << "TCPIP0::127.0.0.1::SOCKET";
-    QTest::newRow("text port") << "TCPIP0::127.0.0.1::abc::SOCKET";
-    QTest::newRow("port zero") << "TCPIP0::127.0.0.1::0::SOCKET";
-    QTest::newRow("port out of range") << "TCPIP0::127.0.0.1::70000::SOCKET";
-}
-
-void TestVisaControlFake::socketWithoutPortRefusedBeforeConnecting()
-{
-    QFETCH(QString, resource);
-    ClsVisaControl visa;
-    QVERIFY(!visa.openSession(resource, true));
-    QVERIFY(m_trace.hasError(
-        QString("CVISCT  : No socket port number specified in VISA resource %1!").arg(resource)));
-    QVERIFY(m_trace.hasError(
-        QString("CVISCT  : Unable to open TCPIP based instrument session '%1'!").arg(resource)));
-    QVERIFY(!m_trace.contains("Connecting to socket"));
-    QCOMPARE(m_fake.calls("viOpen"), 0);
-}
-
-void TestVisaControlFake::unreachablePortFailsBeforeOpen()
-{
-    quint16 port = 0;
+    std::unique_ptr<ClsVisaControl> openGpib()
     {
-        QTcpServer probe;
-        QVERIFY(probe.listen(QHostAddress::LocalHost));
-        port = probe.serverPort();
-    } // closed again: nothing listens on the port now
-    const QString strResource = QString("TCPIP0::127.0.0.1::%1::SOCKET").arg(port);
-    ClsVisaControl visa;
-    QElapsedTimer timer;
-    timer.start();
-    QVERIFY(!visa.openSession(strResource, true));
-    QVERIFY(endedWithoutHanging(timer.elapsed(), 0));
-    QVERIFY(m_trace.hasDebug(QString("CVISCT  : Connecting to socket '127.0.0.1:%1'....").arg(port)));
-    // The refused attempt ends unconnected, and that state change is traced once.
-    QCOMPARE(m_trace.count(TraceKindDebug, "CVISCT  : ...Unconnected.."), 1);
-    QVERIFY(m_trace.hasError(QString("CVISCT  : Unable to connect to socket '127.0.0.1:%1'").arg(port)));
-    QVERIFY(m_trace.hasError(QString("CVISCT  : Connection 127.0.0.1:%1 test failed!").arg(port)));
-    QVERIFY(m_trace.hasError(
-        QString("CVISCT  : Unable to open TCPIP based instrument session '%1'!").arg(strResource)));
-    QCOMPARE(m_fake.calls("viOpen"), 0);
-}
+        auto visa = std::make_unique<ClsVisaControl>();
+        if (!visa->openSession(QLatin1String(GpibResource), true))
+            return nullptr;
+        return visa;
+    }
 
-void TestVisaControlFake::openFailures()
-{
-    ClsVisaControl visa;
-    m_fake.setOpenStatus(static_cast<int>(0xBFFF0011u));
-    QVERIFY(!visa.openSession(QLatin1String(GpibResource), true));
-    QVERIFY(m_trace.hasError(
-        "CVISCT  : Unable to open instrument session (VISA status: fake status 0xBFFF0011)!"));
-    QVERIFY(!visa.isSessionOpen());
+private slots:
+    void initTestCase()
+    {
+        const QString strError = m_fake.load();
+        QVERIFY2(strError.isEmpty(), qPrintable(strError));
+    }
 
-    // A session that cannot be configured is closed again; every step is still attempted.
-    m_fake.setOpenStatus(0);
-    m_fake.setSetBufStatus(static_cast<int>(0xBFFF0067u));
-    QVERIFY(!visa.openSession(QLatin1String(GpibResource), true));
-    QVERIFY(m_trace.hasError("CVISCT  : Unable to set the VISA '1' buffer size to: 8192byte (VISA status: "
+    void init()
+    {
+        m_fake.reset();
+        m_trace.clear();
+    }
+
+    void cleanup()
+    {
+        QCOMPARE(ClsVisaControl::poolSize(), 0);
+        QCOMPARE(m_fake.openObjects(), 0);
+    }
+
+    void poolAndResourceManagerLifeCycle()
+    {
+        QCOMPARE(ClsVisaControl::poolSize(), 0);
+        auto first = std::make_unique<ClsVisaControl>();
+        QCOMPARE(first->takeLastError(), QString());
+        QCOMPARE(m_fake.calls("viOpenDefaultRM"), 1);
+        QVERIFY(ClsVisaControl::isResourceManagerOpen());
+        QVERIFY(m_trace.hasDebug("CVISCT  : VISA session opened"));
+        QVERIFY(m_trace.hasDebug("CVISCT  : VISA Control instance added to pool (1 current instance(es))"));
+
+        // Later instances share the manager instead of opening their own.
+        auto second = std::make_unique<ClsVisaControl>();
+        QCOMPARE(m_fake.calls("viOpenDefaultRM"), 1);
+        QVERIFY(m_trace.hasDebug("CVISCT  : VISA Control instance added to pool (2 current instance(es))"));
+
+        first.reset();
+        QVERIFY(
+            m_trace.hasDebug("CVISCT  : VISA Control instance removed from pool (1 remaining instance(es))"));
+        QCOMPARE(m_fake.rmOpen(), 1);
+        QCOMPARE(m_trace.count(TraceKindDebug, "CVISCT  : VISA session closed"), 0);
+
+        second.reset();
+        QVERIFY(
+            m_trace.hasDebug("CVISCT  : VISA Control instance removed from pool (0 remaining instance(es))"));
+        QVERIFY(m_trace.hasDebug("CVISCT  : VISA session closed"));
+        QCOMPARE(m_fake.rmOpen(), 0);
+        QVERIFY(!ClsVisaControl::isResourceManagerOpen());
+
+        // The library stays loaded; the next first instance opens a new manager and works.
+        auto third = std::make_unique<ClsVisaControl>();
+        QCOMPARE(third->takeLastError(), QString());
+        QCOMPARE(m_fake.calls("viOpenDefaultRM"), 2);
+        QCOMPARE(m_fake.rmOpen(), 1);
+        QVERIFY(third->openSession(QLatin1String(GpibResource), true));
+    }
+
+    void resourceManagerOpenFailure()
+    {
+        m_fake.setRmStatus(static_cast<int>(0xBFFF0011u));
+        auto visa = std::make_unique<ClsVisaControl>();
+        QCOMPARE(visa->takeLastError(), "Unable to open VISA session: fake status 0xBFFF0011!");
+        QCOMPARE(visa->takeLastError(), QString()); // fetching empties it
+        QVERIFY(!m_trace.contains("Unable to open VISA session:"));
+        QVERIFY(!ClsVisaControl::isResourceManagerOpen());
+
+        // Without a manager nothing reaches the library's open or search.
+        QVERIFY(!visa->openSession(QLatin1String(GpibResource), true));
+        QVERIFY(m_trace.hasError(
+            "CVISCT  : Unable to open instrument session (VISA status: fake status 0xBFFF009E)!"));
+        QVERIFY(m_trace.hasError("CVISCT  : Check used resource string and/or VISA libraray installation"));
+        QList<InstrRecord> lstFound;
+        QVERIFY(!visa->scanInterface(VisaFindGpib, lstFound));
+        QCOMPARE(m_fake.calls("viOpen"), 0);
+        QCOMPARE(m_fake.calls("viFindRsrc"), 0);
+
+        visa.reset();
+        QCOMPARE(m_fake.calls("viClose"), 0);
+    }
+
+    void loadSwitchedOffOpensNoResourceManager()
+    {
+        auto visa = std::make_unique<ClsVisaControl>(false);
+        QCOMPARE(visa->takeLastError(), QString());
+        QVERIFY(m_trace.hasDebug(
+            "CVISCT  : Upon user request no VISA lib loaded and thus no VISA session opened"));
+        QCOMPARE(m_fake.calls("viOpenDefaultRM"), 0);
+        QVERIFY(!visa->openSession(QLatin1String(GpibResource), true));
+        QCOMPARE(m_fake.calls("viOpen"), 0);
+        QVERIFY(!ClsVisaControl::isResourceManagerOpen());
+    }
+
+    void identification_data()
+    {
+        QTest::addColumn<QString>("idn");
+        QTest::addColumn<bool>("makerOnly");
+        QTest::addColumn<bool>("opened");
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QString>("serial");
+        QTest::addColumn<QString>("firmware");
+        QTest::addColumn<QString>("trace");
+
+        const auto row = [](const char *tag, const char *idn, bool makerOnly, bool opened, const char *type,
+                            const char *serial, const char *firmware, const char *trace) {
+            QTest::newRow(tag) << QString(idn) << makerOnly << opened << QString(type) << QString(serial)
+                               << QString(firmware) << QString("CVISCT  : ") + trace;
+        };
+        // How the serial number is cut out of its field is tst_visaresource's job.
+        row("order number and serial", "Tarvik,ZOY550X,1234.5678k02/100200,1.2.3", true, true, "ZOY550X",
+            "100200", "1.2.3", "Tarvik instrument ZOY550X-100200 connected");
+        row("maker in other case, blanks", "tarvik gmbh, HERN330X ,1.2/5, 3", true, true, "HERN330X", "5",
+            "3", "Tarvik instrument HERN330X-5 connected");
+        row("other maker refused", "Acme,SG100,1.2/42,9.9", true, false, "", "", "",
+            "Only Tarvik instruments must be connected, SG100 is from Acme!");
+        row("other maker accepted", "Acme,SG100,1.2/42,9.9", false, true, "SG100", "42", "9.9",
+            "None Tarvik instrument Acme-SG100 connected");
+        row("short reply", "Tarvik", false, true, "", "", "", "Tarvik instrument - connected");
+    }
+
+    void identification()
+    {
+        QFETCH(QString, idn);
+        QFETCH(bool, makerOnly);
+        QFETCH(bool, opened);
+        m_fake.setIdn(idn.toLatin1().constData());
+
+        ClsVisaControl visa;
+        QCOMPARE(visa.openSession(QLatin1String(GpibResource), makerOnly), opened);
+        QCOMPARE(visa.isSessionOpen(), opened);
+        QTEST(visa.getInstrType(), "type");
+        QTEST(visa.getSerialNumber(), "serial");
+        QTEST(visa.getFirmware(), "firmware");
+        QCOMPARE(visa.getResource(), opened ? QLatin1String(GpibResource) : QString());
+        QFETCH(QString, trace);
+        QVERIFY2(m_trace.has(opened ? TraceKindDebug : TraceKindError, trace), qPrintable(m_trace.dump()));
+        // A refused instrument must not keep a session in the library.
+        QCOMPARE(m_fake.openObjects(), opened ? 1 : 0);
+    }
+
+    void gpibSessionSettingsAndClose()
+    {
+        auto visa = openGpib();
+        QVERIFY(visa);
+        QVERIFY(!visa->isSocketMode());
+        QCOMPARE(visa->getInterfaceName(), "GPIB0");
+        // Identification clears the status first; GPIB commands go out without a line feed.
+        QCOMPARE(m_fake.writes(), QByteArrayList({"*CLS", "*IDN?"}));
+        QCOMPARE(m_fake.attribute(GpibResource, Visa::VI_ATTR_TMO_VALUE), 5000);
+        QCOMPARE(m_fake.attribute(GpibResource, Visa::VI_ATTR_RD_BUF_OPER_MODE), 1);
+        QCOMPARE(m_fake.attribute(GpibResource, Visa::VI_ATTR_WR_BUF_OPER_MODE), 1);
+        QCOMPARE(m_fake.attribute(GpibResource, Visa::VI_ATTR_TERMCHAR_EN), -1);
+        QVERIFY(m_trace.hasDebug("CVISCT  : VISA '1' buffer size set to: 8192byte"));
+        QVERIFY(m_trace.hasDebug("CVISCT  : VISA '2' buffer size set to: 2048byte"));
+        QVERIFY(m_trace.hasDebug("CVISCT  : VISA '1073676330' buffer operating mode set to: 1"));
+        QCOMPARE(visa->interfaceType(), quint16(1));
+        QVERIFY(m_trace.hasDebug("CVISCT  : Got VISA interface type attribute: GPIB"));
+
+        QVERIFY(visa->clearDevice());
+        QVERIFY(visa->closeSession());
+        QCOMPARE(m_fake.calls("viGpibControlREN"), 1);
+        QVERIFY(m_trace.hasDebug("CVISCT  : Instrument reset to local mode"));
+        QVERIFY(m_trace.hasDebug("CVISCT  : Session with instrument 'ZOY550X100200' closed"));
+        QVERIFY(!visa->isSessionOpen());
+        QCOMPARE(visa->getInstrType(), QString());
+        QCOMPARE(m_fake.openObjects(), 0);
+        QVERIFY(visa->closeSession()); // nothing open: nothing to do
+        QCOMPARE(m_fake.calls("viClose"), 1);
+    }
+
+    void socketSessionAppendsLineFeed()
+    {
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        const QString strResource = QString("TCPIP0::127.0.0.1::%1::SOCKET").arg(server.serverPort());
+        const QByteArray baResource = strResource.toLatin1();
+
+        ClsVisaControl visa;
+        QVERIFY2(visa.openSession(strResource, true), qPrintable(m_trace.dump()));
+        QVERIFY(visa.isSocketMode());
+        QVERIFY(m_trace.hasDebug(
+            QString("CVISCT  : Socket port number '%1' determined").arg(server.serverPort())));
+        QVERIFY(m_trace.hasDebug("CVISCT  : IP address '127.0.0.1' determined"));
+        QVERIFY(m_trace.hasDebug(
+            QString("CVISCT  : Connection 127.0.0.1:%1 test passed").arg(server.serverPort())));
+        QCOMPARE(m_fake.writes(), QByteArrayList({"*CLS\n", "*IDN?\n"}));
+        QCOMPARE(m_fake.attribute(baResource.constData(), Visa::VI_ATTR_TERMCHAR), 10);
+        QCOMPARE(m_fake.attribute(baResource.constData(), Visa::VI_ATTR_TERMCHAR_EN), 1);
+        QVERIFY(m_trace.hasDebug("CVISCT  : VISA termination character enabled"));
+
+        // A command that already ends with a line feed does not get a second one.
+        QVERIFY(visa.writeCommand("*RST\n", false));
+        QCOMPARE(m_fake.lastWrite(), QByteArray("*RST\n"));
+        QCOMPARE(visa.interfaceType(), quint16(6));
+        QVERIFY(visa.closeSession());
+        QCOMPARE(m_fake.calls("viGpibControlREN"), 0);
+    }
+
+    // Sockets that cannot be reached are refused before the library is asked to open them.
+    void socketsFailBeforeOpen()
+    {
+        ClsVisaControl visa;
+        // The port rules are tst_visaresource's; one resource without a usable port stands for them.
+        const QString strNoPort = "TCPIP0::127.0.0.1::0::SOCKET";
+        QVERIFY(!visa.openSession(strNoPort, true));
+        QVERIFY(m_trace.hasError(
+            QString("CVISCT  : No socket port number specified in VISA resource %1!").arg(strNoPort)));
+        QVERIFY(m_trace.hasError(
+            QString("CVISCT  : Unable to open TCPIP based instrument session '%1'!").arg(strNoPort)));
+        QVERIFY(!m_trace.contains("Connecting to socket"));
+
+        quint16 port = 0;
+        {
+            QTcpServer probe;
+            QVERIFY(probe.listen(QHostAddress::LocalHost));
+            port = probe.serverPort();
+        } // closed again: nothing listens on the port now
+        const QString strResource = QString("TCPIP0::127.0.0.1::%1::SOCKET").arg(port);
+        QElapsedTimer timer;
+        timer.start();
+        QVERIFY(!visa.openSession(strResource, true));
+        QVERIFY(endedWithoutHanging(timer.elapsed(), 0));
+        QVERIFY(m_trace.hasDebug(QString("CVISCT  : Connecting to socket '127.0.0.1:%1'....").arg(port)));
+        // The refused attempt ends unconnected, and that state change is traced once.
+        QCOMPARE(m_trace.count(TraceKindDebug, "CVISCT  : ...Unconnected.."), 1);
+        QVERIFY(m_trace.hasError(QString("CVISCT  : Unable to connect to socket '127.0.0.1:%1'").arg(port)));
+        QVERIFY(m_trace.hasError(QString("CVISCT  : Connection 127.0.0.1:%1 test failed!").arg(port)));
+        QVERIFY(m_trace.hasError(
+            QString("CVISCT  : Unable to open TCPIP based instrument session '%1'!").arg(strResource)));
+        QCOMPARE(m_fake.calls("viOpen"), 0);
+    }
+
+    void openFailures()
+    {
+        ClsVisaControl visa;
+        m_fake.setOpenStatus(static_cast<int>(0xBFFF0011u));
+        QVERIFY(!visa.openSession(QLatin1String(GpibResource), true));
+        QVERIFY(m_trace.hasError(
+            "CVISCT  : Unable to open instrument session (VISA status: fake status 0xBFFF0011)!"));
+        QVERIFY(!visa.isSessionOpen());
+
+        // A session that cannot be configured is closed again; every step is still attempted.
+        m_fake.setOpenStatus(0);
+        m_fake.setSetBufStatus(static_cast<int>(0xBFFF0067u));
+        QVERIFY(!visa.openSession(QLatin1String(GpibResource), true));
+        QVERIFY(
+            m_trace.hasError("CVISCT  : Unable to set the VISA '1' buffer size to: 8192byte (VISA status: "
                              "fake status 0xBFFF0067)!"));
-    QVERIFY(m_trace.hasError("CVISCT  : Unable to set the VISA '2' buffer size to: 2048byte (VISA status: "
+        QVERIFY(
+            m_trace.hasError("CVISCT  : Unable to set the VISA '2' buffer size to: 2048byte (VISA status: "
                              "fake status 0xBFFF0067)!"));
-    QVERIFY(m_trace.hasError("CVISCT  : Unable to set attributes of instrument session 'GPIB0::20::INSTR'!"));
-    QCOMPARE(m_fake.openObjects(), 0);
-    QVERIFY(!visa.isSessionOpen());
+        QVERIFY(
+            m_trace.hasError("CVISCT  : Unable to set attributes of instrument session 'GPIB0::20::INSTR'!"));
+        QCOMPARE(m_fake.openObjects(), 0);
+        QVERIFY(!visa.isSessionOpen());
 
-    // An open session refuses a second open and stays usable.
-    m_fake.setSetBufStatus(0);
-    QVERIFY(visa.openSession(QLatin1String(GpibResource), true));
-    QVERIFY(!visa.openSession("GPIB0::21::INSTR", true));
-    QVERIFY(m_trace.hasError(
-        "CVISCT  : Unable to open instrument session 'GPIB0::20::INSTR' since it is already open!"));
-    QCOMPARE(visa.getResource(), QLatin1String(GpibResource));
-    QVERIFY(visa.writeCommand("*RST", false));
-}
+        // An open session refuses a second open and stays usable.
+        m_fake.setSetBufStatus(0);
+        QVERIFY(visa.openSession(QLatin1String(GpibResource), true));
+        QVERIFY(!visa.openSession("GPIB0::21::INSTR", true));
+        QVERIFY(m_trace.hasError(
+            "CVISCT  : Unable to open instrument session 'GPIB0::20::INSTR' since it is already open!"));
+        QCOMPARE(visa.getResource(), QLatin1String(GpibResource));
+        QVERIFY(visa.writeCommand("*RST", false));
+    }
 
-void TestVisaControlFake::opcAnswer_data()
-{
-    QTest::addColumn<QString>("answer");
-    QTest::addColumn<bool>("ok");
-    QTest::newRow("one") << "1" << true;
-    QTest::newRow("one with blanks") << "  1 " << true;
-    QTest::newRow("zero") << "0" << false;
-    QTest::newRow("empty") << "" << false;
-    QTest::newRow("text") << "ON" << false;
-}
+    void opcAnswer_data()
+    {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<bool>("ok");
+        QTest::newRow("one") << "1" << true;
+        QTest::newRow("one with blanks") << "  1 " << true;
+        QTest::newRow("zero") << "0" << false;
+        QTest::newRow("empty") << "" << false;
+        QTest::newRow("text") << "ON" << false;
+    }
 
-void TestVisaControlFake::opcAnswer()
-{
-    QFETCH(QString, answer);
-    QFETCH(bool, ok);
-    auto visa = openGpib();
-    QVERIFY(visa);
-    m_fake.setOpcAnswer(answer.toLatin1().constData());
-    m_trace.clear();
-    QCOMPARE(visa->writeCommand("FREQ 1GHz;*OPC?", false), ok);
-    QCOMPARE(
-        m_trace.has(TraceKindError, QString("CVISCT  : Received unexpected OPC (%1) status from instrument!")
-                                        .arg(answer.simplified())),
-        !ok);
-    // Commands without "*OPC?" read nothing back.
-    const int intReads = m_fake.calls("viRead");
-    QVERIFY(visa->writeCommand("FREQ 2GHz", false));
-    QCOMPARE(m_fake.calls("viRead"), intReads);
-}
+    void opcAnswer()
+    {
+        QFETCH(QString, answer);
+        QFETCH(bool, ok);
+        auto visa = openGpib();
+        QVERIFY(visa);
+        m_fake.setOpcAnswer(answer.toLatin1().constData());
+        m_trace.clear();
+        QCOMPARE(visa->writeCommand("FREQ 1GHz;*OPC?", false), ok);
+        QCOMPARE(m_trace.has(TraceKindError,
+                             QString("CVISCT  : Received unexpected OPC (%1) status from instrument!")
+                                 .arg(answer.simplified())),
+                 !ok);
+        // Commands without "*OPC?" read nothing back.
+        const int intReads = m_fake.calls("viRead");
+        QVERIFY(visa->writeCommand("FREQ 2GHz", false));
+        QCOMPARE(m_fake.calls("viRead"), intReads);
+    }
 
-void TestVisaControlFake::replyTraceAndSimplification()
-{
-    auto visa = openGpib();
-    QVERIFY(visa);
-    const QString strHundred = QString(60, QLatin1Char('a')) + QString(40, QLatin1Char('b'));
-    m_fake.setReply("HUNDRED?", strHundred.toLatin1().constData());
-    const QString strEighty(80, QLatin1Char('c'));
-    m_fake.setReply("EIGHTY?", strEighty.toLatin1().constData());
-    m_fake.setReply("SPACES?", "  a \t  b\r\n c  ");
+    void replyTraceAndSimplification()
+    {
+        auto visa = openGpib();
+        QVERIFY(visa);
+        const QString strHundred = QString(60, QLatin1Char('a')) + QString(40, QLatin1Char('b'));
+        m_fake.setReply("HUNDRED?", strHundred.toLatin1().constData());
+        const QString strEighty(80, QLatin1Char('c'));
+        m_fake.setReply("EIGHTY?", strEighty.toLatin1().constData());
+        m_fake.setReply("SPACES?", "  a \t  b\r\n c  ");
 
-    QString strReply;
-    QVERIFY(visa->queryCommand("HUNDRED?", strReply, true));
-    QCOMPARE(strReply, strHundred);
-    QVERIFY(m_trace.hasDebug("CVISCT  : Sent 'Read' command: HUNDRED?"));
-    QVERIFY(m_trace.hasDebug(QString("CVISCT  : ...received: %1...").arg(strHundred.left(80))));
+        QString strReply;
+        QVERIFY(visa->queryCommand("HUNDRED?", strReply, true));
+        QCOMPARE(strReply, strHundred);
+        QVERIFY(m_trace.hasDebug("CVISCT  : Sent 'Read' command: HUNDRED?"));
+        QVERIFY(m_trace.hasDebug(QString("CVISCT  : ...received: %1...").arg(strHundred.left(80))));
 
-    QVERIFY(visa->queryCommand("EIGHTY?", strReply, true));
-    QVERIFY(m_trace.hasDebug(QString("CVISCT  : ...received: %1").arg(strEighty)));
+        QVERIFY(visa->queryCommand("EIGHTY?", strReply, true));
+        QVERIFY(m_trace.hasDebug(QString("CVISCT  : ...received: %1").arg(strEighty)));
 
-    m_trace.clear();
-    QVERIFY(visa->queryCommand("SPACES?", strReply, false));
-    QCOMPARE(strReply, "a b c");
-    QVERIFY(!m_trace.contains("received"));
-    QVERIFY(!m_trace.contains("Sent 'Read'"));
+        m_trace.clear();
+        QVERIFY(visa->queryCommand("SPACES?", strReply, false));
+        QCOMPARE(strReply, "a b c");
+        QVERIFY(!m_trace.contains("received"));
+        QVERIFY(!m_trace.contains("Sent 'Read'"));
 
-    QVERIFY(visa->writeCommand("OUTP ON", true));
-    QVERIFY(m_trace.hasDebug("CVISCT  : Sent 'Write' command: OUTP ON"));
-    QVERIFY(!visa->writeCommand(QString(), true));
-    QVERIFY(m_trace.hasError("CVISCT  : No 'write' command provided!"));
-    QVERIFY(!visa->queryCommand(QString(), strReply, true));
-    QVERIFY(m_trace.hasError("CVISCT  : No 'read' command provided!"));
+        QVERIFY(visa->writeCommand("OUTP ON", true));
+        QVERIFY(m_trace.hasDebug("CVISCT  : Sent 'Write' command: OUTP ON"));
+        QVERIFY(!visa->writeCommand(QString(), true));
+        QVERIFY(m_trace.hasError("CVISCT  : No 'write' command provided!"));
+        QVERIFY(!visa->queryCommand(QString(), strReply, true));
+        QVERIFY(m_trace.hasError("CVISCT  : No 'read' command provided!"));
 
-    // Nothing to read: the library's time-out comes back as a failed query.
-    QVERIFY(!visa->queryCommand("*RST", strReply, false));
-    QVERIFY(m_trace.hasError(
-        "CVISCT  : Unable to read data from instrument (VISA status: fake status 0xBFFF0015)!"));
-}
+        // Nothing to read: the library's time-out comes back as a failed query.
+        QVERIFY(!visa->queryCommand("*RST", strReply, false));
+        QVERIFY(m_trace.hasError(
+            "CVISCT  : Unable to read data from instrument (VISA status: fake status 0xBFFF0015)!"));
+    }
 
-void TestVisaControlFake::longReplies()
-{
-    auto visa = openGpib();
-    QVERIFY(visa);
-    // Longer than one 8191-byte read: the whole reply arrives, and nothing of it is left over
-    // to be taken as the answer to the next query.
-    m_fake.setLongReply("CAT?", 20000);
-    QString strReply;
-    QVERIFY(visa->queryCommand("CAT?", strReply, false));
-    QCOMPARE(strReply.size(), 20000);
-    QVERIFY(strReply.startsWith(QLatin1Char('a')));
-    QCOMPARE(strReply.at(19000), QLatin1Char('t'));
-    QVERIFY(visa->queryCommand("*IDN?", strReply, false));
-    QCOMPARE(strReply, "Tarvik,ZOY550X,1234.5678k02/100200,1.2.3");
+    void longReplies()
+    {
+        auto visa = openGpib();
+        QVERIFY(visa);
+        // Longer than one 8191-byte read: the whole reply arrives, and nothing of it is left over
+        // to be taken as the answer to the next query.
+        m_fake.setLongReply("CAT?", 20000);
+        QString strReply;
+        QVERIFY(visa->queryCommand("CAT?", strReply, false));
+        QCOMPARE(strReply.size(), 20000);
+        QVERIFY(strReply.startsWith(QLatin1Char('a')));
+        QCOMPARE(strReply.at(19000), QLatin1Char('t'));
+        QVERIFY(visa->queryCommand("*IDN?", strReply, false));
+        QCOMPARE(strReply, "Tarvik,ZOY550X,1234.5678k02/100200,1.2.3");
 
-    // Beyond the limit the reply is refused and the device cleared so the session stays usable.
-    m_fake.setLongReply("HUGE?", ClsVisaControl::MaxReplyBytes + 10000);
-    const int intClears = m_fake.calls("viClear");
-    QVERIFY(!visa->queryCommand("HUGE?", strReply, false));
-    QCOMPARE(m_fake.calls("viClear"), intClears + 1);
-    QVERIFY(visa->queryCommand("*IDN?", strReply, false));
-    QCOMPARE(strReply, "Tarvik,ZOY550X,1234.5678k02/100200,1.2.3");
-}
+        // Beyond the limit the reply is refused and the device cleared so the session stays usable.
+        m_fake.setLongReply("HUGE?", ClsVisaControl::MaxReplyBytes + 10000);
+        const int intClears = m_fake.calls("viClear");
+        QVERIFY(!visa->queryCommand("HUGE?", strReply, false));
+        QCOMPARE(m_fake.calls("viClear"), intClears + 1);
+        QVERIFY(visa->queryCommand("*IDN?", strReply, false));
+        QCOMPARE(strReply, "Tarvik,ZOY550X,1234.5678k02/100200,1.2.3");
+    }
 
-void TestVisaControlFake::rawDataAndSendEnd()
-{
-    auto visa = openGpib();
-    QVERIFY(visa);
-    const QByteArray baBlock("#15ab\0de", 8);
-    quint32 u32Count = static_cast<quint32>(baBlock.size());
-    QVERIFY(visa->writeData(baBlock.constData(), u32Count));
-    QCOMPARE(u32Count, 8u);
-    QCOMPARE(m_fake.lastWrite(), baBlock);
-    QCOMPARE(m_fake.calls("viWrite"), 3);
+    void rawDataAndSendEnd()
+    {
+        auto visa = openGpib();
+        QVERIFY(visa);
+        const QByteArray baBlock("#15ab\0de", 8);
+        quint32 u32Count = static_cast<quint32>(baBlock.size());
+        QVERIFY(visa->writeData(baBlock.constData(), u32Count));
+        QCOMPARE(u32Count, 8u);
+        QCOMPARE(m_fake.lastWrite(), baBlock);
+        QCOMPARE(m_fake.calls("viWrite"), 3);
 
-    bool bolOn = false;
-    QVERIFY(visa->getSendEnd(bolOn));
-    QVERIFY(bolOn);
-    QVERIFY(visa->setSendEnd(false));
-    QVERIFY(m_trace.hasDebug("CVISCT  : VISA send END attribute set to: 0"));
-    QVERIFY(visa->getSendEnd(bolOn));
-    QVERIFY(!bolOn);
-    QVERIFY(m_trace.hasDebug("CVISCT  : Got VISA send END attribute: 0"));
-    QVERIFY(visa->setSendEnd(true));
-    QVERIFY(visa->getSendEnd(bolOn));
-    QVERIFY(bolOn);
+        bool bolOn = false;
+        QVERIFY(visa->getSendEnd(bolOn));
+        QVERIFY(bolOn);
+        QVERIFY(visa->setSendEnd(false));
+        QVERIFY(m_trace.hasDebug("CVISCT  : VISA send END attribute set to: 0"));
+        QVERIFY(visa->getSendEnd(bolOn));
+        QVERIFY(!bolOn);
+        QVERIFY(m_trace.hasDebug("CVISCT  : Got VISA send END attribute: 0"));
+        QVERIFY(visa->setSendEnd(true));
+        QVERIFY(visa->getSendEnd(bolOn));
+        QVERIFY(bolOn);
 
-    // After the close the library refuses the stale session and the failures are reported.
-    QVERIFY(visa->closeSession());
-    u32Count = 3;
-    QVERIFY(!visa->writeData("abc", u32Count));
-    QCOMPARE(u32Count, 0u);
-    QVERIFY(m_trace.hasError(
-        "CVISCT  : Unable to write data to instrument! (VISA status: fake status 0xBFFF000E)!"));
-    QVERIFY(!visa->getSendEnd(bolOn));
-    QCOMPARE(visa->interfaceType(), quint16(0));
-}
+        // After the close the library refuses the stale session and the failures are reported.
+        QVERIFY(visa->closeSession());
+        u32Count = 3;
+        QVERIFY(!visa->writeData("abc", u32Count));
+        QCOMPARE(u32Count, 0u);
+        QVERIFY(m_trace.hasError(
+            "CVISCT  : Unable to write data to instrument! (VISA status: fake status 0xBFFF000E)!"));
+        QVERIFY(!visa->getSendEnd(bolOn));
+        QCOMPARE(visa->interfaceType(), quint16(0));
+    }
 
-void TestVisaControlFake::sessionOwnershipAcrossPool()
-{
-    auto owner = openGpib();
-    QVERIFY(owner);
-    ClsVisaControl other;
-    QVERIFY(other.isInstrSessionOpen("ZOY550X", "100200"));
-    QVERIFY(!owner->isInstrSessionOpen("ZOY550X", "100200")); // not itself
-    QVERIFY(!other.isInstrSessionOpen("ZOY550X", "100201"));
-    QVERIFY(!other.isInstrSessionOpen("ZOY550X", QString()));
-    QVERIFY(!other.isInstrSessionOpen(QString(), "100200"));
-    QVERIFY(owner->closeSession());
-    QVERIFY(!other.isInstrSessionOpen("ZOY550X", "100200"));
+    void sessionOwnershipAcrossPool()
+    {
+        auto owner = openGpib();
+        QVERIFY(owner);
+        ClsVisaControl other;
+        QVERIFY(other.isInstrSessionOpen("ZOY550X", "100200"));
+        QVERIFY(!owner->isInstrSessionOpen("ZOY550X", "100200")); // not itself
+        QVERIFY(!other.isInstrSessionOpen("ZOY550X", "100201"));
+        QVERIFY(!other.isInstrSessionOpen("ZOY550X", QString()));
+        QVERIFY(!other.isInstrSessionOpen(QString(), "100200"));
+        QVERIFY(owner->closeSession());
+        QVERIFY(!other.isInstrSessionOpen("ZOY550X", "100200"));
 
-    // Destroying an object closes its session in the library.
-    QVERIFY(owner->openSession(QLatin1String(GpibResource), true));
-    QCOMPARE(m_fake.openObjects(), 1);
-    owner.reset();
-    QCOMPARE(m_fake.openObjects(), 0);
-}
+        // Destroying an object closes its session in the library.
+        QVERIFY(owner->openSession(QLatin1String(GpibResource), true));
+        QCOMPARE(m_fake.openObjects(), 1);
+        owner.reset();
+        QCOMPARE(m_fake.openObjects(), 0);
+    }
 
-void TestVisaControlFake::searchEvaluatesEveryResource()
-{
-    m_fake.setFindResults("GPIB0::3::INSTR;GPIB0::4::INSTR;GPIB1::5::INSTR");
-    m_fake.setIdnFor("GPIB0::3::INSTR", "Tarvik,ZOY550X,1234.5678k02/100300,1.0");
-    m_fake.setIdnFor("GPIB0::4::INSTR", "Acme,SG100,42,9.9");
-    m_fake.setIdnFor("GPIB1::5::INSTR", "Tarvik,GKR550X,100500,2.0");
+    void searchEvaluatesEveryResource()
+    {
+        ClsVisaControl anchor;
+        m_fake.setFindResults("GPIB0::3::INSTR;GPIB0::4::INSTR;GPIB1::5::INSTR");
+        m_fake.setIdnFor("GPIB0::3::INSTR", "Tarvik,ZOY550X,1234.5678k02/100300,1.0");
+        m_fake.setIdnFor("GPIB0::4::INSTR", "Acme,SG100,42,9.9");
+        m_fake.setIdnFor("GPIB1::5::INSTR", "Tarvik,GKR550X,100500,2.0");
 
-    InstrRecord kept;
-    kept.instrType = "kept";
-    QList<InstrRecord> lstFound{kept};
-    QVERIFY(m_anchor->scanInterface(VisaFindGpib, lstFound));
-    QCOMPARE(QString::fromLatin1(m_fake.lastFindExpr()), "GPIB?*INSTR");
-    QVERIFY(m_trace.hasDebug("CVISCT  : Scanning GPIB interface for instruments..."));
-    QVERIFY(m_trace.hasDebug("CVISCT  : 3 instrument(s) found. Evaluation ongoing...."));
-    QVERIFY(m_trace.hasError("CVISCT  : Unable to open instrument GPIB0::4::INSTR!"));
+        InstrRecord kept;
+        kept.instrType = "kept";
+        QList<InstrRecord> lstFound{kept};
+        QVERIFY(anchor.scanInterface(VisaFindGpib, lstFound));
+        QCOMPARE(QString::fromLatin1(m_fake.lastFindExpr()), "GPIB?*INSTR");
+        QVERIFY(m_trace.hasDebug("CVISCT  : Scanning GPIB interface for instruments..."));
+        QVERIFY(m_trace.hasDebug("CVISCT  : 3 instrument(s) found. Evaluation ongoing...."));
+        QVERIFY(m_trace.hasError("CVISCT  : Unable to open instrument GPIB0::4::INSTR!"));
 
-    QCOMPARE(lstFound.size(), 3);
-    QCOMPARE(lstFound.at(0), kept);
-    InstrRecord first;
-    first.instrType = "ZOY550X";
-    first.serialNumber = "100300";
-    first.resource = "GPIB0::3::INSTR";
-    first.firmware = "1.0";
-    first.interfaceName = "GPIB0";
-    QCOMPARE(lstFound.at(1), first);
-    QCOMPARE(lstFound.at(2).resource, "GPIB1::5::INSTR");
-    QCOMPARE(lstFound.at(2).interfaceName, "GPIB1");
-    QCOMPARE(lstFound.at(2).serialNumber, "100500");
+        QCOMPARE(lstFound.size(), 3);
+        QCOMPARE(lstFound.at(0), kept);
+        InstrRecord first;
+        first.instrType = "ZOY550X";
+        first.serialNumber = "100300";
+        first.resource = "GPIB0::3::INSTR";
+        first.firmware = "1.0";
+        first.interfaceName = "GPIB0";
+        QCOMPARE(lstFound.at(1), first);
+        QCOMPARE(lstFound.at(2).resource, "GPIB1::5::INSTR");
+        QCOMPARE(lstFound.at(2).interfaceName, "GPIB1");
+        QCOMPARE(lstFound.at(2).serialNumber, "100500");
 
-    // The probing objects are gone, their sessions and the find list are closed, and the
-    // shared resource manager survived them.
-    QCOMPARE(ClsVisaControl::poolSize(), 1);
-    QCOMPARE(m_fake.openObjects(), 0);
-    QCOMPARE(m_fake.rmOpen(), 1);
+        // The probing objects are gone, their sessions and the find list are closed, and the
+        // shared resource manager survived them.
+        QCOMPARE(ClsVisaControl::poolSize(), 1);
+        QCOMPARE(m_fake.openObjects(), 0);
+        QCOMPARE(m_fake.rmOpen(), 1);
 
-    // USB searches ask only for the maker's instruments.
-    m_fake.setFindResults("USB0::0x3D7A::0x0042::100600::INSTR");
-    QVERIFY(m_anchor->scanInterface(VisaFindUsb, lstFound));
-    const QString strUsb = QString::fromLatin1(m_fake.lastFindExpr());
-    QVERIFY2(strUsb.startsWith(QLatin1String("USB[0-9]::0x")) && strUsb.endsWith(QLatin1String("::?*INSTR")),
-             qPrintable(strUsb));
-    QVERIFY(m_trace.hasDebug("CVISCT  : Scanning USB interface for instruments..."));
-    QCOMPARE(lstFound.size(), 4);
-    QCOMPARE(lstFound.last().interfaceName, "USB0");
-}
+        // USB searches ask only for the maker's instruments.
+        m_fake.setFindResults("USB0::0x3D7A::0x0042::100600::INSTR");
+        QVERIFY(anchor.scanInterface(VisaFindUsb, lstFound));
+        const QString strUsb = QString::fromLatin1(m_fake.lastFindExpr());
+        QVERIFY2(strUsb.startsWith(QLatin1String("USB[0-9]::0x")) &&
+                     strUsb.endsWith(QLatin1String("::?*INSTR")),
+                 qPrintable(strUsb));
+        QVERIFY(m_trace.hasDebug("CVISCT  : Scanning USB interface for instruments..."));
+        QCOMPARE(lstFound.size(), 4);
+        QCOMPARE(lstFound.last().interfaceName, "USB0");
+    }
 
-void TestVisaControlFake::searchFailures()
-{
-    QList<InstrRecord> lstFound;
-    QVERIFY(!m_anchor->scanInterface(VisaFindGpib, lstFound));
-    QVERIFY(
-        m_trace.hasError("CVISCT  : Unable to search for instrument(s) connected to interface GPIB?*INSTR!"));
-    QVERIFY(
-        m_trace.hasError("CVISCT  : Unable to search for 'GPIB?*INSTR' instruments on interface type '0'"));
-    QVERIFY(lstFound.isEmpty());
+    void searchFailures()
+    {
+        ClsVisaControl anchor;
+        QList<InstrRecord> lstFound;
+        QVERIFY(!anchor.scanInterface(VisaFindGpib, lstFound));
+        QVERIFY(m_trace.hasError(
+            "CVISCT  : Unable to search for instrument(s) connected to interface GPIB?*INSTR!"));
+        QVERIFY(m_trace.hasError(
+            "CVISCT  : Unable to search for 'GPIB?*INSTR' instruments on interface type '0'"));
+        QVERIFY(lstFound.isEmpty());
 
-    const int intFinds = m_fake.calls("viFindRsrc");
-    QVERIFY(!m_anchor->scanInterface(2, lstFound));
-    QVERIFY(m_trace.hasError("CVISCT  : Interface type '2' is not supported by instrument search"));
-    QVERIFY(m_trace.hasError("CVISCT  : Unable to search interface type '2' for instruments"));
-    QVERIFY(!m_anchor->scanInterface(-1, lstFound));
-    QCOMPARE(m_fake.calls("viFindRsrc"), intFinds);
-}
+        const int intFinds = m_fake.calls("viFindRsrc");
+        QVERIFY(!anchor.scanInterface(2, lstFound));
+        QVERIFY(m_trace.hasError("CVISCT  : Interface type '2' is not supported by instrument search"));
+        QVERIFY(m_trace.hasError("CVISCT  : Unable to search interface type '2' for instruments"));
+        QVERIFY(!anchor.scanInterface(-1, lstFound));
+        QCOMPARE(m_fake.calls("viFindRsrc"), intFinds);
+    }
+};
 
 QTEST_GUILESS_MAIN(TestVisaControlFake)
 #include "tst_visacontrolfake.moc"

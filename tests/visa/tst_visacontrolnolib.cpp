@@ -1,5 +1,5 @@
 // ClsVisaControl when the VISA library cannot be used: missing (LISTFORGE_VISA_LIBRARY names a
-// file that does not exist), switched off, or a library without the VISA entry points.
+// file that does not exist) or a library without the VISA entry points.
 
 #include "tracelines.h"
 #include "visa/clsvisacontrol.h"
@@ -18,7 +18,6 @@ private slots:
 
     void missingLibraryIsReportedNotFatal();
     void everyOperationFailsWithoutLibrary();
-    void loadSwitchedOff();
     void libraryWithoutVisaFunctions(); // loads a library: must stay last
 
 private:
@@ -59,9 +58,10 @@ void TestVisaControlNoLib::missingLibraryIsReportedNotFatal()
 void TestVisaControlNoLib::everyOperationFailsWithoutLibrary()
 {
     ClsVisaControl visa;
-    QVERIFY(!visa.openSession("GPIB0::20::INSTR", true));
+    QVERIFY(!visa.openSession("TCPIP0::127.0.0.1::inst0::INSTR", true));
     QVERIFY(m_trace.hasError(
         "CVISCT  : Unable to resolve VISA library function 'viOpen' since library is not loaded!"));
+    QVERIFY(!m_trace.contains("Resolving host name")); // refused before any network test
     QVERIFY(!visa.isSessionOpen());
 
     QString strReply;
@@ -82,18 +82,6 @@ void TestVisaControlNoLib::everyOperationFailsWithoutLibrary()
     QVERIFY(
         m_trace.hasError("CVISCT  : Unable to search for 'GPIB?*INSTR' instruments on interface type '0'"));
     QVERIFY(lstFound.isEmpty());
-}
-
-void TestVisaControlNoLib::loadSwitchedOff()
-{
-    ClsVisaControl visa(false);
-    QCOMPARE(visa.takeLastError(), QString());
-    QVERIFY(
-        m_trace.hasDebug("CVISCT  : Upon user request no VISA lib loaded and thus no VISA session opened"));
-    QVERIFY(!ClsVisaLibrary::isLoaded());
-    QVERIFY(!visa.openSession("TCPIP0::127.0.0.1::inst0::INSTR", false));
-    // Refused before any network test.
-    QVERIFY(!m_trace.contains("Resolving host name"));
 }
 
 void TestVisaControlNoLib::libraryWithoutVisaFunctions()

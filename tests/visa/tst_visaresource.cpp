@@ -12,7 +12,6 @@ class TestVisaResource : public QObject
 private slots:
     void textRules_data();
     void textRules();
-    void idnFields();
     void tcpipTarget_data();
     void tcpipTarget();
     void libraryOverrideReplacesSearch();
@@ -42,24 +41,6 @@ void TestVisaResource::textRules()
     QFETCH(bool, serial);
     QFETCH(QString, text);
     QTEST(serial ? InstrIdent::serialNumberFromField(text) : VisaResource::interfaceName(text), "result");
-}
-
-void TestVisaResource::idnFields()
-{
-    InstrIdent::Identity id = InstrIdent::parseIdn("Maker,Model,1234.5678k02/100200,1.2.3");
-    QCOMPARE(id.manufacturer, "Maker");
-    QCOMPARE(id.instrType, "Model");
-    QCOMPARE(id.serialNumber, "100200");
-    QCOMPARE(id.firmware, "1.2.3");
-
-    id = InstrIdent::parseIdn("Maker, Model");
-    QCOMPARE(id.instrType, "Model");
-    QCOMPARE(id.serialNumber, QString());
-    QCOMPARE(id.firmware, QString());
-
-    id = InstrIdent::parseIdn(QString());
-    QCOMPARE(id.manufacturer, QString());
-    QCOMPARE(id.instrType, QString());
 }
 
 void TestVisaResource::tcpipTarget_data()
