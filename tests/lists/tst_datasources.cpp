@@ -146,11 +146,7 @@ private slots:
         // A binary file beyond 31,250,000 bytes is refused from its size; it is sparse, so this
         // costs no disk space, and it is never read.
         const QString big = path("big.bin");
-        {
-            QFile f(big);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            QVERIFY(f.resize(31250001));
-        }
+        QVERIFY(writeFile(big, QByteArray()) && QFile::resize(big, 31250001));
         QByteArray bits;
         ListResult r = DataFileDecoders::decodeFile(DataFileFormat::Binary, big, bits);
         QCOMPARE(
@@ -159,11 +155,7 @@ private slots:
         QVERIFY(bits.isEmpty());
 
         // Exactly at the limit is accepted.
-        {
-            QFile f(big);
-            QVERIFY(f.open(QIODevice::ReadWrite));
-            QVERIFY(f.resize(31250000));
-        }
+        QVERIFY(QFile::resize(big, 31250000));
         r = DataFileDecoders::decodeFile(DataFileFormat::Binary, big, bits);
         QVERIFY2(r.ok, qPrintable(r.message));
         QCOMPARE(bits.size(), 250000000);

@@ -341,13 +341,9 @@ private:
         QProcess process;
         process.setWorkingDirectory(m_dir.path());
         process.start(m_cli, args);
-        Run run;
         if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
-            return run;
-        run.status = process.exitCode();
-        run.out = process.readAllStandardOutput();
-        run.err = process.readAllStandardError();
-        return run;
+            return {};
+        return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
     }
     QString path(const QString &name) const { return m_dir.filePath(name); }
 
