@@ -1,4 +1,3 @@
-#include "app/tracer.h"
 #include "instrument/clssiggenoptions.h"
 #include "instrument/options_codes.h"
 
@@ -51,29 +50,18 @@ private slots:
         }
     }
 
-    void categoryKeysAndCaptions()
+    // Category numbers are what the rest of the program passes around; each one's key must lead
+    // back to it, and numbers outside the eight have neither key nor caption.
+    void categoryKeysLeadBackToTheirNumbers()
     {
-        // "key=caption" of each category, by number.
-        const QStringList lstRows =
-            QString("RF=RF Path(s):;BB=BB Path(s):;Multi Channel/MIMO/Fading=Multi "
-                    "Channel/MIMO/Fading:;Noise=Noise:;DigStdInt=Digital Standards "
-                    "(Internal):;DigStdExt=Digital Standards (External):;GNSSInt=GNSS "
-                    "and Avionics (Internal):;Misc=Miscellaneous:")
-                .split(';');
-        QCOMPARE(lstRows.size(), 8);
         for (int intCategory = 0; intCategory < 8; ++intCategory) {
-            const QString strKey = lstRows.at(intCategory).section('=', 0, 0);
-            QCOMPARE(Opt::categoryKey(intCategory), strKey);
-            QCOMPARE(Opt::categoryCaption(intCategory), lstRows.at(intCategory).section('=', 1));
-            QCOMPARE(Opt::categoryNumber(strKey), intCategory);
+            QVERIFY(!Opt::categoryCaption(intCategory).isEmpty());
+            QCOMPARE(Opt::categoryNumber(Opt::categoryKey(intCategory)), intCategory);
         }
-        for (const qint32 intCategory : {-1, 8, 9, 10}) {
-            QVERIFY(Opt::categoryKey(intCategory).isEmpty());
-            QVERIFY(Opt::categoryCaption(intCategory).isEmpty());
-        }
-        QCOMPARE(Opt::categoryNumber(QString()), 9);
-        QCOMPARE(Opt::categoryNumber(QStringLiteral("rf")), 9);
-        QCOMPARE(Opt::categoryNumber(QStringLiteral("RF Path(s):")), 9);
+        for (const qint32 intCategory : {-1, 8, 9, 10})
+            QVERIFY(Opt::categoryKey(intCategory).isEmpty() && Opt::categoryCaption(intCategory).isEmpty());
+        for (const QString &strKey : {QString(), QStringLiteral("rf"), Opt::categoryCaption(0)})
+            QCOMPARE(Opt::categoryNumber(strKey), 9);
     }
 
     void optionOrder()
@@ -174,23 +162,6 @@ private slots:
         for (int intCategory = 0; intCategory < 8; ++intCategory)
             options.appendOptionEntries(intCategory, {"", "GKR-Z7"}, lstEntries);
         QVERIFY(lstEntries.isEmpty());
-    }
-
-    void createAndDeleteAreTraced()
-    {
-        Tracer::setTraceMask(Tracer::DebugMask);
-        Tracer::takeTraceData();
-        for (const qint32 intModel : {0, 4, 7})
-            delete new Opt(intModel);
-        const QList<TraceEntry> entries = Tracer::takeTraceData();
-        QCOMPARE(entries.size(), 6);
-        for (int intIndex = 0; intIndex < entries.size(); ++intIndex) {
-            QCOMPARE(entries.at(intIndex).intKind, int(TraceKindDebug));
-            QVERIFY2(entries.at(intIndex).strLine.endsWith(
-                         intIndex % 2 == 0 ? "CSGOPT  : Signal generator option object created"
-                                           : "CSGOPT  : Signal generator option object deleted"),
-                     qPrintable(entries.at(intIndex).strLine));
-        }
     }
 };
 
