@@ -1,7 +1,6 @@
 #include "lists/datafiledecoders.h"
 #include "lists/datalist.h"
 #include "lists/datasources.h"
-#include "lists/modtypeinfo.h"
 #include "tests/lists/listfiles.h"
 
 #include <QTemporaryDir>
@@ -35,14 +34,6 @@ class TstDataSources : public QObject
     Q_OBJECT
 private slots:
     void init() { QVERIFY(m_dir.isValid()); }
-
-    void symbolsForBits()
-    {
-        QCOMPARE(ModTypes::symbolsForBits(10, 4), qint64(3)); // 16QAM: 10 bits need 3 symbols
-        QCOMPARE(ModTypes::symbolsForBits(12, 4), qint64(3));
-        QCOMPARE(ModTypes::symbolsForBits(250000000, 7), qint64(35714286));
-        QCOMPARE(ModTypes::symbolsForBits(5, 0), qint64(0));
-    }
 
     // The comments of the other sources are checked through listforge-cli (tst_listforgecli) and
     // the dialog (tst_dlglstmanage).

@@ -116,13 +116,12 @@ private slots:
         QTEST(reader.info().comment, "comment");
     }
 
-    void asciiOutputAndExtensions()
+    // The ASCII bytes are compared with the engine's below; a missing extension is added in
+    // infoShowsTagsAndBits.
+    void givenExtensionsAreKept()
     {
-        QCOMPARE(cli({"datalist", "--pattern", "101", "--bits", "3", "--ascii", "-o", "a"}).status, 0);
         QCOMPARE(cli({"datalist", "--pattern", "1", "--bits", "2", "--ascii", "-o", "b.dm_iqda"}).status, 0);
         QCOMPARE(cli({"datalist", "--pattern", "1", "--bits", "2", "-o", "c.dm_iqd"}).status, 0);
-        QCOMPARE(readAll(path("a.dm_iqda")), QByteArray("101"));
-        QCOMPARE(readAll(path("b.dm_iqda")), QByteArray("11"));
         QCOMPARE(QDir(m_dir.path()).entryList({"b.*", "c.*"}, QDir::Files),
                  QStringList({"b.dm_iqda", "c.dm_iqd"}));
     }
