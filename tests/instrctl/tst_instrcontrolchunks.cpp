@@ -54,22 +54,18 @@ private slots:
     void endGoesOnlyWithTheLastChunk_data()
     {
         QTest::addColumn<int>("fileSize");
-        QTest::addColumn<QByteArray>("header");
+        QTest::addColumn<QByteArray>("count"); // of the block header
         QTest::addColumn<QList<int>>("chunks");
-        QTest::newRow("1500 bytes") << 1500 << QByteArray(":MMEM:DATA 'D:\\DataLists\\f.dm_iqd',#41500")
-                                    << QList<int>{1024, 476};
-        QTest::newRow("9 bytes") << 9 << QByteArray(":MMEM:DATA 'D:\\DataLists\\f.dm_iqd',#19")
-                                 << QList<int>{9};
-        QTest::newRow("1024 bytes") << 1024 << QByteArray(":MMEM:DATA 'D:\\DataLists\\f.dm_iqd',#41024")
-                                    << QList<int>{1024};
-        QTest::newRow("1025 bytes") << 1025 << QByteArray(":MMEM:DATA 'D:\\DataLists\\f.dm_iqd',#41025")
-                                    << QList<int>{1024, 1};
+        QTest::newRow("1500 bytes") << 1500 << QByteArray("#41500") << QList<int>{1024, 476};
+        QTest::newRow("9 bytes") << 9 << QByteArray("#19") << QList<int>{9};
+        QTest::newRow("1024 bytes") << 1024 << QByteArray("#41024") << QList<int>{1024};
+        QTest::newRow("1025 bytes") << 1025 << QByteArray("#41025") << QList<int>{1024, 1};
     }
 
     void endGoesOnlyWithTheLastChunk()
     {
         QFETCH(int, fileSize);
-        QFETCH(QByteArray, header);
+        QFETCH(QByteArray, count);
         QFETCH(QList<int>, chunks);
         m_fake.reset();
         // A GPIB resource: the scripted library plays the instrument without any network.
@@ -85,7 +81,7 @@ private slots:
 
         const QList<Write> writes = blockWrites();
         QVERIFY2(writes.size() > chunks.size(), "no block was sent");
-        QCOMPARE(writes.at(0).text, header);
+        QCOMPARE(writes.at(0).text, ":MMEM:DATA 'D:\\DataLists\\f.dm_iqd'," + count);
         QCOMPARE(writes.at(0).end, 0);
         for (int i = 0; i < chunks.size(); ++i) {
             const Write &write = writes.at(i + 1);
@@ -99,31 +95,35 @@ private slots:
     void opcLoopTakesOnlyPlainEventStatus_data()
     {
         QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<int>("interval");
         QTest::addColumn<bool>("complete");
         QTest::addColumn<int>("polls");
         // Done at the first poll, or polled until the 5 ms limit, or refused at once.
-        QTest::newRow("complete") << QByteArray("1") << true << 1;
-        QTest::newRow("complete among other bits") << QByteArray("129") << true << 1;
-        QTest::newRow("leading zeros, carriage return") << QByteArray("0033\r") << true << 1;
-        QTest::newRow("busy") << QByteArray("254") << false << 5;
-        QTest::newRow("past one byte") << QByteArray("257") << false << 1;
-        QTest::newRow("far past any width") << QByteArray("99999999999999999999") << false << 1;
-        QTest::newRow("sign") << QByteArray("+1") << false << 1;
-        QTest::newRow("negative") << QByteArray("-1") << false << 1;
-        QTest::newRow("fraction") << QByteArray("1.0") << false << 1;
-        QTest::newRow("text after the number") << QByteArray("1 ms") << false << 1;
-        QTest::newRow("hexadecimal") << QByteArray("0x1") << false << 1;
-        QTest::newRow("empty") << QByteArray("") << false << 1;
+        QTest::newRow("complete") << QByteArray("1") << 1 << true << 1;
+        QTest::newRow("complete among other bits") << QByteArray("129") << 1 << true << 1;
+        QTest::newRow("leading zeros, carriage return") << QByteArray("0033\r") << 1 << true << 1;
+        QTest::newRow("busy") << QByteArray("254") << 1 << false << 5;
+        // A zero interval still advances: one poll a millisecond, never an endless loop.
+        QTest::newRow("busy, zero interval") << QByteArray("254") << 0 << false << 5;
+        QTest::newRow("past one byte") << QByteArray("257") << 1 << false << 1;
+        QTest::newRow("far past any width") << QByteArray("99999999999999999999") << 1 << false << 1;
+        QTest::newRow("sign") << QByteArray("+1") << 1 << false << 1;
+        QTest::newRow("negative") << QByteArray("-1") << 1 << false << 1;
+        QTest::newRow("fraction") << QByteArray("1.0") << 1 << false << 1;
+        QTest::newRow("text after the number") << QByteArray("1 ms") << 1 << false << 1;
+        QTest::newRow("hexadecimal") << QByteArray("0x1") << 1 << false << 1;
+        QTest::newRow("empty") << QByteArray("") << 1 << false << 1;
     }
 
     void opcLoopTakesOnlyPlainEventStatus()
     {
         QFETCH(QByteArray, reply);
+        QFETCH(int, interval);
         m_fake.reset();
         m_fake.setReply("*ESR?", reply.constData());
         TestInstrControl instr("GPIB0::20::INSTR", TestInstrControl::DriveLayout);
         QVERIFY(instr.isSessionOpen());
-        QTEST(instr.sendWithOpcLoop("*RST", 1, 5), "complete");
+        QTEST(instr.sendWithOpcLoop("*RST", interval, 5), "complete");
         int intPolls = 0;
         for (const QByteArray &write : m_fake.writes())
             intPolls += write.trimmed() == "*ESR?";

@@ -21,20 +21,17 @@ private slots:
     void init();
     void cleanup();
 
-    void identityAndMakerCheck();
+    void identity();
     void deadSessionFailsEveryOperation();
     void sendCommandModes();
     void opcLoopCompletes();
-    void opcLoopRunsToLimit();
     void errorQueueAndStaticErrors();
     void errorQueueIsBounded();
     void optionsAndOptionList();
     void directories();
     void splitPathCases_data();
     void splitPathCases();
-    void uploadSizes_data();
     void uploadSizes();
-    void uploadControlListLinuxLayout();
     void uploadOverExistingFile();
     void uploadRefusesBadInput();
     void quoteInNameCannotInject();
@@ -55,11 +52,12 @@ private:
         return m_bench->tmp.filePath("storage/" + strRelative);
     }
 
-    // Starts the simulator and a control on it (the session is open unless the start failed).
+    // Starts the simulator and a control on it; the test fails unless its session is open.
     TestInstrControl &open(const QStringList &lstExtra = {})
     {
         startSim(lstExtra);
         m_ctl = std::make_unique<TestInstrControl>(resource(), TestInstrControl::DriveLayout);
+        QTest::qVerify(m_ctl->isSessionOpen(), "open", "session not open", __FILE__, __LINE__);
         return *m_ctl;
     }
     // Waits until the simulator has worked through everything sent so far, then starts a new record
@@ -99,7 +97,6 @@ void TestInstrControlSocket::init()
 {
     m_bench = std::make_unique<SimBench>();
     QVERIFY(m_bench->tmp.isValid());
-    ClsInstrControl::setConfirmHandler(nullptr);
     m_trace.clear();
 }
 
@@ -110,7 +107,7 @@ void TestInstrControlSocket::cleanup()
     m_bench.reset();
 }
 
-void TestInstrControlSocket::identityAndMakerCheck()
+void TestInstrControlSocket::identity()
 {
     QVERIFY(startSim({"--serial", "100777"}));
     {
@@ -120,25 +117,15 @@ void TestInstrControlSocket::identityAndMakerCheck()
         QCOMPARE(ctl.getSerialNumber(), "100777");
         QVERIFY(!ctl.getFirmware().isEmpty());
         QCOMPARE(ctl.getResource(), resource());
-        QVERIFY(m_trace.hasDebug("CINSCT  : Instrument database partly initialized..."));
         QVERIFY(m_trace.hasDebug("CINSCT  : Instrument control object created"));
-        QCOMPARE(ctl.getLastCmdDuration().count(QLatin1Char('.')), 1);
     }
     QVERIFY(m_trace.hasDebug("CINSCT  : Instrument control object deleted"));
-
-    m_bench->sim.reset();
-    m_trace.clear();
-    QVERIFY(startSim({"--manufacturer", "Other Corp"}));
-    TestInstrControl other(resource(), TestInstrControl::DriveLayout);
-    QVERIFY(!other.isSessionOpen());
-    QVERIFY(other.getInstrType().isEmpty());
-    QVERIFY(m_trace.hasError(QString("CINSCT  : Unable to open assigned instrument %1").arg(resource())));
-    QVERIFY(m_trace.hasDebug("CINSCT  : Instrument control object created"));
 }
 
 void TestInstrControlSocket::deadSessionFailsEveryOperation()
 {
-    // Nothing listens on this port once the simulator has gone.
+    // Nothing listens on this port once the simulator has gone. (Commands, preset and uploads on
+    // an instrument that cannot be opened are rows of the fault matrix.)
     QVERIFY(startSim());
     const QString strDead = resource();
     m_bench->sim.reset();
@@ -147,11 +134,8 @@ void TestInstrControlSocket::deadSessionFailsEveryOperation()
     ctl.messages.clear();
 
     QCOMPARE(ctl.queryCommand("*IDN?"), "-");
-    QVERIFY(!ctl.sendCommand("*RST", ClsInstrControl::OpcNone, 100, 30000));
-    QVERIFY(!ctl.sendCommand("*RST", ClsInstrControl::OpcQuery, 100, 30000));
     QVERIFY(!ctl.sendCommand("*RST", ClsInstrControl::OpcLoop, 100, 30000));
     QCOMPARE(ctl.getLastCmdDuration(), "Not avail.");
-    QVERIFY(!ctl.presetInstrument());
     QCOMPARE(ctl.getOptions(), QString());
     QMap<QString, QString> mapErrors{{"stale", "x"}};
     QVERIFY(!ctl.getErrorQueue(mapErrors));
@@ -159,24 +143,11 @@ void TestInstrControlSocket::deadSessionFailsEveryOperation()
     mapErrors.insert("stale", "x");
     QVERIFY(!ctl.getStaticErrors(mapErrors));
     QVERIFY(mapErrors.isEmpty());
-
-    QCOMPARE(ctl.messageTexts(ClsInstrControl::InstrLogError),
-             (QStringList{"Unable to sent query command '*IDN?' to instrument",
-                          "Unable to sent command '*RST' to instrument",
-                          "Unable to sent command '*RST; *OPC' to instrument",
-                          "Unable to sent command '*RST' (with OPC loop) to instrument",
-                          "Unable to preset instrument", "Unable to get options",
-                          "Unable to get error queue entry", "Unable to get static errors"}));
     QCOMPARE(
-        ctl.messageTexts(ClsInstrControl::InstrLogInfo).mid(0, 4),
-        (QStringList{"Try to send query command '*IDN?' to instrument",
-                     "Try to send command '*RST' to instrument", "Try to send command '*RST' to instrument",
-                     "Try to send command '*RST' to instrument"}));
-
-    const QString strLocal = m_bench->writeLocal("a.dm_iqd", patternBytes(10));
-    QVERIFY(!ctl.uploadDataList(m_bench->tmp.filePath("local"), "a.dm_iqd"));
-    QVERIFY(ctl.messageTexts(ClsInstrControl::InstrLogError)
-                .contains("Unable to upload data list file 'a.dm_iqd' to instrument"));
+        ctl.messageTexts(ClsInstrControl::InstrLogError),
+        (QStringList{"Unable to sent query command '*IDN?' to instrument",
+                     "Unable to sent command '*RST' (with OPC loop) to instrument", "Unable to get options",
+                     "Unable to get error queue entry", "Unable to get static errors"}));
     QVERIFY(ctl.getFileCatalog("D:", "\\", "*").isEmpty());
     QVERIFY(m_trace.hasError("CINSCT  : Unable to request file catalog!"));
     QVERIFY(ctl.getDefaultDirCatalog(1).isEmpty());
@@ -186,9 +157,7 @@ void TestInstrControlSocket::deadSessionFailsEveryOperation()
 void TestInstrControlSocket::sendCommandModes()
 {
     TestInstrControl &ctl = open();
-    QVERIFY(ctl.isSessionOpen());
     QVERIFY(mark(ctl));
-
     QVERIFY(ctl.sendCommand("SOURce1:FREQuency 100MHz", ClsInstrControl::OpcNone, 100, 30000));
     QVERIFY(ctl.getLastCmdDurationMs() >= 0.0 && endedWithoutHanging(ctl.getLastCmdDurationMs(), 0));
     QVERIFY(ctl.sendCommand("SOURce1:FREQuency 200MHz", ClsInstrControl::OpcQuery, 100, 30000));
@@ -214,9 +183,7 @@ void TestInstrControlSocket::sendCommandModes()
 void TestInstrControlSocket::opcLoopCompletes()
 {
     TestInstrControl &ctl = open({"--preset-time", "250"});
-    QVERIFY(ctl.isSessionOpen());
     QVERIFY(mark(ctl));
-
     QVERIFY(ctl.presetInstrument());
     QVERIFY(ctl.getLastCmdDurationMs() >= 250.0 && endedWithoutHanging(ctl.getLastCmdDurationMs(), 250));
     QCOMPARE(ctl.messageTexts(ClsInstrControl::InstrLogInfo), QStringList{"Perform instrument preset"});
@@ -229,43 +196,13 @@ void TestInstrControlSocket::opcLoopCompletes()
     QCOMPARE(lstSent.size(), 4 + intPolls);
     QVERIFY(m_trace.hasDebug(
         QString("CINSCT  : OPC Loop left after %1ms (max time: 30000ms)").arg(intPolls * 100)));
-
-    // An idle instrument completes at once: the answer comes at the first poll.
-    m_trace.clear();
-    QVERIFY(mark(ctl));
-    QVERIFY(ctl.sendCommand("*RST", ClsInstrControl::OpcLoop, 20, 1000));
-    QCOMPARE(sent(ctl).count("*ESR?"), 1);
-    QVERIFY(m_trace.hasDebug("CINSCT  : OPC Loop left after 20ms (max time: 1000ms)"));
-}
-
-void TestInstrControlSocket::opcLoopRunsToLimit()
-{
-    TestInstrControl &ctl = open({"--fault", "opc-never"});
-    QVERIFY(ctl.isSessionOpen());
-    QVERIFY(mark(ctl));
-
-    QVERIFY(!ctl.sendCommand("*RST", ClsInstrControl::OpcLoop, 50, 300));
-    QVERIFY(ctl.getLastCmdDurationMs() >= 300.0);
-    QCOMPARE(sent(ctl).count("*ESR?"), 6);
-    QVERIFY(m_trace.hasDebug("CINSCT  : OPC Loop left after 300ms (max time: 300ms)"));
-    QVERIFY(m_trace.hasError("CINSCT  : Operation not complete within 300ms!"));
-    QCOMPARE(ctl.messageTexts(ClsInstrControl::InstrLogError),
-             QStringList{"Unable to sent command '*RST' (with OPC loop) to instrument"});
-
-    // A zero interval still advances and ends.
-    QVERIFY(mark(ctl));
-    QVERIFY(!ctl.sendWithOpcLoop("*RST", 0, 5));
-    QCOMPARE(sent(ctl).count("*ESR?"), 5);
 }
 
 void TestInstrControlSocket::errorQueueAndStaticErrors()
 {
     TestInstrControl &ctl = open();
-    QVERIFY(ctl.isSessionOpen());
-
     QMap<QString, QString> mapErrors;
     QVERIFY(ctl.getErrorQueue(mapErrors));
-    QVERIFY(mapErrors.isEmpty());
     QVERIFY(ctl.getStaticErrors(mapErrors));
     QVERIFY(mapErrors.isEmpty());
     QVERIFY(ctl.messageTexts(ClsInstrControl::InstrLogError).isEmpty());
@@ -281,15 +218,14 @@ void TestInstrControlSocket::errorQueueAndStaticErrors()
     QVERIFY(mapErrors.value("0-113").startsWith("Undefined header"));
     QVERIFY(!mapErrors.value("1-222").contains(QLatin1Char('"')));
     // The queue is empty now.
-    QMap<QString, QString> mapAgain;
-    QVERIFY(ctl.getErrorQueue(mapAgain));
-    QVERIFY(mapAgain.isEmpty());
+    mapErrors.clear();
+    QVERIFY(ctl.getErrorQueue(mapErrors));
+    QVERIFY(mapErrors.isEmpty());
 }
 
 void TestInstrControlSocket::errorQueueIsBounded()
 {
     TestInstrControl &ctl = open({"--fault", "endless-errors"});
-    QVERIFY(ctl.isSessionOpen());
     QVERIFY(mark(ctl));
 
     QMap<QString, QString> mapErrors;
@@ -304,38 +240,28 @@ void TestInstrControlSocket::errorQueueIsBounded()
 
     QMap<QString, QString> mapStatic;
     QVERIFY(ctl.getStaticErrors(mapStatic));
-    QCOMPARE(mapStatic.size(), 1);
-    QCOMPARE(mapStatic.value("0-221"), "Settings conflict");
+    QCOMPARE(mapStatic, (QMap<QString, QString>{{"0-221", "Settings conflict"}}));
 }
 
 void TestInstrControlSocket::optionsAndOptionList()
 {
     using namespace SigGenOptionCodes;
-    const QString strOptions = QString("%1, %2,%3,%3")
-                                   .arg(QLatin1String(Gkr::RfPathA6GHz), QLatin1String(Gkr::HighPowerPathA),
-                                        QLatin1String(Gkr::BasebandGenerator64MS));
+    const QString strBB = QLatin1String(Gkr::BasebandGenerator64MS);
+    const QString strOptions =
+        QString("%1, %2,%3,%3")
+            .arg(QLatin1String(Gkr::RfPathA6GHz), QLatin1String(Gkr::HighPowerPathA), strBB);
     TestInstrControl &ctl = open({"--options", strOptions});
-    QVERIFY(ctl.isSessionOpen());
     ctl.messages.clear();
-    const QString strText = ctl.getOptions();
-    QVERIFY(!strText.contains(QLatin1Char(' ')));
-    QCOMPARE(strText, QString(strOptions).remove(QLatin1Char(' ')));
+    QCOMPARE(ctl.getOptions(), QString(strOptions).remove(QLatin1Char(' ')));
     QCOMPARE(ctl.messageTexts(ClsInstrControl::InstrLogInfo),
              QStringList{"Try to request instrument options"});
-
+    // The entries come from the instrument's own list (how repeats are told apart is the option
+    // database's own matter).
     ClsSigGenOptions db(ClsSigGenOptions::ModelGKR550X);
-    const QString strBB = QLatin1String(Gkr::BasebandGenerator64MS);
-    const QString strEntry = strBB + QLatin1Char(';') + db.getDescription(strBB);
     QStringList lstBB;
     ctl.getOptionList(db.getCategory(strBB), lstBB);
-    QCOMPARE(lstBB, (QStringList{strEntry, strBB + "(B);" + db.getDescription(strBB)}));
-    // Entries already listed push the next ones to (C) and (D), then nothing more.
-    QStringList lstMore{strEntry, strBB + "(B);" + db.getDescription(strBB)};
-    ctl.getOptionList(db.getCategory(strBB), lstMore);
-    ctl.getOptionList(db.getCategory(strBB), lstMore);
-    QCOMPARE(lstMore.size(), 4);
-    QCOMPARE(lstMore.at(2), strBB + "(C);" + db.getDescription(strBB));
-    QCOMPARE(lstMore.at(3), strBB + "(D);" + db.getDescription(strBB));
+    QCOMPARE(lstBB, (QStringList{strBB + ";" + db.getDescription(strBB),
+                                 strBB + "(B);" + db.getDescription(strBB)}));
     QStringList lstAll;
     ctl.getOptionList(ClsSigGenOptions::CategoryAll, lstAll);
     QCOMPARE(lstAll.size(), 4);
@@ -343,12 +269,9 @@ void TestInstrControlSocket::optionsAndOptionList()
 
 void TestInstrControlSocket::directories()
 {
+    // The directory of each kind is in the model suites' directory commands; an unknown kind is
+    // the root.
     TestInstrControl &ctl = open();
-    QCOMPARE(ctl.getDirectory(1), "\\");
-    QCOMPARE(ctl.getDirectory(2), "\\DataLists");
-    QCOMPARE(ctl.getDirectory(3), "\\CtrlLists");
-    QCOMPARE(ctl.getDirectory(4), "\\Mappings");
-    QCOMPARE(ctl.getDirectory(5), "\\Filters");
     QCOMPARE(ctl.getDirectory(9), "\\");
     QCOMPARE(ctl.getFullDirectory(2), "D:\\DataLists");
 
@@ -393,36 +316,21 @@ void TestInstrControlSocket::splitPathCases()
     QCOMPARE(lstOut, parts);
 }
 
-void TestInstrControlSocket::uploadSizes_data()
-{
-    QTest::addColumn<int>("size");
-    QTest::addColumn<QString>("header");
-    QTest::newRow("9") << 9 << "#19";
-    QTest::newRow("1025") << 1025 << "#41025";
-    QTest::newRow("100000") << 100000 << "#6100000";
-}
-
 void TestInstrControlSocket::uploadSizes()
 {
-    QFETCH(int, size);
-    QFETCH(QString, header);
+    // The block header of each size and the END of the last chunk are the chunk suite's; here the
+    // line feed that ends the block on a raw socket, and the catalog before and after it.
     TestInstrControl &ctl = open();
-    QVERIFY(ctl.isSessionOpen());
-    const QByteArray baData = patternBytes(size, size);
+    const QByteArray baData = patternBytes(100000, 5);
     QVERIFY(!m_bench->writeLocal("a.dm_iqd", baData).isEmpty());
     QVERIFY(mark(ctl));
 
     QVERIFY(ctl.uploadDataList(m_bench->localDir(), "a.dm_iqd"));
-    QVERIFY(synced(ctl));
-    QCOMPARE(m_bench->stored("DataLists/a.dm_iqd"), baData);
-    const QStringList lstSent = sent(ctl);
     // The catalog is asked before the transfer (an older file?) and after it (all bytes there?).
-    QCOMPARE(lstSent.size(), 4);
-    QCOMPARE(lstSent.at(0), ":MMEM:MDIR 'D:\\DataLists'");
-    QCOMPARE(lstSent.at(1), ":MMEM:CAT? 'D:\\DataLists\\*.*'");
-    QCOMPARE(lstSent.at(2),
-             QString(":MMEM:DATA 'D:\\DataLists\\a.dm_iqd',%1 <%2 bytes>").arg(header).arg(size));
-    QCOMPARE(lstSent.at(3), lstSent.at(1));
+    QCOMPARE(sent(ctl), (QStringList{":MMEM:MDIR 'D:\\DataLists'", ":MMEM:CAT? 'D:\\DataLists\\*.*'",
+                                     ":MMEM:DATA 'D:\\DataLists\\a.dm_iqd',#6100000 <100000 bytes>",
+                                     ":MMEM:CAT? 'D:\\DataLists\\*.*'"}));
+    QCOMPARE(m_bench->stored("DataLists/a.dm_iqd"), baData);
     QCOMPARE(ctl.messageTexts(ClsInstrControl::InstrLogInfo),
              (QStringList{"Create directory: D:\\DataLists",
                           "Upload data list file 'a.dm_iqd' to instrument directory: D:\\DataLists"}));
@@ -432,69 +340,28 @@ void TestInstrControlSocket::uploadSizes()
     QVERIFY(mapErrors.isEmpty());
 }
 
-void TestInstrControlSocket::uploadControlListLinuxLayout()
-{
-    QVERIFY(startSim({}, "ZOY550X"));
-    TestInstrControl ctl(resource(), TestInstrControl::LinuxLayout, ClsSigGenOptions::ModelZOY550X);
-    QVERIFY(ctl.isSessionOpen());
-    const QByteArray baData = patternBytes(3000, 3);
-    QVERIFY(!m_bench->writeLocal("c.dm_iqc", baData).isEmpty());
-    QVERIFY(mark(ctl));
-    // A folder without its closing slash is joined correctly.
-    QVERIFY(ctl.uploadControlList(m_bench->tmp.filePath("local"), "c.dm_iqc"));
-    QVERIFY(synced(ctl));
-    QCOMPARE(m_bench->stored("CtrlLists/c.dm_iqc"), baData);
-    QVERIFY(sent(ctl).contains(":MMEM:DATA '/var/user/CtrlLists/c.dm_iqc',#43000 <3000 bytes>"));
-    QCOMPARE(ctl.messageTexts(ClsInstrControl::InstrLogInfo).last(),
-             "Upload control list file 'c.dm_iqc' to instrument directory: /var/user/CtrlLists");
-}
-
 void TestInstrControlSocket::uploadOverExistingFile()
 {
+    // The question and both answers through a handler are the command-line suite's; here the
+    // answer without any handler, which is No.
     TestInstrControl &ctl = open();
-    QVERIFY(ctl.isSessionOpen());
     const QString strLocalDir = m_bench->localDir();
     const QByteArray baFirst = patternBytes(1500, 1);
     QVERIFY(!m_bench->writeLocal("a.dm_iqd", baFirst).isEmpty());
     QVERIFY(ctl.uploadDataList(strLocalDir, "a.dm_iqd"));
-
-    QList<QPair<QString, QString>> lstAsked;
-    bool bolAnswer = false;
-    ClsInstrControl::setConfirmHandler([&](const QString &strTitle, const QString &strText) {
-        lstAsked.append(qMakePair(strTitle, strText));
-        return bolAnswer;
-    });
-    const QByteArray baSecond = patternBytes(2000, 2);
-    QVERIFY(!m_bench->writeLocal("a.dm_iqd", baSecond).isEmpty());
+    QVERIFY(!m_bench->writeLocal("a.dm_iqd", patternBytes(2000, 2)).isEmpty());
 
     // No keeps the instrument's file: nothing is deleted and nothing is transferred.
     QVERIFY(mark(ctl));
     QVERIFY(!ctl.uploadDataList(strLocalDir, "a.dm_iqd"));
-    QCOMPARE(lstAsked.size(), 1);
-    QCOMPARE(lstAsked.at(0).first, "WARNING");
-    QCOMPARE(lstAsked.at(0).second, "File (D:\\DataLists\\a.dm_iqd) exists on instrument. Delete it?");
-    QVERIFY(synced(ctl));
-    QCOMPARE(m_bench->stored("DataLists/a.dm_iqd"), baFirst);
     for (const QString &strMsg : sent(ctl))
         QVERIFY2(!strMsg.contains(QLatin1String("DATA")) && !strMsg.contains(QLatin1String("DEL")),
                  qPrintable(strMsg));
-    QVERIFY(m_trace.hasDebug("CVISCT  : Deleting file: D:\\DataLists\\a.dm_iqd..."));
+    QCOMPARE(m_bench->stored("DataLists/a.dm_iqd"), baFirst);
     QVERIFY(m_trace.hasError("CINSCT  : Upload cancelled, file kept on instrument!"));
     QCOMPARE(ctl.messageTexts(ClsInstrControl::InstrLogError),
              QStringList{"Unable to upload data list file 'a.dm_iqd' to instrument"});
 
-    // Yes deletes it first, then the new content goes out.
-    bolAnswer = true;
-    QVERIFY(mark(ctl));
-    QVERIFY(ctl.uploadDataList(strLocalDir, "a.dm_iqd"));
-    QCOMPARE(lstAsked.size(), 2);
-    QVERIFY(synced(ctl));
-    QCOMPARE(m_bench->stored("DataLists/a.dm_iqd"), baSecond);
-    QVERIFY(sent(ctl).contains("MMEM:DEL 'D:\\DataLists\\a.dm_iqd'; *OPC?"));
-
-    // Without an installed handler the answer is No.
-    ClsInstrControl::setConfirmHandler(nullptr);
-    QVERIFY(!ctl.uploadDataList(strLocalDir, "a.dm_iqd"));
     QCOMPARE(ctl.deleteFile("D:\\DataLists\\a.dm_iqd", true), ClsInstrControl::DeleteDeclined);
     QCOMPARE(ctl.deleteFile("D:\\DataLists\\missing.dm_iqd", true), ClsInstrControl::DeleteNotFound);
     QCOMPARE(ctl.deleteFile("D:\\DataLists\\a.dm_iqd", false), ClsInstrControl::DeleteDone);
@@ -505,7 +372,6 @@ void TestInstrControlSocket::uploadOverExistingFile()
 void TestInstrControlSocket::uploadRefusesBadInput()
 {
     TestInstrControl &ctl = open();
-    QVERIFY(ctl.isSessionOpen());
     QVERIFY(mark(ctl));
     QVERIFY(!ctl.uploadFile(QString(), "D:\\x.dm_iqd"));
     QVERIFY(!ctl.uploadFile("/x", QString()));
@@ -529,7 +395,6 @@ void TestInstrControlSocket::uploadRefusesBadInput()
 void TestInstrControlSocket::quoteInNameCannotInject()
 {
     TestInstrControl &ctl = open();
-    QVERIFY(ctl.isSessionOpen());
     ClsInstrControl::setConfirmHandler([](const QString &, const QString &) { return true; });
     const QString strLocalDir = m_bench->localDir();
     const QByteArray baData = patternBytes(9);
@@ -556,7 +421,6 @@ void TestInstrControlSocket::quoteInNameCannotInject()
 void TestInstrControlSocket::catalogs()
 {
     TestInstrControl &ctl = open();
-    QVERIFY(ctl.isSessionOpen());
     const QString strLocalDir = m_bench->localDir();
     QVERIFY(ctl.getFileCatalog("D:", "\\DataLists\\", "dm_iqd").isEmpty());
     for (const QString &strName : QStringList{"b.dm_iqd", "a,1.dm_iqd", "c.dm_iqc"}) {
@@ -592,7 +456,6 @@ void TestInstrControlSocket::catalogs()
 void TestInstrControlSocket::shrinkingFileEndsTheBlock()
 {
     TestInstrControl &ctl = open();
-    QVERIFY(ctl.isSessionOpen());
     const QString strLocal = m_bench->writeLocal("cut.dm_iqd", patternBytes(200000, 1));
     QVERIFY(!strLocal.isEmpty());
     // The local file shrinks while it is being sent: the events processed between chunks run this.
