@@ -33,8 +33,11 @@ bool ModelHarness::create(const QString &strModel, quint16 u16Port)
 
 bool ModelHarness::start(const QString &strModel, const QStringList &lstSimArgs)
 {
-    return m_bench.start(QStringList{"--model", strModel} + SimProcess::freePorts(lstSimArgs)) &&
-           create(strModel, m_bench.sim->socketPort()) && m_control->isSessionOpen();
+    if (!m_bench.start(QStringList{"--model", strModel} + SimProcess::freePorts(lstSimArgs)) ||
+        !create(strModel, m_bench.sim->socketPort()) || !m_control->isSessionOpen())
+        return false;
+    drain();
+    return true;
 }
 
 bool ModelHarness::startUnreachable(const QString &strModel)
@@ -45,7 +48,10 @@ bool ModelHarness::startUnreachable(const QString &strModel)
         return false;
     const quint16 u16Port = server.serverPort();
     server.close();
-    return create(strModel, u16Port) && !m_control->isSessionOpen();
+    if (!create(strModel, u16Port) || m_control->isSessionOpen())
+        return false;
+    takeMessages();
+    return true;
 }
 
 QStringList ModelHarness::takeCommands()

@@ -48,7 +48,8 @@ public:
     ~ModelHarness() { m_control.reset(); }
 
     // Starts listforge-sim for the model (extra arguments such as --options appended) and
-    // creates the model's control object on its socket resource.
+    // creates the model's control object on its socket resource; what the control sent and
+    // reported while it was created is taken.
     bool start(const QString &strModel, const QStringList &lstSimArgs = {});
     // Creates the control object for a resource nobody answers on.
     bool startUnreachable(const QString &strModel);
@@ -65,6 +66,12 @@ public:
     QStringList takeMessages();
     // The simulated instrument's error queue, emptied ("" when there was no error).
     QString takeInstrumentErrors();
+    // Forgets the commands and messages so far.
+    void drain()
+    {
+        takeCommands();
+        takeMessages();
+    }
 
 private:
     bool create(const QString &strModel, quint16 u16Port);
