@@ -82,8 +82,7 @@ private slots:
         QTest::addColumn<qint64>("count");
         QTest::addColumn<bool>("withProgress");
         for (const Expected &e : expectedTable()) {
-            for (qint64 count : {qint64(1), qint64(63), qint64(64), qint64(65), qint64(191), qint64(193),
-                                 qint64(10000), qint64(123457)}) {
+            for (const qint64 count : {1, 63, 64, 65, 191, 193, 10000, 123457}) {
                 QTest::addRow("PRBS%d/%lld", e.order, count) << e.order << count << false;
                 QTest::addRow("PRBS%d/%lld/progress", e.order, count) << e.order << count << true;
             }
