@@ -109,8 +109,7 @@ void TstSimInstrument::errorQueueOrderAndOverflow()
 {
     Connected c;
     QVERIFY(c.start({"--model", "PLOXA550X"}));
-    QCOMPARE(c.query("SYSTem:ERRor?"), QByteArray("0,\"No error\""));
-    QCOMPARE(c.query("SYSTem:SERRor?"), QByteArray("0,\"No error\""));
+    // A fresh instrument's empty queues are checked through the program (tst_instrcontrolsocket).
     QVERIFY(c.send("FOO;SOUR1:FREQ 1 dBm;SOUR1:FREQ\n"));
     QCOMPARE(c.query("*ESR?"), QByteArray("160")); // power on (128) and command error (32)
     QCOMPARE(c.query("SYST:ERR?;:SYST:ERR?;:SYST:ERR?;:SYST:ERR?"),
