@@ -194,8 +194,8 @@ void TstSimScpiParser::framerBlockSplitAtEveryPosition()
 
 void TstSimScpiParser::framerEndFlagAndTermination()
 {
-    // A block in pieces with END on the last one is the program's VXI-11 upload
-    // (tst_instrcontrolvxi11); here a line feed with and without END.
+    // A block in pieces with END on the last one is the program's upload over VXI-11 (the fault
+    // matrix compares the stored file); here a line feed with and without END.
     ScpiFramer framer;
     framer.setLineFeedIsEnd(false);
     QList<ScpiMessage> out;
