@@ -77,18 +77,22 @@ public:
     {
         return "TCPIP0::127.0.0.1::hislip0," + std::to_string(m_server.port()) + "::INSTR";
     }
-    std::vector<Message> log()
-    {
-        std::lock_guard<std::mutex> guard(m_lock);
-        return m_log;
-    }
     std::vector<Message> logOf(const std::vector<int> &types)
     {
+        std::lock_guard<std::mutex> guard(m_lock);
         std::vector<Message> out;
-        for (const Message &m : log()) {
+        for (const Message &m : m_log) {
             if (std::find(types.begin(), types.end(), m.type) != types.end())
                 out.push_back(m);
         }
+        return out;
+    }
+    // The messages of these types as "type/control/parameter (hex)/payload size".
+    QStringList sent(const std::vector<int> &types)
+    {
+        QStringList out;
+        for (const Message &m : logOf(types))
+            out << QString::asprintf("%d/%d/%X/%zu", m.type, m.control, m.parameter, m.payload.size());
         return out;
     }
 
@@ -205,7 +209,7 @@ private slots:
         server.maxMessage = 4096;
         ViSession vi = open(server);
         QVERIFY(vi != VI_NULL);
-        const std::vector<Message> log = server.log();
+        const std::vector<Message> log = server.logOf({0, 17, 15});
         QCOMPARE(log.size(), size_t(3));
         QCOMPARE(log[0].type, 0);
         QCOMPARE(log[0].parameter >> 16, 0x0100u);
@@ -260,28 +264,27 @@ private slots:
         QVERIFY(endedWithoutHanging(clock.elapsed(), 0));
     }
 
+    // Data (6) and DataEnd (7) messages with their MessageIDs and payload sizes.
     void writesCarryEndAndIds_data()
     {
         QTest::addColumn<int>("size");
         QTest::addColumn<bool>("sendEnd");
-        QTest::addColumn<QList<int>>("types"); // 6 Data, 7 DataEnd
-        QTest::addColumn<QList<int>>("sizes");
+        QTest::addColumn<QStringList>("messages");
         // The server takes at most 1024 payload bytes per message.
-        QTest::newRow("1500 bytes") << 1500 << true << QList<int>{6, 7} << QList<int>{1024, 476};
-        QTest::newRow("9 bytes") << 9 << true << QList<int>{7} << QList<int>{9};
-        QTest::newRow("1024 bytes") << 1024 << true << QList<int>{7} << QList<int>{1024};
-        QTest::newRow("1025 bytes") << 1025 << true << QList<int>{6, 7} << QList<int>{1024, 1};
-        QTest::newRow("1025 bytes, END off") << 1025 << false << QList<int>{6, 6} << QList<int>{1024, 1};
-        QTest::newRow("END alone") << 0 << true << QList<int>{7} << QList<int>{0};
-        QTest::newRow("nothing") << 0 << false << QList<int>{} << QList<int>{};
+        QTest::newRow("1500 bytes") << 1500 << true << QStringList{"6/0/FFFFFF00/1024", "7/0/FFFFFF02/476"};
+        QTest::newRow("9 bytes") << 9 << true << QStringList{"7/0/FFFFFF00/9"};
+        QTest::newRow("1024 bytes") << 1024 << true << QStringList{"7/0/FFFFFF00/1024"};
+        QTest::newRow("1025 bytes") << 1025 << true << QStringList{"6/0/FFFFFF00/1024", "7/0/FFFFFF02/1"};
+        QTest::newRow("1025 bytes, END off")
+            << 1025 << false << QStringList{"6/0/FFFFFF00/1024", "6/0/FFFFFF02/1"};
+        QTest::newRow("END alone") << 0 << true << QStringList{"7/0/FFFFFF00/0"};
+        QTest::newRow("nothing") << 0 << false << QStringList{};
     }
 
     void writesCarryEndAndIds()
     {
         QFETCH(int, size);
         QFETCH(bool, sendEnd);
-        QFETCH(QList<int>, types);
-        QFETCH(QList<int>, sizes);
         ScriptedServer server;
         server.maxMessage = 1024 + 16;
         ViSession vi = open(server);
@@ -291,13 +294,8 @@ private slots:
         QCOMPARE(writeString(vi, std::string(size_t(size), 'q'), &written), VI_SUCCESS);
         QCOMPARE(int(written), size);
         QCOMPARE(viClose(vi), VI_SUCCESS);
-        QTRY_COMPARE(int(server.logOf({6, 7}).size()), types.size());
-        const std::vector<Message> data = server.logOf({6, 7});
-        for (int i = 0; i < types.size(); ++i) {
-            QCOMPARE(data[size_t(i)].type, types[i]);
-            QCOMPARE(int(data[size_t(i)].payload.size()), sizes[i]);
-            QCOMPARE(data[size_t(i)].parameter, kFirstId + 2 * uint32_t(i));
-        }
+        QFETCH(QStringList, messages);
+        QTRY_COMPARE(server.sent({6, 7}), messages);
     }
 
     void clearStatusRemoteAndMessageIds()
@@ -336,20 +334,14 @@ private slots:
         QCOMPARE(viClose(vi), VI_SUCCESS);
 
         // Control bit 0 tells the server that a whole response was read before this message.
-        const std::vector<Message> sent = server.logOf({7, 21, 19, 8, 10, 12, 4});
-        const uint32_t F = kFirstId;
-        const std::vector<std::vector<uint32_t>> expected = {
-            {7, 0, F},  {7, 1, F + 2}, {7, 0, F + 4},  {21, 1, F + 4}, {19, 0, 0},   {8, 0, 0},
-            {7, 0, F},  {10, 0, F},    {10, 1, F},     {10, 2, F},     {10, 3, F},   {10, 4, F},
-            {10, 5, F}, {10, 6, F},    {12, 1, F + 2}, {7, 0, F + 4},  {4, 1, 1500}, {4, 0, F + 4},
-            {4, 1, 0},  {4, 0, F + 4}, {4, 1, 100}};
-        QCOMPARE(sent.size(), expected.size());
-        for (size_t i = 0; i < sent.size(); ++i) {
-            QCOMPARE(uint32_t(sent[i].type), expected[i][0]);
-            QCOMPARE(uint32_t(sent[i].control), expected[i][1]);
-            QCOMPARE(sent[i].parameter, expected[i][2]);
-        }
-        QCOMPARE(sent[18].payload, std::string("bench")); // a shared lock carries its key
+        const QStringList expected{"7/0/FFFFFF00/1",  "7/1/FFFFFF02/1",  "7/0/FFFFFF04/1",  "21/1/FFFFFF04/0",
+                                   "19/0/0/0",        "8/0/0/0",         "7/0/FFFFFF00/1",  "10/0/FFFFFF00/0",
+                                   "10/1/FFFFFF00/0", "10/2/FFFFFF00/0", "10/3/FFFFFF00/0", "10/4/FFFFFF00/0",
+                                   "10/5/FFFFFF00/0", "10/6/FFFFFF00/0", "12/1/FFFFFF02/0", "7/0/FFFFFF04/1",
+                                   "4/1/5DC/0",       "4/0/FFFFFF04/0",  "4/1/0/5",         "4/0/FFFFFF04/0",
+                                   "4/1/64/0"};
+        QCOMPARE(server.sent({7, 21, 19, 8, 10, 12, 4}), expected);
+        QCOMPARE(server.logOf({4})[2].payload, std::string("bench")); // a shared lock carries its key
     }
 
     void hostileReplies_data()
