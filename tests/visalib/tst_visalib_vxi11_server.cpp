@@ -1,13 +1,12 @@
 // The VXI-11 client against a scripted server that speaks the RPC by hand: it checks what goes
 // on the wire (chunking at maxRecvSize, END only on the last chunk) and answers with replies no
 // honest instrument sends. Needs the portmapper port 111, so it runs in a network namespace.
+#include "../instrmanage/rpcbytes.h"
 #include "testserver.h"
 #include "visalib/visa32.h"
 
 #include <QtTest>
 
-#include <arpa/inet.h>
-#include <atomic>
 #include <cstring>
 #include <mutex>
 #include <string>
@@ -18,75 +17,47 @@ namespace {
 constexpr uint32_t kCoreProgram = 0x0607AF;
 constexpr uint32_t kEndFlag = 0x08;
 
+using RpcBytes::words;
+
 // One RPC call as read from the record stream.
 struct Call
 {
     uint32_t xid = 0;
     uint32_t procedure = 0;
     std::vector<uint32_t> words; // the arguments, as 32-bit words
-    std::string opaque;          // for device_write: the data bytes
+    QByteArray opaque;           // for device_write: the data bytes
 };
-
-uint32_t wordAt(const std::string &record, size_t index)
-{
-    uint32_t w = 0;
-    std::memcpy(&w, record.data() + 4 * index, 4);
-    return ntohl(w);
-}
 
 bool receiveCall(int fd, Call &call)
 {
-    std::string record;
+    QByteArray record;
     for (;;) {
-        uint32_t mark = 0;
-        if (!receiveExactly(fd, &mark, 4))
+        QByteArray mark(4, '\0');
+        if (!receiveExactly(fd, mark.data(), 4))
             return false;
-        mark = ntohl(mark);
-        std::string fragment(mark & 0x7FFFFFFF, '\0');
-        if (!receiveExactly(fd, &fragment[0], fragment.size()))
+        QByteArray fragment(int(RpcBytes::wordAt(mark, 0) & 0x7FFFFFFF), '\0');
+        if (!receiveExactly(fd, fragment.data(), size_t(fragment.size())))
             return false;
         record += fragment;
-        if (mark & 0x80000000u)
+        if (RpcBytes::wordAt(mark, 0) & 0x80000000u)
             break;
     }
     // xid, type, rpcvers, prog, vers, proc, cred flavor, cred length (0), verf flavor, verf length
-    size_t credLength = wordAt(record, 7);
-    size_t args = 8 + (credLength + 3) / 4 + 2;
-    call.xid = wordAt(record, 0);
-    call.procedure = wordAt(record, 5);
+    const int args = 4 * (8 + (int(RpcBytes::wordAt(record, 28)) + 3) / 4 + 2);
+    call.xid = RpcBytes::wordAt(record, 0);
+    call.procedure = RpcBytes::wordAt(record, 20);
     call.words.clear();
-    for (size_t i = args; 4 * i + 4 <= record.size(); ++i)
-        call.words.push_back(wordAt(record, i));
-    if (call.procedure == 11 && call.words.size() >= 5) { // device_write: lid, io, lock, flags, data<>
-        call.opaque = record.substr(4 * (args + 5), call.words[4]);
-    }
+    for (int i = args; i + 4 <= record.size(); i += 4)
+        call.words.push_back(RpcBytes::wordAt(record, i));
+    if (call.procedure == 11 && call.words.size() >= 5) // device_write: lid, io, lock, flags, data<>
+        call.opaque = record.mid(args + 20, int(call.words[4]));
     return true;
 }
 
-void appendWord(std::string &out, uint32_t value)
+bool sendReply(int fd, uint32_t xid, const QByteArray &results)
 {
-    uint32_t w = htonl(value);
-    out.append(reinterpret_cast<const char *>(&w), 4);
-}
-
-bool sendReply(int fd, uint32_t xid, const std::string &results)
-{
-    std::string body;
-    for (uint32_t w : {xid, 1u, 0u, 0u, 0u, 0u}) { // reply, accepted, null verifier, success
-        appendWord(body, w);
-    }
-    body += results;
-    std::string record;
-    appendWord(record, 0x80000000u | static_cast<uint32_t>(body.size()));
-    return sendBytes(fd, (record + body).data(), record.size() + body.size());
-}
-
-std::string words(std::initializer_list<uint32_t> list)
-{
-    std::string out;
-    for (uint32_t w : list)
-        appendWord(out, w);
-    return out;
+    const QByteArray record = RpcBytes::record(RpcBytes::acceptedHeader(xid) + results);
+    return sendBytes(fd, record.constData(), size_t(record.size()));
 }
 
 // What the scripted core server saw and how it answers device_read.
@@ -94,7 +65,7 @@ struct Script
 {
     std::mutex lock;
     QStringList writes; // of each device_write: its size, " END" with the END flag
-    std::string received;
+    QByteArray received;
     enum class ReadAnswer
     {
         Honest,
@@ -107,7 +78,7 @@ void coreServer(int fd, Script &script)
 {
     Call call;
     while (receiveCall(fd, call)) {
-        std::string results;
+        QByteArray results;
         switch (call.procedure) {
         case 10: // create_link: no error, link 7, abort port 0, maxRecvSize 1024
             results = words({0, 7, 0, 1024});
@@ -116,7 +87,6 @@ void coreServer(int fd, Script &script)
             std::lock_guard<std::mutex> guard(script.lock);
             script.writes << QString::number(call.opaque.size()) + ((call.words[3] & kEndFlag) ? " END" : "");
             script.received += call.opaque;
-            // Claims to have taken more than it was sent: the client must not believe it.
             results = words({0, static_cast<uint32_t>(call.opaque.size())});
             break;
         }
@@ -129,10 +99,9 @@ void coreServer(int fd, Script &script)
             const uint32_t requested = call.words[1];
             if (answer == Script::ReadAnswer::HangUp)
                 return;
-            std::string data =
-                answer == Script::ReadAnswer::TooLong ? std::string(requested + 100, 'L') : "OK\n";
-            results = words({0, 4, static_cast<uint32_t>(data.size())}) + data +
-                      std::string((4 - data.size() % 4) % 4, '\0');
+            results = words({0, 4}) + RpcBytes::opaque(answer == Script::ReadAnswer::TooLong
+                                                           ? QByteArray(int(requested) + 100, 'L')
+                                                           : QByteArray("OK\n"));
             break;
         }
         default: // clear, destroy_link, ...: no error
@@ -206,7 +175,7 @@ private slots:
         {
             std::lock_guard<std::mutex> guard(m_script.lock);
             QCOMPARE(m_script.writes, (QStringList{"1024", "1024", "452 END"}));
-            QVERIFY(m_script.received == message);
+            QVERIFY(m_script.received == QByteArray::fromStdString(message));
             m_script.writes.clear();
         }
         // Without VI_ATTR_SEND_END_EN no piece carries END.
