@@ -1,7 +1,7 @@
 // A scripted stand-in for a VISA library, loaded at run time by the suites exactly like a real
-// one. It plays one SCPI instrument per session: "*IDN?" and other queries are answered from a
-// table, "*OPC?" with a settable answer, and every call is counted so that the suites can check
-// what the binding did (and did not do) to the library.
+// one. It plays one SCPI instrument per session: queries are answered from a table (by default
+// "*IDN?" with an identification, per resource where one is set, and "*OPC?" with "1"), and every
+// call is counted so that the suites can check what the binding did (and did not do) to the library.
 
 #include "visa/visadefs.h"
 
@@ -39,9 +39,7 @@ struct FakeState
     std::map<ViSession, Session> sessions;
     std::set<ViFindList> findLists;
     std::map<std::string, std::string> replies;
-    std::string idn = "Tarvik,ZOY550X,1234.5678k02/100200,1.2.3";
     std::map<std::string, std::string> idnByResource;
-    std::string opcAnswer = "1";
     std::vector<std::string> writes;
     std::vector<int> writeEnds; // VI_ATTR_SEND_END_EN at the time of each write
     std::vector<std::string> opened;
@@ -107,27 +105,12 @@ FAKE_EXPORT void fakeVisaSetSetBufStatus(int status)
 {
     fake().setBufStatus = status;
 }
-FAKE_EXPORT void fakeVisaSetIdn(const char *idn)
-{
-    fake().idn = idn;
-}
 FAKE_EXPORT void fakeVisaSetIdnFor(const char *resource, const char *idn)
 {
     fake().idnByResource[resource] = idn;
 }
-FAKE_EXPORT void fakeVisaSetOpcAnswer(const char *answer)
-{
-    fake().opcAnswer = answer;
-}
 FAKE_EXPORT void fakeVisaSetReply(const char *query, const char *reply)
 {
-    fake().replies[query] = reply;
-}
-FAKE_EXPORT void fakeVisaSetLongReply(const char *query, int length)
-{
-    std::string reply(static_cast<size_t>(length), 'x');
-    for (int i = 0; i < length; i += 1000)
-        reply[static_cast<size_t>(i)] = 'a' + static_cast<char>((i / 1000) % 26);
     fake().replies[query] = reply;
 }
 // Resources found by viFindRsrc, separated by ";".
@@ -279,12 +262,13 @@ FAKE_EXPORT ViStatus viWrite(ViSession vi, const unsigned char *buf, quint32 cnt
     const std::string cmd = withoutLineFeed(data);
     std::string reply;
     bool answers = true;
-    if (cmd == "*IDN?")
-        reply = s.idnByResource.count(it->second.resource) ? s.idnByResource[it->second.resource] : s.idn;
-    else if (cmd.find("*OPC?") != std::string::npos)
-        reply = s.opcAnswer;
-    else if (s.replies.count(cmd))
+    if (s.replies.count(cmd))
         reply = s.replies[cmd];
+    else if (cmd == "*IDN?")
+        reply = s.idnByResource.count(it->second.resource) ? s.idnByResource[it->second.resource]
+                                                           : "Tarvik,ZOY550X,1234.5678k02/100200,1.2.3";
+    else if (cmd.find("*OPC?") != std::string::npos)
+        reply = "1";
     else
         answers = cmd.find('?') != std::string::npos;
     if (answers)

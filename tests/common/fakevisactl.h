@@ -17,11 +17,8 @@ struct FakeVisaControl
     void (*setRmStatus)(int) = nullptr;
     void (*setOpenStatus)(int) = nullptr;
     void (*setSetBufStatus)(int) = nullptr;
-    void (*setIdn)(const char *) = nullptr;
     void (*setIdnFor)(const char *, const char *) = nullptr;
-    void (*setOpcAnswer)(const char *) = nullptr;
     void (*setReply)(const char *, const char *) = nullptr;
-    void (*setLongReply)(const char *, int) = nullptr;
     void (*setFindResults)(const char *) = nullptr;
     int (*calls)(const char *) = nullptr;
     int (*rmOpen)() = nullptr;
@@ -49,11 +46,8 @@ struct FakeVisaControl
         bind(setRmStatus, "fakeVisaSetRmStatus");
         bind(setOpenStatus, "fakeVisaSetOpenStatus");
         bind(setSetBufStatus, "fakeVisaSetSetBufStatus");
-        bind(setIdn, "fakeVisaSetIdn");
         bind(setIdnFor, "fakeVisaSetIdnFor");
-        bind(setOpcAnswer, "fakeVisaSetOpcAnswer");
         bind(setReply, "fakeVisaSetReply");
-        bind(setLongReply, "fakeVisaSetLongReply");
         bind(setFindResults, "fakeVisaSetFindResults");
         bind(calls, "fakeVisaCalls");
         bind(rmOpen, "fakeVisaRmOpen");
