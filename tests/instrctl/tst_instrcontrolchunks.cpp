@@ -69,7 +69,7 @@ private slots:
         QFETCH(QList<int>, chunks);
         m_fake.reset();
         // A GPIB resource: the scripted library plays the instrument without any network.
-        TestInstrControl instr("GPIB0::20::INSTR", TestInstrControl::DriveLayout);
+        TestInstrControl instr("GPIB0::20::INSTR");
         QVERIFY(instr.isSessionOpen());
         localFile("f.dm_iqd", fileSize);
         // The folder lists the file at full size, as after the transfer; the overwrite question
@@ -121,7 +121,7 @@ private slots:
         QFETCH(int, interval);
         m_fake.reset();
         m_fake.setReply("*ESR?", reply.constData());
-        TestInstrControl instr("GPIB0::20::INSTR", TestInstrControl::DriveLayout);
+        TestInstrControl instr("GPIB0::20::INSTR");
         QVERIFY(instr.isSessionOpen());
         QTEST(instr.sendWithOpcLoop("*RST", interval, 5), "complete");
         int intPolls = 0;

@@ -6,6 +6,8 @@
 #include "testinstrcontrol.h"
 #include "tracelines.h"
 
+#include "instrument/clssiggenoptions.h"
+#include "instrument/clszoycontrol.h"
 #include "instrument/options_codes.h"
 #include "visa/visalibrary.h"
 
@@ -56,7 +58,7 @@ private:
     TestInstrControl &open(const QStringList &lstExtra = {})
     {
         startSim(lstExtra);
-        m_ctl = std::make_unique<TestInstrControl>(resource(), TestInstrControl::DriveLayout);
+        m_ctl = std::make_unique<TestInstrControl>(resource());
         QTest::qVerify(m_ctl->isSessionOpen(), "open", "session not open", __FILE__, __LINE__);
         return *m_ctl;
     }
@@ -111,7 +113,7 @@ void TestInstrControlSocket::identity()
 {
     QVERIFY(startSim({"--serial", "100777"}));
     {
-        TestInstrControl ctl(resource(), TestInstrControl::DriveLayout);
+        TestInstrControl ctl(resource());
         QVERIFY(ctl.isSessionOpen());
         QCOMPARE(ctl.getInstrType(), "GKR550X");
         QCOMPARE(ctl.getSerialNumber(), "100777");
@@ -129,7 +131,7 @@ void TestInstrControlSocket::deadSessionFailsEveryOperation()
     QVERIFY(startSim());
     const QString strDead = resource();
     m_bench->sim.reset();
-    TestInstrControl ctl(strDead, TestInstrControl::DriveLayout);
+    TestInstrControl ctl(strDead);
     QVERIFY(!ctl.isSessionOpen());
     ctl.messages.clear();
 
@@ -309,8 +311,7 @@ void TestInstrControlSocket::splitPathCases()
     QFETCH(QString, path);
     QFETCH(QStringList, parts);
     // Pure text work: no instrument needed.
-    TestInstrControl ctl(QString(),
-                         backslash ? TestInstrControl::DriveLayout : TestInstrControl::LinuxLayout);
+    TestInstrControl ctl(QString(), backslash ? ClsGKRControl::description() : ClsZOYControl::description());
     QStringList lstOut{"stale", "stale", "stale", "stale", "stale"};
     ctl.splitPath(path, lstOut[0], lstOut[1], lstOut[2], lstOut[3], lstOut[4]);
     QCOMPARE(lstOut, parts);
@@ -442,15 +443,12 @@ void TestInstrControlSocket::catalogs()
     QCOMPARE(mapByName.value("c.dm_iqc").size, qint64(80));
     QVERIFY(mapByName.value("b.dm_iqd").type != "DIR");
 
-    ctl.defaultDirKinds.clear();
+    // Each kind's directory is selected before it is listed.
     const QStringList lstDirs = ctl.getDefaultDirCatalog(1);
-    QCOMPARE(ctl.defaultDirKinds, QList<qint32>{1});
     QVERIFY2(lstDirs.contains("DataLists"), qPrintable(lstDirs.join('|')));
     for (const QString &strDir : lstDirs)
         QVERIFY(!strDir.contains(QLatin1Char('"')) && !strDir.isEmpty());
-    ctl.defaultDirKinds.clear();
     QCOMPARE(ctl.getDefaultDirCatalog(2), QStringList{"Sub"});
-    QCOMPARE(ctl.defaultDirKinds, QList<qint32>{2});
 }
 
 void TestInstrControlSocket::shrinkingFileEndsTheBlock()

@@ -8,6 +8,7 @@
 #include "testinstrcontrol.h"
 #include "tracelines.h"
 
+#include "instrument/clsploxacontrol.h"
 #include "visa/visalibrary.h"
 
 #include <QTimer>
@@ -29,8 +30,7 @@ void TestInstrControlVxi11::brokenTransferRunsRecovery()
     SimBench bench;
     QVERIFY(bench.start({"--model", "PLOXA550X"}));
     TraceLines trace;
-    TestInstrControl ctl("TCPIP0::127.0.0.1::inst0::INSTR", TestInstrControl::DriveLayout,
-                         ClsSigGenOptions::ModelPLOXA550X);
+    TestInstrControl ctl("TCPIP0::127.0.0.1::inst0::INSTR", ClsPLOXAControl::description());
     QVERIFY(ctl.isSessionOpen());
     QVERIFY(trace.hasDebug("CVISCT  : VXI-11 port number '111' determined"));
     QVERIFY(!trace.contains("termination character"));
