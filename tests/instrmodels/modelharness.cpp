@@ -1,10 +1,6 @@
 #include "modelharness.h"
 
-#include "instrument/clsdvtcontrol.h"
-#include "instrument/clsgkrcontrol.h"
-#include "instrument/clsherncontrol.h"
-#include "instrument/clsploxacontrol.h"
-#include "instrument/clszoycontrol.h"
+#include "instrument/modelfactory.h"
 #include "visa/visalibrary.h"
 
 #include <QTcpServer>
@@ -13,16 +9,7 @@ bool ModelHarness::create(const QString &strModel, quint16 u16Port)
 {
     qputenv(ClsVisaLibrary::PathVariable, qgetenv("LISTFORGE_BUILD_DIR") + "/libvisa32.so");
     const QString strResource = QStringLiteral("TCPIP0::127.0.0.1::%1::SOCKET").arg(u16Port);
-    if (strModel == QLatin1String("GKR550X"))
-        m_control.reset(new ClsGKRControl(strResource));
-    else if (strModel == QLatin1String("PLOXA550X"))
-        m_control.reset(new ClsPLOXAControl(strResource));
-    else if (strModel == QLatin1String("DVT330X"))
-        m_control.reset(new ClsDVTControl(strResource));
-    else if (strModel == QLatin1String("HERN330X"))
-        m_control.reset(new ClsHERNControl(strResource));
-    else if (strModel == QLatin1String("ZOY550X"))
-        m_control.reset(new ClsZOYControl(strResource));
+    m_control.reset(createModelControl(strModel, strResource));
     if (!m_control)
         return false;
     qRegisterMetaType<ClsInstrControl::EnuInstrLogType>();

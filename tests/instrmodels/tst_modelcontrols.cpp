@@ -229,12 +229,6 @@ void TstModelControls::settersSendTheirCommands()
         QCOMPARE(h.takeCommands(), lstCommands);
         QCOMPARE(h.takeMessages(), QStringList{info(QString(k.message).replace("%1", P))});
     }
-    // Default directory: no message, only the directory commands.
-    for (int intKind = 1; intKind <= 5; ++intKind) {
-        h.control()->setDefaultDirectory(intKind);
-        QCOMPARE(h.takeCommands(), dirCommands(model, intKind));
-    }
-    QVERIFY(h.takeMessages().isEmpty());
 }
 
 void TstModelControls::pathsAModelLacksAreIgnored_data()
