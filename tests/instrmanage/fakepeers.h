@@ -177,8 +177,6 @@ private:
                 QTimer::singleShot(delay, this, deliver);
             delay += 50;
         }
-        if (answer.pieces.isEmpty() && answer.closeAfter)
-            socket->disconnectFromHost();
     }
 
     QTcpServer m_server;
