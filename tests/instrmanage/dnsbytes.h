@@ -1,7 +1,10 @@
 #ifndef LISTFORGE_TESTS_INSTRMANAGE_DNSBYTES_H
 #define LISTFORGE_TESTS_INSTRMANAGE_DNSBYTES_H
 
+#include "instrmanage/dnsmessage.h"
+
 #include <QByteArray>
+#include <QHostAddress>
 #include <QList>
 #include <QPair>
 
@@ -62,5 +65,41 @@ inline QList<QPair<const char *, QByteArray>> hostilePackets()
 }
 
 } // namespace DnsBytes
+
+// Records for the codec to write, where a suite needs well-formed packets rather than bytes.
+namespace DnsRecords {
+
+inline Dns::Record record(const QString &name, quint16 type)
+{
+    Dns::Record record;
+    record.name = Dns::nameFromText(name);
+    record.type = type;
+    return record;
+}
+
+inline Dns::Record ptr(const QString &service, const QString &instance)
+{
+    Dns::Record result = record(service + ".local", Dns::TypePtr);
+    result.target = Dns::Name{instance.toUtf8()} + result.name;
+    return result;
+}
+
+inline Dns::Record srv(const QString &service, const QString &instance, quint16 port, const QString &host)
+{
+    Dns::Record result = record(service + ".local", Dns::TypeSrv);
+    result.name.prepend(instance.toUtf8());
+    result.port = port;
+    result.target = Dns::nameFromText(host);
+    return result;
+}
+
+inline Dns::Record address(const QString &host, const char *ip)
+{
+    Dns::Record result = record(host, Dns::TypeA);
+    result.ipv4 = QHostAddress(QString::fromLatin1(ip)).toIPv4Address();
+    return result;
+}
+
+} // namespace DnsRecords
 
 #endif

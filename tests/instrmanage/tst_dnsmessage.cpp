@@ -61,21 +61,14 @@ void TstDnsMessage::roundTripCompressesAndKeepsCase()
     message.id = 7;
     message.flags = Dns::FlagResponse | Dns::FlagAuthoritative;
     message.questions.append({Dns::nameFromText("_lxi._tcp.local"), Dns::TypePtr, Dns::ClassIn});
-    Dns::Record ptr;
-    ptr.name = Dns::nameFromText("_lxi._tcp.local");
-    ptr.type = Dns::TypePtr;
-    ptr.target = Dns::Name{"Gen A.b"} + Dns::nameFromText("_lxi._tcp.local");
-    Dns::Record txt;
+    const Dns::Record ptr = DnsRecords::ptr("_lxi._tcp", "Gen A.b");
+    Dns::Record txt = DnsRecords::record(QString(), Dns::TypeTxt);
     txt.name = ptr.target;
-    txt.type = Dns::TypeTxt;
     txt.texts = {"txtvers=1", "", QByteArray(255, 'z')};
-    Dns::Record address;
-    address.name = Dns::nameFromText("GEN-a.LOCAL");
+    Dns::Record address = DnsRecords::address("GEN-a.LOCAL", "192.0.2.5");
     address.rclass = Dns::ClassIn | Dns::ClassTopBit;
-    address.ipv4 = 0xC0000205;
-    Dns::Record other;
-    other.name = Dns::nameFromText("gen-a.local"); // differs in case only: written out again
-    other.type = 47;
+    // Differs in case only: written out again.
+    Dns::Record other = DnsRecords::record("gen-a.local", 47);
     other.data = QByteArray("\x00\x01\xFF", 3);
     message.answers = {ptr, txt};
     message.additionals = {address, other};
@@ -100,11 +93,8 @@ void TstDnsMessage::buildRefusesInvalidNames()
         QVERIFY(Dns::build(message).isEmpty());
     }
     Dns::Message message;
-    Dns::Record txt;
-    txt.name = Dns::nameFromText("x.local");
-    txt.type = Dns::TypeTxt;
-    txt.texts = {QByteArray(256, 'z')};
-    message.answers.append(txt);
+    message.answers.append(DnsRecords::record("x.local", Dns::TypeTxt));
+    message.answers.first().texts = {QByteArray(256, 'z')};
     QVERIFY(Dns::build(message).isEmpty());
     // 63 + 63 + 63 + 61 bytes of labels: 255 in wire form, the longest name there is.
     message.answers.first().texts.clear();

@@ -3,7 +3,6 @@
 // LAN of tst_vlandiscover).
 
 #include "dnsbytes.h"
-#include "instrmanage/dnsmessage.h"
 #include "instrmanage/mdnsquerier.h"
 
 #include <QNetworkDatagram>
@@ -14,40 +13,11 @@
 
 #include <cstdio>
 
+using namespace DnsRecords;
+
 namespace {
 
 const char *const LanAddress = "192.0.2.1";
-
-Dns::Record record(const QString &name, quint16 type)
-{
-    Dns::Record record;
-    record.name = Dns::nameFromText(name);
-    record.type = type;
-    return record;
-}
-
-Dns::Record ptr(const QString &service, const QString &instance)
-{
-    Dns::Record result = record(service + ".local", Dns::TypePtr);
-    result.target = Dns::Name{instance.toUtf8()} + result.name;
-    return result;
-}
-
-Dns::Record srv(const QString &service, const QString &instance, quint16 port, const QString &host)
-{
-    Dns::Record result = record(service + ".local", Dns::TypeSrv);
-    result.name.prepend(instance.toUtf8());
-    result.port = port;
-    result.target = Dns::nameFromText(host);
-    return result;
-}
-
-Dns::Record address(const QString &host, const char *ip)
-{
-    Dns::Record result = record(host, Dns::TypeA);
-    result.ipv4 = QHostAddress(QString::fromLatin1(ip)).toIPv4Address();
-    return result;
-}
 
 // Answers each query with the next scripted packets, sent by unicast to the asker; a message
 // with id 0 takes the query's id.
