@@ -13,9 +13,3 @@ add_library(lf_lists STATIC
     ${CMAKE_CURRENT_LIST_DIR}/packeddatalist.h ${CMAKE_CURRENT_LIST_DIR}/packeddatalist.cpp
 )
 target_link_libraries(lf_lists PUBLIC lf_core Qt5::Core)
-if(LISTFORGE_FUZZ)
-    # Coverage feedback for the fuzz targets that drive the readers and decoders, and
-    # AddressSanitizer so that an over-read inside the engine stops the fuzzer.
-    target_compile_options(lf_lists PRIVATE -fsanitize=fuzzer-no-link,address)
-    target_link_options(lf_lists INTERFACE -fsanitize=address)
-endif()
