@@ -58,8 +58,7 @@ MdnsResponder::MdnsResponder(const QString &strModel, const QString &strSerial,
 
 bool MdnsResponder::start(const QHostAddress &address, const QList<Service> &services, QString *error)
 {
-    m_address = address;
-    m_services = services;
+    serve(address, services);
     QNetworkInterface found;
     for (const QNetworkInterface &interface : QNetworkInterface::allInterfaces()) {
         for (const QNetworkAddressEntry &entry : interface.addressEntries()) {
@@ -87,6 +86,12 @@ bool MdnsResponder::start(const QHostAddress &address, const QList<Service> &ser
     m_socket->setSocketOption(QAbstractSocket::MulticastTtlOption, 255);
     connect(m_socket, &QUdpSocket::readyRead, this, &MdnsResponder::readQueries);
     return true;
+}
+
+void MdnsResponder::serve(const QHostAddress &address, const QList<Service> &services)
+{
+    m_address = address;
+    m_services = services;
 }
 
 void MdnsResponder::readQueries()

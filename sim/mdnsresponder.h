@@ -33,6 +33,8 @@ public:
     // Starts answering for the instrument on address; false with a reason where that address
     // lies on no multicast-capable interface or port 5353 cannot be shared.
     bool start(const QHostAddress &address, const QList<Service> &services, QString *error);
+    // What the answers announce, without a socket: start() sets it, the fuzzer calls it alone.
+    void serve(const QHostAddress &address, const QList<Service> &services);
 
     QString instanceName() const { return m_instance; }
     // The answer to a query, or an empty array when none is due. Pure, for the fuzzer.
