@@ -1,24 +1,20 @@
 // listforge-cli upload and scpi against listforge-sim over a raw socket on a free port.
 
+#include "programrun.h"
 #include "simlog.h"
 
-#include <QProcess>
 #include <QtTest>
-
-namespace {
-struct CliRun
-{
-    int status = -1;
-    QString out;
-    QString err;
-};
-} // namespace
 
 class TestInstrCtlCli : public QObject
 {
     Q_OBJECT
 
 private slots:
+    void initTestCase()
+    {
+        // The tool loads the project's VISA library, not one the machine may have installed.
+        qputenv("LISTFORGE_VISA_LIBRARY", m_strBuild.toLocal8Bit() + "/libvisa32.so");
+    }
     void init();
     void cleanup() { m_bench.reset(); }
 
@@ -28,12 +24,13 @@ private slots:
     void otherMakerIsRefused();
 
 private:
-    CliRun cli(const QStringList &lstArgs);
+    ProgramRun cli(const QStringList &lstArgs) { return runProgram(m_strBuild + "/listforge-cli", lstArgs); }
     QString resource() const
     {
         return QString("TCPIP0::127.0.0.1::%1::SOCKET").arg(m_bench->sim->socketPort());
     }
 
+    const QString m_strBuild = qEnvironmentVariable("LISTFORGE_BUILD_DIR");
     std::unique_ptr<SimBench> m_bench;
 };
 
@@ -43,29 +40,12 @@ void TestInstrCtlCli::init()
     QVERIFY(m_bench->start(SimProcess::freePorts({"--model", "ZOY550X"})));
 }
 
-CliRun TestInstrCtlCli::cli(const QStringList &lstArgs)
-{
-    const QString strBuild = qEnvironmentVariable("LISTFORGE_BUILD_DIR");
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("LISTFORGE_VISA_LIBRARY", strBuild + "/libvisa32.so");
-    process.setProcessEnvironment(env);
-    process.start(strBuild + "/listforge-cli", lstArgs);
-    CliRun run;
-    if (!process.waitForFinished(60000))
-        return run;
-    run.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = QString::fromLocal8Bit(process.readAllStandardOutput());
-    run.err = QString::fromLocal8Bit(process.readAllStandardError());
-    return run;
-}
-
 void TestInstrCtlCli::uploadAsksBeforeReplacing()
 {
     const QByteArray baFirst(5000, 'a');
     const QString strData = m_bench->writeLocal("d.dm_iqd", baFirst);
     const QString strCtrl = m_bench->writeLocal("c.dm_iqc", QByteArray(77, 'c'));
-    CliRun run = cli({"upload", "--resource", resource(), strData, strCtrl});
+    ProgramRun run = cli({"upload", "--resource", resource(), strData, strCtrl});
     QVERIFY2(run.status == 0, qPrintable(run.err));
     QVERIFY(
         run.out.contains("Upload data list file 'd.dm_iqd' to instrument directory: /var/user/DataLists"));
@@ -98,7 +78,7 @@ void TestInstrCtlCli::uploadRefusesBadArguments()
 
 void TestInstrCtlCli::scpiCommandsQueriesAndErrors()
 {
-    CliRun run =
+    ProgramRun run =
         cli({"scpi", "--resource", resource(), "--opc", "SOURce1:FREQuency 1.5GHz", "SOURce1:FREQuency?"});
     QVERIFY2(run.status == 0, qPrintable(run.err + run.out));
     QVERIFY(run.out.contains("Try to send command 'SOURce1:FREQuency 1.5GHz' to instrument"));
@@ -116,7 +96,7 @@ void TestInstrCtlCli::scpiCommandsQueriesAndErrors()
 void TestInstrCtlCli::otherMakerIsRefused()
 {
     QVERIFY(m_bench->start(SimProcess::freePorts({"--manufacturer", "Other"})));
-    const CliRun run = cli({"scpi", "--resource", resource(), "*RST"});
+    const ProgramRun run = cli({"scpi", "--resource", resource(), "*RST"});
     QCOMPARE(run.status, 1);
     QVERIFY(run.err.contains("unable to open instrument"));
 }

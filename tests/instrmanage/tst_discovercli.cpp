@@ -2,7 +2,7 @@
 // simulator, inside the private network namespace (see privatehosts.h).
 
 #include "privatehosts.h"
-#include "programrun.h"
+#include "tests/common/programrun.h"
 #include "simprocess.h"
 
 #include <QUdpSocket>

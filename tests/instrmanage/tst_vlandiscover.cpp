@@ -3,7 +3,7 @@
 // the management dialog and lxi-tools as a peer must all find every instrument.
 
 #include "instrmanage/dlginstrmanage.h"
-#include "programrun.h"
+#include "tests/common/programrun.h"
 
 #include <QApplication>
 #include <QLineEdit>

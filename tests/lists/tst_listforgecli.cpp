@@ -2,22 +2,11 @@
 #include "lists/datalist.h"
 #include "lists/datalistfile.h"
 #include "tests/common/filesizelimit.h"
+#include "tests/common/programrun.h"
 #include "tests/lists/listfiles.h"
 
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
-
-namespace {
-
-struct Run
-{
-    int status = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-} // namespace
 
 class TstListforgeCli : public QObject
 {
@@ -35,9 +24,9 @@ private slots:
     void usageErrorsExitWith2_data()
     {
         QTest::addColumn<QStringList>("args");
-        QTest::addColumn<QByteArray>("hint");
+        QTest::addColumn<QString>("hint");
         const auto row = [](const char *name, const char *args, const char *hint) {
-            QTest::newRow(name) << QString(args).split(' ', Qt::SkipEmptyParts) << QByteArray(hint);
+            QTest::newRow(name) << QString(args).split(' ', Qt::SkipEmptyParts) << QString(hint);
         };
         row("no command", "", "command is required");
         row("unknown command", "frobnicate", "unknown command 'frobnicate'");
@@ -60,16 +49,16 @@ private slots:
     void usageErrorsExitWith2()
     {
         QFETCH(QStringList, args);
-        QFETCH(QByteArray, hint);
-        const Run run = cli(args);
+        QFETCH(QString, hint);
+        const ProgramRun run = cli(args);
         QCOMPARE(run.status, 2);
-        QVERIFY2(run.err.contains(hint), run.err.constData());
+        QVERIFY2(run.err.contains(hint), qPrintable(run.err));
         QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files), QStringList());
     }
 
     void helpExitsWith0()
     {
-        Run run = cli({"--help"});
+        ProgramRun run = cli({"--help"});
         QCOMPARE(run.status, 0);
         QVERIFY(run.out.contains("datalist SOURCE"));
         QVERIFY(run.out.contains("info [--bits] FILE"));
@@ -107,9 +96,9 @@ private slots:
         const QByteArray bits = prbs(9, 31);
         QVERIFY(DataListFiles::writeBinary(path("l.dm_iqd"), bits.constData(), 31,
                                            DataListHeader("l", QDateTime::currentDateTime(), 31)));
-        const Run run = cli(QStringList{"datalist"} + args + QStringList{"-o", "first"});
+        const ProgramRun run = cli(QStringList{"datalist"} + args + QStringList{"-o", "first"});
         QCOMPARE(run.status, 0);
-        QVERIFY2(run.err.isEmpty(), run.err.constData());
+        QVERIFY2(run.err.isEmpty(), qPrintable(run.err));
         DataListFileReader reader;
         QVERIFY(reader.open(path("first.dm_iqd")));
         QTEST(reader.bitCount(), "bitCount");
@@ -184,7 +173,7 @@ private slots:
                                     : engine.applyDataListFile(file, append);
             QVERIFY2(r, qPrintable(step));
         }
-        const Run run = cli(args);
+        const ProgramRun run = cli(args);
         QCOMPARE(run.status, 0);
         const QString out = path(ascii ? "same.dm_iqda" : "same.dm_iqd");
         const QString expected = path("engine");
@@ -204,11 +193,11 @@ private slots:
     void refusalsExitWith1AndWriteNothing_data()
     {
         QTest::addColumn<QStringList>("args");
-        QTest::addColumn<QByteArray>("message");
-        const auto row = [](const char *name, const char *args, const QByteArray &message) {
+        QTest::addColumn<QString>("message");
+        const auto row = [](const char *name, const char *args, const QString &message) {
             QTest::newRow(name) << QString(args).split(' ') << message;
         };
-        const QByteArray total("Total amount (current + new) of data bits is outside the specified range!\n");
+        const QString total("Total amount (current + new) of data bits is outside the specified range!\n");
         row("zero bits", "datalist --prbs 9 --bits 0 -o out", total);
         row("negative bits", "datalist --pattern 1 --bits -4 -o out", total);
         row("too many bits", "datalist --prbs 9 --bits 250000001 -o out", total);
@@ -234,12 +223,12 @@ private slots:
     void refusalsExitWith1AndWriteNothing()
     {
         QFETCH(QStringList, args);
-        QFETCH(QByteArray, message);
+        QFETCH(QString, message);
         QVERIFY(writeFile(path("empty.txt"), ""));
         QVERIFY(writeFile(path("ctl.dm_iqd"), "{TYPE:GKR-CL}{DATA BITLENGTH:8}{DATA LIST-2:#A}"));
         QVERIFY(writeFile(path("short.dm_iqd"), "{TYPE:GKR-DL}{DATA BITLENGTH:80}{DATA LIST-11:#ABC}"));
         QVERIFY(writeFile(path("data.dm_iqc"), "{TYPE:GKR-DL}{CONTROL LENGTH:5}"));
-        const Run run = cli(args);
+        const ProgramRun run = cli(args);
         QCOMPARE(run.status, 1);
         QCOMPARE(run.err, message);
         QVERIFY(run.out.isEmpty());
@@ -251,13 +240,13 @@ private slots:
         QVERIFY(
             cli({"datalist", "--pattern", "1100110", "--bits", "12", "--comment", "x}y", "-o", "i"}).status ==
             0);
-        Run run = cli({"info", "i.dm_iqd"});
+        ProgramRun run = cli({"info", "i.dm_iqd"});
         QCOMPARE(run.status, 0);
-        QList<QByteArray> lines = run.out.split('\n');
+        QStringList lines = run.out.split('\n');
         QVERIFY(lines.value(3).startsWith("DATE: "));
         lines[3] = "DATE";
-        QCOMPARE(lines, QList<QByteArray>({"TYPE: GKR-DL", "COMMENT: x", "COPYRIGHT: Tarvik GmbH & Co. KG",
-                                           "DATE", "DATA BITLENGTH: 12", "DATA LIST: 3", "Bits: 12", ""}));
+        QCOMPARE(lines, QStringList({"TYPE: GKR-DL", "COMMENT: x", "COPYRIGHT: Tarvik GmbH & Co. KG", "DATE",
+                                     "DATA BITLENGTH: 12", "DATA LIST: 3", "Bits: 12", ""}));
 
         run = cli({"info", "--bits", "i.dm_iqd"});
         QCOMPARE(run.status, 0);
@@ -266,13 +255,13 @@ private slots:
         QVERIFY(cli({"datalist", "--pattern", "10", "--bits", "5", "--ascii", "-o", "i"}).status == 0);
         run = cli({"info", "i.dm_iqda", "--bits"});
         QCOMPARE(run.status, 0);
-        QCOMPARE(run.out, QByteArray("Bits: 5\n10101\n"));
+        QCOMPARE(run.out, QString("Bits: 5\n10101\n"));
     }
 
     void controlListWrittenAndReadBack()
     {
-        const Run run = cli({"controllist", "--length", "200", "--marker2", "0:1;199:0", "--cw", "10:1;20:0",
-                             "--comment", "cli made", "-o", "made"});
+        const ProgramRun run = cli({"controllist", "--length", "200", "--marker2", "0:1;199:0", "--cw",
+                                    "10:1;20:0", "--comment", "cli made", "-o", "made"});
         QCOMPARE(run.status, 0);
         const ControlList::ReadResult read = ControlList::readFile(path("made.dm_iqc"));
         QVERIFY(read.result.ok);
@@ -280,7 +269,7 @@ private slots:
                               read.data.tags[6]}),
                  QStringList({"200", "cli made", "0:0", "0:1;199:0", "10:1;20:0"}));
 
-        const Run info = cli({"info", "made.dm_iqc"});
+        const ProgramRun info = cli({"info", "made.dm_iqc"});
         QCOMPARE(info.status, 0);
         QVERIFY(info.out.contains("CONTROL LENGTH: 200\n"));
         QVERIFY(info.out.contains("CW MODE LIST: 10:1;20:0\n"));
@@ -290,9 +279,9 @@ private slots:
     {
         QTest::addColumn<QStringList>("args"); // separated by "|"
         QTest::addColumn<int>("status");
-        QTest::addColumn<QByteArray>("message");
+        QTest::addColumn<QString>("message");
         const auto row = [](const char *name, const char *args, int status, const char *message) {
-            QTest::newRow(name) << QString(args).split('|') << status << QByteArray(message);
+            QTest::newRow(name) << QString(args).split('|') << status << QString(message);
         };
         row("index equals length", "--length|100|--hop|100:1", 1,
             "Symbol index(es) of any control list tag exceed(s) max value!");
@@ -309,10 +298,10 @@ private slots:
     void controlListRefusalsWriteNothing()
     {
         QFETCH(QStringList, args);
-        QFETCH(QByteArray, message);
-        const Run run = cli(QStringList{"controllist"} + args + QStringList{"-o", "refused"});
+        QFETCH(QString, message);
+        const ProgramRun run = cli(QStringList{"controllist"} + args + QStringList{"-o", "refused"});
         QTEST(run.status, "status");
-        QVERIFY2(run.err.contains(message), run.err.constData());
+        QVERIFY2(run.err.contains(message), qPrintable(run.err));
         QVERIFY(!QFile::exists(path("refused.dm_iqc")));
     }
 
@@ -320,7 +309,7 @@ private slots:
     {
         QCOMPARE(cli({"controllist", "--length", "60", "--hop", "5:1", "-o", "keep"}).status, 0);
         const QByteArray before = readAll(path("keep.dm_iqc"));
-        Run run;
+        ProgramRun run;
         {
             // Inherited by the tool: its writes fail as on a full disk.
             const FileSizeLimit limit(0);
@@ -328,22 +317,14 @@ private slots:
             run = cli({"controllist", "--length", "70", "-o", "keep"});
         }
         QCOMPARE(run.status, 1);
-        QVERIFY2(run.err.contains("Unable to write control list file 'keep.dm_iqc'!"), run.err.constData());
+        QVERIFY2(run.err.contains("Unable to write control list file 'keep.dm_iqc'!"), qPrintable(run.err));
         QVERIFY(!run.out.contains("written"));
         QCOMPARE(readAll(path("keep.dm_iqc")), before);
         QCOMPARE(QDir(m_dir.path()).entryList({"keep*"}, QDir::Files), QStringList{"keep.dm_iqc"});
     }
 
 private:
-    Run cli(const QStringList &args) const
-    {
-        QProcess process;
-        process.setWorkingDirectory(m_dir.path());
-        process.start(m_cli, args);
-        if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
-            return {};
-        return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
-    }
+    ProgramRun cli(const QStringList &args) const { return runProgram(m_cli, args, m_dir.path()); }
     QString path(const QString &name) const { return m_dir.filePath(name); }
 
     QString m_cli;

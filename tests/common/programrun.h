@@ -1,12 +1,12 @@
-#ifndef LISTFORGE_TESTS_INSTRMANAGE_PROGRAMRUN_H
-#define LISTFORGE_TESTS_INSTRMANAGE_PROGRAMRUN_H
+#ifndef LISTFORGE_TESTS_COMMON_PROGRAMRUN_H
+#define LISTFORGE_TESTS_COMMON_PROGRAMRUN_H
 
 #include <QProcess>
 #include <QString>
 #include <QStringList>
 
-// A program run to its end: exit status (-1 when it crashed, hung past a minute or did not
-// start) and what it wrote.
+// A program run to its end in strDir (the current directory when empty): exit status (-1 when
+// it crashed, hung past two minutes or did not start) and what it wrote.
 struct ProgramRun
 {
     int status = -1;
@@ -14,12 +14,14 @@ struct ProgramRun
     QString err;
 };
 
-inline ProgramRun runProgram(const QString &strProgram, const QStringList &lstArgs)
+inline ProgramRun runProgram(const QString &strProgram, const QStringList &lstArgs,
+                             const QString &strDir = {})
 {
     QProcess process;
+    process.setWorkingDirectory(strDir);
     process.start(strProgram, lstArgs);
     ProgramRun run;
-    if (!process.waitForFinished(60000)) {
+    if (!process.waitForFinished(120000)) {
         process.kill();
         process.waitForFinished();
         return run;
