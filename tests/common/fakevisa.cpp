@@ -31,9 +31,7 @@ struct Session
 
 struct FakeState
 {
-    ViStatus rmStatus = VI_SUCCESS;
-    ViStatus openStatus = VI_SUCCESS;
-    ViStatus setBufStatus = VI_SUCCESS;
+    std::map<std::string, ViStatus> failures; // by entry point
     bool rmOpen = false;
     ViSession nextHandle = 100;
     std::map<ViSession, Session> sessions;
@@ -42,9 +40,9 @@ struct FakeState
     std::map<std::string, std::string> idnByResource;
     std::vector<std::string> writes;
     std::vector<int> writeEnds; // VI_ATTR_SEND_END_EN at the time of each write
-    std::vector<std::string> opened;
     std::vector<std::string> findResults;
     std::string lastFindExpr;
+    size_t findIndex = 0;
     std::map<std::string, int> calls;
     std::string text; // storage for strings handed out
 };
@@ -58,6 +56,14 @@ FakeState &fake()
 void count(const char *name)
 {
     ++fake().calls[name];
+}
+
+// Counts the call of an entry point a suite can make fail: returns the status scripted for it.
+ViStatus enter(const char *name)
+{
+    count(name);
+    const auto it = fake().failures.find(name);
+    return it == fake().failures.end() ? VI_SUCCESS : it->second;
 }
 
 quint16 interfaceOf(const std::string &resource)
@@ -93,17 +99,10 @@ FAKE_EXPORT void fakeVisaReset()
     s = FakeState();
     s.rmOpen = rmOpen;
 }
-FAKE_EXPORT void fakeVisaSetRmStatus(int status)
+// The status later calls of viOpenDefaultRM, viOpen or viSetBuf fail with (0: they succeed again).
+FAKE_EXPORT void fakeVisaSetStatus(const char *function, int status)
 {
-    fake().rmStatus = status;
-}
-FAKE_EXPORT void fakeVisaSetOpenStatus(int status)
-{
-    fake().openStatus = status;
-}
-FAKE_EXPORT void fakeVisaSetSetBufStatus(int status)
-{
-    fake().setBufStatus = status;
+    fake().failures[function] = status;
 }
 FAKE_EXPORT void fakeVisaSetIdnFor(const char *resource, const char *idn)
 {
@@ -141,19 +140,12 @@ FAKE_EXPORT int fakeVisaWriteCount()
 {
     return static_cast<int>(fake().writes.size());
 }
-FAKE_EXPORT const char *fakeVisaWrite(int index)
+FAKE_EXPORT const char *fakeVisaWrite(int index, int *size)
 {
     FakeState &s = fake();
-    s.text =
-        index >= 0 && index < static_cast<int>(s.writes.size()) ? s.writes[static_cast<size_t>(index)] : "";
-    return s.text.c_str();
-}
-FAKE_EXPORT int fakeVisaWriteSize(int index)
-{
-    FakeState &s = fake();
-    return index >= 0 && index < static_cast<int>(s.writes.size())
-               ? static_cast<int>(s.writes[static_cast<size_t>(index)].size())
-               : 0;
+    s.text = index >= 0 && size_t(index) < s.writes.size() ? s.writes[size_t(index)] : "";
+    *size = static_cast<int>(s.text.size());
+    return s.text.data();
 }
 // 1 when the write at `index` went out with END, 0 without, -1 for no such write.
 FAKE_EXPORT int fakeVisaWriteEnd(int index)
@@ -181,11 +173,11 @@ FAKE_EXPORT qint64 fakeVisaAttribute(const char *resource, quint32 attr)
 
 FAKE_EXPORT ViStatus viOpenDefaultRM(ViSession *rm)
 {
-    count("viOpenDefaultRM");
+    const ViStatus status = enter("viOpenDefaultRM");
     FakeState &s = fake();
-    if (s.rmStatus != VI_SUCCESS) {
+    if (status != VI_SUCCESS) {
         *rm = 0;
-        return s.rmStatus;
+        return status;
     }
     s.rmOpen = true;
     *rm = ResourceManager;
@@ -201,13 +193,12 @@ FAKE_EXPORT ViStatus viStatusDesc(ViObject, ViStatus status, char desc[])
 
 FAKE_EXPORT ViStatus viOpen(ViSession rm, const char *rsrc, quint32, quint32, ViSession *vi)
 {
-    count("viOpen");
+    const ViStatus status = enter("viOpen");
     FakeState &s = fake();
-    s.opened.push_back(rsrc);
     if (rm != ResourceManager || !s.rmOpen)
         return static_cast<ViStatus>(0xBFFF000Eu);
-    if (s.openStatus != VI_SUCCESS)
-        return s.openStatus;
+    if (status != VI_SUCCESS)
+        return status;
     *vi = s.nextHandle++;
     Session session;
     session.resource = rsrc;
@@ -317,10 +308,8 @@ FAKE_EXPORT ViStatus viGetAttribute(ViObject vi, ViAttr attr, void *value)
 
 FAKE_EXPORT ViStatus viSetBuf(ViSession vi, quint16, quint32)
 {
-    count("viSetBuf");
-    if (!fake().sessions.count(vi))
-        return static_cast<ViStatus>(0xBFFF000Eu);
-    return fake().setBufStatus;
+    const ViStatus status = enter("viSetBuf");
+    return fake().sessions.count(vi) ? status : static_cast<ViStatus>(0xBFFF000Eu);
 }
 
 FAKE_EXPORT ViStatus viFindRsrc(ViSession rm, const char *expr, ViFindList *list, quint32 *cnt, char desc[])
@@ -338,7 +327,7 @@ FAKE_EXPORT ViStatus viFindRsrc(ViSession rm, const char *expr, ViFindList *list
     s.findLists.insert(*list);
     *cnt = static_cast<quint32>(s.findResults.size());
     std::snprintf(desc, 256, "%s", s.findResults.front().c_str());
-    s.calls["findIndex"] = 1;
+    s.findIndex = 1;
     return VI_SUCCESS;
 }
 
@@ -348,9 +337,8 @@ FAKE_EXPORT ViStatus viFindNext(ViFindList list, char desc[])
     FakeState &s = fake();
     if (!s.findLists.count(list))
         return static_cast<ViStatus>(0xBFFF000Eu);
-    int &index = s.calls["findIndex"];
-    if (index >= static_cast<int>(s.findResults.size()))
+    if (s.findIndex >= s.findResults.size())
         return VI_ERROR_RSRC_NFOUND;
-    std::snprintf(desc, 256, "%s", s.findResults[static_cast<size_t>(index++)].c_str());
+    std::snprintf(desc, 256, "%s", s.findResults[s.findIndex++].c_str());
     return VI_SUCCESS;
 }

@@ -14,9 +14,7 @@
 struct FakeVisaControl
 {
     void (*reset)() = nullptr;
-    void (*setRmStatus)(int) = nullptr;
-    void (*setOpenStatus)(int) = nullptr;
-    void (*setSetBufStatus)(int) = nullptr;
+    void (*setStatus)(const char *, int) = nullptr;
     void (*setIdnFor)(const char *, const char *) = nullptr;
     void (*setReply)(const char *, const char *) = nullptr;
     void (*setFindResults)(const char *) = nullptr;
@@ -24,8 +22,7 @@ struct FakeVisaControl
     int (*rmOpen)() = nullptr;
     int (*openObjects)() = nullptr;
     int (*writeCount)() = nullptr;
-    const char *(*write)(int) = nullptr;
-    int (*writeSize)(int) = nullptr;
+    const char *(*write)(int, int *) = nullptr;
     int (*writeEnd)(int) = nullptr;
     const char *(*lastFindExpr)() = nullptr;
     qint64 (*attribute)(const char *, quint32) = nullptr;
@@ -43,9 +40,7 @@ struct FakeVisaControl
                 strMissing = QString::fromLatin1(name);
         };
         bind(reset, "fakeVisaReset");
-        bind(setRmStatus, "fakeVisaSetRmStatus");
-        bind(setOpenStatus, "fakeVisaSetOpenStatus");
-        bind(setSetBufStatus, "fakeVisaSetSetBufStatus");
+        bind(setStatus, "fakeVisaSetStatus");
         bind(setIdnFor, "fakeVisaSetIdnFor");
         bind(setReply, "fakeVisaSetReply");
         bind(setFindResults, "fakeVisaSetFindResults");
@@ -54,14 +49,18 @@ struct FakeVisaControl
         bind(openObjects, "fakeVisaOpenObjects");
         bind(writeCount, "fakeVisaWriteCount");
         bind(write, "fakeVisaWrite");
-        bind(writeSize, "fakeVisaWriteSize");
         bind(writeEnd, "fakeVisaWriteEnd");
         bind(lastFindExpr, "fakeVisaLastFindExpr");
         bind(attribute, "fakeVisaAttribute");
         return strMissing;
     }
 
-    QByteArray writeAt(int intIndex) { return QByteArray(write(intIndex), writeSize(intIndex)); }
+    QByteArray writeAt(int intIndex)
+    {
+        int intSize = 0;
+        const char *data = write(intIndex, &intSize);
+        return QByteArray(data, intSize);
+    }
     QByteArray lastWrite() { return writeAt(writeCount() - 1); }
     QByteArrayList writes()
     {

@@ -49,13 +49,14 @@ public:
         return false;
     }
 
-    // The texts in trace order.
-    QStringList texts()
+    // The texts in trace order, of the kinds in intKindMask (all by default).
+    QStringList texts(int intKindMask = ~0)
     {
         collect();
         QStringList lst;
         for (const TraceEntry &entry : qAsConst(m_entries))
-            lst << textOf(entry);
+            if (entry.intKind & intKindMask)
+                lst << textOf(entry);
         return lst;
     }
 

@@ -28,10 +28,10 @@ class TestInstrControlChunks : public QObject
         QList<Write> writes;
         bool bolInBlock = false;
         for (int i = 0; i < m_fake.writeCount(); ++i) {
-            const QByteArray text(m_fake.write(i), m_fake.writeSize(i));
+            const QByteArray text = m_fake.writeAt(i);
             bolInBlock = bolInBlock || text.startsWith(":MMEM:DATA");
             if (bolInBlock)
-                writes.append({m_fake.writeSize(i), m_fake.writeEnd(i), text});
+                writes.append({text.size(), m_fake.writeEnd(i), text});
         }
         return writes;
     }

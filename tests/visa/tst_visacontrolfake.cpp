@@ -56,29 +56,17 @@ private slots:
 
     void poolAndResourceManagerLifeCycle()
     {
-        QCOMPARE(ClsVisaControl::poolSize(), 0);
         auto first = std::make_unique<ClsVisaControl>();
         QCOMPARE(first->takeLastError(), QString());
         QCOMPARE(m_fake.calls("viOpenDefaultRM"), 1);
         QVERIFY(ClsVisaControl::isResourceManagerOpen());
-        QVERIFY(m_trace.hasDebug("CVISCT  : VISA session opened"));
-        QVERIFY(m_trace.hasDebug("CVISCT  : VISA Control instance added to pool (1 current instance(es))"));
-
         // Later instances share the manager instead of opening their own.
         auto second = std::make_unique<ClsVisaControl>();
         QCOMPARE(m_fake.calls("viOpenDefaultRM"), 1);
-        QVERIFY(m_trace.hasDebug("CVISCT  : VISA Control instance added to pool (2 current instance(es))"));
-
+        QCOMPARE(ClsVisaControl::poolSize(), 2);
         first.reset();
-        QVERIFY(
-            m_trace.hasDebug("CVISCT  : VISA Control instance removed from pool (1 remaining instance(es))"));
         QCOMPARE(m_fake.rmOpen(), 1);
-        QCOMPARE(m_trace.count(TraceKindDebug, "CVISCT  : VISA session closed"), 0);
-
         second.reset();
-        QVERIFY(
-            m_trace.hasDebug("CVISCT  : VISA Control instance removed from pool (0 remaining instance(es))"));
-        QVERIFY(m_trace.hasDebug("CVISCT  : VISA session closed"));
         QCOMPARE(m_fake.rmOpen(), 0);
         QVERIFY(!ClsVisaControl::isResourceManagerOpen());
 
@@ -92,7 +80,7 @@ private slots:
 
     void resourceManagerOpenFailure()
     {
-        m_fake.setRmStatus(static_cast<int>(0xBFFF0011u));
+        m_fake.setStatus("viOpenDefaultRM", static_cast<int>(0xBFFF0011u));
         auto visa = std::make_unique<ClsVisaControl>();
         QCOMPARE(visa->takeLastError(), "Unable to open VISA session: fake status 0xBFFF0011!");
         QCOMPARE(visa->takeLastError(), QString()); // fetching empties it
@@ -101,9 +89,10 @@ private slots:
 
         // Without a manager nothing reaches the library's open or search.
         QVERIFY(!visa->openSession(QLatin1String(GpibResource), true));
-        QVERIFY(m_trace.hasError(
-            "CVISCT  : Unable to open instrument session (VISA status: fake status 0xBFFF009E)!"));
-        QVERIFY(m_trace.hasError("CVISCT  : Check used resource string and/or VISA libraray installation"));
+        QCOMPARE(
+            m_trace.texts(TraceKindError),
+            (QStringList{"CVISCT  : Unable to open instrument session (VISA status: fake status 0xBFFF009E)!",
+                         "CVISCT  : Check used resource string and/or VISA libraray installation"}));
         QList<InstrRecord> lstFound;
         QVERIFY(!visa->scanInterface(VisaFindGpib, lstFound));
         QCOMPARE(m_fake.calls("viOpen"), 0);
@@ -117,8 +106,6 @@ private slots:
     {
         auto visa = std::make_unique<ClsVisaControl>(false);
         QCOMPARE(visa->takeLastError(), QString());
-        QVERIFY(m_trace.hasDebug(
-            "CVISCT  : Upon user request no VISA lib loaded and thus no VISA session opened"));
         QCOMPARE(m_fake.calls("viOpenDefaultRM"), 0);
         QVERIFY(!visa->openSession(QLatin1String(GpibResource), true));
         QCOMPARE(m_fake.calls("viOpen"), 0);
@@ -184,17 +171,10 @@ private slots:
         QCOMPARE(m_fake.attribute(GpibResource, Visa::VI_ATTR_RD_BUF_OPER_MODE), 1);
         QCOMPARE(m_fake.attribute(GpibResource, Visa::VI_ATTR_WR_BUF_OPER_MODE), 1);
         QCOMPARE(m_fake.attribute(GpibResource, Visa::VI_ATTR_TERMCHAR_EN), -1);
-        QVERIFY(m_trace.hasDebug("CVISCT  : VISA '1' buffer size set to: 8192byte"));
-        QVERIFY(m_trace.hasDebug("CVISCT  : VISA '2' buffer size set to: 2048byte"));
-        QVERIFY(m_trace.hasDebug("CVISCT  : VISA '1073676330' buffer operating mode set to: 1"));
         QCOMPARE(visa->interfaceType(), quint16(1));
-        QVERIFY(m_trace.hasDebug("CVISCT  : Got VISA interface type attribute: GPIB"));
-
         QVERIFY(visa->clearDevice());
         QVERIFY(visa->closeSession());
         QCOMPARE(m_fake.calls("viGpibControlREN"), 1);
-        QVERIFY(m_trace.hasDebug("CVISCT  : Instrument reset to local mode"));
-        QVERIFY(m_trace.hasDebug("CVISCT  : Session with instrument 'ZOY550X100200' closed"));
         QVERIFY(!visa->isSessionOpen());
         QCOMPARE(visa->getInstrType(), QString());
         QCOMPARE(m_fake.openObjects(), 0);
@@ -212,16 +192,9 @@ private slots:
         ClsVisaControl visa;
         QVERIFY2(visa.openSession(strResource, true), qPrintable(m_trace.dump()));
         QVERIFY(visa.isSocketMode());
-        QVERIFY(m_trace.hasDebug(
-            QString("CVISCT  : Socket port number '%1' determined").arg(server.serverPort())));
-        QVERIFY(m_trace.hasDebug("CVISCT  : IP address '127.0.0.1' determined"));
-        QVERIFY(m_trace.hasDebug(
-            QString("CVISCT  : Connection 127.0.0.1:%1 test passed").arg(server.serverPort())));
         QCOMPARE(m_fake.writes(), QByteArrayList({"*CLS\n", "*IDN?\n"}));
         QCOMPARE(m_fake.attribute(baResource.constData(), Visa::VI_ATTR_TERMCHAR), 10);
         QCOMPARE(m_fake.attribute(baResource.constData(), Visa::VI_ATTR_TERMCHAR_EN), 1);
-        QVERIFY(m_trace.hasDebug("CVISCT  : VISA termination character enabled"));
-
         // A command that already ends with a line feed does not get a second one.
         QVERIFY(visa.writeCommand("*RST\n", false));
         QCOMPARE(m_fake.lastWrite(), QByteArray("*RST\n"));
@@ -237,11 +210,10 @@ private slots:
         // The port rules are tst_visaresource's; one resource without a usable port stands for them.
         const QString strNoPort = "TCPIP0::127.0.0.1::0::SOCKET";
         QVERIFY(!visa.openSession(strNoPort, true));
-        QVERIFY(m_trace.hasError(
-            QString("CVISCT  : No socket port number specified in VISA resource %1!").arg(strNoPort)));
-        QVERIFY(m_trace.hasError(
-            QString("CVISCT  : Unable to open TCPIP based instrument session '%1'!").arg(strNoPort)));
-        QVERIFY(!m_trace.contains("Connecting to socket"));
+        QCOMPARE(
+            m_trace.texts(TraceKindError),
+            (QStringList{"CVISCT  : No socket port number specified in VISA resource " + strNoPort + "!",
+                         "CVISCT  : Unable to open TCPIP based instrument session '" + strNoPort + "'!"}));
 
         quint16 port = 0;
         {
@@ -252,48 +224,44 @@ private slots:
         const QString strResource = QString("TCPIP0::127.0.0.1::%1::SOCKET").arg(port);
         QElapsedTimer timer;
         timer.start();
+        m_trace.clear();
         QVERIFY(!visa.openSession(strResource, true));
         QVERIFY(endedWithoutHanging(timer.elapsed(), 0));
-        QVERIFY(m_trace.hasDebug(QString("CVISCT  : Connecting to socket '127.0.0.1:%1'....").arg(port)));
-        // The refused attempt ends unconnected, and that state change is traced once.
-        QCOMPARE(m_trace.count(TraceKindDebug, "CVISCT  : ...Unconnected.."), 1);
-        QVERIFY(m_trace.hasError(QString("CVISCT  : Unable to connect to socket '127.0.0.1:%1'").arg(port)));
-        QVERIFY(m_trace.hasError(QString("CVISCT  : Connection 127.0.0.1:%1 test failed!").arg(port)));
-        QVERIFY(m_trace.hasError(
-            QString("CVISCT  : Unable to open TCPIP based instrument session '%1'!").arg(strResource)));
+        QCOMPARE(
+            m_trace.texts(TraceKindError),
+            (QStringList{QString("CVISCT  : Unable to connect to socket '127.0.0.1:%1'").arg(port),
+                         QString("CVISCT  : Connection 127.0.0.1:%1 test failed!").arg(port),
+                         "CVISCT  : Unable to open TCPIP based instrument session '" + strResource + "'!"}));
         QCOMPARE(m_fake.calls("viOpen"), 0);
     }
 
     void openFailures()
     {
         ClsVisaControl visa;
-        m_fake.setOpenStatus(static_cast<int>(0xBFFF0011u));
+        m_fake.setStatus("viOpen", static_cast<int>(0xBFFF0011u));
         QVERIFY(!visa.openSession(QLatin1String(GpibResource), true));
-        QVERIFY(m_trace.hasError(
-            "CVISCT  : Unable to open instrument session (VISA status: fake status 0xBFFF0011)!"));
         QVERIFY(!visa.isSessionOpen());
-
         // A session that cannot be configured is closed again; every step is still attempted.
-        m_fake.setOpenStatus(0);
-        m_fake.setSetBufStatus(static_cast<int>(0xBFFF0067u));
+        m_fake.setStatus("viOpen", 0);
+        m_fake.setStatus("viSetBuf", static_cast<int>(0xBFFF0067u));
         QVERIFY(!visa.openSession(QLatin1String(GpibResource), true));
-        QVERIFY(
-            m_trace.hasError("CVISCT  : Unable to set the VISA '1' buffer size to: 8192byte (VISA status: "
-                             "fake status 0xBFFF0067)!"));
-        QVERIFY(
-            m_trace.hasError("CVISCT  : Unable to set the VISA '2' buffer size to: 2048byte (VISA status: "
-                             "fake status 0xBFFF0067)!"));
-        QVERIFY(
-            m_trace.hasError("CVISCT  : Unable to set attributes of instrument session 'GPIB0::20::INSTR'!"));
         QCOMPARE(m_fake.openObjects(), 0);
         QVERIFY(!visa.isSessionOpen());
-
         // An open session refuses a second open and stays usable.
-        m_fake.setSetBufStatus(0);
+        m_fake.setStatus("viSetBuf", 0);
         QVERIFY(visa.openSession(QLatin1String(GpibResource), true));
         QVERIFY(!visa.openSession("GPIB0::21::INSTR", true));
-        QVERIFY(m_trace.hasError(
-            "CVISCT  : Unable to open instrument session 'GPIB0::20::INSTR' since it is already open!"));
+        QCOMPARE(
+            m_trace.texts(TraceKindError),
+            (QStringList{
+                "CVISCT  : Unable to open instrument session (VISA status: fake status 0xBFFF0011)!",
+                "CVISCT  : Check used resource string and/or VISA libraray installation",
+                "CVISCT  : Unable to set the VISA '1' buffer size to: 8192byte (VISA status: fake status "
+                "0xBFFF0067)!",
+                "CVISCT  : Unable to set the VISA '2' buffer size to: 2048byte (VISA status: fake status "
+                "0xBFFF0067)!",
+                "CVISCT  : Unable to set attributes of instrument session 'GPIB0::20::INSTR'!",
+                "CVISCT  : Unable to open instrument session 'GPIB0::20::INSTR' since it is already open!"}));
         QCOMPARE(visa.getResource(), QLatin1String(GpibResource));
         QVERIFY(visa.writeCommand("*RST", false));
     }
@@ -334,36 +302,24 @@ private slots:
         QVERIFY(visa);
         const QString strHundred = QString(60, QLatin1Char('a')) + QString(40, QLatin1Char('b'));
         m_fake.setReply("HUNDRED?", strHundred.toLatin1().constData());
-        const QString strEighty(80, QLatin1Char('c'));
-        m_fake.setReply("EIGHTY?", strEighty.toLatin1().constData());
         m_fake.setReply("SPACES?", "  a \t  b\r\n c  ");
-
         QString strReply;
         QVERIFY(visa->queryCommand("HUNDRED?", strReply, true));
         QCOMPARE(strReply, strHundred);
-        QVERIFY(m_trace.hasDebug("CVISCT  : Sent 'Read' command: HUNDRED?"));
         QVERIFY(m_trace.hasDebug(QString("CVISCT  : ...received: %1...").arg(strHundred.left(80))));
-
-        QVERIFY(visa->queryCommand("EIGHTY?", strReply, true));
-        QVERIFY(m_trace.hasDebug(QString("CVISCT  : ...received: %1").arg(strEighty)));
-
         m_trace.clear();
         QVERIFY(visa->queryCommand("SPACES?", strReply, false));
         QCOMPARE(strReply, "a b c");
         QVERIFY(!m_trace.contains("received"));
-        QVERIFY(!m_trace.contains("Sent 'Read'"));
-
-        QVERIFY(visa->writeCommand("OUTP ON", true));
-        QVERIFY(m_trace.hasDebug("CVISCT  : Sent 'Write' command: OUTP ON"));
         QVERIFY(!visa->writeCommand(QString(), true));
-        QVERIFY(m_trace.hasError("CVISCT  : No 'write' command provided!"));
         QVERIFY(!visa->queryCommand(QString(), strReply, true));
-        QVERIFY(m_trace.hasError("CVISCT  : No 'read' command provided!"));
-
         // Nothing to read: the library's time-out comes back as a failed query.
         QVERIFY(!visa->queryCommand("*RST", strReply, false));
-        QVERIFY(m_trace.hasError(
-            "CVISCT  : Unable to read data from instrument (VISA status: fake status 0xBFFF0015)!"));
+        QCOMPARE(
+            m_trace.texts(TraceKindError),
+            (QStringList{
+                "CVISCT  : No 'write' command provided!", "CVISCT  : No 'read' command provided!",
+                "CVISCT  : Unable to read data from instrument (VISA status: fake status 0xBFFF0015)!"}));
     }
 
     void longReplies()
@@ -405,10 +361,8 @@ private slots:
         // Switching END on again, and reading it on, is what tst_instrcontrolchunks sees in its writes.
         bool bolOn = true;
         QVERIFY(visa->setSendEnd(false));
-        QVERIFY(m_trace.hasDebug("CVISCT  : VISA send END attribute set to: 0"));
         QVERIFY(visa->getSendEnd(bolOn));
         QVERIFY(!bolOn);
-        QVERIFY(m_trace.hasDebug("CVISCT  : Got VISA send END attribute: 0"));
 
         // After the close the library refuses the stale session and the failures are reported.
         QVERIFY(visa->closeSession());
@@ -454,22 +408,10 @@ private slots:
         QList<InstrRecord> lstFound{kept};
         QVERIFY(anchor.scanInterface(VisaFindGpib, lstFound));
         QCOMPARE(QString::fromLatin1(m_fake.lastFindExpr()), "GPIB?*INSTR");
-        QVERIFY(m_trace.hasDebug("CVISCT  : Scanning GPIB interface for instruments..."));
-        QVERIFY(m_trace.hasDebug("CVISCT  : 3 instrument(s) found. Evaluation ongoing...."));
         QVERIFY(m_trace.hasError("CVISCT  : Unable to open instrument GPIB0::4::INSTR!"));
-
-        QCOMPARE(lstFound.size(), 3);
-        QCOMPARE(lstFound.at(0), kept);
-        InstrRecord first;
-        first.instrType = "ZOY550X";
-        first.serialNumber = "100300";
-        first.resource = "GPIB0::3::INSTR";
-        first.firmware = "1.0";
-        first.interfaceName = "GPIB0";
-        QCOMPARE(lstFound.at(1), first);
-        QCOMPARE(lstFound.at(2).resource, "GPIB1::5::INSTR");
-        QCOMPARE(lstFound.at(2).interfaceName, "GPIB1");
-        QCOMPARE(lstFound.at(2).serialNumber, "100500");
+        const InstrRecord first{"ZOY550X", "100300", "GPIB0::3::INSTR", "1.0", "GPIB0", {}, false};
+        const InstrRecord third{"GKR550X", "100500", "GPIB1::5::INSTR", "2.0", "GPIB1", {}, false};
+        QCOMPARE(lstFound, (QList<InstrRecord>{kept, first, third}));
 
         // The probing objects are gone, their sessions and the find list are closed, and the
         // shared resource manager survived them.
@@ -484,7 +426,6 @@ private slots:
         QVERIFY2(strUsb.startsWith(QLatin1String("USB[0-9]::0x")) &&
                      strUsb.endsWith(QLatin1String("::?*INSTR")),
                  qPrintable(strUsb));
-        QVERIFY(m_trace.hasDebug("CVISCT  : Scanning USB interface for instruments..."));
         QCOMPARE(lstFound.size(), 4);
         QCOMPARE(lstFound.last().interfaceName, "USB0");
     }
@@ -494,18 +435,19 @@ private slots:
         ClsVisaControl anchor;
         QList<InstrRecord> lstFound;
         QVERIFY(!anchor.scanInterface(VisaFindGpib, lstFound));
-        QVERIFY(m_trace.hasError(
-            "CVISCT  : Unable to search for instrument(s) connected to interface GPIB?*INSTR!"));
-        QVERIFY(m_trace.hasError(
-            "CVISCT  : Unable to search for 'GPIB?*INSTR' instruments on interface type '0'"));
         QVERIFY(lstFound.isEmpty());
-
         const int intFinds = m_fake.calls("viFindRsrc");
         QVERIFY(!anchor.scanInterface(2, lstFound));
-        QVERIFY(m_trace.hasError("CVISCT  : Interface type '2' is not supported by instrument search"));
-        QVERIFY(m_trace.hasError("CVISCT  : Unable to search interface type '2' for instruments"));
         QVERIFY(!anchor.scanInterface(-1, lstFound));
         QCOMPARE(m_fake.calls("viFindRsrc"), intFinds);
+        QCOMPARE(
+            m_trace.texts(TraceKindError),
+            (QStringList{"CVISCT  : Unable to search for instrument(s) connected to interface GPIB?*INSTR!",
+                         "CVISCT  : Unable to search for 'GPIB?*INSTR' instruments on interface type '0'",
+                         "CVISCT  : Interface type '2' is not supported by instrument search",
+                         "CVISCT  : Unable to search interface type '2' for instruments",
+                         "CVISCT  : Interface type '-1' is not supported by instrument search",
+                         "CVISCT  : Unable to search interface type '-1' for instruments"}));
     }
 };
 
