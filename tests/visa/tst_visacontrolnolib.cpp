@@ -30,8 +30,6 @@ private slots:
             QCOMPARE(visa.takeLastError(), QString());
             QVERIFY(!ClsVisaLibrary::isLoaded());
             QVERIFY(!ClsVisaControl::isResourceManagerOpen());
-            QVERIFY(
-                m_trace.hasDebug("CVISCT  : VISA Control instance added to pool (1 current instance(es))"));
             // The text is for the creator to show, not for the trace.
             QVERIFY(!m_trace.contains("Unable to load VISA library!"));
 
@@ -39,10 +37,6 @@ private slots:
             ClsVisaControl second;
             QCOMPARE(second.takeLastError(), QString());
         }
-        QVERIFY(
-            m_trace.hasDebug("CVISCT  : VISA Control instance removed from pool (0 remaining instance(es))"));
-        QVERIFY(!m_trace.contains("VISA session closed"));
-
         // A new first instance tries again, and fails again the same way.
         ClsVisaControl visa;
         QCOMPARE(visa.takeLastError(), "Unable to load VISA library!");

@@ -36,47 +36,39 @@ private slots:
         QTEST(serial ? InstrIdent::serialNumberFromField(text) : VisaResource::interfaceName(text), "result");
     }
 
+    // What the binding makes of a resource, as "tcpip|socket or instr|host|port", the port with
+    // "bad" before it when it cannot be used.
     void tcpipTarget_data()
     {
         QTest::addColumn<QString>("resource");
-        QTest::addColumn<bool>("tcpip");
-        QTest::addColumn<bool>("socket");
-        QTest::addColumn<QString>("host");
-        QTest::addColumn<int>("port");
-        QTest::addColumn<bool>("portValid");
-
-        QTest::newRow("socket") << "TCPIP0::host::5025::SOCKET" << true << true << "host" << 5025 << true;
-        QTest::newRow("vxi-11") << "TCPIP0::host::inst0::INSTR" << true << false << "host" << 111 << true;
-        QTest::newRow("lower case prefix") << "tcpip0::host::INSTR" << true << false << "host" << 111 << true;
-        QTest::newRow("socket is case-sensitive")
-            << "TCPIP0::host::5025::socket" << true << false << "host" << 111 << true;
-        QTest::newRow("socket without port")
-            << "TCPIP0::host::SOCKET" << true << true << "host" << 0 << false;
-        QTest::newRow("socket with text port")
-            << "TCPIP0::host::x::SOCKET" << true << true << "host" << 0 << false;
-        QTest::newRow("socket with port 0")
-            << "TCPIP0::host::0::SOCKET" << true << true << "host" << 0 << false;
-        QTest::newRow("socket port too big")
-            << "TCPIP0::host::65536::SOCKET" << true << true << "host" << 0 << false;
-        QTest::newRow("hislip") << "TCPIP0::host::hislip0::INSTR" << true << false << "host" << 4880 << true;
-        QTest::newRow("hislip, port")
-            << "TCPIP::host::HiSLIP1,4881" << true << false << "host" << 4881 << true;
-        QTest::newRow("hislip, bad port")
-            << "TCPIP::host::hislip0,x::INSTR" << true << false << "host" << 0 << false;
-        QTest::newRow("no host") << "TCPIP0" << true << false << "" << 111 << true;
-        QTest::newRow("gpib") << "GPIB0::20::INSTR" << false << false << "" << 0 << false;
-        QTest::newRow("usb") << "USB0::0x3D7A::0x0042::1::INSTR" << false << false << "" << 0 << false;
+        QTest::addColumn<QString>("target");
+        const auto row = [](const char *tag, const char *resource, const char *target) {
+            QTest::newRow(tag) << QString(resource) << QString(target);
+        };
+        row("socket", "TCPIP0::host::5025::SOCKET", "tcpip|socket|host|5025");
+        row("vxi-11", "TCPIP0::host::inst0::INSTR", "tcpip|instr|host|111");
+        row("lower case prefix", "tcpip0::host::INSTR", "tcpip|instr|host|111");
+        row("socket is case-sensitive", "TCPIP0::host::5025::socket", "tcpip|instr|host|111");
+        row("socket without port", "TCPIP0::host::SOCKET", "tcpip|socket|host|bad 0");
+        row("socket with text port", "TCPIP0::host::x::SOCKET", "tcpip|socket|host|bad 0");
+        row("socket with port 0", "TCPIP0::host::0::SOCKET", "tcpip|socket|host|bad 0");
+        row("socket port too big", "TCPIP0::host::65536::SOCKET", "tcpip|socket|host|bad 0");
+        row("hislip", "TCPIP0::host::hislip0::INSTR", "tcpip|instr|host|4880");
+        row("hislip, port", "TCPIP::host::HiSLIP1,4881", "tcpip|instr|host|4881");
+        row("hislip, bad port", "TCPIP::host::hislip0,x::INSTR", "tcpip|instr|host|bad 0");
+        row("no host", "TCPIP0", "tcpip|instr||111");
+        row("gpib", "GPIB0::20::INSTR", "|instr||bad 0");
+        row("usb", "USB0::0x3D7A::0x0042::1::INSTR", "|instr||bad 0");
     }
 
     void tcpipTarget()
     {
         QFETCH(QString, resource);
-        const VisaResource::TcpipTarget target = VisaResource::parseTcpip(resource);
-        QTEST(target.isTcpip, "tcpip");
-        QTEST(target.socketMode, "socket");
-        QTEST(target.host, "host");
-        QTEST(int(target.port), "port");
-        QTEST(target.portValid, "portValid");
+        const VisaResource::TcpipTarget t = VisaResource::parseTcpip(resource);
+        const QString strPort = (t.portValid ? "" : "bad ") + QString::number(t.port);
+        QTEST(QString("%1|%2|%3|%4")
+                  .arg(t.isTcpip ? "tcpip" : "", t.socketMode ? "socket" : "instr", t.host, strPort),
+              "target");
     }
 
     void libraryOverrideReplacesSearch()
