@@ -8,6 +8,7 @@
 #include <QAbstractButton>
 #include <QAbstractSpinBox>
 #include <QComboBox>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QStringList>
@@ -68,6 +69,23 @@ inline QStringList hiddenOf(const QWidget *root, const QString &names)
 inline QStringList enabledOf(const QWidget *root, const QString &names)
 {
     return namesWhere(root, names, &QWidget::isEnabled);
+}
+
+// The status lamps of the windows.
+const QString LampGreen = QStringLiteral(":/Misc/Misc/Green.png");
+const QString LampYellow = QStringLiteral(":/Misc/Misc/Yellow.png");
+const QString LampRed = QStringLiteral(":/Misc/Misc/Red.png");
+
+// Whether a label or an icon shows the image of this resource, pixel for pixel: what the user
+// sees, whichever object holds it.
+inline bool showsImage(const QLabel *label, const QString &resource)
+{
+    const QPixmap shown = label->pixmap(Qt::ReturnByValue);
+    return !shown.isNull() && shown.toImage() == QPixmap(resource).toImage();
+}
+inline bool showsImage(const QIcon &icon, const QString &resource)
+{
+    return !icon.isNull() && icon.pixmap(16, 16).toImage() == QIcon(resource).pixmap(16, 16).toImage();
 }
 
 #endif

@@ -19,9 +19,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-const QString Green = QStringLiteral(":/Misc/Misc/Green.png");
-const QString Red = QStringLiteral(":/Misc/Misc/Red.png");
-
 // The dialog with its warning box and file dialogs answered by the test instead of a person.
 class ScriptedDlgLstManage : public DlgLstManage
 {
@@ -100,12 +97,6 @@ inline QStringList takeTraceTexts(int kind = 0)
             texts << entry.strLine.mid(entry.strLine.indexOf(QLatin1String("  ")) + 2);
     }
     return texts;
-}
-
-inline bool showsImage(const QLabel *label, const QString &resource)
-{
-    const QPixmap shown = label->pixmap(Qt::ReturnByValue);
-    return !shown.isNull() && shown.toImage() == QPixmap(resource).toImage();
 }
 
 // The fixture of the dialog suites: a scratch folder, current in every test, and every trace kind.

@@ -9,7 +9,6 @@
 #include <QTimer>
 
 namespace {
-const QString Yellow = QStringLiteral(":/Misc/Misc/Yellow.png");
 const QString RangeText =
     QStringLiteral("Total amount (current + new) of data bits is outside the specified range!");
 } // namespace
@@ -185,7 +184,7 @@ private slots:
         QCOMPARE(dlg.dataList().size(), qint64(511));
         QVERIFY(dlg.bits().startsWith("11111111100000111101111100010111"));
         QCOMPARE(dlg.w<QLineEdit>("ledDLBitCountTotal")->text(), QStringLiteral("511"));
-        QVERIFY(showsImage(dlg.w<QLabel>("lblDLStatusIndi"), Green));
+        QVERIFY(showsImage(dlg.w<QLabel>("lblDLStatusIndi"), LampGreen));
         QVERIFY(!dlg.w<QLabel>("lblDLStatusIndi")->isHidden());
         QVERIFY(dlg.w<QTableWidget>("tawDL")->rowCount() > 0);
         const QString buttons =
@@ -252,15 +251,15 @@ private slots:
         append->click();
         QVERIFY(dlg.isAppendMode());
         QCOMPARE(append->text(), QStringLiteral("Append OFF"));
-        QVERIFY(showsImage(dlg.w<QLabel>("lblDLAppend"), Green));
+        QVERIFY(showsImage(dlg.w<QLabel>("lblDLAppend"), LampGreen));
         QVERIFY(manual->isChecked());
         QCOMPARE(enabledOf(&dlg, locked), QStringList({"btnDLAppend", "btnDLFileSave"}));
-        QVERIFY(showsImage(dlg.w<QLabel>("lblDLStatusIndi"), Red));
+        QVERIFY(showsImage(dlg.w<QLabel>("lblDLStatusIndi"), LampRed));
 
         // Until the next rebuild append mode can still be switched off again.
         append->click();
         QVERIFY(!dlg.isAppendMode());
-        QVERIFY(showsImage(dlg.w<QLabel>("lblDLAppend"), Red));
+        QVERIFY(showsImage(dlg.w<QLabel>("lblDLAppend"), LampRed));
         QVERIFY(!manual->isChecked());
         QCOMPARE(enabledOf(&dlg, locked), locked.split(' '));
 
@@ -303,7 +302,7 @@ private slots:
         QCOMPARE(dlg.warnings, QStringList({RangeText, RangeText}));
         QCOMPARE(dlg.dataList().size(), qint64(250000000));
         QVERIFY(dlg.bits().endsWith("1010"));
-        QVERIFY(showsImage(dlg.w<QLabel>("lblDLStatusIndi"), Red));
+        QVERIFY(showsImage(dlg.w<QLabel>("lblDLStatusIndi"), LampRed));
         QVERIFY(takeTraceTexts().contains(QStringLiteral("DLSMAN  : ") + RangeText));
         // The table still shows the list that was kept.
         QCOMPARE(dlg.w<QLineEdit>("ledDLBitCountTotal")->text(), QStringLiteral("250000000"));
@@ -319,12 +318,12 @@ private slots:
         // A zero timer can only fire if the long operation hands control to the event loop.
         QTimer::singleShot(0, &dlg, [&] {
             seenWhileBusy = dlg.dataList().isEmpty();
-            yellowWhileBusy = showsImage(lamp, Yellow);
+            yellowWhileBusy = showsImage(lamp, LampYellow);
         });
         dlg.applyPrbs(2000000);
         QVERIFY(seenWhileBusy);
         QVERIFY(yellowWhileBusy);
-        QVERIFY(showsImage(lamp, Green));
+        QVERIFY(showsImage(lamp, LampGreen));
 
         // The blink step flips the lamp; a new state always shows it again.
         dlg.toggleDLStatusIndi();
@@ -334,7 +333,7 @@ private slots:
         dlg.toggleDLStatusIndi();
         dlg.w<QPushButton>("btnDLReset")->click();
         QVERIFY(!lamp->isHidden());
-        QVERIFY(showsImage(lamp, Red));
+        QVERIFY(showsImage(lamp, LampRed));
     }
 
     // The window of 500 bits, the offset and the views as the table shows them; cell texts and
@@ -373,7 +372,7 @@ private slots:
         QCOMPARE(dlg.w<QLabel>("lblDLCellOffset")->text(), QStringLiteral("Offset [Symbols]:"));
         QCOMPARE(offset->maximum(), 4);
         QCOMPARE(table->item(0, 5)->text(), QStringLiteral("1010"));
-        QVERIFY(showsImage(dlg.w<QLabel>("lblDLStatusIndi"), Green));
+        QVERIFY(showsImage(dlg.w<QLabel>("lblDLStatusIndi"), LampGreen));
     }
 
     void cellEditsAcceptedAndRejected()
@@ -418,7 +417,7 @@ private slots:
         table->item(0, 2)->setText(QStringLiteral("00000000"));
         QCOMPARE(dlg.bits().mid(8, 8), QByteArray("00000000"));
         QCOMPARE(dlg.dataListHeaderFields(), header);
-        QVERIFY(showsImage(dlg.w<QLabel>("lblDLStatusIndi"), Green));
+        QVERIFY(showsImage(dlg.w<QLabel>("lblDLStatusIndi"), LampGreen));
     }
 
     void returnInAFieldClicksNoButton()
@@ -520,7 +519,7 @@ private slots:
         QCOMPARE(dlg.warnings.size(), 2);
         QCOMPARE(dlg.bits(), kept);
         QCOMPARE(dlg.w<QLineEdit>("ledDLBitCountTotal")->text(), QStringLiteral("511"));
-        QVERIFY(showsImage(dlg.w<QLabel>("lblDLStatusIndi"), Red));
+        QVERIFY(showsImage(dlg.w<QLabel>("lblDLStatusIndi"), LampRed));
     }
 
     void savedListReadsBackAndKeepsUploadDisabled()

@@ -219,7 +219,7 @@ private slots:
             QVERIFY(!dlg.check(n)->isChecked() && !dlg.edit(n)->isEnabled());
         QCOMPARE(shownTexts(&dlg, "sbxCLLength ledCLImpFileName ledCLLocFileName"),
                  QStringList({"100", "", ""}));
-        QVERIFY(showsImage(dlg.w<QLabel>("lblCLStatusIndi"), Red));
+        QVERIFY(showsImage(dlg.w<QLabel>("lblCLStatusIndi"), LampRed));
     }
 
     void coupledLengthFollowsTheDataList()
@@ -271,7 +271,7 @@ private slots:
         dlg.choose("cbxCLDataSrc", QStringLiteral("Control list"));
         QCOMPARE(hiddenOf(&dlg, fileControls), QStringList());
         QCOMPARE(enabledOf(&dlg, fileControls), fileControls.split(' '));
-        QVERIFY(showsImage(dlg.w<QLabel>("lblCLStatusIndi"), Red));
+        QVERIFY(showsImage(dlg.w<QLabel>("lblCLStatusIndi"), LampRed));
         QCOMPARE(dlg.tagTexts(), neutralTags());
         QVERIFY(!dlg.check(4)->isChecked());
         QVERIFY(dlg.w<QLineEdit>("ledCLComment")->text().isEmpty());
@@ -330,7 +330,7 @@ private slots:
                  QStringList({"burst test", "ctrl.dm_iqc", "ctrl.dm_iqc"}));
         QCOMPARE(other.w<QLineEdit>("ledCLImpFileName")->toolTip(),
                  QStringLiteral("Control list file path: ") + m_dir.filePath(QStringLiteral("sub")));
-        QVERIFY(showsImage(other.w<QLabel>("lblCLStatusIndi"), Green));
+        QVERIFY(showsImage(other.w<QLabel>("lblCLStatusIndi"), LampGreen));
         QCOMPARE(other.alerts(), QString());
         QVERIFY(!other.w<QPushButton>("btnCLFileTrans")->isEnabled());
         QVERIFY(takeTraceTexts(TraceKindDebug).contains(Prefix + "Control list file 'ctrl.dm_iqc' imported"));
@@ -474,7 +474,7 @@ private slots:
             QVERIFY(takeTraceTexts(TraceKindInfo).contains(Prefix + text));
             QCOMPARE(dlg.tagTexts(), neutralTags()); // choosing the source resets
             QCOMPARE(shownTexts(&dlg, "ledCLImpFileName ledCLLocFileName"), QStringList({"", ""}));
-            QVERIFY(showsImage(dlg.w<QLabel>("lblCLStatusIndi"), Red));
+            QVERIFY(showsImage(dlg.w<QLabel>("lblCLStatusIndi"), LampRed));
         };
 
         const QString wrongType = m_dir.filePath(QStringLiteral("data.dm_iqc"));
@@ -521,7 +521,7 @@ private slots:
         const QStringList infos = takeTraceTexts(TraceKindInfo);
         QVERIFY(infos.contains(Prefix + "Tag 'MARKER LIST 1' was not found in control list file"));
         QVERIFY(infos.contains(Prefix + "Tag 'CONTROL LENGTH' was not found in control list file"));
-        QVERIFY(showsImage(dlg.w<QLabel>("lblCLStatusIndi"), Green));
+        QVERIFY(showsImage(dlg.w<QLabel>("lblCLStatusIndi"), LampGreen));
 
         // Only the last field left open, one tag empty and one invalid.
         QVERIFY(writeFile(

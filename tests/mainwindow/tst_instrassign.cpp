@@ -3,16 +3,11 @@
 
 #include "windowrig.h"
 
-
 #include <QPushButton>
 #include <QTabWidget>
 #include <QtTest>
 
 namespace {
-
-const QString GreenIcon = QStringLiteral(":/Misc/Misc/Green.png");
-const QString YellowIcon = QStringLiteral(":/Misc/Misc/Yellow.png");
-const QString RedIcon = QStringLiteral(":/Misc/Misc/Red.png");
 
 // The option tree as lines: a category label, then "  code | description" per child.
 QStringList treeLines(QTreeWidget *trw)
@@ -86,7 +81,7 @@ private slots:
         QCOMPARE(m_rig.boxEntries(), QStringList{sim->entryText()});
         QCOMPARE(m_rig.instrBox()->itemData(0).toString(), sim->strResource);
         QCOMPARE(win->appState(), int(AppMainWindow::StateIdle));
-        QVERIFY(m_rig.statusIconIs(YellowIcon));
+        QVERIFY(m_rig.statusIconIs(LampYellow));
         QVERIFY(!win->instrument());
         m_rig.traces();
         sim->received();
@@ -94,7 +89,7 @@ private slots:
         QVERIFY(m_rig.activateEntry(sim->entryText()));
 
         QCOMPARE(win->appState(), int(AppMainWindow::StateActive));
-        QVERIFY(m_rig.statusIconIs(GreenIcon));
+        QVERIFY(m_rig.statusIconIs(LampGreen));
         QVERIFY(m_rig.w<QLabel>(QStringLiteral("lblInstrStatus"))->isVisible());
         QVERIFY(win->instrument());
         QCOMPARE(QString(win->instrument()->metaObject()->className()), className);
@@ -164,8 +159,8 @@ private slots:
                  qPrintable(lstLog.join(" | ")));
         // What the preset reported on its worker thread follows the progress line.
         QCOMPARE(lstLog.value(1), QStringLiteral("Perform instrument preset"));
-        QVERIFY(WindowRig::sameImage(m_rig.w<QListWidget>(QStringLiteral("lswInstrLog"))->item(0)->icon(),
-                                     QIcon(QStringLiteral(":/Tracer/TraceLog/info.png"))));
+        QVERIFY(showsImage(m_rig.w<QListWidget>(QStringLiteral("lswInstrLog"))->item(0)->icon(),
+                           QStringLiteral(":/Tracer/TraceLog/info.png")));
     }
 
     // Activating the assigned entry again switches off what is on, deletes the control object
@@ -254,7 +249,7 @@ private slots:
         QVERIFY(m_rig.activateEntry(strFoo));
 
         QCOMPARE(win->appState(), int(AppMainWindow::StateIdle));
-        QVERIFY(m_rig.statusIconIs(YellowIcon));
+        QVERIFY(m_rig.statusIconIs(LampYellow));
         QVERIFY(!win->instrument());
         QCOMPARE(m_rig.statusMessage(), QStringLiteral("Assign and initialize %1 .....").arg(strFoo));
         const QString strError =
@@ -308,7 +303,7 @@ private slots:
         gkrItem->setCheckState(0, Qt::Unchecked);
         QCOMPARE(m_rig.boxEntries(), QStringList{dvt->entryText()});
         QCOMPARE(win->appState(), int(AppMainWindow::StateIdle));
-        QVERIFY(m_rig.statusIconIs(YellowIcon));
+        QVERIFY(m_rig.statusIconIs(LampYellow));
         QVERIFY(!win->instrument());
         QCOMPARE(m_rig.statusMessage(), QStringLiteral("No instrument assigned"));
         QVERIFY(!tabs()->isTabEnabled(1));
@@ -332,7 +327,7 @@ private slots:
         win->instrManageDialog()->findChild<QPushButton *>(QStringLiteral("btnDeleteSelected"))->click();
         QVERIFY(m_rig.boxEntries().isEmpty());
         QCOMPARE(win->appState(), int(AppMainWindow::StateInitial));
-        QVERIFY(m_rig.statusIconIs(RedIcon));
+        QVERIFY(m_rig.statusIconIs(LampRed));
         QVERIFY(!win->instrument());
         QVERIFY(m_rig.instrLog().isEmpty());
         QVERIFY(inOrder(m_rig.traces(),

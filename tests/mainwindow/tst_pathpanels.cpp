@@ -117,11 +117,6 @@ class TstPathPanels : public QObject
         QTest::keyClick(led, Qt::Key_Return);
     }
 
-    static bool showsIcon(QLabel *lbl, const QString &strIcon)
-    {
-        return lbl->pixmap(Qt::ReturnByValue).toImage() == QPixmap(strIcon).toImage();
-    }
-
 private slots:
     void init()
     {
@@ -265,14 +260,14 @@ private slots:
         for (const QStringList &sw : switches) {
             auto *btn = w<QPushButton>(sw[0]);
             auto *lamp = w<QLabel>("lbl" + sw[0].mid(3));
-            QVERIFY(showsIcon(lamp, ":/Misc/Misc/Red.png"));
+            QVERIFY(showsImage(lamp, LampRed));
             btn->click();
             QCOMPARE(btn->text(), sw[1] + "OFF");
-            QVERIFY(showsIcon(lamp, ":/Misc/Misc/Green.png"));
+            QVERIFY(showsImage(lamp, LampGreen));
             QCOMPARE(sent(), QStringList{sw[2] + " ON"});
             btn->click();
             QCOMPARE(btn->text(), sw[1] + "ON");
-            QVERIFY(showsIcon(lamp, ":/Misc/Misc/Red.png"));
+            QVERIFY(showsImage(lamp, LampRed));
             QCOMPARE(sent(), QStringList{sw[2] + " OFF"});
         }
         QVERIFY(traces().contains("APMAIN  : CDM raming on path 1 activated"));
@@ -281,7 +276,7 @@ private slots:
         w<QPushButton>("btnRFLevSwitchA")->click();
         detach();
         QCOMPARE(w<QPushButton>("btnRFLevSwitchA")->text(), QStringLiteral("RF ON"));
-        QVERIFY(showsIcon(w<QLabel>("lblRFLevSwitchA"), ":/Misc/Misc/Red.png"));
+        QVERIFY(showsImage(w<QLabel>("lblRFLevSwitchA"), LampRed));
         QVERIFY(!w<QGroupBox>("grpRFA")->isEnabled());
     }
 

@@ -211,7 +211,7 @@ public:
         QListWidget *lsw = traceList();
         for (int i = 0; i < lsw->count(); ++i) {
             if (lsw->item(i)->text().endsWith(strLine))
-                return sameImage(lsw->item(i)->icon(), QIcon(strIcon));
+                return showsImage(lsw->item(i)->icon(), strIcon);
         }
         return false;
     }
@@ -229,13 +229,7 @@ public:
 
     bool statusIconIs(const QString &strIcon) const
     {
-        auto *lbl = w<QLabel>(QStringLiteral("lblInstrStatus"));
-        return lbl->pixmap(Qt::ReturnByValue).toImage() == QPixmap(strIcon).toImage();
-    }
-
-    static bool sameImage(const QIcon &first, const QIcon &second)
-    {
-        return first.pixmap(16, 16).toImage() == second.pixmap(16, 16).toImage();
+        return showsImage(w<QLabel>(QStringLiteral("lblInstrStatus")), strIcon);
     }
 
     // The pool entry of the instrument management dialog that shows this type and serial number.
