@@ -77,6 +77,10 @@ private slots:
         m_fake.setReply(":MMEM:CAT? 'D:\\DataLists\\*.*'",
                         QByteArray("0,0,\"f.dm_iqd,BIN," + QByteArray::number(fileSize) + "\"").constData());
         ClsInstrControl::setConfirmHandler([](const QString &, const QString &) { return true; });
+        QStringList progress;
+        instr.setTransferProgressHandler([&progress](qint64 done, qint64 total) {
+            progress << QStringLiteral("%1/%2").arg(done).arg(total);
+        });
         QVERIFY(instr.uploadDataList(m_dir.path() + QLatin1Char('/'), "f.dm_iqd"));
 
         const QList<Write> writes = blockWrites();
@@ -90,6 +94,12 @@ private slots:
             // END only on the very last chunk, so the instrument never ends the block early.
             QCOMPARE(write.end, i + 1 == chunks.size() ? 1 : 0);
         }
+        // The upload window hears of every chunk once it has gone out, with the whole size.
+        QStringList expected;
+        int done = 0;
+        for (int chunk : chunks)
+            expected << QStringLiteral("%1/%2").arg(done += chunk).arg(fileSize);
+        QCOMPARE(progress, expected);
     }
 
     void opcLoopTakesOnlyPlainEventStatus_data()

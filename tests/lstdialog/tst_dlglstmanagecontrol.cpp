@@ -58,15 +58,29 @@ public:
             texts << edit(n)->text();
         return texts;
     }
+    // The names of the signals for which the test holds.
+    QStringList signalsWhere(const std::function<bool(int n)> &test) const
+    {
+        QStringList names;
+        for (int n = 1; n <= ControlList::SignalCount; ++n)
+            if (test(n))
+                names << QLatin1String(SignalNames[n - 1]);
+        return names;
+    }
+    QString checked() const
+    {
+        return signalsWhere([this](int n) { return check(n)->isChecked(); }).join(' ');
+    }
+    QString editable() const
+    {
+        return signalsWhere([this](int n) { return edit(n)->isEnabled(); }).join(' ');
+    }
     // The attention icons on show: "Length" for the length's, the signal names for the tags'.
     QString alerts() const
     {
-        QStringList shown;
+        QStringList shown = signalsWhere([this](int n) { return !attention(n)->isHidden(); });
         if (!w<QLabel>("lblCLLengthAtt")->isHidden())
-            shown << QStringLiteral("Length");
-        for (int n = 1; n <= ControlList::SignalCount; ++n)
-            if (!attention(n)->isHidden())
-                shown << QLatin1String(SignalNames[n - 1]);
+            shown.prepend(QStringLiteral("Length"));
         return shown.join(QLatin1Char(' '));
     }
     void saveAs(const QString &path) { saveWith("btnCLFileSave", path); }
@@ -130,18 +144,11 @@ private slots:
         QVERIFY(!dlg.saveButton()->isEnabled());
         QCOMPARE(dlg.attention(1)->toolTip(),
                  QStringLiteral("Any symbol index is equal or greater the list length"));
-        Tracer::takeTraceData();
         dlg.length()->setValue(101);
         QCOMPARE(dlg.alerts(), QString());
         QVERIFY(dlg.saveButton()->isEnabled());
-        QVERIFY(takeTraceTexts(TraceKindDebug).isEmpty());
         dlg.length()->setValue(100);
         QCOMPARE(dlg.alerts(), QStringLiteral("Length Mark1"));
-        QCOMPARE(
-            takeTraceTexts(TraceKindDebug),
-            QStringList(
-                {Prefix + "Symbol index(es) '0:1;100:0' of 'MARKER LIST 1' tag exceed(s) max value '99'!",
-                 Prefix + "Control list length of 100 symbols is too short"}));
         dlg.check(1)->setChecked(false);
 
         dlg.typeTag(2, QStringLiteral("50:1"));
@@ -201,11 +208,8 @@ private slots:
         QVERIFY(writeFile(path, fileLine(QStringLiteral("GKR-CL"), QStringLiteral("400"), tags)));
         dlg.importFrom(path);
         QCOMPARE(dlg.tagTexts(), tags);
-        const QList<bool> checked = {true, false, true, false, true, true, false, true};
-        for (int n = 1; n <= ControlList::SignalCount; ++n) {
-            QCOMPARE(dlg.check(n)->isChecked(), checked.at(n - 1));
-            QCOMPARE(dlg.edit(n)->isEnabled(), checked.at(n - 1));
-        }
+        QCOMPARE(dlg.checked(), QStringLiteral("Mark1 Mark3 Burst LevAtt Hop"));
+        QCOMPARE(dlg.editable(), dlg.checked());
 
         // Unchecking by import must not neutralise the imported "3:0" like a user's unchecking.
         dlg.typeTag(2, QStringLiteral("0:1"));
@@ -215,8 +219,7 @@ private slots:
 
         dlg.w<QPushButton>("btnCLReset")->click();
         QCOMPARE(dlg.tagTexts(), neutralTags());
-        for (int n = 1; n <= ControlList::SignalCount; ++n)
-            QVERIFY(!dlg.check(n)->isChecked() && !dlg.edit(n)->isEnabled());
+        QCOMPARE(dlg.checked() + dlg.editable(), QString());
         QCOMPARE(shownTexts(&dlg, "sbxCLLength ledCLImpFileName ledCLLocFileName"),
                  QStringList({"100", "", ""}));
         QVERIFY(showsImage(dlg.w<QLabel>("lblCLStatusIndi"), LampRed));
@@ -301,8 +304,8 @@ private slots:
 
         QDir(m_dir.path()).mkpath(QStringLiteral("sub"));
         dlg.saveAs(m_dir.filePath(QStringLiteral("sub/ctrl")));
-        QCOMPARE(dlg.fileDialogTitles, QStringList({QStringLiteral("Save control list file")}));
-        QCOMPARE(dlg.fileDialogFilters, QStringList({QStringLiteral("Control list files (*.dm_iqc)")}));
+        QCOMPARE(dlg.fileDialogTitles + dlg.fileDialogFilters,
+                 QStringList({"Save control list file", "Control list files (*.dm_iqc)"}));
         const QString path = m_dir.filePath(QStringLiteral("sub/ctrl.dm_iqc"));
         const QString line = QString::fromLocal8Bit(readAll(path));
         const QRegularExpression layout(QStringLiteral(
@@ -315,14 +318,12 @@ private slots:
         QCOMPARE(dlg.w<QLineEdit>("ledCLLocFileName")->text(), QStringLiteral("ctrl.dm_iqc"));
         QCOMPARE(dlg.w<QLineEdit>("ledCLLocFileName")->toolTip(),
                  QStringLiteral("Local control list file path: ") + m_dir.filePath(QStringLiteral("sub")));
-        QVERIFY(!dlg.w<QPushButton>("btnCLFileTrans")->isEnabled());
         QCOMPARE(QDir::currentPath(), m_dir.filePath(QStringLiteral("sub")));
 
         ControlDialog other;
-        Tracer::takeTraceData();
         other.importFrom(QStringLiteral("ctrl.dm_iqc")); // relative to the current directory
-        QCOMPARE(other.fileDialogTitles, QStringList({QStringLiteral("Open control list file")}));
-        QCOMPARE(other.fileDialogFilters, QStringList({QStringLiteral("Control list file (*.dm_iqc)")}));
+        QCOMPARE(other.fileDialogTitles + other.fileDialogFilters,
+                 QStringList({"Open control list file", "Control list file (*.dm_iqc)"}));
         QVERIFY(other.warnings.isEmpty());
         QCOMPARE(other.tagTexts(), tags);
         QCOMPARE(other.length()->value(), 250);
@@ -332,8 +333,6 @@ private slots:
                  QStringLiteral("Control list file path: ") + m_dir.filePath(QStringLiteral("sub")));
         QVERIFY(showsImage(other.w<QLabel>("lblCLStatusIndi"), LampGreen));
         QCOMPARE(other.alerts(), QString());
-        QVERIFY(!other.w<QPushButton>("btnCLFileTrans")->isEnabled());
-        QVERIFY(takeTraceTexts(TraceKindDebug).contains(Prefix + "Control list file 'ctrl.dm_iqc' imported"));
 
         // Saved again unchanged, the list is the same apart from the time stamp.
         other.saveAs(QStringLiteral("again.dm_iqc"));
@@ -383,10 +382,9 @@ private slots:
         QVERIFY(!first.isEmpty());
 
         // Cancelled: nothing written, the known file stays.
-        Tracer::takeTraceData();
         dlg.saveButton()->click();
-        QCOMPARE(takeTraceTexts(TraceKindDebug), QStringList({Prefix + "No control list file selected!"}));
         QCOMPARE(dlg.w<QLineEdit>("ledCLLocFileName")->text(), QStringLiteral("first.dm_iqc"));
+        QCOMPARE(readAll(m_dir.filePath(QStringLiteral("first.dm_iqc"))), first);
 
         // The file cannot be created: reported like the data list writer, nothing new is offered
         // (the edited tag already took the first file away: it no longer is the list).
@@ -398,7 +396,6 @@ private slots:
         QCOMPARE(dlg.warnings, QStringList({refusal}));
         QVERIFY(takeTraceTexts(TraceKindInfo).contains(Prefix + refusal));
         QVERIFY(dlg.w<QLineEdit>("ledCLLocFileName")->text().isEmpty());
-        QVERIFY(!dlg.w<QPushButton>("btnCLFileTrans")->isEnabled());
         QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("missing/dir/second.dm_iqc"))));
 
         // Indexes beyond the length: the save button is off, and the slot itself refuses as well
@@ -495,9 +492,7 @@ private slots:
         // ... and its icons tell the truth about them, as after a cancelled file dialog.
         QCOMPARE(dlg.alerts(), QStringLiteral("Length LevAtt"));
         QVERIFY(!dlg.saveButton()->isEnabled());
-        Tracer::takeTraceData();
         dlg.w<QPushButton>("btnCLFileSelect")->click();
-        QCOMPARE(takeTraceTexts(TraceKindDebug).first(), Prefix + "No control list file selected!");
         QCOMPARE(dlg.tagTexts(), kept);
         QCOMPARE(dlg.alerts(), QStringLiteral("Length LevAtt"));
     }
