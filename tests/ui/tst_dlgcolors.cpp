@@ -109,9 +109,6 @@ private slots:
 
         QTest::newRow("load garbage") << false << QByteArray("\x01\x02 junk") << "#1f2933"
                                       << "is not a color set file";
-        QTest::newRow("load unreadable")
-            << false << QByteArray("Format=ListForge colour set 1\n[Color]\nText=#eeeeee\n") << "#1f2933"
-            << "would make text unreadable";
         QTest::newRow("save into a file") << true << QByteArray() << "#1f2933"
                                           << "cannot be written";
         QTest::newRow("save unreadable") << true << QByteArray() << "#eef1f4"
