@@ -114,6 +114,12 @@ class TstPathPanels : public QObject
         QTest::keyClicks(led, strText);
         QTest::keyClick(led, Qt::Key_Return);
     }
+    // What the field then shows, followed by what went out.
+    QStringList entered(const QString &strField, const QString &strText)
+    {
+        enter(strField, strText);
+        return QStringList{w<QLineEdit>(strField)->text()} + sent();
+    }
 
 private slots:
     void init()
@@ -186,35 +192,28 @@ private slots:
         sent();
 
         QVERIFY(m_rig.choose("cbxRFFreqUnitA", "GHz"));
-        enter("ledRFFreqA", "7");
-        QCOMPARE(w<QLineEdit>("ledRFFreqA")->text(), QStringLiteral("6"));
-        QCOMPARE(sent(), QStringList{"SOURce1:FREQuency 6GHz"});
+        QCOMPARE(entered("ledRFFreqA", "7"), QStringList({"6", "SOURce1:FREQuency 6GHz"}));
 
         // MHz to kHz converts the shown value and sends nothing.
         QVERIFY(m_rig.choose("cbxRFFreqUnitA", "MHz"));
         QCOMPARE(w<QLineEdit>("ledRFFreqA")->text(), QStringLiteral("6000"));
-        enter("ledRFFreqA", "1000");
-        QCOMPARE(sent(), QStringList{"SOURce1:FREQuency 1000MHz"});
+        QCOMPARE(entered("ledRFFreqA", "1000"), QStringList({"1000", "SOURce1:FREQuency 1000MHz"}));
         QVERIFY(m_rig.choose("cbxRFFreqUnitA", "kHz"));
         QCOMPARE(w<QLineEdit>("ledRFFreqA")->text(), QStringLiteral("1000000"));
         QCOMPARE(w<QLineEdit>("ledRFFreqA")->toolTip(), QStringLiteral("Range: 100...6000000 kHz"));
         QVERIFY(sent().isEmpty());
-        enter("ledRFFreqA", "50");
-        QCOMPARE(sent(), QStringList{"SOURce1:FREQuency 100kHz"});
+        QCOMPARE(entered("ledRFFreqA", "50"), QStringList({"100", "SOURce1:FREQuency 100kHz"}));
 
-        enter("ledRFLevA", "-200.5");
-        QCOMPARE(w<QLineEdit>("ledRFLevA")->text(), QStringLiteral("-145"));
-        QCOMPARE(sent(), QStringList{"SOURce1:POWer:LEVel:IMMediate:AMPLitude -145dBm"});
+        QCOMPARE(entered("ledRFLevA", "-200.5"),
+                 QStringList({"-145", "SOURce1:POWer:LEVel:IMMediate:AMPLitude -145dBm"}));
         // The validator takes the unit's decimals only: the third one cannot be typed.
-        enter("ledRFLevA", "-10.256");
-        QCOMPARE(sent(), QStringList{"SOURce1:POWer:LEVel:IMMediate:AMPLitude -10.25dBm"});
+        QCOMPARE(entered("ledRFLevA", "-10.256"),
+                 QStringList({"-10.25", "SOURce1:POWer:LEVel:IMMediate:AMPLitude -10.25dBm"}));
         // Text that is no number reads as 0; letters cannot even be typed.
         w<QLineEdit>("ledRFLevA")->setText(QStringLiteral("nan"));
         m_win->setRFLev(1);
         QCOMPARE(sent(), QStringList{"SOURce1:POWer:LEVel:IMMediate:AMPLitude 0dBm"});
-        enter("ledRFLevA", "x");
-        QCOMPARE(w<QLineEdit>("ledRFLevA")->text(), QString());
-        QVERIFY(sent().isEmpty());
+        QCOMPARE(entered("ledRFLevA", "x"), QStringList{""});
 
         // The instrument has no path B: its controls stay disabled and its slots send nothing.
         QVERIFY(!m_win->findChild<QTabWidget *>("tabWidget")->isTabEnabled(2));
@@ -274,27 +273,19 @@ private slots:
                  QStringList({"None", "Differential", "Differential+Gray", "Gray", "GSM"}));
         sent();
 
-        enter("ledSymRateA", "250000");
-        QCOMPARE(w<QLineEdit>("ledSymRateA")->text(), QStringLiteral("100000"));
-        QCOMPARE(sent(), QStringList{"SOURce1:BB:DM:SRATe 100000 kHz"});
-        enter("ledSymRateA", "0.01");
-        QCOMPARE(w<QLineEdit>("ledSymRateA")->text(), QStringLiteral("0.05"));
-        QCOMPARE(sent(), QStringList{"SOURce1:BB:DM:SRATe 0.05 kHz"});
+        QCOMPARE(entered("ledSymRateA", "250000"), QStringList({"100000", "SOURce1:BB:DM:SRATe 100000 kHz"}));
+        QCOMPARE(entered("ledSymRateA", "0.01"), QStringList({"0.05", "SOURce1:BB:DM:SRATe 0.05 kHz"}));
 
-        enter("ledSymRateA", "100");
-        enter("ledModParamA", "1000");
+        QCOMPARE(entered("ledSymRateA", "100"), QStringList({"100", "SOURce1:BB:DM:SRATe 100 kHz"}));
+        QCOMPARE(entered("ledModParamA", "1000"), QStringList({"1000", "SOURce1:BB:DM:FSK:DEViation 1e+06"}));
         QCOMPARE(w<QLineEdit>("ledModParamA")->toolTip(), QStringLiteral("Range: 0.001...1500"));
-        QCOMPARE(sent(), QStringList({"SOURce1:BB:DM:SRATe 100 kHz", "SOURce1:BB:DM:FSK:DEViation 1e+06"}));
 
         // A lower symbol rate caps the shown deviation at 15 times the rate; it goes out with the
         // next parameter entry only.
-        enter("ledSymRateA", "10");
-        QCOMPARE(w<QLineEdit>("ledModParamA")->text(), QStringLiteral("150"));
+        QCOMPARE(entered("ledSymRateA", "10"), QStringList({"10", "SOURce1:BB:DM:SRATe 10 kHz"}));
+        QCOMPARE(shownTexts(m_win, "ledModParamA"), QStringList{"150"});
         QCOMPARE(w<QLineEdit>("ledModParamA")->toolTip(), QStringLiteral("Range: 0.001...150"));
-        QCOMPARE(sent(), QStringList{"SOURce1:BB:DM:SRATe 10 kHz"});
-        enter("ledModParamA", "500");
-        QCOMPARE(w<QLineEdit>("ledModParamA")->text(), QStringLiteral("150"));
-        QCOMPARE(sent(), QStringList{"SOURce1:BB:DM:FSK:DEViation 150000"});
+        QCOMPARE(entered("ledModParamA", "500"), QStringList({"150", "SOURce1:BB:DM:FSK:DEViation 150000"}));
 
         // The record's own maximum wins over a large symbol rate.
         enter("ledSymRateA", "5000");
@@ -340,11 +331,10 @@ private slots:
         QVERIFY(!w<QLineEdit>("ledFiltParam2A")->isHidden());
         QCOMPARE(w<QLineEdit>("ledFiltParam2A")->toolTip(), QStringLiteral("Range: 400...15000000"));
         sent();
-        enter("ledFiltParam1A", "1.5");
-        QCOMPARE(w<QLineEdit>("ledFiltParam1A")->text(), QStringLiteral("1"));
-        QCOMPARE(sent(), QStringList{"SOURce1:BB:DM:FILTer:PARameter:COSine 1"});
-        enter("ledFiltParam2A", "100000");
-        QCOMPARE(sent(), QStringList{"SOURce1:BB:DM:FILTer:PARameter:COSine:BANDwidth 100000"});
+        QCOMPARE(entered("ledFiltParam1A", "1.5"),
+                 QStringList({"1", "SOURce1:BB:DM:FILTer:PARameter:COSine 1"}));
+        QCOMPARE(entered("ledFiltParam2A", "100000"),
+                 QStringList({"100000", "SOURce1:BB:DM:FILTer:PARameter:COSine:BANDwidth 100000"}));
 
         QVERIFY(m_rig.choose("cbxFiltTypeA", "USER"));
         auto *filt = w<QComboBox>("cbxFiltParam1A");
