@@ -1,12 +1,14 @@
 // Discovery on the virtual LAN of vlan-run.sh: simulated instruments in namespaces of their own
 // behind a switch, the PC's host name on 127.0.1.1 as on a stock Debian install. listforge-cli,
-// the management dialog and lxi-tools as a peer must all find every instrument.
+// the management dialog and lxi-tools as a peer must all find every instrument; the command
+// also filters, says when it found nothing and refuses what it cannot do.
 
 #include "instrmanage/dlginstrmanage.h"
 #include "tests/common/programrun.h"
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QUdpSocket>
 #include <QtTest>
 
 #include <cstdio>
@@ -42,12 +44,31 @@ QList<Instrument> rigInstruments()
     return lstInstruments;
 }
 
-// "resource<TAB>model" of each instrument, sorted: what a discover run must print.
-QStringList expectedLines(const QList<Instrument> &instruments)
+// "resource<TAB>model" of each instrument of the model (any model if empty), sorted: what a
+// discover run must print.
+QStringList expectedLines(const QList<Instrument> &instruments, const QString &model = QString())
 {
     QStringList lines;
     for (const Instrument &instrument : instruments)
-        lines << instrument.resource + QLatin1Char('\t') + instrument.model;
+        if (model.isEmpty() || instrument.model == model)
+            lines << instrument.resource + QLatin1Char('\t') + instrument.model;
+    lines.sort();
+    return lines;
+}
+
+ProgramRun discover(const QStringList &args)
+{
+    return runProgram(qEnvironmentVariable("LISTFORGE_BUILD_DIR") + QStringLiteral("/listforge-cli"),
+                      QStringList{QStringLiteral("discover")} + args);
+}
+
+// The first two fields of every line the run wrote, sorted; anything on stderr shows up as a
+// line that does not fit.
+QStringList listed(const ProgramRun &run)
+{
+    QStringList lines;
+    for (const QString &line : (run.out + run.err).split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        lines << line.section(QLatin1Char('\t'), 0, 1);
     lines.sort();
     return lines;
 }
@@ -60,6 +81,7 @@ class TstVlanDiscover : public QObject
 private slots:
     void initTestCase();
     void cliFindsEveryInstrumentEveryTime();
+    void cliFiltersAndRefuses();
     void dialogScanFillsThePool();
     // A client written elsewhere finds the simulated instruments as it would real ones.
     void lxiFindsTheSameInstruments();
@@ -76,19 +98,44 @@ void TstVlanDiscover::initTestCase()
 
 void TstVlanDiscover::cliFindsEveryInstrumentEveryTime()
 {
-    const QString cli = qEnvironmentVariable("LISTFORGE_BUILD_DIR") + QStringLiteral("/listforge-cli");
     const QStringList expected = expectedLines(m_instruments);
     for (int run = 0; run < 20; ++run) {
-        const ProgramRun result = runProgram(cli, {QStringLiteral("discover")});
+        const ProgramRun result = discover({});
         QCOMPARE(result.status, 0);
-        // Anything on stderr shows up as a line that does not fit.
-        const QString out = result.out + result.err;
-        QStringList lines;
-        for (const QString &line : out.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
-            lines << line.section(QLatin1Char('\t'), 0, 1);
-        lines.sort();
-        QVERIFY2(lines == expected, qPrintable(QStringLiteral("run %1:\n%2").arg(run + 1).arg(out)));
+        QVERIFY2(listed(result) == expected,
+                 qPrintable(QStringLiteral("run %1:\n%2%3").arg(run + 1).arg(result.out, result.err)));
     }
+}
+
+void TstVlanDiscover::cliFiltersAndRefuses()
+{
+    ProgramRun run = discover({"--expression", "*ZOY*"});
+    QCOMPARE(run.status, 0);
+    QCOMPARE(listed(run), expectedLines(m_instruments, QStringLiteral("ZOY550X")));
+    // Nothing found is no error.
+    run = discover({"--expression=*HERN*"});
+    QCOMPARE(run.status, 0);
+    QCOMPARE(run.out.trimmed(), QStringLiteral("No instrument found."));
+
+    // Usage errors are refused before any scan.
+    QElapsedTimer timer;
+    timer.start();
+    for (const QStringList &args :
+         {QStringList{"--expression"}, QStringList{"--broadcast"}, QStringList{"*ZOY*"},
+          QStringList{"--expression", "a", "--expression", "b"}}) {
+        run = discover(args);
+        QVERIFY2(run.status == 2 && run.err.startsWith(QLatin1String("listforge-cli discover: ")),
+                 qPrintable(args.join(' ') + QLatin1String(": ") + run.err));
+    }
+    QVERIFY(timer.elapsed() < 4000);
+
+    // Where the portmapper cannot be asked, a portmapper-only discovery fails.
+    QUdpSocket blocker;
+    QVERIFY(blocker.bind(QHostAddress::AnyIPv4, 9757, QUdpSocket::DontShareAddress));
+    run = discover({"--method", "portmapper"});
+    QCOMPARE(run.status, 1);
+    QVERIFY(run.out.isEmpty());
+    QVERIFY2(run.err.contains(QStringLiteral("no UDP socket")), qPrintable(run.err));
 }
 
 void TstVlanDiscover::dialogScanFillsThePool()
