@@ -38,7 +38,6 @@ public:
         m_listener.bind(QHostAddress::AnyIPv4, 111, QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint);
         connect(&m_listener, &QUdpSocket::readyRead, this, &UdpResponder::answer);
     }
-    bool isListening() const { return m_listener.state() == QAbstractSocket::BoundState; }
 
     QList<QByteArray> calls; // every call heard
     QList<quint16> callerPorts;

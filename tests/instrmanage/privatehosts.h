@@ -30,23 +30,23 @@ constexpr int SkipStatus = 77;
 // Returns 0 when /etc/hosts now reads hostsText, or SkipStatus after saying why not.
 inline int install(const char *hostsText)
 {
+    const auto skip = [](const char *why) {
+        std::fprintf(stderr, "%s (%s); skipping\n", why, std::strerror(errno));
+        return SkipStatus;
+    };
     if (qgetenv("LISTFORGE_IN_NETNS") != "1") {
         std::fprintf(stderr, "refusing to run outside the private network namespace of netns-run.sh\n");
         return SkipStatus;
     }
-    if (::unshare(CLONE_NEWNS) != 0) {
-        std::fprintf(stderr, "no private mount namespace (%s); skipping\n", std::strerror(errno));
-        return SkipStatus;
-    }
+    if (::unshare(CLONE_NEWNS) != 0)
+        return skip("no private mount namespace");
     // Mounts made from here on must not propagate back to the shared namespace.
-    if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
-        std::fprintf(stderr, "cannot make mounts private (%s); skipping\n", std::strerror(errno));
-        return SkipStatus;
-    }
+    if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+        return skip("cannot make mounts private");
     char path[] = "/tmp/listforge-hosts-XXXXXX";
     const int fd = ::mkstemp(path);
     if (fd < 0)
-        return SkipStatus;
+        return skip("no temporary file");
     const size_t length = std::strlen(hostsText);
     const bool written = ::write(fd, hostsText, length) == ssize_t(length);
     ::fchmod(fd, 0644);
@@ -54,11 +54,7 @@ inline int install(const char *hostsText)
     const bool mounted = written && ::mount(path, "/etc/hosts", nullptr, MS_BIND, nullptr) == 0;
     // The mount keeps the file alive; its name is no longer needed.
     ::unlink(path);
-    if (!mounted) {
-        std::fprintf(stderr, "cannot replace /etc/hosts (%s); skipping\n", std::strerror(errno));
-        return SkipStatus;
-    }
-    return 0;
+    return mounted ? 0 : skip("cannot replace /etc/hosts");
 }
 
 // Host names the process may switch to (private UTS namespace) so that a scanner created

@@ -100,7 +100,6 @@ void TstInstrScanner::broadcastsFromEveryAddressAndPortZeroAddsNothing()
     UdpResponder responder([](quint32 xid) {
         return QList<UdpResponder::Reply>{{Instr2, getPortReply(xid, 0)}};
     });
-    QVERIFY(responder.isListening());
     QuickScanner scanner;
     QVERIFY_TRACED(m_trace, TraceKindInfo, tagged("Local host name is 'listforge-two'"));
 
@@ -124,12 +123,6 @@ void TstInstrScanner::broadcastsFromEveryAddressAndPortZeroAddsNothing()
     for (const char *text : {"RPC (Portmapper-GetPort) call message (Xid: 1001, size: 56 byte) setup",
                              "RPC message (56 byte) broadcasted via UDP socket: 127.0.0.9:111"})
         QVERIFY_TRACED(m_trace, TraceKindDebug, tagged(text));
-
-    // A second scan starts its ids afresh.
-    responder.calls.clear();
-    QCOMPARE(runScan(scanner, QString()).end, ScanEnd::Nothing);
-    QCOMPARE(responder.calls.size(), 2);
-    QCOMPARE(wordAt(responder.calls.at(0), 0), 1001u);
 }
 
 void TstInstrScanner::badDatagramsAreDroppedWithTheirMessages()
