@@ -108,13 +108,11 @@ private slots:
     void cleanup();
     void poolRules();
     void manualAddOverVxi11();
-    void hostHistoryKeepsTen();
     void settingsRoundTrip();
     void editsReachTheirOwnEntry();
-    void returnInHostFieldTriesTheHost();
+    void hostFieldAndScansWithoutResources();
     void savingDuringStartupScanKeepsLanEntries();
     void refreshShowsBusyForHeldInstrument();
-    void gpibAndUsbScansFindNothingCleanly();
     void lanScanAndRefreshOfLanEntries();
 
 private:
@@ -227,25 +225,6 @@ void TstDlgInstrManage::manualAddOverVxi11()
     QCOMPARE(m_trace.count(TraceKindInfo, dinsse("The instrument 'ZOY550X-100555' is already added")), 1);
 }
 
-void TstDlgInstrManage::hostHistoryKeepsTen()
-{
-    DlgInstrManage dialog;
-    auto *hosts = child<QComboBox>(dialog, "cbxInstr");
-    for (int i = 0; i < 14; ++i) {
-        hosts->insertItem(0, QStringLiteral("host%1").arg(i));
-        hosts->setCurrentIndex(0);
-    }
-    QCOMPARE(hosts->count(), 10);
-    QCOMPARE(hosts->itemText(9), QStringLiteral("host4"));
-
-    QSettings settings(settingsPath("history"), QSettings::IniFormat);
-    dialog.saveSettings(settings);
-    settings.sync();
-    DlgInstrManage restored;
-    restored.loadSettings(settings);
-    QCOMPARE(itemTexts(child<QComboBox>(restored, "cbxInstr")), itemTexts(hosts));
-}
-
 void TstDlgInstrManage::settingsRoundTrip()
 {
     m_sim = std::make_unique<SimProcess>();
@@ -268,6 +247,14 @@ void TstDlgInstrManage::settingsRoundTrip()
     QCOMPARE(updated.size(), 1);
     QCOMPARE(dialog.size(), QSize(600, 610));
     QCOMPARE(dialog.pos(), QPoint(140, 120));
+    // The host history keeps the ten latest.
+    auto *hosts = child<QComboBox>(dialog, "cbxInstr");
+    for (int i = 0; i < 14; ++i) {
+        hosts->insertItem(0, QStringLiteral("host%1").arg(i));
+        hosts->setCurrentIndex(0);
+    }
+    QCOMPARE(hosts->count(), 10);
+    QCOMPARE(hosts->itemText(9), QStringLiteral("host4"));
     const QList<InstrRecord> records = dialog.instrRecords();
     QCOMPARE(records.size(), 3);
     QCOMPARE(records.mid(0, 2), stored.mid(0, 2));
@@ -306,10 +293,11 @@ void TstDlgInstrManage::settingsRoundTrip()
     QCOMPARE(output.value(QStringLiteral("Size")).toSize(), QSize(600, 610));
     output.endGroup();
 
-    // Loading what was saved gives the same pool again.
+    // Loading what was saved gives the same pool and history again.
     DlgInstrManage reloaded;
     reloaded.loadSettings(output);
     QCOMPARE(reloaded.instrRecords(), records);
+    QCOMPARE(itemTexts(child<QComboBox>(reloaded, "cbxInstr")), itemTexts(hosts));
 }
 
 void TstDlgInstrManage::editsReachTheirOwnEntry()
@@ -379,7 +367,7 @@ void TstDlgInstrManage::editsReachTheirOwnEntry()
     QCOMPARE(updated.size(), 4);
 }
 
-void TstDlgInstrManage::returnInHostFieldTriesTheHost()
+void TstDlgInstrManage::hostFieldAndScansWithoutResources()
 {
     DlgInstrManage dialog;
     QSignalSpy updated(&dialog, &DlgInstrManage::instrListUpdated);
@@ -407,6 +395,16 @@ void TstDlgInstrManage::returnInHostFieldTriesTheHost()
     hosts->setEditText(QString());
     dialog.addInstrManually();
     QVERIFY(!m_trace.dump().contains(QStringLiteral("Trying to open")));
+
+    // Without GPIB and USB resources those scans find nothing, say so and hide their indicators.
+    dialog.scanGpibForInstr();
+    dialog.scanUsbForInstr();
+    QVERIFY(updated.isEmpty());
+    QVERIFY(dialog.instrRecords().isEmpty());
+    QVERIFY(!child<QLabel>(dialog, "lblScanGpib")->isVisible());
+    QVERIFY(!child<QLabel>(dialog, "lblScanUsb")->isVisible());
+    QVERIFY2(m_trace.contains(QStringLiteral("Unable to search for instrument(s) connected to interface")),
+             qPrintable(m_trace.dump()));
 }
 
 void TstDlgInstrManage::savingDuringStartupScanKeepsLanEntries()
@@ -458,21 +456,6 @@ void TstDlgInstrManage::refreshShowsBusyForHeldInstrument()
     QVERIFY(holder.closeSession());
     dialog.refreshInstrList();
     QCOMPARE(dialog.instrState(resource), DlgInstrManage::InstrState::Connected);
-}
-
-void TstDlgInstrManage::gpibAndUsbScansFindNothingCleanly()
-{
-    DlgInstrManage dialog;
-    QSignalSpy updated(&dialog, &DlgInstrManage::instrListUpdated);
-    dialog.scanGpibForInstr();
-    dialog.scanUsbForInstr();
-    QVERIFY(updated.isEmpty());
-    QVERIFY(dialog.instrRecords().isEmpty());
-    QVERIFY(!child<QLabel>(dialog, "lblScanGpib")->isVisible());
-    QVERIFY(!child<QLabel>(dialog, "lblScanUsb")->isVisible());
-    QVERIFY2(
-        m_trace.dump().contains(QStringLiteral("Unable to search for instrument(s) connected to interface")),
-        qPrintable(m_trace.dump()));
 }
 
 void TstDlgInstrManage::lanScanAndRefreshOfLanEntries()
