@@ -205,11 +205,6 @@ void TstInstrScanner::identifiesAndTracesTheConversation()
              words({7, 2000, 2000, 8, 6}) + QByteArray("*IDN?\n\0\0", 8));
     QCOMPARE(scanner.xid(), 1004u);
 
-    QVERIFY_TRACED(
-        m_trace, TraceKindDebug,
-        tagged(QStringLiteral("RPC portmapper reply message received from: 127.0.0.2:111 (Hostname: "
-                              "127.0.0.2) (VXI-11 port: %1)")
-                   .arg(port)));
     QVERIFY_TRACED(m_trace, TraceKindDebug, tagged("Analyzing discovered instruments..."));
     QVERIFY_TRACED(
         m_trace, TraceKindDebug,
@@ -227,14 +222,11 @@ void TstInstrScanner::duplicatesAndFilters()
     FakeVxiServer zoy(Instr5, standardScript(ZoyIdn));
     FakeVxiServer gkr(Instr6, standardScript(GkrIdn));
     FakeVxiServer unnamed(Instr3, standardScript("Tarvik,GKR550X,100301,1.05\n"));
-    const quint32 zoyPort = zoy.port();
-    const quint32 gkrPort = gkr.port();
-    const quint32 unnamedPort = unnamed.port();
-    UdpResponder responder([=](quint32 xid) {
-        return QList<UdpResponder::Reply>{{Instr5, getPortReply(xid, zoyPort)},
-                                          {Instr5, getPortReply(xid, zoyPort)},
-                                          {Instr6, getPortReply(xid, gkrPort)},
-                                          {Instr3, getPortReply(xid, unnamedPort)}};
+    UdpResponder responder([&](quint32 xid) {
+        return QList<UdpResponder::Reply>{{Instr5, getPortReply(xid, zoy.port())},
+                                          {Instr5, getPortReply(xid, zoy.port())},
+                                          {Instr6, getPortReply(xid, gkr.port())},
+                                          {Instr3, getPortReply(xid, unnamed.port())}};
     });
     QuickScanner scanner;
     QCOMPARE(runScan(scanner, QStringLiteral("*zoy*")).end, ScanEnd::Instruments);
@@ -263,16 +255,13 @@ void TstInstrScanner::instrumentOnTwoNetworksIsListedOnce()
     FakeVxiServer zoyFirst(Instr2, standardScript(ZoyIdn));
     FakeVxiServer zoySecond(Instr3, standardScript(ZoyIdn));
     FakeVxiServer gkr(Instr6, standardScript(GkrIdn));
-    const quint32 firstPort = zoyFirst.port();
-    const quint32 secondPort = zoySecond.port();
-    const quint32 gkrPort = gkr.port();
     int calls = 0;
     UdpResponder responder([&](quint32 xid) {
         const bool first = calls++ == 0;
         return QList<UdpResponder::Reply>{
-            first ? UdpResponder::Reply{Instr2, getPortReply(xid, firstPort)}
-                  : UdpResponder::Reply{Instr3, getPortReply(xid, secondPort), 200},
-            {Instr6, getPortReply(xid, gkrPort), 100}};
+            first ? UdpResponder::Reply{Instr2, getPortReply(xid, zoyFirst.port())}
+                  : UdpResponder::Reply{Instr3, getPortReply(xid, zoySecond.port()), 200},
+            {Instr6, getPortReply(xid, gkr.port()), 100}};
     });
     QuickScanner scanner;
     QCOMPARE(runScan(scanner, QString()).end, ScanEnd::Instruments);
@@ -336,7 +325,6 @@ void TstInstrScanner::tcpFailuresRemoveTheHost_data()
     const Failure wrongXid = [](quint32 xid) {
         return FakeVxiServer::reply(xid + 1, words({0, 7, 0, 1024}));
     };
-    const Failure rejected = [](quint32 xid) { return Answer{{record(words({xid, 1, 1, 0, 2, 2}))}}; };
     const Failure unaccepted = [](quint32 xid) { return Answer{{record(words({xid, 1, 0, 0, 0, 3}))}}; };
     const Failure lyingLength = [](quint32 xid) {
         return FakeVxiServer::reply(xid, words({0, 4, 1000}) + "Tarvik");
@@ -360,8 +348,6 @@ void TstInstrScanner::tcpFailuresRemoveTheHost_data()
         "Outdated (Xid:1002 (1001)) RPC reply message received from Server!|Received RPC reply from TCP "
         "socket shows errors!",
         1);
-    row("rejected", 10, rejected,
-        "Server has rejected RPC call message!|Received RPC reply from TCP socket shows errors!", 1);
     row("unaccepted", 10, unaccepted,
         "Server could not perform RPC since (VXI-11) procedure is not supported!", 1);
     row("write-error", 11, error,
@@ -430,29 +416,16 @@ void TstInstrScanner::repliesSplitAcrossSegmentsAreAssembled()
 
 void TstInstrScanner::scanWithoutUdpSocketStillEnds()
 {
-    // The scanner's port is taken on the only local address, so no socket can be made.
-    QUdpSocket blocker;
-    QVERIFY(blocker.bind(QHostAddress(QStringLiteral("127.0.0.1")), ClsInstrScanner::LocalUdpPort,
-                         QUdpSocket::DontShareAddress));
-    {
-        QuickScanner scanner;
-        const ScanOutcome outcome = runScan(scanner, QString());
-        QCOMPARE(outcome.end, ScanEnd::Nothing);
-        QVERIFY2(outcome.elapsedMs >= WindowMs - 50, qPrintable(QString::number(outcome.elapsedMs)));
-        QCOMPARE(scanner.udpSocketCount(), 0);
-        QVERIFY_TRACED(m_trace, TraceKindWarning, tagged("No UDP sockets are available for RPC broadcast"));
-        QVERIFY_TRACED(m_trace, TraceKindInfo, tagged("No VXI-11 instrument replied!"));
-    }
-    blocker.close();
-
-    // A host name without any address gives no socket either.
-    m_trace.clear();
+    // A host name without any address gives no socket (a port taken on every address, the
+    // other cause, is met by the discover command on the virtual LAN); the window still runs.
     QVERIFY(PrivateHosts::setHostName("listforge-nowhere"));
     QuickScanner scanner;
     const ScanOutcome outcome = runScan(scanner, QString());
     QCOMPARE(outcome.end, ScanEnd::Nothing);
+    QVERIFY2(outcome.elapsedMs >= WindowMs - 50, qPrintable(QString::number(outcome.elapsedMs)));
     QCOMPARE(scanner.udpSocketCount(), 0);
     QVERIFY_TRACED(m_trace, TraceKindWarning, tagged("No UDP sockets are available for RPC broadcast"));
+    QVERIFY_TRACED(m_trace, TraceKindInfo, tagged("No VXI-11 instrument replied!"));
 }
 
 PRIVATE_HOSTS_MAIN(TstInstrScanner, QCoreApplication, HostsFile)
