@@ -25,18 +25,6 @@ private slots:
                      code);
     }
 
-    void categoryKeysLeadBackToTheirNumbers()
-    {
-        for (int intCategory = 0; intCategory < 8; ++intCategory) {
-            QVERIFY(!Opt::categoryCaption(intCategory).isEmpty());
-            QCOMPARE(Opt::categoryNumber(Opt::categoryKey(intCategory)), intCategory);
-        }
-        for (const qint32 intCategory : {-1, 8, 9, 10})
-            QVERIFY(Opt::categoryKey(intCategory).isEmpty() && Opt::categoryCaption(intCategory).isEmpty());
-        for (const QString &strKey : {QString(), QStringLiteral("rf"), Opt::categoryCaption(0)})
-            QCOMPARE(Opt::categoryNumber(strKey), 9);
-    }
-
     void optionOrder()
     {
         // Each pair in order: numbers as numbers, B before K before P; a rest that is not a whole
@@ -90,7 +78,7 @@ private slots:
         }
     }
 
-    void optionEntriesTellRepeatsApart()
+    void optionEntries()
     {
         const Opt options(Opt::ModelGKR550X);
         QStringList lstEntries;
@@ -108,12 +96,9 @@ private slots:
         QStringList lstExtended = {"GKR-K40;GSM/EDGE"};
         options.appendOptionEntries(4, {"GKR-K40"}, lstExtended);
         QCOMPARE(lstExtended, (QStringList{"GKR-K40;GSM/EDGE", "GKR-K40(B);GSM/EDGE"}));
-    }
 
-    void optionEntriesOfAllCategoriesIncludeUnknownCodes()
-    {
-        const Opt options(Opt::ModelGKR550X);
-        QStringList lstEntries;
+        // All categories include unknown codes; no single one does.
+        lstEntries.clear();
         options.appendOptionEntries(8, {"", "GKR-B10", "GKR-Z7"}, lstEntries);
         QCOMPARE(lstEntries,
                  (QStringList{
