@@ -9,6 +9,7 @@
 #include <QtTest>
 
 #include <arpa/inet.h>
+#include <map>
 #include <mutex>
 #include <sys/socket.h>
 
@@ -125,33 +126,21 @@ private:
         } else if (m.type == 17) {
             sendText(fd, frame(18, 0, 'S' << 8 | 'V'));
         }
+        // Canned answers by message type; a service request on the way (20) must not be taken for
+        // the status byte (23).
+        const std::map<int, std::string> canned{{8, frame(9, 0, 0)},
+                                                {10, frame(11, 0, 0)},
+                                                {15, frame(16, 0, 0, payload64(maxMessage))},
+                                                {19, frame(20, 0x40, 0) + frame(23, 0, 0)},
+                                                {21, frame(22, 0x51, 0)}};
         while (readMessage(fd, m)) {
             record(m);
-            switch (m.type) {
-            case 7:
+            if (m.type == 7) {
                 answer(fd, m.parameter);
-                break;
-            case 8:
-                sendText(fd, frame(9, 0, 0));
-                break;
-            case 15:
-                sendText(fd, frame(16, 0, 0, payload64(maxMessage)));
-                break;
-            case 19:
-                // A service request on the way must not be taken for the answer.
-                sendText(fd, frame(20, 0x40, 0) + frame(23, 0, 0));
-                break;
-            case 21:
-                sendText(fd, frame(22, 0x51, 0));
-                break;
-            case 10:
-                sendText(fd, frame(11, 0, 0));
-                break;
-            case 4:
+            } else if (m.type == 4) {
                 sendText(fd, frame(5, m.control == 1 ? lockAnswer : 1, 0));
-                break;
-            default:
-                break;
+            } else if (canned.count(m.type)) {
+                sendText(fd, canned.at(m.type));
             }
         }
     }
@@ -351,34 +340,28 @@ private slots:
         QTest::addColumn<int>("status");
         QTest::addColumn<QByteArray>("data");
         QTest::addColumn<int>("statusByteAfter"); // the session afterwards
-        auto bytes = [](const std::string &text) { return QByteArray::fromStdString(text); };
+        const auto row = [](const char *tag, const std::string &reply, int status, const char *data,
+                            int statusByteAfter, int byteDelayMs = 0, int timeoutMs = 2000,
+                            bool closeAfter = false) {
+            QTest::newRow(tag) << QByteArray::fromStdString(reply) << byteDelayMs << closeAfter << timeoutMs
+                               << status << QByteArray(data) << statusByteAfter;
+        };
         const uint32_t id = kFirstId; // the query is the session's first message
-        QTest::newRow("split over Data messages")
-            << bytes(frame(6, 0, id, "AB") + frame(6, 0, 0xFFFFFFFF, "CD") + frame(7, 0, id, "E\n")) << 0
-            << false << 2000 << int(VI_SUCCESS) << QByteArray("ABCDE\n") << int(VI_SUCCESS);
-        QTest::newRow("stale MessageID")
-            << bytes(frame(7, 0, id - 2, "OLD\n") + frame(7, 0, id, "NEW\n")) << 0 << false << 2000
-            << int(VI_SUCCESS) << QByteArray("NEW\n") << int(VI_SUCCESS);
-        QTest::newRow("unknown type, Interrupted")
-            << bytes(frame(99, 0, 0, "junk") + frame(13, 0, id) + frame(7, 0, id, "OK\n")) << 0 << false
-            << 2000 << int(VI_SUCCESS) << QByteArray("OK\n") << int(VI_SUCCESS);
-        QTest::newRow("Error") << bytes(frame(3, 0, 0, "confused")) << 0 << false << 2000 << int(VI_ERROR_IO)
-                               << QByteArray() << int(VI_SUCCESS);
-        QTest::newRow("FatalError") << bytes(frame(2, 1, 0, "bye")) << 0 << false << 2000 << int(VI_ERROR_IO)
-                                    << QByteArray() << int(VI_ERROR_CONN_LOST);
-        QTest::newRow("wrong prologue")
-            << bytes("XS" + frame(7, 0, id, "OK\n").substr(2)) << 0 << false << 2000 << int(VI_ERROR_IO)
-            << QByteArray() << int(VI_ERROR_CONN_LOST);
-        QTest::newRow("payload length 2^63") << bytes(frame(7, 0, id, {}, 1ull << 63)) << 0 << false << 2000
-                                             << int(VI_ERROR_IO) << QByteArray() << int(VI_ERROR_CONN_LOST);
-        QTest::newRow("closed mid-message")
-            << bytes(frame(7, 0, id, {}, 100) + "0123456789") << 0 << true << 2000 << int(VI_ERROR_CONN_LOST)
-            << QByteArray("0123456789") << int(VI_ERROR_CONN_LOST);
-        QTest::newRow("one byte every 200 ms") << bytes(frame(7, 0, id, "OK\n")) << 200 << false << 6000
-                                               << int(VI_SUCCESS) << QByteArray("OK\n") << int(VI_SUCCESS);
-        QTest::newRow("one byte every 200 ms, 1 s time-out")
-            << bytes(frame(7, 0, id, "OK\n")) << 200 << false << 1000 << int(VI_ERROR_TMO) << QByteArray()
-            << int(VI_SUCCESS);
+        const int ok = VI_SUCCESS, io = VI_ERROR_IO, lost = VI_ERROR_CONN_LOST;
+        row("split over Data messages",
+            frame(6, 0, id, "AB") + frame(6, 0, 0xFFFFFFFF, "CD") + frame(7, 0, id, "E\n"), ok, "ABCDE\n",
+            ok);
+        row("stale MessageID", frame(7, 0, id - 2, "OLD\n") + frame(7, 0, id, "NEW\n"), ok, "NEW\n", ok);
+        row("unknown type, Interrupted", frame(99, 0, 0, "junk") + frame(13, 0, id) + frame(7, 0, id, "OK\n"),
+            ok, "OK\n", ok);
+        row("Error", frame(3, 0, 0, "confused"), io, "", ok);
+        row("FatalError", frame(2, 1, 0, "bye"), io, "", lost);
+        row("wrong prologue", "XS" + frame(7, 0, id, "OK\n").substr(2), io, "", lost);
+        row("payload length 2^63", frame(7, 0, id, {}, 1ull << 63), io, "", lost);
+        row("closed mid-message", frame(7, 0, id, {}, 100) + "0123456789", lost, "0123456789", lost, 0, 2000,
+            true);
+        row("one byte every 200 ms", frame(7, 0, id, "OK\n"), ok, "OK\n", ok, 200, 6000);
+        row("one byte every 200 ms, 1 s time-out", frame(7, 0, id, "OK\n"), VI_ERROR_TMO, "", ok, 200, 1000);
     }
 
     void hostileReplies()
