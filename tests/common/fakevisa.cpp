@@ -68,16 +68,11 @@ ViStatus enter(const char *name)
 
 quint16 interfaceOf(const std::string &resource)
 {
-    auto starts = [&resource](const char *prefix) {
-        return resource.size() >= std::strlen(prefix) &&
-               strncasecmp(resource.c_str(), prefix, std::strlen(prefix)) == 0;
-    };
-    if (starts("GPIB"))
-        return 1;
-    if (starts("TCPIP"))
-        return 6;
-    if (starts("USB"))
-        return 7;
+    for (const auto &type :
+         {std::make_pair("GPIB", 1), std::make_pair("TCPIP", 6), std::make_pair("USB", 7)}) {
+        if (strncasecmp(resource.c_str(), type.first, std::strlen(type.first)) == 0)
+            return static_cast<quint16>(type.second);
+    }
     return 0;
 }
 
