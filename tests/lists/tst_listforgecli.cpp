@@ -201,7 +201,7 @@ private slots:
         row("zero bits", "datalist --prbs 9 --bits 0 -o out", total);
         row("negative bits", "datalist --pattern 1 --bits -4 -o out", total);
         row("too many bits", "datalist --prbs 9 --bits 250000001 -o out", total);
-        row("running total", "datalist --pattern 1 --bits 249999999 --prbs 9 --bits 2 -o out", total);
+        row("running total", "datalist --pattern 1 --bits 249999999 --ascii-bits two.txt -o out", total);
         row("missing data file", "datalist --binary nothing.bin -o out",
             "Unable to open data file 'nothing.bin'!\n");
         row("empty data file", "datalist --ascii-hex empty.txt -o out",
@@ -225,6 +225,7 @@ private slots:
         QFETCH(QStringList, args);
         QFETCH(QString, message);
         QVERIFY(writeFile(path("empty.txt"), ""));
+        QVERIFY(writeFile(path("two.txt"), "10"));
         QVERIFY(writeFile(path("ctl.dm_iqd"), "{TYPE:GKR-CL}{DATA BITLENGTH:8}{DATA LIST-2:#A}"));
         QVERIFY(writeFile(path("short.dm_iqd"), "{TYPE:GKR-DL}{DATA BITLENGTH:80}{DATA LIST-11:#ABC}"));
         QVERIFY(writeFile(path("data.dm_iqc"), "{TYPE:GKR-DL}{CONTROL LENGTH:5}"));
