@@ -30,7 +30,6 @@ private slots:
     void errorQueueIsBounded();
     void optionsAndOptionList();
     void directories();
-    void splitPathCases_data();
     void splitPathCases();
     void uploadSizes();
     void uploadOverExistingFile();
@@ -272,31 +271,24 @@ void TestInstrControlSocket::directories()
             ctl.getCDMRampLimit(-1) == 0.0);
 }
 
-void TestInstrControlSocket::splitPathCases_data()
-{
-    QTest::addColumn<bool>("backslash");
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<QStringList>("parts"); // drive, dir, file, base, ext
-    QTest::newRow("drive") << true << "D:\\DataLists\\a.b.dm_iqd"
-                           << QStringList{"D:", "\\DataLists\\", "a.b.dm_iqd", "a.b", "dm_iqd"};
-    QTest::newRow("linux") << false << "/var/user/CtrlLists/c.dm_iqc"
-                           << QStringList{"", "/var/user/CtrlLists/", "c.dm_iqc", "c", "dm_iqc"};
-    QTest::newRow("no dir") << true << "name.txt" << QStringList{"", "", "name.txt", "name", "txt"};
-    QTest::newRow("hidden") << false << "/x/.profile" << QStringList{"", "/x/", ".profile", "", ""};
-    QTest::newRow("no ext") << true << "D:\\x\\" << QStringList{"D:", "\\x\\", "", "", ""};
-    QTest::newRow("one char") << true << ":" << QStringList{"", "", ":", "", ""};
-}
-
+// Pure text work: no instrument and no bench needed.
 void TestInstrControlSocket::splitPathCases()
 {
-    QFETCH(bool, backslash);
-    QFETCH(QString, path);
-    QFETCH(QStringList, parts);
-    // Pure text work: no instrument needed.
-    TestInstrControl ctl(QString(), backslash ? ClsGKRControl::description() : ClsZOYControl::description());
-    QStringList lstOut{"stale", "stale", "stale", "stale", "stale"};
-    ctl.splitPath(path, lstOut[0], lstOut[1], lstOut[2], lstOut[3], lstOut[4]);
-    QCOMPARE(lstOut, parts);
+    const auto split = [](bool bolBackslash, const QString &strPath) {
+        TestInstrControl ctl(QString(),
+                             bolBackslash ? ClsGKRControl::description() : ClsZOYControl::description());
+        QStringList lstOut{"stale", "stale", "stale", "stale", "stale"}; // drive, dir, file, base, ext
+        ctl.splitPath(strPath, lstOut[0], lstOut[1], lstOut[2], lstOut[3], lstOut[4]);
+        return lstOut;
+    };
+    QCOMPARE(split(true, "D:\\DataLists\\a.b.dm_iqd"),
+             (QStringList{"D:", "\\DataLists\\", "a.b.dm_iqd", "a.b", "dm_iqd"}));
+    QCOMPARE(split(false, "/var/user/CtrlLists/c.dm_iqc"),
+             (QStringList{"", "/var/user/CtrlLists/", "c.dm_iqc", "c", "dm_iqc"}));
+    QCOMPARE(split(true, "name.txt"), (QStringList{"", "", "name.txt", "name", "txt"}));
+    QCOMPARE(split(false, "/x/.profile"), (QStringList{"", "/x/", ".profile", "", ""}));
+    QCOMPARE(split(true, "D:\\x\\"), (QStringList{"D:", "\\x\\", "", "", ""}));
+    QCOMPARE(split(true, ":"), (QStringList{"", "", ":", "", ""}));
 }
 
 void TestInstrControlSocket::uploadSizes()

@@ -32,7 +32,6 @@ void TestInstrControlVxi11::brokenTransferRunsRecovery()
     TraceLines trace;
     TestInstrControl ctl("TCPIP0::127.0.0.1::inst0::INSTR", ClsPLOXAControl::description());
     QVERIFY(ctl.isSessionOpen());
-    QVERIFY(trace.hasDebug("CVISCT  : VXI-11 port number '111' determined"));
     QVERIFY(!trace.contains("termination character"));
     const QString strLocal = bench.writeLocal("cut.dm_iqd", patternBytes(200000, 1));
     QVERIFY(!strLocal.isEmpty());
@@ -71,7 +70,6 @@ void TestInstrControlVxi11::brokenTransferRunsRecovery()
     QVERIFY(match.captured(1).toInt() > 1024 && match.captured(1).toInt() < 200000);
     QCOMPARE(lstLines.at(3).message, "*CLS");
     QCOMPARE(lstLines.at(4).message, ":MMEM:CAT? 'D:\\DataLists\\*.dm_iqd'");
-    QVERIFY(trace.hasDebug("CVISCT  : Deleting file: D:\\DataLists\\cut.dm_iqd..."));
     QVERIFY(!QFile::exists(bench.tmp.filePath("storage/DataLists/cut.dm_iqd")));
 
     // The session is usable again.

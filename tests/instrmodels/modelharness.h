@@ -56,8 +56,6 @@ public:
 
     ClsInstrControl *control() const { return m_control.get(); }
     QString storageDir() const { return m_bench.tmp.filePath(QStringLiteral("storage")); }
-    // Destroys the control object (its destructor traces).
-    void deleteControl() { m_control.reset(); }
 
     // The messages the instrument received since the last call. Waits for the simulator by a
     // query of its own, which the log leaves out.
