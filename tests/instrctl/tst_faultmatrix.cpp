@@ -7,6 +7,7 @@
 
 #include "../instrmanage/privatehosts.h"
 #include "simprocess.h"
+#include "tests/common/scanrun.h"
 #include "tracelines.h"
 
 #include "instrmanage/clsinstrpool.h"

@@ -5,6 +5,7 @@
 #include "instrmanage/clsinstrscanner.h"
 #include "privatehosts.h"
 #include "rpcbytes.h"
+#include "tests/common/scanrun.h"
 #include "tests/common/tracelines.h"
 
 #include <QtTest>
@@ -24,47 +25,6 @@ const char HostsFile[] = "127.0.0.1 localhost listforge-test\n"
                          "127.0.0.9 listforge-two\n"
                          "127.0.0.5 zoy550x-105.lab.example\n"
                          "127.0.0.6 gkr550x-106.lab.example\n";
-
-// How one scan ended: by newVxiInstrs(), by noVxiInstrs(), by neither within the time limit, or
-// (a fault) by more than one end signal.
-enum class ScanEnd
-{
-    Instruments,
-    Nothing,
-    Hung,
-    Twice
-};
-
-struct ScanOutcome
-{
-    ScanEnd end = ScanEnd::Hung;
-    qint64 elapsedMs = 0;
-    int udpPhaseSignals = 0; // newUdpRpcReplys()
-};
-
-inline ScanOutcome runScan(ClsInstrScanner &scanner, const QString &strExpression, int intLimitMs = 20000)
-{
-    QSignalSpy found(&scanner, &ClsInstrScanner::newVxiInstrs);
-    QSignalSpy nothing(&scanner, &ClsInstrScanner::noVxiInstrs);
-    QSignalSpy udp(&scanner, &ClsInstrScanner::newUdpRpcReplys);
-    QElapsedTimer timer;
-    timer.start();
-    scanner.startLanScan(strExpression);
-    while (found.isEmpty() && nothing.isEmpty() && timer.elapsed() < intLimitMs)
-        QTest::qWait(10);
-    ScanOutcome outcome;
-    outcome.elapsedMs = timer.elapsed();
-    // Late second signals would show up here.
-    QTest::qWait(50);
-    outcome.udpPhaseSignals = udp.size();
-    if (found.size() + nothing.size() > 1)
-        outcome.end = ScanEnd::Twice;
-    else if (found.size() == 1)
-        outcome.end = ScanEnd::Instruments;
-    else if (nothing.size() == 1)
-        outcome.end = ScanEnd::Nothing;
-    return outcome;
-}
 
 const QHostAddress Instr2(QStringLiteral("127.0.0.2"));
 const QHostAddress Instr3(QStringLiteral("127.0.0.3"));
