@@ -26,13 +26,12 @@ private slots:
     void deadSessionFailsEveryOperation();
     void sendCommandModes();
     void opcLoopCompletes();
-    void errorQueueAndStaticErrors();
     void errorQueueIsBounded();
     void optionsAndOptionList();
     void directories();
     void splitPathCases();
     void uploadSizes();
-    void uploadOverExistingFile();
+    void deleteFileAnswers();
     void uploadRefusesBadInput();
     void quoteInNameCannotInject();
     void catalogs();
@@ -181,31 +180,6 @@ void TestInstrControlSocket::opcLoopCompletes()
     QCOMPARE(lstSent.size(), 4 + intPolls);
 }
 
-void TestInstrControlSocket::errorQueueAndStaticErrors()
-{
-    TestInstrControl &ctl = open();
-    QMap<QString, QString> mapErrors;
-    QVERIFY(ctl.getErrorQueue(mapErrors));
-    QVERIFY(ctl.getStaticErrors(mapErrors));
-    QVERIFY(mapErrors.isEmpty());
-    QVERIFY(ctl.messageTexts(ClsInstrControl::InstrLogError).isEmpty());
-
-    // Two faults: an unknown header and a value the instrument rejects.
-    QVERIFY(ctl.writeCmd("FOO:BAR"));
-    QVERIFY(ctl.writeCmd("*ESE 300"));
-    ctl.messages.clear();
-    QVERIFY(ctl.getErrorQueue(mapErrors));
-    QCOMPARE(ctl.messageTexts(ClsInstrControl::InstrLogInfo),
-             QStringList{"Try to request pending instrument error queue entries(s)"});
-    QCOMPARE(mapErrors.keys(), (QStringList{"0-113", "1-222"}));
-    QVERIFY(mapErrors.value("0-113").startsWith("Undefined header"));
-    QVERIFY(!mapErrors.value("1-222").contains(QLatin1Char('"')));
-    // The queue is empty now.
-    mapErrors.clear();
-    QVERIFY(ctl.getErrorQueue(mapErrors));
-    QVERIFY(mapErrors.isEmpty());
-}
-
 void TestInstrControlSocket::errorQueueIsBounded()
 {
     TestInstrControl &ctl = open({"--fault", "endless-errors"});
@@ -315,30 +289,16 @@ void TestInstrControlSocket::uploadSizes()
     QVERIFY(mapErrors.isEmpty());
 }
 
-void TestInstrControlSocket::uploadOverExistingFile()
+void TestInstrControlSocket::deleteFileAnswers()
 {
-    // The question and both answers through a handler are the command-line suite's; here the
-    // answer without any handler, which is No.
+    // Replacing a file on upload, asked and answered either way, is the command-line suite's;
+    // here deleting without any handler to ask (No), a missing file, and deleting unasked.
     TestInstrControl &ctl = open();
-    const QString strLocalDir = m_bench->localDir();
-    const QByteArray baFirst = patternBytes(1500, 1);
-    QVERIFY(!m_bench->writeLocal("a.dm_iqd", baFirst).isEmpty());
-    QVERIFY(ctl.uploadDataList(strLocalDir, "a.dm_iqd"));
-    QVERIFY(!m_bench->writeLocal("a.dm_iqd", patternBytes(2000, 2)).isEmpty());
-
-    // No keeps the instrument's file: nothing is deleted and nothing is transferred.
-    QVERIFY(mark(ctl));
-    QVERIFY(!ctl.uploadDataList(strLocalDir, "a.dm_iqd"));
-    for (const QString &strMsg : sent(ctl))
-        QVERIFY2(!strMsg.contains(QLatin1String("DATA")) && !strMsg.contains(QLatin1String("DEL")),
-                 qPrintable(strMsg));
-    QCOMPARE(m_bench->stored("DataLists/a.dm_iqd"), baFirst);
-    QVERIFY(m_trace.hasError("CINSCT  : Upload cancelled, file kept on instrument!"));
-    QCOMPARE(ctl.messageTexts(ClsInstrControl::InstrLogError),
-             QStringList{"Unable to upload data list file 'a.dm_iqd' to instrument"});
-
+    QVERIFY(!m_bench->writeLocal("a.dm_iqd", patternBytes(1500, 1)).isEmpty());
+    QVERIFY(ctl.uploadDataList(m_bench->localDir(), "a.dm_iqd"));
     QCOMPARE(ctl.deleteFile("D:\\DataLists\\a.dm_iqd", true), ClsInstrControl::DeleteDeclined);
     QCOMPARE(ctl.deleteFile("D:\\DataLists\\missing.dm_iqd", true), ClsInstrControl::DeleteNotFound);
+    QVERIFY(QFile::exists(storageFile("DataLists/a.dm_iqd")));
     QCOMPARE(ctl.deleteFile("D:\\DataLists\\a.dm_iqd", false), ClsInstrControl::DeleteDone);
     QVERIFY(synced(ctl));
     QVERIFY(!QFile::exists(storageFile("DataLists/a.dm_iqd")));

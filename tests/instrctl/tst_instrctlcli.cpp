@@ -88,6 +88,7 @@ void TestInstrCtlCli::scpiCommandsQueriesAndErrors()
 
     run = cli({"scpi", "--resource", resource(), "FOO:BAR"});
     QCOMPARE(run.status, 1);
+    QVERIFY(run.out.contains("Try to request pending instrument error queue entries(s)"));
     QVERIFY(run.out.contains("Queue Errors:\n  0-113\tUndefined header"));
 
     QCOMPARE(cli({"scpi", "--resource", resource(), "--opc", "--opc-loop", "*RST"}).status, 2);

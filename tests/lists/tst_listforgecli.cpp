@@ -210,8 +210,6 @@ private slots:
             "Data list file 'ctl.dm_iqd' has wrong type tag 'GKR-CL'!\n");
         row("unwritable output", "datalist --prbs 9 -o no/such/dir/out",
             "Unable to create and open data list file 'out.dm_iqd'!\n");
-        row("info of a control list", "info ctl.dm_iqd",
-            "Data list file 'ctl.dm_iqd' has wrong type tag 'GKR-CL'!\n");
         row("info of a short list", "info --bits short.dm_iqd",
             "Amount of data bits in data list file 'short.dm_iqd' is outside the specified range!\n");
         row("info of a missing file", "info nothing.dm_iqd",
