@@ -124,7 +124,7 @@ class TstSimHislip : public QObject
 {
     Q_OBJECT
 private slots:
-    void sessionsQueriesAndSizes();
+    void sessionsAndResourceName();
     void deviceClearDropsInputAndOutput();
     void statusAndRemote();
     void locksBetweenClients();
@@ -136,11 +136,12 @@ private:
     SimProcess m_sim;
 };
 
-void TstSimHislip::sessionsQueriesAndSizes()
+// Splitting at the negotiated message size, both ways, is the library's 31 MB block against the
+// simulator (tst_visalib_sim), which refuses any message beyond the 1 MB it offers.
+void TstSimHislip::sessionsAndResourceName()
 {
-    QTemporaryDir storage;
     SimProcess sim;
-    QVERIFY2(sim.start(SimProcess::freePorts({"--storage", storage.path()})), qPrintable(sim.errorText()));
+    QVERIFY2(sim.start(SimProcess::freePorts()), qPrintable(sim.errorText()));
     const quint16 port = sim.hislipPort();
     QVERIFY(sim.resources().contains(port == 4880
                                          ? QString("TCPIP0::127.0.0.1::hislip0::INSTR")
@@ -149,21 +150,6 @@ void TstSimHislip::sessionsQueriesAndSizes()
     QVERIFY(a.open(port) && b.open(port));
     QVERIFY(a.id != b.id);
     QCOMPARE(a.query("*IDN?"), QByteArray("Tarvik,ZOY550X,1430.8002K02/106070,5.00.122.24\n"));
-    const Msg size = a.ask(AsyncMaximumMessageSize, 0, 0, hislipU64(272));
-    QCOMPARE(size.type, quint8(AsyncMaximumMessageSizeResponse));
-    QCOMPARE(size.payload, hislipU64(1024 * 1024));
-
-    // A block streamed in 1024-byte Data messages comes back split at the client's maximum.
-    QByteArray data;
-    for (int i = 0; i < 300000; ++i)
-        data += char(i * 7 % 251);
-    const QByteArray command = ":MMEM:DATA 'x.bin',#6300000" + data + '\n';
-    for (int at = 0; at < command.size(); at += 1024)
-        a.write(command.mid(at, 1024), at + 1024 >= command.size());
-    QCOMPARE(b.query("*OPC?"), QByteArray("1\n")); // the other session is not held up
-    int pieces = 0;
-    QCOMPARE(a.query(":MMEM:DATA? 'x.bin'", &pieces), "#6300000" + data + '\n');
-    QCOMPARE(pieces, (300009 + 255) / 256);
 }
 
 void TstSimHislip::deviceClearDropsInputAndOutput()

