@@ -1,4 +1,5 @@
 #include "app/dlgtracelog.h"
+#include "tests/common/widgetstates.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -22,37 +23,30 @@ private slots:
     }
 
     // Each line of an entry is an item, the following ones indented; every item carries the
-    // icon of the entry's kind.
+    // icon of the entry's kind. Only an error brings the hidden dialog to the front.
     void itemsPerLineWithTheKindsIcon()
     {
         DlgTraceLog dlg;
         Tracer::setTraceMask(Tracer::DebugMask);
         Tracer::traceWarning(QStringLiteral("TEST    : one\ntwo\n\nfour"));
-        QVERIFY(!dlg.isVisible()); // a warning does not pop the dialog up
         Tracer::traceInfo(QStringLiteral("TEST    : i"));
         Tracer::traceDebug(QStringLiteral("TEST    : d"));
+        QVERIFY(!dlg.isVisible()); // a warning, an info, a debug line do not pop the dialog up
+        Tracer::traceError(QStringLiteral("TEST    : broken"));
+        QVERIFY(dlg.isVisible());
         Tracer::trace(8, QStringLiteral("TEST    : eight"));
         QListWidget *lsw = list(dlg);
-        QCOMPARE(lsw->count(), 7);
+        QCOMPARE(lsw->count(), 8);
         const QString strIndent(35, QLatin1Char(' '));
         QVERIFY(lsw->item(0)->text().endsWith(QStringLiteral("TEST    : one")));
         QCOMPARE(lsw->item(1)->text(), strIndent + QStringLiteral("two"));
         QCOMPARE(lsw->item(2)->text(), strIndent);
         QCOMPARE(lsw->item(3)->text(), strIndent + QStringLiteral("four"));
-        const char *icons[] = {"warn", "warn", "warn", "warn", "info", "debug", "error"};
-        for (int i = 0; i < 7; ++i) {
-            const QIcon icon(QStringLiteral(":/Tracer/TraceLog/%1.png").arg(QLatin1String(icons[i])));
-            QVERIFY(!icon.pixmap(16).isNull());
-            QCOMPARE(lsw->item(i)->icon().pixmap(16).toImage(), icon.pixmap(16).toImage());
-        }
-    }
-
-    void errorBringsHiddenDialogToFront()
-    {
-        DlgTraceLog dlg;
-        QVERIFY(!dlg.isVisible());
-        Tracer::traceError(QStringLiteral("TEST    : broken"));
-        QVERIFY(dlg.isVisible());
+        const char *icons[] = {"warn", "warn", "warn", "warn", "info", "debug", "error", "error"};
+        for (int i = 0; i < 8; ++i)
+            QVERIFY2(
+                showsImage(lsw->item(i)->icon(), QStringLiteral(":/Tracer/TraceLog/%1.png").arg(icons[i])),
+                icons[i]);
     }
 
     void clearAndCopy()
