@@ -6,6 +6,7 @@
 // what the window traced and what each simulator received.
 
 #include "app/dlgtracelog.h"
+#include "instrmanage/clsinstrpool.h"
 #include "instrmanage/dlginstrmanage.h"
 #include "mainwindow/appmainwindow.h"
 #include "tests/common/simlog.h"
@@ -117,18 +118,11 @@ public:
     {
         std::unique_ptr<QSettings> settings(AppMainWindow::createProgramSettings());
         settings->beginGroup(QStringLiteral("InstrManage"));
-        int i = 0;
-        for (const PoolEntry &entry : entries) {
-            settings->setValue(QStringLiteral("VisaResource%1").arg(i), entry.strResource);
-            settings->setValue(QStringLiteral("Type%1").arg(i), entry.strType);
-            settings->setValue(QStringLiteral("SerialNum%1").arg(i), entry.strSerial);
-            settings->setValue(QStringLiteral("Firmware%1").arg(i), QStringLiteral("1.0"));
-            settings->setValue(QStringLiteral("Interface%1").arg(i), QStringLiteral("TCPIP0"));
-            settings->setValue(QStringLiteral("Comment%1").arg(i), QStringLiteral("LAN Manual"));
-            settings->setValue(QStringLiteral("Enabled%1").arg(i), entry.bolEnabled ? 1 : 0);
-            ++i;
-        }
-        settings->setValue(QStringLiteral("VisaResource%1").arg(i), QString());
+        ClsInstrPool pool;
+        for (const PoolEntry &e : entries)
+            pool.addWithoutContact(
+                {e.strType, e.strSerial, e.strResource, "1.0", "TCPIP0", "LAN Manual", e.bolEnabled});
+        pool.save(*settings);
         settings->endGroup();
     }
 
