@@ -115,27 +115,6 @@ private slots:
         QCOMPARE(cbx->itemText(1), QStringLiteral("SOUR1:FREQ 1 GHz"));
     }
 
-    void remoteTabToggle()
-    {
-        QScopedPointer<AppMainWindow> w(new AppMainWindow(&m_scheme, {"listforge"}));
-        w->setAttribute(Qt::WA_DeleteOnClose, false);
-        QTabWidget *tw = tabs(w.data());
-        QVERIFY(!w->isRemoteTabShown());
-        // Other keys and other modifier combinations do nothing.
-        QTest::keyClick(w.data(), Qt::Key_F1, Qt::ControlModifier);
-        QTest::keyClick(w.data(), Qt::Key_F2, Qt::ControlModifier | Qt::AltModifier);
-        QCOMPARE(tw->count(), 3);
-
-        QTest::keyClick(w.data(), Qt::Key_F1, Qt::ControlModifier | Qt::AltModifier);
-        QCOMPARE(tw->count(), 4);
-        QVERIFY(!tw->isTabEnabled(3)); // not active
-        QVERIFY(tw->widget(3)->findChild<QComboBox *>(QStringLiteral("cbxCmd")));
-
-        QTest::keyClick(w.data(), Qt::Key_F1, Qt::ControlModifier | Qt::AltModifier);
-        QCOMPARE(tw->count(), 3);
-        QVERIFY(w->findChild<QComboBox *>(QStringLiteral("cbxCmd"))); // still owned by the window
-    }
-
     void menusLogsAndIndicator()
     {
         QScopedPointer<AppMainWindow> w(new AppMainWindow(&m_scheme, {"listforge"}));
@@ -177,6 +156,22 @@ private slots:
         QVERIFY(!status->isVisible());
         w->toggleInstrStateIndi();
         QVERIFY(status->isVisible());
+
+        // The remote tab comes and goes with Ctrl+Alt+F1 only.
+        QTabWidget *tw = tabs(w.data());
+        QVERIFY(!w->isRemoteTabShown());
+        QTest::keyClick(w.data(), Qt::Key_F1, Qt::ControlModifier);
+        QTest::keyClick(w.data(), Qt::Key_F2, Qt::ControlModifier | Qt::AltModifier);
+        QCOMPARE(tw->count(), 3);
+
+        QTest::keyClick(w.data(), Qt::Key_F1, Qt::ControlModifier | Qt::AltModifier);
+        QCOMPARE(tw->count(), 4);
+        QVERIFY(!tw->isTabEnabled(3)); // not active
+        QVERIFY(tw->widget(3)->findChild<QComboBox *>(QStringLiteral("cbxCmd")));
+
+        QTest::keyClick(w.data(), Qt::Key_F1, Qt::ControlModifier | Qt::AltModifier);
+        QCOMPARE(tw->count(), 3);
+        QVERIFY(w->findChild<QComboBox *>(QStringLiteral("cbxCmd"))); // still owned by the window
     }
 };
 
