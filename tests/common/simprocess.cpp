@@ -40,8 +40,6 @@ bool SimProcess::start(const QStringList &arguments)
         const QList<QByteArray> f = line.split(' ');
         // "# <ip> <model> socket <port> vxi11 <port> portmapper <port> hislip <port>"
         if (f.size() >= 9) {
-            m_addresses << QString::fromLatin1(f[1]);
-            m_models << QString::fromLatin1(f[2]);
             m_socketPorts << quint16(f[4].toUInt());
             m_vxi11Ports << quint16(f[6].toUInt());
             m_hislipPorts << quint16(f.value(10).toUInt());
@@ -129,11 +127,4 @@ QByteArray RawScpiClient::query(const QByteArray &command, int timeoutMs)
     if (!send(command + '\n'))
         return QByteArray();
     return readLine(timeoutMs);
-}
-
-bool RawScpiClient::silentFor(int ms)
-{
-    m_socket.waitForReadyRead(ms);
-    m_buffer += m_socket.readAll();
-    return m_buffer.isEmpty();
 }

@@ -26,10 +26,6 @@ public:
     quint16 socketPort(int instrument = 0) const { return m_socketPorts.value(instrument); }
     quint16 vxi11Port(int instrument = 0) const { return m_vxi11Ports.value(instrument); }
     quint16 hislipPort(int instrument = 0) const { return m_hislipPorts.value(instrument); }
-    // Address and model of each instrument, from its "# ADDRESS MODEL ..." line.
-    QString address(int instrument = 0) const { return m_addresses.value(instrument); }
-    QString model(int instrument = 0) const { return m_models.value(instrument); }
-    int instrumentCount() const { return m_socketPorts.size(); }
     QStringList resources() const { return m_resources; }
     QProcess &process() { return m_process; }
 
@@ -38,8 +34,6 @@ private:
     QList<quint16> m_socketPorts;
     QList<quint16> m_vxi11Ports;
     QList<quint16> m_hislipPorts;
-    QStringList m_addresses;
-    QStringList m_models;
     QStringList m_resources;
     QString m_error;
 };
@@ -54,8 +48,6 @@ public:
     QByteArray query(const QByteArray &command, int timeoutMs = 3000);
     QByteArray readLine(int timeoutMs = 3000);
     QByteArray readExactly(int count, int timeoutMs = 3000);
-    // True when nothing arrives within the time.
-    bool silentFor(int ms);
     QTcpSocket &socket() { return m_socket; }
 
 private:

@@ -35,7 +35,6 @@ public:
         return intCount;
     }
     bool has(int intKind, const QString &strText) { return count(intKind, strText) > 0; }
-    bool hasDebug(const QString &strText) { return has(TraceKindDebug, strText); }
     bool hasError(const QString &strText) { return has(TraceKindError, strText); }
 
     // Lines of any kind whose text is exactly strText.

@@ -267,7 +267,7 @@ private slots:
         QCOMPARE(m_fake.calls("viRead"), intReads);
     }
 
-    void replyTraceAndSimplification()
+    void replySimplificationAndRefusals()
     {
         auto visa = openGpib();
         QVERIFY(visa);
@@ -277,11 +277,8 @@ private slots:
         QString strReply;
         QVERIFY(visa->queryCommand("HUNDRED?", strReply, true));
         QCOMPARE(strReply, strHundred);
-        QVERIFY(m_trace.hasDebug(QString("CVISCT  : ...received: %1...").arg(strHundred.left(80))));
-        m_trace.clear();
         QVERIFY(visa->queryCommand("SPACES?", strReply, false));
         QCOMPARE(strReply, "a b c");
-        QVERIFY(!m_trace.contains("received"));
         QVERIFY(!visa->writeCommand(QString(), true));
         QVERIFY(!visa->queryCommand(QString(), strReply, true));
         // Nothing to read: the library's time-out comes back as a failed query.
