@@ -173,22 +173,6 @@ private slots:
         QCOMPARE(list.bits(), QByteArray("000"));
     }
 
-    void dataFileImport()
-    {
-        DataList list;
-        QVERIFY(writeFile(path("hex.txt"), "0F a"));
-        QVERIFY(writeFile(path("bin.bin"), QByteArray("\x80\x01", 2)));
-        QVERIFY(list.applyDataFile(DataFileFormat::AsciiHex, path("hex.txt"), false));
-        const ListResult r = list.applyDataFile(DataFileFormat::Binary, path("bin.bin"), true);
-        QCOMPARE(r.newBits, qint64(16));
-        QCOMPARE(list.bits(), QByteArray("000011111010"
-                                         "1000000000000001"));
-
-        // Empty and missing files are refused in tst_listforgecli; a directory is no file either.
-        QVERIFY(!list.applyDataFile(DataFileFormat::AsciiBits, m_dir.path(), true).ok);
-        QCOMPARE(list.size(), qint64(28));
-    }
-
 private:
     QString path(const QString &name) const { return m_dir.filePath(name); }
     QTemporaryDir m_dir;

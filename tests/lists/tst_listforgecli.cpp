@@ -105,16 +105,6 @@ private slots:
         QTEST(reader.info().comment, "comment");
     }
 
-    // The ASCII bytes are compared with the engine's below; a missing extension is added in
-    // infoShowsTagsAndBits.
-    void givenExtensionsAreKept()
-    {
-        QCOMPARE(cli({"datalist", "--pattern", "1", "--bits", "2", "--ascii", "-o", "b.dm_iqda"}).status, 0);
-        QCOMPARE(cli({"datalist", "--pattern", "1", "--bits", "2", "-o", "c.dm_iqd"}).status, 0);
-        QCOMPARE(QDir(m_dir.path()).entryList({"b.*", "c.*"}, QDir::Files),
-                 QStringList({"b.dm_iqda", "c.dm_iqd"}));
-    }
-
     void filesMatchTheEngineByteForByte_data()
     {
         // Files whose sizes straddle the decoders' and the reader's blocks; the data list's padding
@@ -151,7 +141,8 @@ private slots:
                                                     {"seq", "--sequence"},  {"bits", "--ascii-bits"},
                                                     {"hex", "--ascii-hex"}, {"bin", "--binary"},
                                                     {"list", "--data-list"}};
-        QStringList args{"datalist", "--comment", "c", "-o", "same"};
+        // A missing extension is added, a given one kept (and in infoShowsTagsAndBits the other way).
+        QStringList args{"datalist", "--comment", "c", "-o", ascii ? "same.dm_iqda" : "same"};
         if (ascii)
             args << "--ascii";
         DataList engine;
@@ -204,6 +195,8 @@ private slots:
         row("running total", "datalist --pattern 1 --bits 249999999 --ascii-bits two.txt -o out", total);
         row("missing data file", "datalist --binary nothing.bin -o out",
             "Unable to open data file 'nothing.bin'!\n");
+        row("folder as data file", "datalist --pattern 1 --ascii-bits dir -o out",
+            "Unable to open data file 'dir'!\n");
         row("empty data file", "datalist --ascii-hex empty.txt -o out",
             "Amount of data bits in data file 'empty.txt' is outside the specified range!\n");
         row("wrong list type", "datalist --data-list ctl.dm_iqd -o out",
@@ -222,6 +215,7 @@ private slots:
     {
         QFETCH(QStringList, args);
         QFETCH(QString, message);
+        QVERIFY(QDir(m_dir.path()).mkpath("dir"));
         QVERIFY(writeFile(path("empty.txt"), ""));
         QVERIFY(writeFile(path("two.txt"), "10"));
         QVERIFY(writeFile(path("ctl.dm_iqd"), "{TYPE:GKR-CL}{DATA BITLENGTH:8}{DATA LIST-2:#A}"));
@@ -237,8 +231,8 @@ private slots:
     void infoShowsTagsAndBits()
     {
         QVERIFY(
-            cli({"datalist", "--pattern", "1100110", "--bits", "12", "--comment", "x}y", "-o", "i"}).status ==
-            0);
+            cli({"datalist", "--pattern", "1100110", "--bits", "12", "--comment", "x}y", "-o", "i.dm_iqd"})
+                .status == 0);
         ProgramRun run = cli({"info", "i.dm_iqd"});
         QCOMPARE(run.status, 0);
         QStringList lines = run.out.split('\n');
