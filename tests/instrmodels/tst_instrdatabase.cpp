@@ -170,16 +170,14 @@ void TstInstrDatabase::failedOptionRequestStillGivesFullTables()
     for (int intModel = 0; intModel <= 4; ++intModel) {
         const ModelDescription description = descriptionOf(intModel);
         const Built built = build(description, QString());
+        const InstrDatabase &db = built.database;
         QCOMPARE(built.options, QStringList{QString()});
-        QVERIFY(!built.pathAFound);
-        QCOMPARE(built.database.numRFPaths, 1);
-        QCOMPARE(built.database.numBBPaths, 1);
-        QCOMPARE(built.database.rfFreqMax[0], 0.0);
-        QCOMPARE(built.database.dataSources.size(), 4);
-        QCOMPARE(built.database.modulations.size(), intModel == ClsSigGenOptions::ModelZOY550X ? 26 : 25);
-        QCOMPARE(built.database.filters.size(), 22);
-        QCOMPARE(built.database.markerRoutes.value(0).size(), description.markers);
-        QVERIFY(built.database.digStdIntA.isEmpty());
+        QCOMPARE(db.rfFreqMax[0], 0.0);
+        QCOMPARE((QVector<qint64>{built.pathAFound, db.numRFPaths, db.numBBPaths, db.dataSources.size(),
+                                  db.modulations.size(), db.filters.size(), db.markerRoutes.value(0).size(),
+                                  db.digStdIntA.size()}),
+                 (QVector<qint64>{false, 1, 1, 4, intModel == ClsSigGenOptions::ModelZOY550X ? 26 : 25, 22,
+                                  description.markers, 0}));
     }
 }
 
@@ -259,14 +257,11 @@ void TstInstrDatabase::markerRoutes()
     // Two-path models describe path B even with one RF path, single-path models only path A.
     const InstrDatabase gkr = build(ClsGKRControl::description(), QStringLiteral("GKR-B103")).database;
     const InstrDatabase dvt = build(ClsDVTControl::description(), QStringLiteral("DVT-B103")).database;
-    QCOMPARE(gkr.numRFPaths, 1);
-    QCOMPARE(gkr.markerRoutes.size(), 2);
-    QCOMPARE(gkr.markerRoutes[1][0].fixedOutput, QStringLiteral("Marker1B"));
-    QCOMPARE(gkr.markerRoutes[1][0].assignedOutput, QStringLiteral("Marker1B"));
-    QCOMPARE(gkr.markerRoutes[0][3].routable, 1);
-    QCOMPARE(gkr.markerRoutes[0][3].assignedOutput, QStringLiteral("None"));
-    QVERIFY(gkr.markerRoutes[0][3].fixedOutput.isEmpty());
-    QCOMPARE(dvt.markerRoutes.size(), 1);
+    const MarkerRoute &b1 = gkr.markerRoutes.value(1).value(0), &a4 = gkr.markerRoutes.value(0).value(3);
+    // RF paths, routed paths of both models, then marker 1 of path B and marker 4 of path A.
+    QCOMPARE((QVariantList{gkr.numRFPaths, gkr.markerRoutes.size(), dvt.markerRoutes.size(), b1.fixedOutput,
+                           b1.assignedOutput, a4.routable, a4.assignedOutput, a4.fixedOutput}),
+             (QVariantList{1, 2, 1, "Marker1B", "Marker1B", 1, "None", ""}));
 }
 
 // What a real instrument takes, written out once: the rows of the modulation table ("bits per
