@@ -328,10 +328,6 @@ private slots:
         QVERIFY2(strError.contains(expected), qPrintable(strError));
         QVERIFY(strError.contains(strPath));
         QVERIFY(scheme == before);
-
-        // A folder is not a colour set either.
-        QVERIFY(!scheme.loadFile(dir.path(), &strError));
-        QVERIFY(scheme == before);
     }
 };
 

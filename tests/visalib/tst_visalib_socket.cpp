@@ -323,10 +323,6 @@ private slots:
         ViFindList list = VI_NULL;
         ViUInt32 count = 99;
         char desc[VI_FIND_BUFLEN];
-        QCOMPARE(viFindRsrc(m_rm, "USB[0-9]::0x0AAD::?*INSTR", &list, &count, desc), VI_ERROR_RSRC_NFOUND);
-        QCOMPARE(count, ViUInt32(0));
-        QCOMPARE(viFindRsrc(m_rm, "[", &list, &count, desc), VI_ERROR_INV_EXPR);
-
         ViSession vi = openLineSession(server);
         QVERIFY(vi != VI_NULL);
         const std::string name = socketResource(server.port());
