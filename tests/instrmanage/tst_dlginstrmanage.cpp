@@ -134,15 +134,13 @@ void TstDlgInstrManage::poolRules()
     QVERIFY(!ClsInstrPool::isSupportedType(QStringLiteral("ZOY550X ")));
     // Entry and the resource made of it.
     for (const QStringList &entry : {QStringList{"tvzoy101", "TCPIP0::tvzoy101::INSTR"},
-                                     {"TCPIP0::h::5025::SOCKET", "TCPIP0::h::5025::SOCKET"},
                                      {"h::hislip0,4881", "TCPIP0::h::hislip0,4881::INSTR"},
                                      {"TCPIP0::h::hislip0::INSTR", "TCPIP0::h::hislip0::INSTR"}})
         QCOMPARE(ClsInstrPool::manualResource(entry.at(0)), entry.at(1));
 
-    // The same instrument under another resource is still the same instrument; another
-    // interface makes it another entry.
+    // The same instrument under another resource is the same instrument (manualAddOverVxi11);
+    // another interface makes it another entry.
     const InstrRecord zoy = makeRecord("ZOY550X", "100", "TCPIP0::a::INSTR", true);
-    QVERIFY(ClsInstrPool::isSameInstrument(zoy, makeRecord("ZOY550X", "100", "TCPIP0::b::INSTR", false)));
     QVERIFY(!ClsInstrPool::isSameInstrument(zoy, makeRecord("ZOY550X", "100", "GPIB0::20::INSTR", true)));
     QVERIFY(!ClsInstrPool::isSameInstrument(zoy, makeRecord("ZOY550X", "101", "TCPIP0::a::INSTR", true)));
 

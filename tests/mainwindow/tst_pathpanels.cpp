@@ -57,8 +57,6 @@ class TstPathPanels : public QObject
         QCOMPARE(client.query("*OPC?"), QByteArray("1"));
     }
 
-    void makeWindow() { m_win = m_rig.makeWindow(); }
-
     template <typename Model> bool attach()
     {
         m_instr = new Model(m_sim->strResource);
@@ -73,7 +71,7 @@ class TstPathPanels : public QObject
     {
         if (!startSim(strModel, strOptions))
             return false;
-        makeWindow();
+        m_win = m_rig.makeWindow();
         return attach<Model>();
     }
 
@@ -143,7 +141,7 @@ private slots:
         simCommand("SOUR1:FREQ 1.5 GHz");
         simCommand("SOUR1:POW -12.5");
         simCommand("SOUR2:FREQ 2.25 GHz");
-        makeWindow();
+        m_win = m_rig.makeWindow();
         QVERIFY(attach<ClsZOYControl>());
 
         QCOMPARE(shownTexts(m_win, "ledRFFreqA ledRFLevA ledRFFreqB"),
