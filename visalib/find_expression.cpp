@@ -239,13 +239,16 @@ private:
 
 // The set of steps reachable without consuming a character, without duplicates.
 void follow(const std::vector<Step> &steps, int from, std::vector<int> &list, std::vector<size_t> &seen,
-            size_t generation, std::vector<int> &stack)
+            size_t generation, std::vector<int> &stack, size_t *work)
 {
     stack.clear();
     stack.push_back(from);
     while (!stack.empty()) {
         int at = stack.back();
         stack.pop_back();
+        if (work) {
+            ++*work;
+        }
         if (seen[at] == generation) {
             continue;
         }
@@ -281,7 +284,7 @@ ViStatus FindExpression::compile(std::string_view expression)
     return VI_SUCCESS;
 }
 
-bool FindExpression::matches(const std::string &resourceName) const
+bool FindExpression::matches(const std::string &resourceName, size_t *work) const
 {
     if (m_steps.empty()) {
         return false;
@@ -289,7 +292,7 @@ bool FindExpression::matches(const std::string &resourceName) const
     std::vector<size_t> seen(m_steps.size(), 0);
     std::vector<int> current, next, stack;
     size_t generation = 1;
-    follow(m_steps, m_start, current, seen, generation, stack);
+    follow(m_steps, m_start, current, seen, generation, stack, work);
     for (char ch : resourceName) {
         const unsigned char c = static_cast<unsigned char>(ch);
         next.clear();
@@ -297,7 +300,7 @@ bool FindExpression::matches(const std::string &resourceName) const
         for (int at : current) {
             const Step &s = m_steps[at];
             if (s.op == Step::Char && s.set.test(c)) {
-                follow(m_steps, s.next, next, seen, generation, stack);
+                follow(m_steps, s.next, next, seen, generation, stack, work);
             }
         }
         current.swap(next);
@@ -313,7 +316,7 @@ bool FindExpression::matches(const std::string &resourceName) const
     return false;
 }
 
-bool FindExpression::canMatchSome(std::string_view prefix, std::string_view suffix) const
+bool FindExpression::canMatchSome(std::string_view prefix, std::string_view suffix, size_t *work) const
 {
     if (m_steps.empty()) {
         return false;
@@ -331,7 +334,7 @@ bool FindExpression::canMatchSome(std::string_view prefix, std::string_view suff
     size_t generation = 0;
     auto enter = [&](int from, int position) {
         closure.clear();
-        follow(m_steps, from, closure, seen, ++generation, stack);
+        follow(m_steps, from, closure, seen, ++generation, stack, work);
         for (int at : closure) {
             for (int p : {position, position == P ? P + 1 : -1}) {
                 if (p >= 0 && !visited[at * width + p]) {

@@ -19,10 +19,15 @@ class FindExpression
 public:
     // VI_SUCCESS, or VI_ERROR_INV_EXPR when the expression is not a valid VISA expression.
     ViStatus compile(std::string_view expression);
-    bool matches(const std::string &resourceName) const;
+    // work, where given, grows by the automaton states visited, which is what the time taken
+    // follows: at most (name length + 1) * (3 * stepCount() + 1) for a match, and
+    // (stepCount() * (prefix + suffix + 2) + 1) * (2 * stepCount() + 1) for canMatchSome. The
+    // fuzzer holds every input to these bounds, which a clock on a shared machine cannot do.
+    bool matches(const std::string &resourceName, size_t *work = nullptr) const;
     // Whether some name that starts with prefix and ends with suffix matches ("TCPIP", "::INSTR":
     // is it worth looking for LAN instruments at all).
-    bool canMatchSome(std::string_view prefix, std::string_view suffix) const;
+    bool canMatchSome(std::string_view prefix, std::string_view suffix, size_t *work = nullptr) const;
+    size_t stepCount() const { return m_steps.size(); }
 
     struct Step
     {
