@@ -239,7 +239,7 @@ class TstInstrScanner : public QObject
 private slots:
     void init();
     void broadcastsFromEveryAddressAndPortZeroAddsNothing();
-    void badDatagramsAreDroppedWithTheirMessages();
+    void badDatagramsAreDropped();
     void identifiesAndTracesTheConversation();
     void duplicatesAndFilters();
     void instrumentOnTwoNetworksIsListedOnce();
@@ -288,7 +288,7 @@ void TstInstrScanner::broadcastsFromEveryAddressAndPortZeroAddsNothing()
         QVERIFY_TRACED(m_trace, TraceKindInfo, tagged(text));
 }
 
-void TstInstrScanner::badDatagramsAreDroppedWithTheirMessages()
+void TstInstrScanner::badDatagramsAreDropped()
 {
     FakeVxiServer server(Instr2, standardScript(ZoyIdn));
     const quint32 port = server.port();
@@ -323,26 +323,6 @@ void TstInstrScanner::badDatagramsAreDroppedWithTheirMessages()
     QCOMPARE(outcome.end, ScanEnd::Instruments);
     QCOMPARE(scanner.hosts().size(), 1);
     QCOMPARE(scanner.hosts().at(0).address, Instr2);
-
-    for (const char *text :
-         {"Outdated (Xid:1000 (1001)) RPC reply message received from Server!",
-          "Server has rejected RPC call message!",
-          "Server could not perform RPC since program (Portmapper) is unavailable!",
-          "Server could not perform RPC since program (Portmapper) version does not fit!",
-          "Server could not perform RPC since (Portmapper) procedure is not supported!",
-          "Server could not perform RPC since parameters are not supported by (Portmapper) procedure!"})
-        QVERIFY_TRACED(m_trace, TraceKindDebug, tagged(text));
-    // Status 5 and the three truncated replies.
-    QVERIFY2(m_trace.count(TraceKindDebug,
-                           tagged("Server could not perform RPC since unknown errors occured!")) >= 4,
-             qPrintable(m_trace.dump()));
-    // Only the good reply got as far as naming its host.
-    QVERIFY_TRACED(
-        m_trace, TraceKindDebug,
-        tagged(QStringLiteral("RPC portmapper reply message received from: 127.0.0.2:111 (Hostname: "
-                              "127.0.0.2) (VXI-11 port: %1)")
-                   .arg(port)));
-    QCOMPARE(m_trace.dump().count(QStringLiteral("RPC portmapper reply message received from")), 1);
 }
 
 void TstInstrScanner::identifiesAndTracesTheConversation()
@@ -393,12 +373,6 @@ void TstInstrScanner::duplicatesAndFilters()
     QCOMPARE(scanner.hosts().size(), 1);
     QCOMPARE(scanner.hosts().at(0).hostName, QStringLiteral("zoy550x-105"));
     QCOMPARE(scanner.hosts().at(0).resource, QStringLiteral("TCPIP::zoy550x-105::INSTR"));
-    QCOMPARE(m_trace.count(TraceKindDebug, tagged("Hostname 'zoy550x-105' already in use by 127.0.0.5!")), 3);
-    QCOMPARE(m_trace.count(TraceKindDebug,
-                           tagged("Hostname 'gkr550x-106' does not fit with provided search expression!")),
-             2);
-    QVERIFY_TRACED(m_trace, TraceKindDebug,
-                   tagged("Removing host 127.0.0.3 from list. Invalid instrument type 'GKR550X'"));
     QCOMPARE((QList<int>{zoy.connections, gkr.connections, unnamed.connections}), (QList<int>{1, 0, 1}));
 
     // Without an expression every identified host stays.
@@ -429,9 +403,6 @@ void TstInstrScanner::instrumentOnTwoNetworksIsListedOnce()
     QCOMPARE(scanner.hosts().at(0).address, Instr2);
     QCOMPARE(scanner.hosts().at(1).hostName, QStringLiteral("gkr550x-106"));
     QCOMPARE(gkr.connections, 1);
-    QVERIFY_TRACED(m_trace, TraceKindDebug,
-                   tagged("Removing host 127.0.0.3 from list. Instrument 'ZOY550X-100200' already found at "
-                          "127.0.0.2"));
 }
 
 void TstInstrScanner::controlCharactersInIdentityAreReplaced_data()
@@ -471,7 +442,6 @@ void TstInstrScanner::tcpFailuresRemoveTheHost_data()
 {
     QTest::addColumn<quint32>("failingProc");
     QTest::addColumn<Failure>("failure");
-    QTest::addColumn<QStringList>("expected");
     QTest::addColumn<QList<quint32>>("procs");
 
     using Answer = FakeVxiServer::Answer;
@@ -489,59 +459,35 @@ void TstInstrScanner::tcpFailuresRemoveTheHost_data()
         return FakeVxiServer::reply(xid, words({0, 4, 1000}) + "Tarvik");
     };
     const Failure silent = [](quint32) { return Answer{}; };
-    // The trace lines expected ("|" between them) and how many calls of the conversation (create
-    // link, write, read, destroy link) the server sees.
-    auto row = [](const char *name, quint32 proc, const Failure &failure, const char *texts, int calls) {
-        QTest::newRow(name) << proc << failure << QString(texts).split('|')
-                            << QList<quint32>{10, 11, 12, 23}.mid(0, calls);
+    // How many calls of the conversation (create link, write, read, destroy link) the server sees.
+    auto row = [](const char *name, quint32 proc, const Failure &failure, int calls) {
+        QTest::newRow(name) << proc << failure << QList<quint32>{10, 11, 12, 23}.mid(0, calls);
     };
-    row("create-link-short", 10, shortLink, "Unable to get VXI-11-CreateLink reply message!", 1);
-    row("truncated-record", 10, truncated,
-        "Unable to read RPC reply from TCP socket!|Unable to get VXI-11-CreateLink reply message!", 1);
-    row("garbage", 10, garbage, "Unable to read RPC reply from TCP socket!", 1);
-    row("wrong-xid", 10, wrongXid,
-        "Outdated (Xid:1002 (1001)) RPC reply message received from Server!|Received RPC reply from TCP "
-        "socket shows errors!",
-        1);
-    row("unaccepted", 10, unaccepted,
-        "Server could not perform RPC since (VXI-11) procedure is not supported!", 1);
-    row("write-error", 11, error,
-        "Unable to write data (command) to VXI-11 server (VXI error: 3)!|Unable to get VXI-11-DeviceWrite "
-        "reply data!|Unable to write '*IDN?' to VXI-11 link 7!",
-        2);
-    row("read-error", 12, error,
-        "Unable read data from VXI-11 server (VXI error: 3)!|Unable to get VXI-11-DeviceRead data!|Unable "
-        "to read data from VXI-11 link 7!",
-        3);
-    row("read-lying-length", 12, lyingLength,
-        "Unable to get VXI-11-DeviceRead data!|Unable to read data from VXI-11 link 7!", 3);
-    row("destroy-error", 23, error,
-        "Unable to destroy VXI-11-Link (VXI error: 3)!|Unable to destroy VXI-11-Link (Link ID: 7)!|Unable "
-        "to destroy VXI-11 link 7 on TCP socket 7:{port}!!",
-        4);
-    row("silent", 12, silent,
-        "No RPC reply arrived from TCP socket!|Unable to get VXI-11-DeviceRead reply message!", 3);
+    row("create-link-short", 10, shortLink, 1);
+    row("truncated-record", 10, truncated, 1);
+    row("garbage", 10, garbage, 1);
+    row("wrong-xid", 10, wrongXid, 1);
+    row("unaccepted", 10, unaccepted, 1);
+    row("write-error", 11, error, 2);
+    row("read-error", 12, error, 3);
+    row("read-lying-length", 12, lyingLength, 3);
+    row("destroy-error", 23, error, 4);
+    row("silent", 12, silent, 3);
 }
 
 void TstInstrScanner::tcpFailuresRemoveTheHost()
 {
     QFETCH(quint32, failingProc);
     QFETCH(Failure, failure);
-    QFETCH(QStringList, expected);
     QFETCH(QList<quint32>, procs);
 
     AnsweringInstrument instrument([=](quint32 proc, quint32 xid) {
         return proc == failingProc ? failure(xid) : FakeVxiServer::standard(proc, xid, ZoyIdn);
     });
-    const quint32 port = instrument.server.port();
     QuickScanner scanner;
     QCOMPARE(runScan(scanner, QString()).end, ScanEnd::Instruments);
+    // Every failure, the destroy's included, leaves the host out.
     QVERIFY(scanner.hosts().isEmpty());
-    for (QString text : expected)
-        QVERIFY_TRACED(m_trace, TraceKindDebug,
-                       tagged(text.replace(QStringLiteral("{port}"), QString::number(port))));
-    QVERIFY_TRACED(m_trace, TraceKindDebug,
-                   tagged("Removing host 127.0.0.2 from list. Error(s) during IDN Query"));
     QVERIFY_TRACED(m_trace, TraceKindInfo, tagged("0 VXI-11 instruments found"));
     // No Destroy_Link after a failed write or read.
     QCOMPARE(instrument.server.procs, procs);

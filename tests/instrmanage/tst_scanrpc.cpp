@@ -62,6 +62,7 @@ void TstScanRpc::replyHeaderChecks_data()
     // Bytes after the body do not matter.
     QTest::newRow("accepted") << getPortReply(1500, 1024) + "junk" << HeaderStatus::Ok << 0u << 24;
     // A denied reply has no verifier: the check stops at the reply status.
+    QTest::newRow("outdated") << getPortReply(1499, 1024) << HeaderStatus::Outdated << 0u << 0;
     QTest::newRow("rejected-short") << words({1500, 1, 1}) << HeaderStatus::Rejected << 0u << 0;
     QTest::newRow("accept-status-max")
         << words({1500, 1, 0, 0, 0, 0xFFFFFFFF}) << HeaderStatus::NotAccepted << 0xFFFFFFFFu << 0;
