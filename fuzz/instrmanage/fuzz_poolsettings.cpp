@@ -8,7 +8,7 @@
 // saved through QSettings' lock file and atomic replacement (temporary file, data sync, rename)
 // and parsed again: about 70 system calls, which cost far more than the pool's own work (a
 // profile shows the kernel's file system code on top, ClsInstrPool nowhere near it).
-#include "app/tracer.h"
+#include "fuzz/notracing.h"
 #include "instrmanage/clsinstrpool.h"
 
 #include "fuzz/scratchfile.h"
@@ -18,15 +18,6 @@
 
 #include <cstddef>
 #include <cstdint>
-
-// Nothing collects the trace lines here: left pending they would pile up for the whole run, every
-// input would end holding more memory than it started with, and libFuzzer would then scan the
-// heap for leaks after each one (a hundredfold slowdown by the ten thousandth input).
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
-{
-    Tracer::setTraceMask(0);
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

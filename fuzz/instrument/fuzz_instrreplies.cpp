@@ -5,7 +5,7 @@
 // Besides not crashing, each result must be consistent with the reply: no control characters or
 // separators where the rule removes them, sorted option lists, categories that add up, one error
 // map entry per queue entry, and a status number that reads back as its own text.
-#include "app/tracer.h"
+#include "fuzz/notracing.h"
 #include "instrument/clsinstrcontrol.h"
 #include "instrument/clssiggenoptions.h"
 #include "instrument/statusnumber.h"
@@ -137,15 +137,6 @@ void statusNumber(std::string_view reply, unsigned uMax)
 }
 
 } // namespace
-
-// Nothing collects the trace lines here: left pending they would pile up for the whole run, every
-// input would end holding more memory than it started with, and libFuzzer would then scan the
-// heap for leaks after each one (a hundredfold slowdown by the ten thousandth input).
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
-{
-    Tracer::setTraceMask(0);
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

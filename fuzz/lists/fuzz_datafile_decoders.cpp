@@ -1,19 +1,13 @@
 // Feeds arbitrary bytes to the three data file decoders. The first byte picks the decoder; the
 // output must hold only "0"/"1" and have the length the input implies.
 
-#include "app/tracer.h"
+#include "fuzz/notracing.h"
 #include "lists/datafiledecoders.h"
 
 #include <QByteArray>
 
 #include <cstdint>
 #include <cstdlib>
-
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
-{
-    Tracer::setTraceMask(0);
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

@@ -2,19 +2,13 @@
 // number of "0"/"1" characters, never over-read, crash or allocate for a length it has not
 // checked against the data.
 
-#include "app/tracer.h"
+#include "fuzz/notracing.h"
 #include "lists/datalistfile.h"
 
 #include <QByteArray>
 
 #include <cstdint>
 #include <cstdlib>
-
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
-{
-    Tracer::setTraceMask(0); // tag lookups trace; nobody collects the lines here
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
