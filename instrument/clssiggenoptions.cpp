@@ -3,6 +3,8 @@
 #include "app/tracer.h"
 #include "instrument/options_tables.h"
 
+#include <QSet>
+
 #include <algorithm>
 
 namespace {
@@ -102,11 +104,15 @@ void ClsSigGenOptions::appendOptionEntries(qint32 intCategory, const QStringList
                                            QStringList &lstEntries) const
 {
     static const char *const s_suffixes[] = {"", "(B)", "(C)", "(D)"};
+    // A set beside the list: an instrument may answer "*OPT?" with up to a megabyte of codes, and
+    // searching the growing list for each of them would hold the window for minutes.
+    QSet<QString> setPresent(lstEntries.cbegin(), lstEntries.cend());
     for (const QString &strCode : installedCodesOfCategory(lstInstalled, intCategory)) {
         const QString strDescription = getDescription(strCode);
         for (const char *suffix : s_suffixes) {
             const QString strEntry = strCode + QLatin1String(suffix) + QLatin1Char(';') + strDescription;
-            if (!lstEntries.contains(strEntry)) {
+            if (!setPresent.contains(strEntry)) {
+                setPresent.insert(strEntry);
                 lstEntries.append(strEntry);
                 break;
             }
