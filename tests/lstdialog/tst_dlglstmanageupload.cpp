@@ -210,6 +210,11 @@ private slots:
                 QThread::msleep(300); // lets the X server hand the click over
             }
         });
+        // The transfer lets events through at most every few milliseconds, counted from the last
+        // round, and the save above has just run one. A list this size fits the socket's buffers
+        // and goes in a few milliseconds, so without this wait the whole transfer could pass
+        // before its first round, unslowed and with no window to click.
+        QTest::qWait(50);
         slow.start(0);
         bolUploading = true;
         dlg.w<QPushButton>("btnDLFileTrans")->click();
